@@ -1,0 +1,13 @@
+# One INTERFACE target carries the language level, warnings and sanitizers;
+# every target of the project links it.
+add_library(zorvane_options INTERFACE)
+target_compile_features(zorvane_options INTERFACE cxx_std_20)
+set(CMAKE_CXX_EXTENSIONS OFF)
+target_compile_options(zorvane_options INTERFACE -Wall -Wextra -Wpedantic)
+target_include_directories(zorvane_options INTERFACE ${PROJECT_SOURCE_DIR})
+
+if(ZORVANE_SANITIZE)
+  target_compile_options(zorvane_options INTERFACE
+    -fsanitize=${ZORVANE_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  target_link_options(zorvane_options INTERFACE -fsanitize=${ZORVANE_SANITIZE})
+endif()

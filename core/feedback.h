@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace zorvane {
+
+// Codes of the worker-to-window channel.
+enum FeedbackCode : int {
+    kFeedbackLog = 1001,         // text: log lines to append
+    kFeedbackMenu = 1002,        // text: menu description (JSON)
+    kFeedbackCaption = 1003,     // text: window caption
+    kFeedbackMessage = 1004,     // text: message box text
+    kFeedbackLoadPage = 1005,    // text: address for the browser box
+    kFeedbackNewGoods = 1006,    // number: records now in the store
+    kFeedbackShowGoods = 1007,   // number: 1-based position of a record
+    kFeedbackSearchEnded = 1091, // the search walk ended
+    kFeedbackFilterEnded = 1092,
+    kFeedbackSortEnded = 1093,
+    kFeedbackExportEnded = 1094,
+};
+
+// One message. The payload is a value: whoever handles it owns its copy, so
+// nothing is freed by hand and nothing is lost.
+struct Feedback
+{
+    int code = 0;
+    std::int64_t number = 0;
+    std::optional<std::string> text; // empty optional = no text
+};
+
+// Where workers report. The window's adapter runs every message on the UI
+// thread; send() returns only after it was handled, post() returns at once.
+class FeedbackSink
+{
+public:
+    virtual ~FeedbackSink() = default;
+    virtual void send(const Feedback& message) = 0;
+    virtual void post(const Feedback& message) = 0;
+};
+
+// A text payload, or none for an empty text.
+std::optional<std::string> makePayloadText(const std::string& text);
+
+} // namespace zorvane

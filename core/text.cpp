@@ -1,0 +1,191 @@
+#include "core/text.h"
+
+#include <algorithm>
+
+namespace zorvane {
+
+namespace {
+
+// Length of the space at pos (1 or 3 bytes), 0 when none stands there.
+std::size_t spaceAt(std::string_view text, std::size_t pos)
+{
+    if (text[pos] == ' ')
+        return 1;
+    if (text.substr(pos, kFullWidthSpace.size()) == kFullWidthSpace)
+        return kFullWidthSpace.size();
+    return 0;
+}
+
+} // namespace
+
+std::string removeSpaces(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        if (std::size_t n = spaceAt(text, i)) {
+            i += n;
+            continue;
+        }
+        out.push_back(text[i++]);
+    }
+    return out;
+}
+
+std::string trimSpaces(std::string_view text)
+{
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        std::size_t n = spaceAt(text, begin);
+        if (!n)
+            break;
+        begin += n;
+    }
+    std::size_t end = text.size();
+    while (end > begin) {
+        if (text[end - 1] == ' ') {
+            --end;
+        } else if (end - begin >= kFullWidthSpace.size() &&
+                   text.substr(end - kFullWidthSpace.size(), kFullWidthSpace.size()) == kFullWidthSpace) {
+            end -= kFullWidthSpace.size();
+        } else {
+            break;
+        }
+    }
+    return std::string(text.substr(begin, end - begin));
+}
+
+std::vector<std::string> splitText(std::string_view text, std::string_view sep)
+{
+    std::vector<std::string> pieces;
+    if (text.empty())
+        return pieces;
+    if (sep.empty()) {
+        pieces.emplace_back(text);
+        return pieces;
+    }
+    std::size_t start = 0;
+    for (;;) {
+        std::size_t at = text.find(sep, start);
+        if (at == std::string_view::npos) {
+            if (start < text.size())
+                pieces.emplace_back(text.substr(start));
+            break;
+        }
+        pieces.emplace_back(text.substr(start, at - start));
+        start = at + sep.size();
+    }
+    return pieces;
+}
+
+std::string replaceAll(std::string_view text, std::string_view from, std::string_view to)
+{
+    std::string out;
+    if (from.empty())
+        return std::string(text);
+    out.reserve(text.size());
+    std::size_t start = 0;
+    for (std::size_t at; (at = text.find(from, start)) != std::string_view::npos; start = at + from.size()) {
+        out.append(text.substr(start, at - start));
+        out.append(to);
+    }
+    out.append(text.substr(start));
+    return out;
+}
+
+std::string toLowerAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return out;
+}
+
+std::size_t findNoCase(std::string_view text, std::string_view needle, std::size_t from)
+{
+    if (needle.size() > text.size())
+        return std::string_view::npos;
+    auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (std::size_t i = from; i + needle.size() <= text.size(); ++i) {
+        if (std::equal(needle.begin(), needle.end(), text.begin() + i,
+                       [&](char a, char b) { return lower(a) == lower(b); }))
+            return i;
+    }
+    return std::string_view::npos;
+}
+
+bool startsWith(std::string_view text, std::string_view prefix)
+{
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+bool endsWith(std::string_view text, std::string_view suffix)
+{
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+std::string sanitizeUtf8(std::string_view bytes)
+{
+    static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+    std::string out;
+    out.reserve(bytes.size());
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    for (std::size_t i = 0; i < n;) {
+        unsigned char c = s[i];
+        std::size_t len = 0;
+        unsigned char lo = 0x80, hi = 0xBF;
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+            ++i;
+            continue;
+        } else if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            lo = c == 0xE0 ? 0xA0 : 0x80;
+            hi = c == 0xED ? 0x9F : 0xBF;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            lo = c == 0xF0 ? 0x90 : 0x80;
+            hi = c == 0xF4 ? 0x8F : 0xBF;
+        }
+        std::size_t good = len ? 1 : 0;
+        if (len) {
+            // The first continuation byte has a narrower range; the rest are 80..BF.
+            while (good < len && i + good < n) {
+                unsigned char b = s[i + good];
+                bool ok = good == 1 ? (b >= lo && b <= hi) : (b >= 0x80 && b <= 0xBF);
+                if (!ok)
+                    break;
+                ++good;
+            }
+        }
+        if (len && good == len) {
+            out.append(bytes.substr(i, len));
+            i += len;
+        } else {
+            out.append(kReplacement);
+            i += good ? good : 1;
+        }
+    }
+    return out;
+}
+
+bool isWebAddress(std::string_view address)
+{
+    std::string lower = toLowerAscii(address.substr(0, 8));
+    std::size_t rest = 0;
+    if (startsWith(lower, "http://"))
+        rest = 7;
+    else if (startsWith(lower, "https://"))
+        rest = 8;
+    else
+        return false;
+    // A host must follow the scheme.
+    return address.size() > rest && address[rest] != '/' && address[rest] != '\\';
+}
+
+} // namespace zorvane

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Text helpers over UTF-8. "Spaces" are the ASCII space and the full-width
+// space U+3000; tabs and line breaks are never treated as spaces.
+namespace zorvane {
+
+inline constexpr std::string_view kFullWidthSpace = "\xE3\x80\x80";
+
+// Removes every space (U+0020, U+3000) wherever it stands.
+std::string removeSpaces(std::string_view text);
+
+// Removes leading and trailing spaces (U+0020, U+3000).
+std::string trimSpaces(std::string_view text);
+
+// Splits at every occurrence of sep: empty middle pieces are kept, an empty
+// last piece is dropped, and an empty text gives no pieces.
+std::vector<std::string> splitText(std::string_view text, std::string_view sep);
+
+// Replaces every occurrence of from (non-empty) with to.
+std::string replaceAll(std::string_view text, std::string_view from, std::string_view to);
+
+std::string toLowerAscii(std::string_view text);
+
+// Case-insensitive (ASCII letters) search; npos when absent.
+std::size_t findNoCase(std::string_view text, std::string_view needle, std::size_t from = 0);
+
+bool startsWith(std::string_view text, std::string_view prefix);
+bool endsWith(std::string_view text, std::string_view suffix);
+
+// Replaces invalid UTF-8 sequences with U+FFFD so the text is valid UTF-8.
+std::string sanitizeUtf8(std::string_view bytes);
+
+// True for an absolute http:// or https:// address (scheme case-insensitive).
+bool isWebAddress(std::string_view address);
+
+} // namespace zorvane

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace zorvane {
+
+// One compiled pattern and the matches of its last run, on PCRE2 (UTF mode,
+// ECMAScript-like: no UCP, so \d \s \W keep their ASCII meaning; '.' does not
+// match a line feed). Matches and groups are numbered from 1; positions are
+// 0-based byte offsets. A run that hits the match or depth limit fails, so a
+// hostile subject costs bounded time.
+class RegexService final
+{
+public:
+    RegexService();
+    ~RegexService();
+    RegexService(RegexService&&) noexcept;
+    RegexService& operator=(RegexService&&) noexcept;
+    RegexService(const RegexService&) = delete;
+    RegexService& operator=(const RegexService&) = delete;
+
+    // Compiles the pattern and runs it over the subject. True when the run
+    // produced a match list (possibly empty); false when the pattern was
+    // rejected, the subject is not UTF-8, or a limit was hit.
+    bool create(std::string_view pattern, std::string subject, bool caseSensitive = false,
+                bool multiLine = true, bool global = true, bool quoteMarker = false);
+
+    // A new instance sharing the compiled pattern, with the same matches and its own subject copy.
+    RegexService copy() const;
+
+    std::string pattern() const;
+    std::string replace(std::string_view replacement) const;
+    int matchCount() const;
+    std::string matchText(int match, int* position = nullptr) const;
+    std::string subMatchText(int match, int group, int* position = nullptr) const;
+    int subMatchCount() const;
+
+    // Releases the pattern, the matches and the subject.
+    void destroy();
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};
+
+} // namespace zorvane
