@@ -9,7 +9,7 @@ packages=(
   libcurl4-openssl-dev libpcre2-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
-  openssl ca-certificates tinyproxy
+  openssl libssl-dev ca-certificates tinyproxy xvfb xauth
   clang libclang-rt-14-dev
 )
 
