@@ -30,7 +30,8 @@ bool displayAvailable()
 int main(int argc, char* argv[])
 {
     if (!displayAvailable()) {
-        std::fprintf(stderr, "zorvane: no display found (DISPLAY is not set); start it in a desktop session\n");
+        std::fprintf(stderr,
+                     "zorvane: no display found (DISPLAY is not set); start it in a desktop session\n");
         return 1;
     }
     QApplication app(argc, argv);
@@ -38,7 +39,8 @@ int main(int argc, char* argv[])
 
     const std::string exeDir = QCoreApplication::applicationDirPath().toStdString();
     const std::string settingsPath = zorvane::settingsFilePath(exeDir);
-    auto state = std::make_shared<zorvane::AppState>(zorvane::loadConfig(zorvane::IniFile::load(settingsPath)));
+    auto state =
+        std::make_shared<zorvane::AppState>(zorvane::loadConfig(zorvane::IniFile::load(settingsPath)));
     std::string failure;
     if (!state->createLocks(&failure)) {
         QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8("信息："), QString::fromStdString(failure));

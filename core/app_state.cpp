@@ -14,7 +14,7 @@ bool AppState::createLocks(std::string* failureMessage)
         const char* message;
     };
     const Slot slots[] = {
-        {&memoryLock, "创建内存关键段失败"},    {&logLock, "创建日志关键段失败"},
+        {&memoryLock, "创建内存关键段失败"},     {&logLock, "创建日志关键段失败"},
         {&paramsLock, "创建全局参数关键段失败"}, {&handlesLock, "创建句柄关键段失败"},
         {&goodsLock, "创建商品关键段失败"},
     };

@@ -67,8 +67,7 @@ void closeThreadHandle(AppState& state, std::thread& worker);
 
 // Empties the store and the known tags and resets the sort direction.
 // The caller empties both lists while this holds goodsLock (see onCleared).
-template <typename OnCleared>
-void clearGoodsStore(AppState& state, OnCleared onCleared);
+template <typename OnCleared> void clearGoodsStore(AppState& state, OnCleared onCleared);
 
 // A copy of the n-th (1-based) record, or nothing when n is out of range.
 std::optional<GoodsRecord> copyGoods(AppState& state, std::int64_t n);
@@ -86,8 +85,7 @@ NewGoods takeNewGoods(AppState& state, std::int64_t n);
 // 1-based position).
 std::int64_t appendGoods(AppState& state, GoodsRecord record);
 
-template <typename OnCleared>
-void clearGoodsStore(AppState& state, OnCleared onCleared)
+template <typename OnCleared> void clearGoodsStore(AppState& state, OnCleared onCleared)
 {
     std::lock_guard guard(*state.goodsLock);
     state.goodsStore = GoodsList();

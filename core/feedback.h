@@ -7,7 +7,8 @@
 namespace zorvane {
 
 // Codes of the worker-to-window channel.
-enum FeedbackCode : int {
+enum FeedbackCode : int
+{
     kFeedbackLog = 1001,         // text: log lines to append
     kFeedbackMenu = 1002,        // text: menu description (JSON)
     kFeedbackCaption = 1003,     // text: window caption

@@ -10,7 +10,11 @@ TEST(Gbk, RoundTripAndReplacement)
     EXPECT_EQ(utf8ToGbk(name), "\xC3\xFB\xB3\xC6");
     EXPECT_EQ(gbkToUtf8("\xC3\xFB\xB3\xC6"), name);
     // The emoji has no GBK form; the characters around it survive.
-    EXPECT_EQ(utf8ToGbk("a\xF0\x9F\x98\x80" "b"), "a?b");
-    EXPECT_EQ(utf8ToGbk("a\xFF" "b"), "a?b");
+    EXPECT_EQ(utf8ToGbk("a\xF0\x9F\x98\x80"
+                        "b"),
+              "a?b");
+    EXPECT_EQ(utf8ToGbk("a\xFF"
+                        "b"),
+              "a?b");
     EXPECT_EQ(gbkToUtf8(""), "");
 }

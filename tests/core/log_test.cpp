@@ -56,7 +56,8 @@ TEST(Log, PumpBatchesLinesAndSendsNothingWhenIdle)
     auto sent = sink.take();
     ASSERT_EQ(sent.size(), 1u); // one transfer for both lines, none while idle
     EXPECT_EQ(sent[0].code, kFeedbackLog);
-    EXPECT_TRUE(std::regex_match(*sent[0].text, std::regex("\\d\\d:\\d\\d:\\d\\d one\r\n\\d\\d:\\d\\d:\\d\\d two\r\n")));
+    EXPECT_TRUE(std::regex_match(*sent[0].text,
+                                 std::regex("\\d\\d:\\d\\d:\\d\\d one\r\n\\d\\d:\\d\\d:\\d\\d two\r\n")));
     EXPECT_TRUE(state.logBuffer.empty());
 }
 

@@ -6,7 +6,9 @@ using namespace zorvane;
 
 TEST(Text, SpacesAreAsciiAndFullWidthOnly)
 {
-    EXPECT_EQ(removeSpaces(" a\xE3\x80\x80" "b \t\r\nc "), "ab\t\r\nc");
+    EXPECT_EQ(removeSpaces(" a\xE3\x80\x80"
+                           "b \t\r\nc "),
+              "ab\t\r\nc");
     EXPECT_EQ(trimSpaces("\xE3\x80\x80 x y \xE3\x80\x80"), "x y");
     EXPECT_EQ(trimSpaces("\tx\t"), "\tx\t");
     EXPECT_EQ(trimSpaces("   "), "");
@@ -25,7 +27,10 @@ TEST(Text, SplitKeepsMiddleEmptiesAndDropsLastEmpty)
 TEST(Text, SanitizeReplacesOnlyInvalidSequences)
 {
     EXPECT_EQ(sanitizeUtf8("ok\xE4\xB8\x80"), "ok\xE4\xB8\x80");
-    EXPECT_EQ(sanitizeUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_EQ(sanitizeUtf8("a\xFF"
+                           "b"),
+              "a\xEF\xBF\xBD"
+              "b");
     EXPECT_EQ(sanitizeUtf8("\xE4\xB8"), "\xEF\xBF\xBD");
     EXPECT_EQ(sanitizeUtf8("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
 }

@@ -1,0 +1,106 @@
+#include "startup/startup_check.h"
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+#include <thread>
+
+#include "core/app_state.h"
+#include "core/feedback.h"
+#include "core/gbk.h"
+#include "core/log.h"
+#include "core/numbers.h"
+#include "core/text.h"
+#include "services/json_service.h"
+#include "web/http_request.h"
+
+namespace zorvane {
+
+namespace {
+
+std::string fetchAnswer(const AppState& state)
+{
+    HttpRequest request;
+    request.url = state.config.updateUrl;
+    request.timeoutSeconds = 180;
+    request.ignoreCertErrors = state.config.ignoreCertErrors;
+    request.caFile = state.config.caFile;
+    std::string body = httpRequest(request);
+    body.resize(std::min(body.size(), body.find('\0')));
+    return gbkToUtf8(body);
+}
+
+bool isValidAnswer(const JsonService& answer)
+{
+    return answer.exists("success") && std::fabs(parseNumber(answer.getValue("success"))) > 1e-7;
+}
+
+// The member's text when it exists and is not empty.
+std::string textOf(const JsonService& answer, const char* member)
+{
+    return answer.exists(member) ? answer.getValue(member) : std::string();
+}
+
+// An address from the answer is used only when it is a web address.
+bool acceptAddress(AppState& state, const std::string& address)
+{
+    if (isWebAddress(address))
+        return true;
+    appendLog(state, "忽略非网页地址：" + address);
+    return false;
+}
+
+void applyAnswer(AppState& state, FeedbackSink& sink, const JsonService& answer,
+                 const StartupCheckOptions& options)
+{
+    if (std::string redirect = textOf(answer, "redirect_url"); !redirect.empty()) {
+        if (acceptAddress(state, replaceAll(redirect, "{goods_id}", "1"))) {
+            std::lock_guard guard(*state.paramsLock);
+            state.itemUrlTemplate = redirect;
+        }
+    }
+    if (std::string title = textOf(answer, "soft_title"); !title.empty())
+        sink.post({kFeedbackCaption, 0, makePayloadText(title)});
+    if (std::string note = textOf(answer, "log"); !note.empty())
+        appendLog(state, note);
+    if (answer.exists("latest_version") && answer.getValue("latest_version") != kProgramVersion)
+        appendLog(state, answer.getValue("latest_intro"));
+    if (answer.exists("menu"))
+        sink.post({kFeedbackMenu, 0, makePayloadText(answer.getValue("menu", true))});
+    if (std::string page = textOf(answer, "load_page"); !page.empty() && acceptAddress(state, page))
+        sink.post({kFeedbackLoadPage, 0, makePayloadText(page)});
+    if (std::string url = textOf(answer, "open_url"); !url.empty() && acceptAddress(state, url)) {
+        if (options.openAddress)
+            options.openAddress(url);
+    }
+    if (std::string message = textOf(answer, "pop_msg"); !message.empty())
+        sink.post({kFeedbackMessage, 0, makePayloadText(message)});
+}
+
+} // namespace
+
+bool retryPause(AppState& state, bool log, const StartupCheckOptions& options)
+{
+    if (log)
+        appendLog(state, "3秒后重试。。。");
+    if (options.quit)
+        return !options.quit->waitFor(options.retryDelay);
+    std::this_thread::sleep_for(options.retryDelay);
+    return true;
+}
+
+void startupCheck(AppState& state, FeedbackSink& sink, const StartupCheckOptions& options)
+{
+    JsonService answer;
+    for (;;) {
+        if (options.quit && options.quit->isSet())
+            return;
+        if (answer.parse(fetchAnswer(state)) && isValidAnswer(answer))
+            break;
+        if (!retryPause(state, false, options))
+            return;
+    }
+    applyAnswer(state, sink, answer, options);
+}
+
+} // namespace zorvane

@@ -1,0 +1,140 @@
+#include "window_fixture.h"
+
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include <thread>
+
+#include "core/log.h"
+#include "ui/dialogs.h"
+#include "ui/goods_table_model.h"
+
+using namespace zorvane;
+using namespace zorvane::test;
+
+namespace {
+
+GoodsRecord goods(std::string id, double price, std::vector<std::string> tags, int passes = 1)
+{
+    GoodsRecord r;
+    r.goodsId = std::move(id);
+    r.name = "商品" + r.goodsId;
+    r.price = price;
+    r.tags = std::move(tags);
+    for (const auto& t : r.tags)
+        r.tagText += (r.tagText.empty() ? "" : ",") + t;
+    r.passesFilter = passes;
+    return r;
+}
+
+QStringList tagRows(QTreeWidget* list)
+{
+    QStringList rows;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        rows << list->topLevelItem(i)->text(0);
+    return rows;
+}
+
+} // namespace
+
+TEST_F(WindowFixture, NewGoodsFromAWorkerShowRowsAndEachNewTagOnce)
+{
+    auto* tags = control<QTreeWidget>("超级列表框_商品标签");
+    // Sent from a worker thread, as the page analysis does: each send returns
+    // only after the window has handled it.
+    std::thread worker([&] {
+        const GoodsRecord records[] = {goods("1", 12.9, {"自营", "券"}), goods("2", 15, {"券", "满减"}),
+                                       goods("3", 1, {"隐藏"}, 0)};
+        for (const GoodsRecord& r : records) {
+            std::int64_t n = appendGoods(*state, r);
+            window->sink().send({kFeedbackNewGoods, n, std::nullopt});
+        }
+    });
+    ASSERT_TRUE(waitUntil([&] { return tags->topLevelItemCount() == 4; }));
+    worker.join();
+    EXPECT_EQ(tagRows(tags), (QStringList{"自营", "券", "满减", "隐藏"}));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(tags->topLevelItem(i)->checkState(0), Qt::Unchecked);
+    // The record that does not pass the filter brings its tag but no row.
+    ASSERT_TRUE(waitUntil([&] { return window->goodsModel()->rowCount() == 2; }));
+    EXPECT_EQ(window->goodsModel()->data(window->goodsModel()->index(0, 2), Qt::DisplayRole).toString(),
+              QStringLiteral("12.9"));
+    EXPECT_EQ(window->goodsModel()->data(window->goodsModel()->index(1, 2), Qt::DisplayRole).toString(),
+              QStringLiteral("15"));
+    EXPECT_EQ(window->goodsModel()->data(window->goodsModel()->index(1, 3), Qt::DisplayRole).toString(),
+              QString::fromUtf8("券,满减"));
+}
+
+TEST_F(WindowFixture, PostedCaptionAndMessageAndUnknownCodes)
+{
+    ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok);
+    window->sink().post({kFeedbackCaption, 0, std::string("新标题")});
+    window->sink().post({kFeedbackMessage, 0, std::string("公告")});
+    window->sink().post({kFeedbackMessage, 0, std::nullopt}); // no text: nothing at all
+    window->sink().post({4242, 0, std::string("ignored")});
+    ASSERT_TRUE(waitUntil([&] { return window->windowTitle() == QString::fromUtf8("新标题"); }));
+    ASSERT_TRUE(waitUntil([&] { return !ui::Dialogs::shownMessages().empty(); }));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(ui::Dialogs::shownMessages().size(), 1u);
+    EXPECT_EQ(ui::Dialogs::shownMessages().front().title, QString::fromUtf8("提示"));
+    EXPECT_EQ(ui::Dialogs::shownMessages().front().text, QString::fromUtf8("公告"));
+    EXPECT_EQ(ui::Dialogs::shownMessages().front().icon, QMessageBox::NoIcon);
+}
+
+TEST_F(WindowFixture, ClearGoodsAsksFirstAndIsRefusedWhileSorting)
+{
+    std::int64_t n = appendGoods(*state, goods("7", 3, {"券"}));
+    window->feedbackHandler({kFeedbackNewGoods, n, std::nullopt});
+    state->sortAscending = 1;
+
+    ui::Dialogs::scriptMessageAnswer(QMessageBox::Cancel);
+    window->clearGoods();
+    EXPECT_EQ(state->goodsStore.size(), 1u);
+
+    auto release = std::make_shared<ManualResetEvent>();
+    state->sortRunning = std::thread([release] { release->waitFor(std::chrono::seconds(30)); });
+    ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok);
+    window->clearGoods();
+    EXPECT_EQ(state->goodsStore.size(), 1u);
+    EXPECT_TRUE(logShows("正在排序中"));
+    release->set();
+    state->sortRunning.join();
+
+    ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok);
+    window->clearGoods();
+    EXPECT_TRUE(state->goodsStore.empty());
+    EXPECT_EQ(window->goodsModel()->totalRows(), 0);
+    EXPECT_EQ(control<QTreeWidget>("超级列表框_商品标签")->topLevelItemCount(), 0);
+    EXPECT_EQ(state->sortAscending, 0);
+    EXPECT_TRUE(logShows("已清空"));
+    EXPECT_EQ(ui::Dialogs::shownMessages().back().text, QString::fromUtf8("确认清空商品吗？"));
+}
+
+TEST_F(WindowFixture, ClickingARowOpensTheItemPageFromTheTemplate)
+{
+    {
+        std::lock_guard guard(*state->paramsLock);
+        state->itemUrlTemplate = "https://item.example/{goods_id}.html?again={goods_id}";
+    }
+    std::int64_t n = appendGoods(*state, goods("100012043978", 9, {}));
+    window->feedbackHandler({kFeedbackNewGoods, n, std::nullopt});
+    window->goodsModel()->flush();
+    auto* view = control<QAbstractItemView>("超级列表框_商品列表");
+    window->onGoodsListClicked(); // nothing selected: nothing opens
+    EXPECT_TRUE(ui::Dialogs::openedAddresses().empty());
+    view->selectionModel()->select(window->goodsModel()->index(0, 0),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    window->onGoodsListClicked();
+    ASSERT_EQ(ui::Dialogs::openedAddresses().size(), 1u);
+    EXPECT_EQ(ui::Dialogs::openedAddresses().front(),
+              QStringLiteral("https://item.example/100012043978.html?again=100012043978"));
+
+    // A template that is not a web address never reaches the desktop.
+    {
+        std::lock_guard guard(*state->paramsLock);
+        state->itemUrlTemplate = "file:///tmp/{goods_id}";
+    }
+    window->onGoodsListClicked();
+    EXPECT_EQ(ui::Dialogs::openedAddresses().size(), 1u);
+}

@@ -1,0 +1,111 @@
+#include "ui/dialogs.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QUrl>
+
+#include "core/text.h"
+
+namespace zorvane::ui {
+
+namespace {
+
+bool& capturing()
+{
+    static bool value = false;
+    return value;
+}
+
+} // namespace
+
+std::deque<QMessageBox::StandardButton>& Dialogs::messageAnswers()
+{
+    static std::deque<QMessageBox::StandardButton> answers;
+    return answers;
+}
+
+std::deque<QString>& Dialogs::saveAnswers()
+{
+    static std::deque<QString> answers;
+    return answers;
+}
+
+std::deque<Dialogs::Shown>& Dialogs::shownMessages()
+{
+    static std::deque<Shown> shown;
+    return shown;
+}
+
+std::deque<QString>& Dialogs::openedAddresses()
+{
+    static std::deque<QString> opened;
+    return opened;
+}
+
+void Dialogs::scriptMessageAnswer(QMessageBox::StandardButton answer)
+{
+    messageAnswers().push_back(answer);
+}
+
+void Dialogs::scriptSaveAnswer(const QString& path)
+{
+    saveAnswers().push_back(path);
+}
+
+void Dialogs::captureOpenedAddresses(bool capture)
+{
+    capturing() = capture;
+}
+
+void Dialogs::resetScript()
+{
+    messageAnswers().clear();
+    saveAnswers().clear();
+    shownMessages().clear();
+    openedAddresses().clear();
+}
+
+QMessageBox::StandardButton Dialogs::message(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                             const QString& text, QMessageBox::StandardButtons buttons)
+{
+    shownMessages().push_back({title, text, icon});
+    if (!messageAnswers().empty()) {
+        auto answer = messageAnswers().front();
+        messageAnswers().pop_front();
+        return answer;
+    }
+    QMessageBox box(icon, title, text, buttons, parent);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QString Dialogs::saveFile(QWidget* parent, const QString& title, const QString& directory,
+                          const QString& filter, const QString& defaultSuffix)
+{
+    if (!saveAnswers().empty()) {
+        QString answer = saveAnswers().front();
+        saveAnswers().pop_front();
+        return answer;
+    }
+    QFileDialog dialog(parent, title, directory, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(defaultSuffix);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first();
+}
+
+bool Dialogs::openWebAddress(const QString& address)
+{
+    if (!isWebAddress(address.toStdString()))
+        return false;
+    QUrl url(address, QUrl::StrictMode);
+    if (!url.isValid())
+        return false;
+    if (capturing()) {
+        openedAddresses().push_back(address);
+        return true;
+    }
+    return QDesktopServices::openUrl(url);
+}
+
+} // namespace zorvane::ui

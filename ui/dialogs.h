@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <string>
+
+class QWidget;
+
+namespace zorvane::ui {
+
+// Every message box, save dialog and browser hand-off of the window goes
+// through here, so tests can answer them in advance and see what was asked.
+class Dialogs final
+{
+public:
+    struct Shown
+    {
+        QString title;
+        QString text;
+        QMessageBox::Icon icon;
+    };
+
+    static QMessageBox::StandardButton message(QWidget* parent, QMessageBox::Icon icon, const QString& title,
+                                               const QString& text,
+                                               QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+
+    // Returns the chosen path, or "" when cancelled.
+    static QString saveFile(QWidget* parent, const QString& title, const QString& directory,
+                            const QString& filter, const QString& defaultSuffix);
+
+    // Opens http and https addresses in the default browser; anything else is refused.
+    static bool openWebAddress(const QString& address);
+
+    // Test hooks: scripted answers are used (first in, first out) instead of
+    // showing anything; shown boxes and opened addresses are recorded.
+    static void scriptMessageAnswer(QMessageBox::StandardButton answer);
+    static void scriptSaveAnswer(const QString& path);
+    static void captureOpenedAddresses(bool capture);
+    static std::deque<Shown>& shownMessages();
+    static std::deque<QString>& openedAddresses();
+    static void resetScript();
+
+private:
+    static std::deque<QMessageBox::StandardButton>& messageAnswers();
+    static std::deque<QString>& saveAnswers();
+};
+
+} // namespace zorvane::ui

@@ -1,0 +1,98 @@
+#include "ui/goods_table_model.h"
+
+#include <QTimer>
+
+#include "core/numbers.h"
+
+namespace zorvane::ui {
+
+namespace {
+
+const char* const kTitles[] = {"名称", "商品ID", "价格", "商品标签"};
+
+} // namespace
+
+GoodsTableModel::GoodsTableModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+int GoodsTableModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
+}
+
+int GoodsTableModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : 4;
+}
+
+QVariant GoodsTableModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= static_cast<int>(m_rows.size()))
+        return {};
+    if (role == Qt::TextAlignmentRole)
+        return index.column() == 0 ? int(Qt::AlignLeft | Qt::AlignVCenter) : int(Qt::AlignCenter);
+    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
+        return {};
+    const Row& row = m_rows[static_cast<std::size_t>(index.row())];
+    switch (index.column()) {
+    case 0:
+        return QString::fromStdString(row.name);
+    case 1:
+        return QString::fromStdString(row.goodsId);
+    case 2:
+        return QString::fromStdString(row.priceText);
+    case 3:
+        return QString::fromStdString(row.tagText);
+    default:
+        return {};
+    }
+}
+
+QVariant GoodsTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section > 3)
+        return QAbstractTableModel::headerData(section, orientation, role);
+    if (role == Qt::DisplayRole)
+        return QString::fromUtf8(kTitles[section]);
+    if (role == Qt::TextAlignmentRole)
+        return section == 0 ? int(Qt::AlignLeft | Qt::AlignVCenter) : int(Qt::AlignCenter);
+    return {};
+}
+
+void GoodsTableModel::appendRecord(const GoodsRecord& record)
+{
+    m_pending.push_back({record.name, record.goodsId, formatNumber(record.price), record.tagText});
+    if (!m_flushScheduled) {
+        m_flushScheduled = true;
+        QTimer::singleShot(0, this, &GoodsTableModel::flush);
+    }
+}
+
+void GoodsTableModel::flush()
+{
+    m_flushScheduled = false;
+    if (m_pending.empty())
+        return;
+    const int first = static_cast<int>(m_rows.size());
+    beginInsertRows({}, first, first + static_cast<int>(m_pending.size()) - 1);
+    m_rows.insert(m_rows.end(), std::make_move_iterator(m_pending.begin()),
+                  std::make_move_iterator(m_pending.end()));
+    m_pending.clear();
+    endInsertRows();
+}
+
+void GoodsTableModel::clear()
+{
+    beginResetModel();
+    m_rows.clear();
+    m_pending.clear();
+    endResetModel();
+}
+
+const GoodsTableModel::Row* GoodsTableModel::rowAt(int row) const
+{
+    if (row < 0 || row >= static_cast<int>(m_rows.size()))
+        return nullptr;
+    return &m_rows[static_cast<std::size_t>(row)];
+}
+
+} // namespace zorvane::ui

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include <vector>
+
+#include "core/goods_record.h"
+
+namespace zorvane::ui {
+
+// The goods list's rows. Rows arrive one feedback message at a time; they are
+// gathered and inserted in batches, so a view over tens of thousands of rows
+// stays responsive.
+class GoodsTableModel final : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    struct Row
+    {
+        std::string name;
+        std::string goodsId;
+        std::string priceText; // "%.13g"
+        std::string tagText;
+    };
+
+    explicit GoodsTableModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // Queues a row; it shows at the next flush (at the latest when the event
+    // loop runs again).
+    void appendRecord(const GoodsRecord& record);
+    void flush();
+    void clear();
+    // All rows, pending ones included.
+    int totalRows() const { return static_cast<int>(m_rows.size() + m_pending.size()); }
+    const Row* rowAt(int row) const;
+
+    static constexpr int kPriceColumn = 2;
+
+private:
+    std::vector<Row> m_rows;
+    std::vector<Row> m_pending;
+    bool m_flushScheduled = false;
+};
+
+} // namespace zorvane::ui

@@ -1,0 +1,112 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QMessageBox>
+
+#include <memory>
+#include <string>
+
+#include "core/app_state.h"
+#include "core/feedback.h"
+
+class QAction;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTableView;
+class QTreeWidget;
+class QTimer;
+
+namespace zorvane::ui {
+
+class BrowserBox;
+class FeedbackBridge;
+class GuardedSink;
+class GoodsTableModel;
+
+struct WindowOptions
+{
+    std::string exeDir;                 // the settings file lives in <exeDir>/data
+    bool startBackgroundThreads = true; // log pump and start-up check
+};
+
+// The program's one window. It translates between widgets and the core:
+// commands start workers, workers report through the feedback bridge.
+class MainWindow final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    MainWindow(std::shared_ptr<AppState> state, WindowOptions options, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The start-up steps after the window exists. False (after its message)
+    // when the program must end.
+    bool startUp();
+
+    AppState& state() { return *m_state; }
+    FeedbackSink& sink();
+    GoodsTableModel* goodsModel() const { return m_goodsModel; }
+    std::string settingsPath() const { return m_settingsPath; }
+
+    // Command handlers, public so that tests can drive them like clicks.
+    void startPause();
+    void stopCommand();
+    void clearGoods();
+    void clearLog();
+    void onFilterClicked();
+    void onGoodsHeaderClicked(int column);
+    void onGoodsListClicked();
+    void onExportClicked();
+    void feedbackHandler(const Feedback& message);
+    void setControlsLocked(bool lock, const QString& extraExceptions = {});
+    void saveSettingsNow();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void buildControlGroup(QWidget* group);
+    void buildTagGroup(QWidget* group);
+    void buildGoodsGroup(QWidget* group);
+    void buildLogGroup(QWidget* group);
+    void connectCommands();
+
+    bool startSearch();
+    void onSearchEnded();
+    void addGoodsRow(const GoodsRecord& record);
+    void appendLogText(const std::string& text);
+    void buildMenus(const std::string& description);
+    void loadBrowserPage(const std::string& address);
+    void menuCommandHook(int id);
+    bool startStartupCheck();
+    FilterCriteria readFilterCriteria() const;
+    QString editText(const QString& name) const;
+    void logAndTell(const QString& text, QMessageBox::Icon icon);
+
+    template <typename T> T* control(const char* name) const
+    {
+        return findChild<T*>(QString::fromUtf8(name));
+    }
+
+    std::shared_ptr<AppState> m_state;
+    WindowOptions m_options;
+    std::string m_settingsPath;
+    FeedbackBridge* m_bridge = nullptr;
+    std::shared_ptr<GuardedSink> m_sink;
+    std::shared_ptr<std::atomic<bool>> m_pumpDone;
+    GoodsTableModel* m_goodsModel = nullptr;
+    QTableView* m_goodsView = nullptr;
+    QTreeWidget* m_tagList = nullptr;
+    QPlainTextEdit* m_logBox = nullptr;
+    QPushButton* m_startPause = nullptr;
+    QPushButton* m_stop = nullptr;
+    QAction* m_versionAction = nullptr;
+    bool m_settingsSaved = false;
+    std::shared_ptr<ManualResetEvent> m_pumpQuit;
+    std::shared_ptr<ManualResetEvent> m_startupQuit;
+};
+
+} // namespace zorvane::ui

@@ -1,0 +1,233 @@
+// The window side of the feedback channel and the goods commands: clear,
+// filter, sort, export and opening a goods item's page.
+#include "ui/main_window.h"
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTreeWidget>
+
+#include <system_error>
+
+#include "core/log.h"
+#include "core/text.h"
+#include "goods/csv_export.h"
+#include "goods/filter.h"
+#include "goods/sort.h"
+#include "ui/dialogs.h"
+#include "ui/feedback_bridge.h"
+#include "ui/goods_table_model.h"
+
+namespace zorvane::ui {
+
+void MainWindow::feedbackHandler(const Feedback& message)
+{
+    switch (message.code) {
+    case kFeedbackLog:
+        if (message.text)
+            appendLogText(*message.text);
+        break;
+    case kFeedbackMenu:
+        if (message.text)
+            buildMenus(*message.text);
+        break;
+    case kFeedbackCaption:
+        if (message.text)
+            setWindowTitle(QString::fromStdString(*message.text));
+        break;
+    case kFeedbackMessage:
+        if (message.text)
+            Dialogs::message(this, QMessageBox::NoIcon, QString::fromUtf8("提示"),
+                             QString::fromStdString(*message.text));
+        break;
+    case kFeedbackLoadPage:
+        if (message.text)
+            loadBrowserPage(*message.text);
+        break;
+    case kFeedbackNewGoods: {
+        NewGoods fresh = takeNewGoods(*m_state, message.number);
+        if (fresh.record)
+            addGoodsRow(*fresh.record);
+        for (const std::string& tag : fresh.newTags) {
+            auto* item = new QTreeWidgetItem(m_tagList, {QString::fromStdString(tag)});
+            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+            item->setCheckState(0, Qt::Unchecked);
+        }
+        break;
+    }
+    case kFeedbackShowGoods:
+        if (auto record = copyGoods(*m_state, message.number))
+            addGoodsRow(*record);
+        break;
+    case kFeedbackSearchEnded:
+        m_goodsModel->flush();
+        onSearchEnded();
+        break;
+    case kFeedbackFilterEnded:
+    case kFeedbackSortEnded: {
+        const bool filter = message.code == kFeedbackFilterEnded;
+        m_goodsModel->flush();
+        closeThreadHandle(*m_state, filter ? m_state->filterRunning : m_state->sortRunning);
+        control<QPushButton>("按钮_筛选")->setEnabled(true);
+        m_goodsView->setEnabled(true);
+        appendLog(*m_state, filter ? "筛选完毕" : "排序完毕");
+        break;
+    }
+    case kFeedbackExportEnded:
+        closeThreadHandle(*m_state, m_state->exportRunning);
+        control<QPushButton>("按钮_导出")->setEnabled(true);
+        appendLog(*m_state, "导出完毕");
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::addGoodsRow(const GoodsRecord& record)
+{
+    if (record.passesFilter != 0)
+        m_goodsModel->appendRecord(record);
+}
+
+void MainWindow::appendLogText(const std::string& text)
+{
+    QTextCursor cursor = m_logBox->textCursor();
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(QString::fromStdString(replaceAll(text, "\r\n", "\n")));
+    m_logBox->setTextCursor(cursor);
+    m_logBox->ensureCursorVisible();
+}
+
+void MainWindow::clearGoods()
+{
+    if (Dialogs::message(this, QMessageBox::Question, QString::fromUtf8("提示"),
+                         QString::fromUtf8("确认清空商品吗？"),
+                         QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
+        return;
+    if (!busyCheck(*m_state, true))
+        return;
+    clearGoodsStore(*m_state, [this] {
+        m_goodsModel->clear();
+        m_tagList->clear();
+    });
+    appendLog(*m_state, "已清空");
+}
+
+void MainWindow::clearLog()
+{
+    if (Dialogs::message(this, QMessageBox::Information, QString::fromUtf8("提示"),
+                         QString::fromUtf8("确认清除日志？"),
+                         QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
+        return;
+    std::lock_guard guard(*m_state->logLock);
+    m_logBox->clear();
+}
+
+FilterCriteria MainWindow::readFilterCriteria() const
+{
+    std::vector<std::string> ticked;
+    for (int i = 0; i < m_tagList->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = m_tagList->topLevelItem(i);
+        if (item->checkState(0) == Qt::Checked)
+            ticked.push_back(item->text(0).toStdString());
+    }
+    return makeFilterCriteria(std::move(ticked), editText(QString::fromUtf8("编辑框_价格min")).toStdString(),
+                              editText(QString::fromUtf8("编辑框_价格max")).toStdString());
+}
+
+void MainWindow::onFilterClicked()
+{
+    auto* filterButton = control<QPushButton>("按钮_筛选");
+    filterButton->setEnabled(false);
+    if (!busyCheck(*m_state, true)) {
+        filterButton->setEnabled(true);
+        return;
+    }
+    FilterCriteria criteria = readFilterCriteria();
+    {
+        std::lock_guard guard(*m_state->goodsLock);
+        m_state->filterCriteria = std::move(criteria);
+    }
+    m_goodsView->setEnabled(false);
+    m_goodsModel->clear();
+    try {
+        m_state->filterRunning = std::thread([state = m_state, sink = m_sink] { runFilter(*state, *sink); });
+    } catch (const std::system_error&) {
+        logAndTell(QString::fromUtf8("启动筛选线程失败"), QMessageBox::NoIcon);
+        filterButton->setEnabled(true);
+        m_goodsView->setEnabled(true);
+    }
+}
+
+void MainWindow::onGoodsHeaderClicked(int column)
+{
+    m_goodsView->setEnabled(false);
+    if (m_goodsModel->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString() !=
+            QString::fromUtf8("价格") ||
+        !busyCheck(*m_state, true)) {
+        m_goodsView->setEnabled(true);
+        return;
+    }
+    control<QPushButton>("按钮_筛选")->setEnabled(false);
+    m_goodsModel->clear();
+    m_state->sortAscending = (m_state->sortAscending.load() & 1) ^ 1;
+    try {
+        m_state->sortRunning = std::thread([state = m_state, sink = m_sink] { runSort(*state, *sink); });
+    } catch (const std::system_error&) {
+        logAndTell(QString::fromUtf8("启动排序线程失败"), QMessageBox::NoIcon);
+        control<QPushButton>("按钮_筛选")->setEnabled(true);
+        m_goodsView->setEnabled(true);
+    }
+}
+
+void MainWindow::onGoodsListClicked()
+{
+    m_goodsModel->flush();
+    const QModelIndexList selected = m_goodsView->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return;
+    const GoodsTableModel::Row* row = m_goodsModel->rowAt(selected.first().row());
+    if (!row)
+        return;
+    const std::string id = removeSpaces(row->goodsId);
+    if (id.empty())
+        return;
+    std::string address;
+    {
+        std::lock_guard guard(*m_state->paramsLock);
+        address = m_state->itemUrlTemplate;
+    }
+    Dialogs::openWebAddress(QString::fromStdString(replaceAll(address, "{goods_id}", id)));
+}
+
+void MainWindow::onExportClicked()
+{
+    auto* exportButton = control<QPushButton>("按钮_导出");
+    exportButton->setEnabled(false);
+    if (m_state->exportRunning.joinable()) {
+        appendLog(*m_state, "正在导出中");
+        exportButton->setEnabled(true);
+        return;
+    }
+    QObject* dialog = findChild<QObject*>(QString::fromUtf8("通用对话框_导出"));
+    const QString path = Dialogs::saveFile(
+        this, dialog->property("title").toString(), dialog->property("initialDirectory").toString(),
+        dialog->property("filter").toString(), dialog->property("defaultSuffix").toString());
+    if (path.isEmpty()) {
+        exportButton->setEnabled(true);
+        return;
+    }
+    {
+        std::lock_guard guard(*m_state->paramsLock);
+        m_state->exportPath = path.toStdString();
+    }
+    try {
+        m_state->exportRunning = std::thread([state = m_state, sink = m_sink] { runExport(*state, *sink); });
+    } catch (const std::system_error&) {
+        logAndTell(QString::fromUtf8("启动导出线程失败"), QMessageBox::NoIcon);
+        exportButton->setEnabled(true);
+    }
+}
+
+} // namespace zorvane::ui
