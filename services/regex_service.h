@@ -8,7 +8,8 @@ namespace zorvane {
 
 // One compiled pattern and the matches of its last run, on PCRE2 (UTF mode,
 // ECMAScript-like: no UCP, so \d \s \W keep their ASCII meaning; '.' does not
-// match a line feed). Matches and groups are numbered from 1; positions are
+// match a line feed, but does match a carriage return; after an empty match
+// a global run resumes one character later). Matches and groups are numbered from 1; positions are
 // 0-based byte offsets. A run that hits the match or depth limit fails, so a
 // hostile subject costs bounded time.
 class RegexService final
@@ -30,15 +31,27 @@ public:
     // A new instance sharing the compiled pattern, with the same matches and its own subject copy.
     RegexService copy() const;
 
+    // The compiled pattern text (quote marker applied); "" when none compiled.
     std::string pattern() const;
+    // The subject with the last run's matches replaced (all of them when the
+    // run was global, else the first); $1 stands for group 1, $$ for a dollar.
+    // "" when the last run failed.
     std::string replace(std::string_view replacement) const;
     int matchCount() const;
+    // Text of a match or of one of its groups; "" when out of range or the
+    // group took no part. The position is the 0-based byte offset, -1 then.
     std::string matchText(int match, int* position = nullptr) const;
     std::string subMatchText(int match, int group, int* position = nullptr) const;
     int subMatchCount() const;
 
     // Releases the pattern, the matches and the subject.
     void destroy();
+
+    // Turns JIT compilation off (or back on) for patterns compiled from now
+    // on, so a benchmark or test can measure or exercise the interpreter.
+    static void setJitEnabled(bool enabled);
+    // True when patterns are being JIT-compiled (library support and enabled).
+    static bool jitActive();
 
 private:
     struct Impl;
