@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/filter_criteria.h"
+#include "core/goods_record.h"
+
+namespace zorvane {
+
+struct AppState;
+class FeedbackSink;
+
+// Full-width forms read as their ASCII twins: U+FF01..U+FF5E become
+// '!'..'~', U+3000 a space, ￥ '$', ￣ '~', ☆ and ★ '*'. Everything else is kept.
+std::string fullWidthToAscii(std::string_view text);
+
+// A bound box's number: full-width forms read as ASCII, then the leading
+// decimal number (0 when there is none), rounded to 2 decimals.
+double parsePriceBound(std::string_view text);
+
+// The criteria from the ticked tags and the two bound texts. A bound is
+// present when its text holds anything besides spaces (U+0020, U+3000),
+// which are ignored wherever they stand.
+FilterCriteria makeFilterCriteria(std::vector<std::string> tickedTags, std::string_view minText,
+                                  std::string_view maxText);
+
+// True when the record carries every ticked tag (byte for byte) and its price
+// lies within the bounds present, each bound inclusive within kPriceTolerance.
+bool goodsPassesFilter(const GoodsRecord& record, const FilterCriteria& criteria);
+
+// The filter worker: marks every record of the store against
+// state.filterCriteria, logs the counts, sends 1007 for each passing record
+// (1-based, in store order) and then 1092.
+void runFilter(AppState& state, FeedbackSink& sink);
+
+} // namespace zorvane

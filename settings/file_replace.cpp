@@ -1,0 +1,165 @@
+#include "settings/file_replace.h"
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <system_error>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zorvane {
+
+namespace {
+
+// An open file descriptor, closed on destruction unless closed explicitly.
+class FileDescriptor final
+{
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(FileDescriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&&) = delete;
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+    bool valid() const { return m_fd >= 0; }
+    int get() const { return m_fd; }
+
+    // Closes now; false (with errno set) when the close reported an error.
+    bool close() { return ::close(std::exchange(m_fd, -1)) == 0; }
+
+private:
+    int m_fd;
+};
+
+FileWriteResult failure(FileWriteStatus status, int err)
+{
+    return {status, std::generic_category().message(err)};
+}
+
+bool writeAll(int fd, std::string_view bytes)
+{
+    while (!bytes.empty()) {
+        ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            if (n == 0)
+                errno = EIO;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Devices and FIFOs: no rename possible, so the bytes go straight in.
+FileWriteResult writeInPlace(const std::string& path, std::string_view bytes)
+{
+    // Non-blocking open so that a FIFO without a reader fails instead of hanging.
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.valid())
+        return failure(FileWriteStatus::OpenFailed, errno);
+    int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
+    if (!writeAll(fd.get(), bytes) || !fd.close())
+        return failure(FileWriteStatus::WriteFailed, errno);
+    return {};
+}
+
+// Creates a fresh file beside target; its name never collides with another
+// writer's, in this process or another.
+FileDescriptor createTemporary(const std::string& dir, const std::string& base, std::string& tempPath)
+{
+    static std::atomic<unsigned> counter{0};
+    // Keep the name well inside NAME_MAX whatever the target's length.
+    std::string stem = base.substr(0, 100);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempPath =
+            dir + "." + stem + "." + std::to_string(::getpid()) + "-" + std::to_string(counter++) + ".tmp";
+        // 0666 lets the umask decide a new file's permissions as for any created file.
+        FileDescriptor fd(::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
+        if (fd.valid() || errno != EEXIST)
+            return fd;
+    }
+    return FileDescriptor(-1);
+}
+
+FileWriteResult writeViaTemporary(const std::string& target, std::string_view bytes,
+                                  const struct stat* previous)
+{
+    std::size_t slash = target.rfind('/');
+    std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
+    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    if (base.empty())
+        return failure(FileWriteStatus::OpenFailed, EISDIR);
+
+    std::string tempPath;
+    FileDescriptor fd = createTemporary(dir, base, tempPath);
+    if (!fd.valid())
+        return failure(FileWriteStatus::OpenFailed, errno);
+    if (previous) {
+        // The replacement keeps the previous file's permissions and, where allowed, its owner.
+        ::fchmod(fd.get(), previous->st_mode & 07777);
+        if (::fchown(fd.get(), previous->st_uid, previous->st_gid) != 0)
+            errno = 0;
+    }
+    bool written = writeAll(fd.get(), bytes) && ::fsync(fd.get()) == 0;
+    int err = errno;
+    if (!fd.close() && written) {
+        written = false;
+        err = errno;
+    }
+    if (written && ::rename(tempPath.c_str(), target.c_str()) != 0) {
+        written = false;
+        err = errno;
+    }
+    if (!written) {
+        ::unlink(tempPath.c_str());
+        return failure(FileWriteStatus::WriteFailed, err);
+    }
+    // Make the rename itself durable; a failure here cannot undo it, so it is not reported.
+    FileDescriptor dirFd(::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd.valid())
+        ::fsync(dirFd.get());
+    return {};
+}
+
+} // namespace
+
+FileWriteResult replaceFileContents(const std::string& path, std::string_view bytes)
+{
+    if (path.empty())
+        return failure(FileWriteStatus::OpenFailed, ENOENT);
+    struct stat st
+    {
+    };
+    if (::stat(path.c_str(), &st) != 0)
+        return writeViaTemporary(path, bytes, nullptr);
+    if (S_ISDIR(st.st_mode))
+        return failure(FileWriteStatus::OpenFailed, EISDIR);
+    if (!S_ISREG(st.st_mode))
+        return writeInPlace(path, bytes);
+
+    struct stat linkSt
+    {
+    };
+    if (::lstat(path.c_str(), &linkSt) == 0 && S_ISLNK(linkSt.st_mode)) {
+        // Replace what the link points at, not the link itself.
+        char resolved[PATH_MAX];
+        if (::realpath(path.c_str(), resolved) != nullptr)
+            return writeViaTemporary(resolved, bytes, &st);
+    }
+    return writeViaTemporary(path, bytes, &st);
+}
+
+} // namespace zorvane

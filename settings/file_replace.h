@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zorvane {
+
+enum class FileWriteStatus
+{
+    Ok,
+    OpenFailed,  // the file (or its temporary twin) could not be created or opened
+    WriteFailed, // a write, flush, close or the final rename failed
+};
+
+struct FileWriteResult
+{
+    FileWriteStatus status = FileWriteStatus::Ok;
+    std::string error; // strerror text of the failing step, "" on success
+
+    bool ok() const { return status == FileWriteStatus::Ok; }
+};
+
+// Gives the file at path exactly these bytes. A regular file (or a missing
+// one) is written to a uniquely named temporary file in the same directory,
+// synced and renamed over the target, so a failure at any step leaves the
+// previous file untouched and no temporary file behind. A symbolic link is
+// followed and its target replaced. A device or FIFO (for example /dev/null)
+// cannot be renamed over and is written in place; a directory is refused.
+FileWriteResult replaceFileContents(const std::string& path, std::string_view bytes);
+
+} // namespace zorvane

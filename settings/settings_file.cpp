@@ -1,0 +1,133 @@
+#include "settings/settings_file.h"
+
+#include <atomic>
+#include <filesystem>
+#include <system_error>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace zorvane {
+
+namespace {
+
+constexpr std::string_view kFileName = "setsoft.ini";
+
+std::string joinPath(std::string dir, std::string_view name)
+{
+    if (!dir.empty() && dir.back() != '/')
+        dir += '/';
+    return dir + std::string(name);
+}
+
+bool makeDirectories(const std::string& dir)
+{
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    return std::filesystem::is_directory(dir, ec);
+}
+
+// A directory's permission bits do not tell whether a write will work (read-only
+// mounts, ACLs, root), so try one.
+bool canWriteIn(const std::string& dir)
+{
+    static std::atomic<unsigned> counter{0};
+    std::string probe =
+        joinPath(dir, ".write-probe-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
+    int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    bool written = ::write(fd, "x", 1) == 1;
+    bool closed = ::close(fd) == 0;
+    ::unlink(probe.c_str());
+    return written && closed;
+}
+
+// The decoded value, or nothing for a missing or empty one.
+template <typename Decode>
+auto loadDecoded(const IniFile& ini, std::string_view section, std::string_view name, Decode decode)
+    -> std::optional<decltype(decode(std::string_view()))>
+{
+    std::optional<std::string> value = ini.value(section, name);
+    if (!value || value->empty())
+        return std::nullopt;
+    return decode(*value);
+}
+
+bool saveValue(IniFile& ini, std::string_view section, std::string_view name, const std::string& value,
+               std::string_view exclusions)
+{
+    return !isExcluded(name, exclusions) && ini.setValue(section, name, value);
+}
+
+} // namespace
+
+std::string settingsFilePath(const std::string& exeDir, const char* xdgConfigHome, const char* home)
+{
+    std::string dataDir = joinPath(exeDir, "data");
+    if (makeDirectories(dataDir) && canWriteIn(dataDir))
+        return joinPath(dataDir, kFileName);
+
+    std::string configHome;
+    if (xdgConfigHome && xdgConfigHome[0] == '/')
+        configHome = xdgConfigHome;
+    else if (home && home[0] != '\0')
+        configHome = joinPath(home, ".config");
+    if (configHome.empty())
+        return joinPath(dataDir, kFileName); // nowhere better: saving will quietly fail
+    std::string fallback = joinPath(joinPath(configHome, "zorvane"), "data");
+    makeDirectories(fallback);
+    return joinPath(fallback, kFileName);
+}
+
+std::optional<std::string> loadEditBox(const IniFile& ini, std::string_view name)
+{
+    return loadDecoded(ini, kEditBoxSection, name, decodeEditText);
+}
+
+std::optional<bool> loadCheckBox(const IniFile& ini, std::string_view name)
+{
+    return loadDecoded(ini, kCheckBoxSection, name, decodeTicked);
+}
+
+std::optional<bool> loadRadioButton(const IniFile& ini, std::string_view name)
+{
+    return loadDecoded(ini, kRadioButtonSection, name, decodeTicked);
+}
+
+std::optional<ComboState> loadComboBox(const IniFile& ini, std::string_view name)
+{
+    return loadDecoded(ini, kComboBoxSection, name, decodeCombo);
+}
+
+DateTime loadDateBox(const IniFile& ini, std::string_view name)
+{
+    return decodeDate(ini.value(kDateBoxSection, name).value_or(""));
+}
+
+bool saveEditBox(IniFile& ini, std::string_view name, std::string_view text, std::string_view exclusions)
+{
+    return saveValue(ini, kEditBoxSection, name, encodeEditText(text), exclusions);
+}
+
+bool saveCheckBox(IniFile& ini, std::string_view name, bool ticked, std::string_view exclusions)
+{
+    return saveValue(ini, kCheckBoxSection, name, encodeTicked(ticked), exclusions);
+}
+
+bool saveRadioButton(IniFile& ini, std::string_view name, bool selected, std::string_view exclusions)
+{
+    return saveValue(ini, kRadioButtonSection, name, encodeTicked(selected), exclusions);
+}
+
+bool saveComboBox(IniFile& ini, std::string_view name, const ComboState& combo, std::string_view exclusions)
+{
+    return saveValue(ini, kComboBoxSection, name, encodeCombo(combo), exclusions);
+}
+
+bool saveDateBox(IniFile& ini, std::string_view name, const DateTime& date, std::string_view exclusions)
+{
+    return saveValue(ini, kDateBoxSection, name, encodeDate(date), exclusions);
+}
+
+} // namespace zorvane

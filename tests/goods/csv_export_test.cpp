@@ -1,0 +1,233 @@
+#include "goods/csv_export.h"
+
+#include <gtest/gtest.h>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include "core/numbers.h"
+#include "goods/filter.h"
+#include "goods/sort.h"
+#include "tests/goods/goods_test_util.h"
+#include "tests/support/temp_dir.h"
+
+using namespace zorvane;
+using zorvane::test::makeGoods;
+namespace fs = std::filesystem;
+
+namespace {
+
+// "名称","商品ID","价格","商品标签" in GBK.
+const std::string kHeader = "\"\xC3\xFB\xB3\xC6\",\"\xC9\xCC\xC6\xB7ID\",\"\xBC\xDB\xB8\xF1\","
+                            "\"\xC9\xCC\xC6\xB7\xB1\xEA\xC7\xA9\"\r\n";
+
+// "商品", the default goods name, quoted, in GBK.
+const std::string kQuotedName = "\"\xC9\xCC\xC6\xB7\"";
+
+std::string csvOf(const GoodsList& goods)
+{
+    std::ostringstream out;
+    writeCsv(out, goods);
+    return out.str();
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::vector<std::string> entriesOf(const fs::path& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+TEST(CsvFormat, QuoteDoublesEveryQuote)
+{
+    EXPECT_EQ(quoteCsvField(""), "\"\"");
+    EXPECT_EQ(quoteCsvField("a,b"), "\"a,b\"");
+    EXPECT_EQ(quoteCsvField("\"x\"\"y"), "\"\"\"x\"\"\"\"y\"");
+    EXPECT_EQ(quoteCsvField("line\r\nbreak"), "\"line\r\nbreak\"");
+}
+
+TEST(CsvFormat, EmptyStoreIsTheHeaderLineOnly)
+{
+    EXPECT_EQ(csvOf({}), kHeader);
+}
+
+TEST(CsvFormat, ExactBytesOfRecords)
+{
+    GoodsList goods = {
+        makeGoods("100001", 100, {"满减", "券"}, "Say \"hi\", ok"),
+        makeGoods("100002", 59.9, {},
+                  "A\xF0\x9F\x98\x80"
+                  "B"), // an emoji GBK lacks
+        makeGoods("100003", 0.01, {"券"}, "商品"),
+    };
+    EXPECT_EQ(csvOf(goods), kHeader +
+                                "\"Say \"\"hi\"\", ok\",\"100001\",\"100\",\"\xC2\xFA\xBC\xF5,\xC8\xAF\"\r\n"
+                                "\"A?B\",\"100002\",\"59.9\",\"\"\r\n"
+                                "\"\xC9\xCC\xC6\xB7\",\"100003\",\"0.01\",\"\xC8\xAF\"\r\n");
+}
+
+TEST(CsvFormat, OnlyShownGoodsInListOrder)
+{
+    GoodsList goods = {makeGoods("a", 30), makeGoods("b", 10), makeGoods("c", 20), makeGoods("d", 5)};
+    FilterCriteria criteria = makeFilterCriteria({}, "10", "");
+    for (GoodsRecord& r : goods)
+        r.passesFilter = goodsPassesFilter(r, criteria) ? 1 : 0;
+    sortGoodsByPrice(goods, true);
+    EXPECT_EQ(csvOf(goods), kHeader + kQuotedName + ",\"b\",\"10\",\"\"\r\n" + kQuotedName +
+                                ",\"c\",\"20\",\"\"\r\n" + kQuotedName + ",\"a\",\"30\",\"\"\r\n");
+}
+
+TEST(CsvFormat, LargeStoreConvertsEveryBlock)
+{
+    GoodsList goods;
+    std::string expected = kHeader;
+    for (int i = 0; i < 5000; ++i) {
+        goods.push_back(makeGoods(std::to_string(i), i / 100.0, {"券"}, "商品"));
+        expected += kQuotedName + ",\"" + std::to_string(i) + "\",\"" + formatNumber(i / 100.0) +
+                    "\",\"\xC8\xAF\"\r\n";
+    }
+    EXPECT_EQ(csvOf(goods), expected);
+}
+
+class CsvFile : public test::WorkerTest
+{
+protected:
+    void exportTo(const std::string& path)
+    {
+        state.exportPath = path;
+        runExport(state, sink);
+    }
+
+    test::TempDir dir;
+};
+
+TEST_F(CsvFile, ExportWritesTheShownGoodsAndLogsSuccess)
+{
+    state.goodsStore = {makeGoods("1", 59.9), makeGoods("2", 100)};
+    state.goodsStore[1].passesFilter = 0;
+    const std::string path = dir.file("商品.csv");
+    exportTo(path);
+    EXPECT_EQ(readFile(path), csvOf(state.goodsStore));
+    EXPECT_EQ(test::takeLogMessages(state), std::vector<std::string>{"已导出到\"" + path + "\""});
+    EXPECT_EQ(sink.codes(), (std::vector<std::pair<int, long long>>{{kFeedbackExportEnded, 0}}));
+    EXPECT_TRUE(sink.locksFreeOnEverySend);
+    EXPECT_EQ(entriesOf(dir.path()), std::vector<std::string>{"商品.csv"}); // no temporary file left
+}
+
+TEST_F(CsvFile, SecondExportLeavesNoTraceOfTheFirst)
+{
+    const std::string path = dir.file("out.csv");
+    state.goodsStore = {makeGoods("1", 1), makeGoods("2", 2), makeGoods("3", 3)};
+    exportTo(path);
+    state.goodsStore = {makeGoods("9", 9)};
+    exportTo(path);
+    EXPECT_EQ(readFile(path), kHeader + kQuotedName + ",\"9\",\"9\",\"\"\r\n");
+}
+
+TEST_F(CsvFile, MissingDirectoryIsAnOpenFailureAndCreatesNothing)
+{
+    const std::string path = dir.file("missing/out.csv");
+    exportTo(path);
+    EXPECT_EQ(test::takeLogMessages(state), std::vector<std::string>{"导出失败，打开\"" + path + "\"失败"});
+    EXPECT_EQ(sink.codes(), (std::vector<std::pair<int, long long>>{{kFeedbackExportEnded, 0}}));
+    EXPECT_TRUE(entriesOf(dir.path()).empty());
+}
+
+TEST_F(CsvFile, DirectoryAsTargetIsAnOpenFailure)
+{
+    const std::string path = dir.file("taken");
+    fs::create_directory(path);
+    writeFile(dir.file("taken/inside"), "keep");
+    exportTo(path);
+    EXPECT_EQ(test::takeLogMessages(state), std::vector<std::string>{"导出失败，打开\"" + path + "\"失败"});
+    EXPECT_TRUE(fs::is_directory(path));
+    EXPECT_EQ(readFile(dir.file("taken/inside")), "keep");
+    EXPECT_EQ(entriesOf(dir.path()), std::vector<std::string>{"taken"});
+}
+
+TEST_F(CsvFile, WriteErrorOnADeviceIsReported)
+{
+    if (!fs::exists("/dev/full"))
+        GTEST_SKIP() << "no /dev/full";
+    std::string error;
+    FileWriteStatus status = FileWriteStatus::Ok;
+    EXPECT_FALSE(exportCsvFile("/dev/full", {makeGoods("1", 1)}, &error, &status));
+    EXPECT_EQ(status, FileWriteStatus::WriteFailed);
+    EXPECT_FALSE(error.empty());
+    exportTo("/dev/full");
+    EXPECT_EQ(test::takeLogMessages(state), std::vector<std::string>{"导出失败，写入\"/dev/full\"失败"});
+    EXPECT_TRUE(exportCsvFile("/dev/null", {makeGoods("1", 1)}, &error));
+}
+
+TEST_F(CsvFile, FailedWriteKeepsThePreviousFile)
+{
+    const std::string path = dir.file("out.csv");
+    writeFile(path, "previous export");
+    for (int i = 0; i < 2000; ++i)
+        state.goodsStore.push_back(makeGoods(std::to_string(i), i, {"券"}, "商品名称比较长的商品"));
+
+    // A file size limit stops the write part-way even for root.
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    exportTo(path);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previousHandler);
+
+    EXPECT_EQ(test::takeLogMessages(state), std::vector<std::string>{"导出失败，写入\"" + path + "\"失败"});
+    EXPECT_EQ(readFile(path), "previous export");
+    EXPECT_EQ(entriesOf(dir.path()), std::vector<std::string>{"out.csv"});
+    EXPECT_EQ(sink.codes(), (std::vector<std::pair<int, long long>>{{kFeedbackExportEnded, 0}}));
+}
+
+TEST_F(CsvFile, ReplacedFileKeepsItsPermissionsAndNewFileFollowsUmask)
+{
+    const std::string kept = dir.file("kept.csv");
+    writeFile(kept, "old");
+    fs::permissions(kept, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    ASSERT_TRUE(exportCsvFile(kept, {}, nullptr));
+    EXPECT_EQ(fs::status(kept).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    mode_t mask = ::umask(022);
+    ASSERT_TRUE(exportCsvFile(dir.file("new.csv"), {}, nullptr));
+    ::umask(mask);
+    struct stat st
+    {
+    };
+    ASSERT_EQ(::stat(dir.file("new.csv").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
+}
+
+TEST_F(CsvFile, SymbolicLinkTargetIsReplacedThroughTheLink)
+{
+    const std::string real = dir.file("real.csv");
+    const std::string link = dir.file("link.csv");
+    writeFile(real, "old");
+    fs::create_symlink(real, link);
+    ASSERT_TRUE(exportCsvFile(link, {}, nullptr));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(readFile(real), kHeader);
+}

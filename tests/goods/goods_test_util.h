@@ -1,0 +1,94 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/feedback.h"
+#include "core/log.h"
+
+namespace zorvane::test {
+
+// Records what a worker sends. The window's handlers take goodsLock and
+// paramsLock, so a worker that sends while holding one would deadlock the
+// real window: every message notes whether both locks were free.
+class RecordingSink final : public FeedbackSink
+{
+public:
+    explicit RecordingSink(AppState& state) : m_state(state) {}
+
+    void send(const Feedback& message) override
+    {
+        messages.push_back(message);
+        locksFreeOnEverySend =
+            locksFreeOnEverySend && isFree(*m_state.goodsLock) && isFree(*m_state.paramsLock);
+    }
+    void post(const Feedback& message) override { posted.push_back(message); }
+
+    // (code, number) of every sent message, in order.
+    std::vector<std::pair<int, long long>> codes() const
+    {
+        std::vector<std::pair<int, long long>> out;
+        for (const Feedback& m : messages)
+            out.emplace_back(m.code, m.number);
+        return out;
+    }
+
+    std::vector<Feedback> messages;
+    std::vector<Feedback> posted;
+    bool locksFreeOnEverySend = true;
+
+private:
+    static bool isFree(std::mutex& lock)
+    {
+        if (!lock.try_lock())
+            return false;
+        lock.unlock();
+        return true;
+    }
+
+    AppState& m_state;
+};
+
+// A fresh state with its locks, and a sink recording what a worker sends.
+class WorkerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(state.createLocks(nullptr)); }
+
+    AppState state;
+    RecordingSink sink{state};
+};
+
+inline GoodsRecord makeGoods(std::string id, double price, std::vector<std::string> tags = {},
+                             std::string name = "商品")
+{
+    GoodsRecord record;
+    record.goodsId = std::move(id);
+    record.name = std::move(name);
+    record.price = price;
+    for (const std::string& tag : tags)
+        record.tagText += (record.tagText.empty() ? "" : ",") + tag;
+    record.tags = std::move(tags);
+    return record;
+}
+
+// The log's lines without their "HH:MM:SS " time stamps.
+inline std::vector<std::string> takeLogMessages(AppState& state)
+{
+    std::vector<std::string> lines;
+    std::string text = takeLogBuffer(state);
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = std::min(text.find("\r\n", start), text.size());
+        lines.push_back(text.substr(start + 9, end - start - 9));
+        start = end + 2;
+    }
+    return lines;
+}
+
+} // namespace zorvane::test

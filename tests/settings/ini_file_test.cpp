@@ -1,0 +1,175 @@
+#include "settings/ini_file.h"
+
+#include <gtest/gtest.h>
+#include <fstream>
+#include <random>
+
+#include "tests/support/temp_dir.h"
+
+using namespace zorvane;
+
+namespace {
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void writeFile(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+const char* const kSample = "; 用户的注释\r\n"
+                            "[编辑框]\r\n"
+                            "编辑框_参数_地址 = https://a.example/x?a=1\r\n"
+                            "编辑框_参数_间隔=\r\n"
+                            "\r\n"
+                            "[配置]\n"
+                            "搜索主机=search.example\n"
+                            "  ; indented comment\n"
+                            "Quoted = \"  two  \"\n"
+                            "Single='x'\n"
+                            "[编辑框]\n"
+                            "编辑框_参数_页数=7\n";
+
+} // namespace
+
+TEST(IniRead, FollowsTheProfileRules)
+{
+    IniFile ini = IniFile::fromText(kSample);
+    EXPECT_EQ(ini.value("编辑框", "编辑框_参数_地址"), "https://a.example/x?a=1");
+    EXPECT_EQ(ini.value("编辑框", "编辑框_参数_间隔"), "");
+    EXPECT_EQ(ini.value("配置", "quoted"), "  two  ");
+    EXPECT_EQ(ini.value("配置", "SINGLE"), "x");
+    EXPECT_EQ(ini.value("编辑框", "编辑框_参数_页数"), "7"); // a repeated section is searched too
+    EXPECT_FALSE(ini.value("配置", "; indented comment"));
+    EXPECT_FALSE(ini.value("编辑框", "搜索主机"));
+    EXPECT_FALSE(ini.value("missing", "x"));
+}
+
+TEST(IniRead, FirstOfTwoKeysWinsAndNamesIgnoreCase)
+{
+    IniFile ini = IniFile::fromText("[Sec]\nKey=first\nkey=second\n[SEC]\nKEY=third\n");
+    EXPECT_EQ(ini.value("sec", "KEY"), "first");
+    ASSERT_TRUE(ini.setValue("SEC", "kEy", "new"));
+    EXPECT_EQ(ini.toText(), "[Sec]\r\nkEy=new\r\nkey=second\r\n[SEC]\r\nKEY=third\r\n");
+}
+
+TEST(IniWrite, SetValueKeepsEveryOtherLine)
+{
+    IniFile ini = IniFile::fromText(kSample);
+    ASSERT_TRUE(ini.setValue("编辑框", "编辑框_参数_间隔", "2000"));
+    ASSERT_TRUE(ini.setValue("编辑框", "编辑框_价格min", "1.5"));
+    ASSERT_TRUE(ini.setValue("新节", "键", "值"));
+    EXPECT_EQ(ini.toText(), "; 用户的注释\r\n"
+                            "[编辑框]\r\n"
+                            "编辑框_参数_地址 = https://a.example/x?a=1\r\n"
+                            "编辑框_参数_间隔=2000\r\n"
+                            "编辑框_价格min=1.5\r\n"
+                            "\r\n"
+                            "[配置]\r\n"
+                            "搜索主机=search.example\r\n"
+                            "  ; indented comment\r\n"
+                            "Quoted = \"  two  \"\r\n"
+                            "Single='x'\r\n"
+                            "[编辑框]\r\n"
+                            "编辑框_参数_页数=7\r\n"
+                            "[新节]\r\n"
+                            "键=值\r\n");
+}
+
+TEST(IniWrite, ValuesReadingWouldAlterComeBackAsGiven)
+{
+    IniFile ini;
+    for (std::string value :
+         {" padded ", "\"quoted\"", "'single'", "\t", "", "\"", "a = b", "[x]", "; not a comment"}) {
+        ASSERT_TRUE(ini.setValue("s", "k", value));
+        EXPECT_EQ(IniFile::fromText(ini.toText()).value("s", "k"), value) << "[" << value << "]";
+    }
+}
+
+TEST(IniWrite, RefusesWhatCannotStayOnOneLine)
+{
+    IniFile ini = IniFile::fromText("[s]\nk=v\n");
+    EXPECT_FALSE(ini.setValue("s", "k", "a\nb"));
+    EXPECT_FALSE(ini.setValue("s", "k", "a\rb"));
+    EXPECT_FALSE(ini.setValue("s", "a=b", "v"));
+    EXPECT_FALSE(ini.setValue("s", "", "v"));
+    EXPECT_FALSE(ini.setValue("a]b", "k", "v"));
+    EXPECT_EQ(ini.toText(), "[s]\r\nk=v\r\n");
+}
+
+TEST(IniFileOnDisk, SavedBytesAreGbk)
+{
+    test::TempDir dir;
+    const std::string path = dir.file("setsoft.ini");
+    IniFile ini;
+    ASSERT_TRUE(ini.setValue("编辑框", "编辑框_参数_地址", "价格"));
+    ASSERT_TRUE(ini.save(path));
+    // [编辑框] / 编辑框_参数_地址=价格, in GBK.
+    EXPECT_EQ(readFile(path),
+              "[\xB1\xE0\xBC\xAD\xBF\xF2]\r\n"
+              "\xB1\xE0\xBC\xAD\xBF\xF2_\xB2\xCE\xCA\xFD_\xB5\xD8\xD6\xB7=\xBC\xDB\xB8\xF1\r\n");
+    EXPECT_EQ(IniFile::load(path).value("编辑框", "编辑框_参数_地址"), "价格");
+}
+
+TEST(IniFileOnDisk, ReadsAGbkFileAndKeepsItsOtherContent)
+{
+    test::TempDir dir;
+    const std::string path = dir.file("setsoft.ini");
+    // ;注释 / [配置] / 登录主机=login.example / [编辑框] / 编辑框=旧
+    writeFile(path,
+              ";\xD7\xA2\xCA\xCD\r\n[\xC5\xE4\xD6\xC3]\r\n\xB5\xC7\xC2\xBC\xD6\xF7\xBB\xFA=login.example\r\n"
+              "[\xB1\xE0\xBC\xAD\xBF\xF2]\r\n\xB1\xE0\xBC\xAD\xBF\xF2=\xBE\xC9\r\n");
+    IniFile ini = IniFile::load(path);
+    EXPECT_EQ(ini.value("配置", "登录主机"), "login.example");
+    EXPECT_EQ(ini.value("编辑框", "编辑框"), "旧");
+    ASSERT_TRUE(ini.setValue("编辑框", "编辑框", "新"));
+    ASSERT_TRUE(ini.save(path));
+    EXPECT_EQ(readFile(path),
+              ";\xD7\xA2\xCA\xCD\r\n[\xC5\xE4\xD6\xC3]\r\n\xB5\xC7\xC2\xBC\xD6\xF7\xBB\xFA=login.example\r\n"
+              "[\xB1\xE0\xBC\xAD\xBF\xF2]\r\n\xB1\xE0\xBC\xAD\xBF\xF2=\xD0\xC2\r\n");
+}
+
+TEST(IniFileOnDisk, LongValueSurvivesWhole)
+{
+    test::TempDir dir;
+    const std::string path = dir.file("setsoft.ini");
+    std::string cookie;
+    while (cookie.size() < 30000)
+        cookie += "pt_key=" + std::to_string(cookie.size()) + "; ";
+    IniFile ini;
+    ASSERT_TRUE(ini.setValue("编辑框", "编辑框_参数_COOKIE", cookie));
+    ASSERT_TRUE(ini.save(path));
+    EXPECT_EQ(IniFile::load(path).value("编辑框", "编辑框_参数_COOKIE"), cookie);
+}
+
+TEST(IniFileOnDisk, MissingFileIsEmptyAndUnwritablePathFails)
+{
+    test::TempDir dir;
+    IniFile ini = IniFile::load(dir.file("none.ini"));
+    EXPECT_EQ(ini.toText(), "");
+    ASSERT_TRUE(ini.setValue("s", "k", "v"));
+    EXPECT_FALSE(ini.save(dir.file("no/such/dir/setsoft.ini")));
+}
+
+TEST(IniFileOnDisk, RandomBytesGiveAUsableDocument)
+{
+    test::TempDir dir;
+    const std::string path = dir.file("setsoft.ini");
+    std::mt19937 rng(42);
+    const std::string alphabet("[]=;\"' \t\r\n\0\xA1\xB1\xE0\xFFkv", 17);
+    for (int round = 0; round < 200; ++round) {
+        std::string bytes(std::uniform_int_distribution<std::size_t>(0, 400)(rng), '\0');
+        for (char& c : bytes)
+            c = round % 2 ? static_cast<char>(rng()) : alphabet[rng() % alphabet.size()];
+        writeFile(path, bytes);
+        IniFile ini = IniFile::load(path);
+        (void)ini.value("k", "k");
+        ASSERT_TRUE(ini.setValue("编辑框", "编辑框_参数_地址", "https://a.example/"));
+        ASSERT_TRUE(ini.save(path));
+        EXPECT_EQ(IniFile::load(path).value("编辑框", "编辑框_参数_地址"), "https://a.example/");
+    }
+}
