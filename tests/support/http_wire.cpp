@@ -63,6 +63,30 @@ bool hasHeader(const HeaderList& headers, std::string_view name)
 
 } // namespace
 
+std::optional<std::string> TestRequest::header(std::string_view name) const
+{
+    for (const auto& [key, value] : headers) {
+        if (equalsNoCase(key, name))
+            return value;
+    }
+    return std::nullopt;
+}
+
+std::size_t TestRequest::headerCount(std::string_view name) const
+{
+    return static_cast<std::size_t>(std::count_if(headers.begin(), headers.end(), [&](const auto& header) {
+        return equalsNoCase(header.first, name);
+    }));
+}
+
+std::vector<std::string> TestRequest::headerNames() const
+{
+    std::vector<std::string> names;
+    for (const auto& header : headers)
+        names.push_back(header.first);
+    return names;
+}
+
 bool equalsNoCase(std::string_view a, std::string_view b)
 {
     auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };

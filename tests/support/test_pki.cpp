@@ -49,7 +49,7 @@ void addExtension(X509* cert, X509* issuer, int nid, const char* value)
     X509_EXTENSION_free(ext);
 }
 
-struct CertSpec
+struct CertProfile
 {
     const char* commonName;
     const char* altNames; // nullptr for the CA
@@ -58,7 +58,7 @@ struct CertSpec
 };
 
 // Issues a certificate for key; a null issuer makes it self-signed.
-X509Ptr issue(const CertSpec& spec, EVP_PKEY* key, const CertAndKey* issuer)
+X509Ptr issue(const CertProfile& profile, EVP_PKEY* key, const CertAndKey* issuer)
 {
     static long serial = 1;
     X509Ptr cert(X509_new());
@@ -66,23 +66,23 @@ X509Ptr issue(const CertSpec& spec, EVP_PKEY* key, const CertAndKey* issuer)
     X509* x = cert.get();
     X509_set_version(x, X509_VERSION_3);
     ASN1_INTEGER_set(X509_get_serialNumber(x), serial++);
-    X509_gmtime_adj(X509_getm_notBefore(x), spec.notBeforeSeconds);
-    X509_gmtime_adj(X509_getm_notAfter(x), spec.notAfterSeconds);
+    X509_gmtime_adj(X509_getm_notBefore(x), profile.notBeforeSeconds);
+    X509_gmtime_adj(X509_getm_notAfter(x), profile.notAfterSeconds);
     X509_set_pubkey(x, key);
     X509_NAME* name = X509_get_subject_name(x);
     X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC,
                                reinterpret_cast<const unsigned char*>("Zorvane tests"), -1, -1, 0);
     X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC,
-                               reinterpret_cast<const unsigned char*>(spec.commonName), -1, -1, 0);
+                               reinterpret_cast<const unsigned char*>(profile.commonName), -1, -1, 0);
     X509* issuerCert = issuer ? issuer->cert.get() : x;
     X509_set_issuer_name(x, X509_get_subject_name(issuerCert));
 
     addExtension(x, issuerCert, NID_subject_key_identifier, "hash");
-    if (spec.altNames) {
+    if (profile.altNames) {
         addExtension(x, issuerCert, NID_basic_constraints, "critical,CA:FALSE");
         addExtension(x, issuerCert, NID_key_usage, "critical,digitalSignature");
         addExtension(x, issuerCert, NID_ext_key_usage, "serverAuth");
-        addExtension(x, issuerCert, NID_subject_alt_name, spec.altNames);
+        addExtension(x, issuerCert, NID_subject_alt_name, profile.altNames);
     } else {
         addExtension(x, issuerCert, NID_basic_constraints, "critical,CA:TRUE");
         addExtension(x, issuerCert, NID_key_usage, "critical,keyCertSign,cRLSign");
@@ -94,11 +94,11 @@ X509Ptr issue(const CertSpec& spec, EVP_PKEY* key, const CertAndKey* issuer)
     return cert;
 }
 
-CertAndKey makeLeaf(const CertSpec& spec, const CertAndKey* issuer)
+CertAndKey makeLeaf(const CertProfile& profile, const CertAndKey* issuer)
 {
     CertAndKey leaf;
     leaf.key = makeKey();
-    leaf.cert = issue(spec, leaf.key.get(), issuer);
+    leaf.cert = issue(profile, leaf.key.get(), issuer);
     return leaf;
 }
 

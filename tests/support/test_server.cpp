@@ -217,30 +217,6 @@ bool TestServer::Impl::waitOrStop(std::optional<std::chrono::milliseconds> timeo
     return changed.wait_for(lock, *timeout, [this] { return stopping; });
 }
 
-std::optional<std::string> TestRequest::header(std::string_view name) const
-{
-    for (const auto& [key, value] : headers) {
-        if (equalsNoCase(key, name))
-            return value;
-    }
-    return std::nullopt;
-}
-
-std::size_t TestRequest::headerCount(std::string_view name) const
-{
-    return static_cast<std::size_t>(std::count_if(headers.begin(), headers.end(), [&](const auto& header) {
-        return equalsNoCase(header.first, name);
-    }));
-}
-
-std::vector<std::string> TestRequest::headerNames() const
-{
-    std::vector<std::string> names;
-    for (const auto& header : headers)
-        names.push_back(header.first);
-    return names;
-}
-
 TestServer::TestServer() : m_impl(std::make_unique<Impl>()) {}
 
 TestServer::~TestServer()

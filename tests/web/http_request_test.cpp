@@ -1,0 +1,188 @@
+#include "tests/web/http_fixture.h"
+
+#include <algorithm>
+
+using namespace zorvane;
+using namespace zorvane::test;
+
+namespace {
+
+using Names = std::vector<std::string>;
+
+Names concat(Names first, const Names& second)
+{
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+TestResponse echoBody(const TestRequest& request)
+{
+    return TestResponse{200, "", {}, request.body};
+}
+
+} // namespace
+
+using HttpRequestSending = HttpFixture;
+
+TEST_F(HttpRequestSending, EmptyHeaderTextSendsExactlyTheFiveDefaults)
+{
+    serve(echoBody);
+    HttpRequest request = requestTo("/page?x=1");
+    httpRequest(request);
+
+    TestRequest got = onlyRequest();
+    EXPECT_EQ(got.method, "GET");
+    EXPECT_EQ(got.target, "/page?x=1");
+    ASSERT_FALSE(got.headers.empty());
+    EXPECT_EQ(got.headers.front().first, "Host");
+    EXPECT_EQ(namesWeSent(got), kDefaultNames);
+    EXPECT_EQ(got.header("Accept"), "*/*");
+    EXPECT_EQ(got.header("Referer"), request.url);
+    EXPECT_EQ(got.header("Accept-Language"), "zh-cn");
+    EXPECT_EQ(got.header("User-Agent"), "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)");
+    EXPECT_EQ(got.header("Content-Type"), "application/x-www-form-urlencoded");
+    EXPECT_EQ(request.extraHeaders,
+              "Accept: */*\r\nReferer: " + request.url +
+                  "\r\nAccept-Language: zh-cn\r\nUser-Agent: Mozilla/4.0 (compatible; MSIE "
+                  "9.0; Windows NT 6.1)\r\nContent-Type: application/x-www-form-urlencoded");
+}
+
+TEST_F(HttpRequestSending, CookieThenCallersHeadersInTheirOrder)
+{
+    serve(echoBody);
+    HttpRequest request = requestTo("/");
+    request.cookie = "a=1; b=2";
+    request.extraHeaders = "X-Second: 2\r\n  X-First :  1 \r\nX-Empty:\r\nbogus line\r\n\r\nX-Last: z\r\n";
+    httpRequest(request);
+
+    TestRequest got = onlyRequest();
+    EXPECT_EQ(namesWeSent(got),
+              concat({"Cookie", "X-Second", "X-First", "X-Empty", "X-Last"}, kDefaultNames));
+    EXPECT_EQ(got.header("Cookie"), "a=1; b=2");
+    EXPECT_EQ(got.header("X-First"), "1");
+    EXPECT_EQ(got.header("X-Empty"), "");
+}
+
+TEST_F(HttpRequestSending, LowerCaseAcceptStillGetsTheDefaultAccept)
+{
+    serve(echoBody);
+    HttpRequest request = requestTo("/");
+    request.extraHeaders = "accept: text/html";
+    httpRequest(request);
+
+    TestRequest got = onlyRequest();
+    ASSERT_EQ(namesWeSent(got), concat({"accept"}, kDefaultNames));
+    EXPECT_EQ(got.header("accept"), "text/html");
+    EXPECT_EQ(got.headers[2].second, "*/*");
+}
+
+TEST_F(HttpRequestSending, CallersRefererReplacesOnlyTheDefaultReferer)
+{
+    serve(echoBody);
+    HttpRequest request = requestTo("/");
+    request.extraHeaders = "Referer: https://start.example/";
+    httpRequest(request);
+
+    TestRequest got = onlyRequest();
+    EXPECT_EQ(namesWeSent(got),
+              (Names{"Referer", "Accept", "Accept-Language", "User-Agent", "Content-Type"}));
+    EXPECT_EQ(got.header("Referer"), "https://start.example/");
+    EXPECT_EQ(got.headerCount("Referer"), 1u);
+}
+
+TEST_F(HttpRequestSending, CompletedTextTravelsToTheNextPageUnchanged)
+{
+    serve(echoBody);
+    HttpRequest request = requestTo("/page1");
+    httpRequest(request);
+    const std::string firstUrl = request.url;
+    const std::string completed = request.extraHeaders;
+    request.url = server.url("/page2");
+    httpRequest(request);
+
+    EXPECT_EQ(request.extraHeaders, completed);
+    std::vector<TestRequest> all = server.requests();
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[1].target, "/page2");
+    EXPECT_EQ(all[1].header("Referer"), firstUrl);
+    EXPECT_EQ(namesWeSent(all[1]), kDefaultNames);
+}
+
+TEST_F(HttpRequestSending, MethodCodes)
+{
+    serve(echoBody);
+    const std::pair<int, const char*> cases[] = {{0, "GET"}, {1, "POST"},  {2, "HEAD"},
+                                                 {3, "PUT"}, {4, "PATCH"}, {5, "DELETE"},
+                                                 {6, "GET"}, {7, "GET"},   {-1, "GET"}};
+    for (const auto& [code, name] : cases) {
+        HttpRequest request = requestTo("/");
+        request.method = code;
+        httpRequest(request);
+        EXPECT_EQ(request.statusCode, 200) << code;
+    }
+    std::vector<TestRequest> all = server.requests();
+    ASSERT_EQ(all.size(), std::size(cases));
+    for (std::size_t i = 0; i < all.size(); ++i)
+        EXPECT_EQ(all[i].method, cases[i].second) << "code " << cases[i].first;
+}
+
+TEST_F(HttpRequestSending, BodyBytesWinOverBodyText)
+{
+    serve(echoBody);
+    const std::string binary("a\0b\xff\r\n", 6);
+    HttpRequest request = requestTo("/");
+    request.method = 1;
+    request.bodyText = "ignored";
+    request.bodyBytes = binary;
+    EXPECT_EQ(httpRequest(request), binary);
+
+    TestRequest got = onlyRequest();
+    EXPECT_EQ(got.method, "POST");
+    EXPECT_EQ(got.body, binary);
+    EXPECT_EQ(got.header("Content-Length"), "6");
+    EXPECT_EQ(got.headerCount("Content-Type"), 1u);
+    EXPECT_EQ(namesWeSent(got), kDefaultNames);
+}
+
+TEST_F(HttpRequestSending, BodyTextGoesWithEveryMethodButHead)
+{
+    serve(echoBody);
+    for (int method : {0, 1, 3, 4, 5}) {
+        HttpRequest request = requestTo("/");
+        request.method = method;
+        request.bodyText = "q=" + std::to_string(method);
+        EXPECT_EQ(httpRequest(request), request.bodyText);
+    }
+    std::vector<TestRequest> all = server.requests();
+    ASSERT_EQ(all.size(), 5u);
+    EXPECT_EQ(all[0].method, "GET");
+    EXPECT_EQ(all[0].body, "q=0");
+    EXPECT_EQ(all[4].method, "DELETE");
+    EXPECT_EQ(all[4].body, "q=5");
+}
+
+TEST_F(HttpRequestSending, EmptyPostSendsNoBodyBytes)
+{
+    serve(echoBody);
+    HttpRequest request = requestTo("/");
+    request.method = 1;
+    httpRequest(request);
+    TestRequest got = onlyRequest();
+    EXPECT_EQ(got.method, "POST");
+    EXPECT_EQ(got.body, "");
+    EXPECT_EQ(got.header("Content-Length"), "0");
+}
+
+TEST_F(HttpRequestSending, LargeBodyGoesWithoutExpectContinue)
+{
+    serve([](const TestRequest& request) {
+        return TestResponse{200, "", {}, std::to_string(request.body.size())};
+    });
+    HttpRequest request = requestTo("/");
+    request.method = 1;
+    request.bodyBytes = std::string(3 << 20, 'p');
+    EXPECT_EQ(httpRequest(request), std::to_string(3 << 20));
+    TestRequest got = onlyRequest();
+    EXPECT_EQ(got.headerCount("Expect"), 0u);
+    EXPECT_EQ(got.body, request.bodyBytes);
+}

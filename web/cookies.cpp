@@ -1,0 +1,73 @@
+#include "web/cookies.h"
+
+#include "core/text.h"
+#include "web/text_items.h"
+
+namespace zorvane {
+
+namespace {
+
+constexpr std::string_view kEntrySeparator = "; ";
+
+void dropTrailingSeparator(std::string& text)
+{
+    text.resize(text.size() >= kEntrySeparator.size() ? text.size() - kEntrySeparator.size() : 0);
+}
+
+} // namespace
+
+std::string collectResponseCookies(std::string_view headerText)
+{
+    std::string cookies;
+    for (const std::string& line : splitText(headerText, "\r\n")) {
+        if (line.find("Set-Cookie") == std::string::npos)
+            continue;
+        // Attributes such as path and expiry follow the first ";".
+        if (line.find(';') != std::string::npos)
+            cookies += trimSpaces(textBetween(line, "Set-Cookie:", ";"));
+        else
+            cookies += trimSpaces(replaceAllNoCase(line, "Set-Cookie:", ""));
+        cookies += kEntrySeparator;
+    }
+    dropTrailingSeparator(cookies);
+    return cookies;
+}
+
+std::string mergeCookieText(std::string& oldCookie, std::string& newCookie)
+{
+    oldCookie = removeSpaces(oldCookie);
+    newCookie = removeSpaces(newCookie);
+    std::vector<std::string> merged = splitText(newCookie, ";");
+    // merged grows as it goes, so of several old entries with one name only
+    // the first gets in.
+    for (std::string& entry : splitText(oldCookie, ";")) {
+        if (!hasCookieNamed(merged, cookieEntryName(entry)))
+            merged.push_back(std::move(entry));
+    }
+    std::string joined;
+    for (const std::string& entry : merged) {
+        if (endsWith(entry, "=deleted"))
+            continue;
+        joined += entry;
+        joined += kEntrySeparator;
+    }
+    dropTrailingSeparator(joined);
+    oldCookie = removeDuplicateItems(joined, kEntrySeparator);
+    return oldCookie;
+}
+
+std::string cookieEntryName(std::string_view entry)
+{
+    return trimSpaces(entry.substr(0, entry.find('=')));
+}
+
+bool hasCookieNamed(const std::vector<std::string>& entries, std::string_view name)
+{
+    for (const std::string& entry : entries) {
+        if (cookieEntryName(entry) == name)
+            return true;
+    }
+    return false;
+}
+
+} // namespace zorvane
