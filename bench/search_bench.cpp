@@ -1,0 +1,57 @@
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "core/config.h"
+#include "search/page_analysis.h"
+
+using namespace zorvane;
+
+namespace {
+
+const char* const kPages[] = {
+    "2016-03-fragment.html", "2016-03-raw.html",      "2016-09-rewritten.html", "2019-03-dom.html",
+    "2019-04-dom.html",      "2020-07-fragment.html", "2021-02-raw.html",       "2022-09-dom-cr.html",
+    "2023-06-raw.html",      "2023-07-raw-a.html",    "2023-07-raw-b.html",     "2024-05-dom.html",
+};
+
+std::string readPage(const std::string& name)
+{
+    std::ifstream in(std::string(ZORVANE_TEST_DATA) + "/realpages/" + name, std::ios::binary);
+    return pageTextFromBody(
+        std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
+}
+
+// The search thread's work after the fetch: cut the page into items, extract
+// every item, work out the next page.
+void analysePage(benchmark::State& state, const std::string& name)
+{
+    const std::string page = readPage(name);
+    const Config config;
+    GoodsList goods;
+    int items = 0;
+    for (auto _ : state) {
+        goods.clear();
+        const PageVerdict verdict =
+            analysePageText(page, config, [&](GoodsRecord&& record) { goods.push_back(std::move(record)); });
+        items = verdict.goodsCount;
+        benchmark::DoNotOptimize(goods.data());
+        benchmark::DoNotOptimize(verdict.next.address.data());
+    }
+    state.counters["items"] = items;
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
+                            static_cast<std::int64_t>(page.size()));
+}
+
+const bool kRegistered = [] {
+    for (const char* name : kPages) {
+        benchmark::RegisterBenchmark((std::string("AnalysePageText/") + name).c_str(),
+                                     [name](benchmark::State& state) { analysePage(state, name); })
+            ->Unit(benchmark::kMicrosecond);
+    }
+    return true;
+}();
+
+} // namespace

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "search/js_values.h"
+
+namespace zorvane {
+
+struct AppState;
+struct SearchJob;
+
+// Results of the next-page computation; the page analysis compares them as numbers.
+enum NextPageResult : int
+{
+    nextPageNotFound = 0,     // base query or paging arguments missing
+    nextPageScriptFailed = 1, // the paging arithmetic could not run
+    nextPageDone = 2,         // the address is known ("" after the last page)
+};
+
+struct NextPageOutcome
+{
+    NextPageResult result = nextPageNotFound;
+    std::string address; // on nextPageDone: the next page, or "" when there is none
+    std::string failure; // otherwise: the log text
+};
+
+// The shop's paging arithmetic over the set-up call's arguments: "-1" on the
+// last page, otherwise "page=G&s=S" with numbers written as JavaScript writes them.
+std::string pagingQuery(const std::vector<JsValue>& arguments);
+
+// Reads the paging values of a result page and builds the next page's address
+// on the search host. Touches no shared state.
+NextPageOutcome findNextPage(std::string_view pageText, std::string_view searchHost);
+
+// Applies an outcome to the job: logs a failure with the job's prefix, or
+// replaces the job's next page address. Returns the outcome's result.
+int applyNextPage(AppState& state, SearchJob& job, const NextPageOutcome& outcome);
+
+// findNextPage on the configured search host, applied to the job.
+int computeNextPage(AppState& state, SearchJob& job, std::string_view pageText);
+
+} // namespace zorvane

@@ -1,0 +1,132 @@
+#include "search/page_analysis.h"
+
+#include "core/app_state.h"
+#include "core/feedback.h"
+#include "core/log.h"
+#include "core/text.h"
+#include "search/item_extraction.h"
+#include "search/patterns.h"
+#include "search/search_job.h"
+#include "services/regex_service.h"
+#include "web/http_request.h"
+
+namespace zorvane {
+
+namespace {
+
+// Signals a pause the way the pause command does, without its log line.
+void requestPause(AppState& state)
+{
+    state.stopRequested = 0;
+    state.stopEvent.set();
+}
+
+std::string fetchPage(AppState& state, SearchJob& job, int& statusCode)
+{
+    HttpRequest request;
+    request.url = job.params.nextPageAddress;
+    request.cookie = job.params.cookie;
+    request.extraHeaders = job.params.extraHeaders;
+    request.ignoreCertErrors = state.config.ignoreCertErrors;
+    request.caFile = state.config.caFile;
+    std::string body = httpRequest(request);
+    // The merged cookies and the completed headers travel on to the next page.
+    if (request.cookie)
+        job.params.cookie = *request.cookie;
+    job.params.extraHeaders = request.extraHeaders;
+    statusCode = request.statusCode;
+    return body;
+}
+
+} // namespace
+
+std::string pageTextFromBody(std::string_view body)
+{
+    return sanitizeUtf8(body.substr(0, body.find('\0')));
+}
+
+std::string loginRedirectMarker(std::string_view loginHost)
+{
+    std::string marker(kLoginRedirectStart);
+    marker.append(loginHost).append(kLoginPath);
+    return marker;
+}
+
+PageVerdict analysePageText(std::string_view pageText, const Config& config, const GoodsHandler& onGoods)
+{
+    PageVerdict verdict;
+    if (pageText.find(kCouponExpiredMarker) != std::string_view::npos) {
+        verdict.outcome = PageOutcome::couponExpired;
+        return verdict;
+    }
+    if (pageText.find(loginRedirectMarker(config.loginHost)) != std::string_view::npos) {
+        verdict.outcome = PageOutcome::loginRequired;
+        return verdict;
+    }
+    RegexService items;
+    if (!items.create(kGoodsItemPattern, std::string(pageText), false, true, true)) {
+        verdict.outcome = PageOutcome::patternFailed;
+        return verdict;
+    }
+    const int count = items.matchCount();
+    if (count < 1) {
+        verdict.outcome = PageOutcome::noGoods;
+        return verdict;
+    }
+    for (int i = 1; i <= count; ++i)
+        onGoods(extractItem(items.subMatchText(i, 1), items.matchText(i)));
+    items.destroy();
+    verdict.outcome = PageOutcome::goodsFound;
+    verdict.goodsCount = count;
+    verdict.next = findNextPage(pageText, config.searchHost);
+    return verdict;
+}
+
+void storeGoods(AppState& state, FeedbackSink& sink, GoodsRecord record)
+{
+    const std::int64_t count = appendGoods(state, std::move(record));
+    sink.send(Feedback{kFeedbackNewGoods, count, std::nullopt});
+}
+
+bool analysePage(AppState& state, FeedbackSink& sink, SearchJob& job)
+{
+    int statusCode = 0;
+    const std::string pageText = pageTextFromBody(fetchPage(state, job, statusCode));
+    const std::string& prefix = job.logPrefix;
+    if (pageText.empty()) {
+        appendLog(state, prefix + "访问失败，状态码：" + std::to_string(statusCode));
+        return false;
+    }
+    const PageVerdict verdict = analysePageText(
+        pageText, state.config, [&](GoodsRecord&& record) { storeGoods(state, sink, std::move(record)); });
+    switch (verdict.outcome) {
+    case PageOutcome::couponExpired:
+        appendLog(state, prefix + "优惠券已过期");
+        job.params.nextPageAddress.clear();
+        return true;
+    case PageOutcome::loginRequired:
+        appendLog(state, prefix + "被京东限制，请输入Cookie后再进行搜索");
+        job.params.nextPageAddress.clear();
+        return true;
+    case PageOutcome::patternFailed:
+        appendLog(state, prefix + "创建正则表达式失败");
+        return false;
+    case PageOutcome::noGoods:
+        appendLog(state, prefix + "未找到商品");
+        requestPause(state);
+        return false;
+    case PageOutcome::goodsFound:
+        break;
+    }
+    switch (applyNextPage(state, job, verdict.next)) {
+    case nextPageNotFound:
+        requestPause(state);
+        return false;
+    case nextPageScriptFailed:
+        return false;
+    default:
+        return true;
+    }
+}
+
+} // namespace zorvane

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "core/config.h"
+#include "core/goods_record.h"
+#include "search/next_page.h"
+
+namespace zorvane {
+
+struct AppState;
+class FeedbackSink;
+struct SearchJob;
+
+// What one result page's text came to, in the order the checks run.
+enum class PageOutcome
+{
+    couponExpired, // the coupon has run out: the walk ends
+    loginRequired, // the shop wants a login: the walk ends
+    patternFailed, // the goods item pattern was rejected
+    noGoods,       // no goods item on the page
+    goodsFound,    // goods were handed over; next tells where the walk goes on
+};
+
+struct PageVerdict
+{
+    PageOutcome outcome = PageOutcome::noGoods;
+    int goodsCount = 0;
+    NextPageOutcome next; // only for goodsFound
+};
+
+using GoodsHandler = std::function<void(GoodsRecord&&)>;
+
+// The response body as page text: its bytes up to the first NUL, with invalid
+// UTF-8 replaced.
+std::string pageTextFromBody(std::string_view body);
+
+// "<script>window.location.href=\"//" + loginHost + "/new/login.aspx".
+std::string loginRedirectMarker(std::string_view loginHost);
+
+// Everything after the fetch: the end-of-walk markers, the goods items (each
+// extracted and handed to onGoods in page order before the next is read) and
+// the next page. Touches no shared state, so a command-line front end and the
+// benchmark run the very same code as the search thread.
+PageVerdict analysePageText(std::string_view pageText, const Config& config, const GoodsHandler& onGoods);
+
+// Appends the record to the goods store, then tells the window the new count
+// (code 1006) with goodsLock released.
+void storeGoods(AppState& state, FeedbackSink& sink, GoodsRecord record);
+
+// Fetches the job's current page and analyses it. True when the page counts as
+// searched (its next address, or "", is in the job); false when the same
+// address is to be tried again. May request a pause of the walk.
+bool analysePage(AppState& state, FeedbackSink& sink, SearchJob& job);
+
+} // namespace zorvane

@@ -1,0 +1,141 @@
+#include "search/search_thread.h"
+
+#include <chrono>
+#include <limits>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "core/app_state.h"
+#include "core/log.h"
+
+namespace zorvane {
+namespace {
+
+class SearchStartTest : public ::testing::Test
+{
+protected:
+    SearchStartTest() { state.createLocks(nullptr); }
+
+    SearchInput typed(std::string address = "https://search.jd.com/Search?coupon_batch=1")
+    {
+        SearchInput input;
+        input.address = std::move(address);
+        input.interval = "1000";
+        input.pageLimit = "0";
+        input.extraHeaders = "X-A: 1";
+        input.cookie = "a=1";
+        return input;
+    }
+
+    AppState state;
+};
+
+TEST_F(SearchStartTest, FreshStartInstallsTheInput)
+{
+    SearchInput input = typed("\xE3\x80\x80 https://x.test/Search?a=1 \xE3\x80\x80");
+    input.interval = "1.9";
+    input.pageLimit = "-0.5";
+    state.searchParams.pagesDone = 7;
+    const SearchStart start = prepareSearchStart(state, input);
+    EXPECT_TRUE(start.accepted);
+    EXPECT_FALSE(start.resume);
+    EXPECT_EQ(start.control, "");
+    SearchParams expected;
+    expected.goodsAddress = "https://x.test/Search?a=1";
+    expected.pageInterval = 1;
+    expected.pageLimit = 0;
+    expected.extraHeaders = "X-A: 1";
+    expected.cookie = "a=1";
+    EXPECT_EQ(copySearchParams(state), expected);
+}
+
+TEST_F(SearchStartTest, RefusalsNameTheControlAndChangeNothing)
+{
+    struct Case
+    {
+        std::string address, interval, pageLimit;
+        const char* control;
+        const char* message;
+    };
+    const Case cases[] = {
+        {" \xE3\x80\x80 ", "1", "1", "编辑框_参数_地址", "请输入可用商品地址"},
+        {"", "1", "1", "编辑框_参数_地址", "请输入可用商品地址"},
+        {"x", "-1", "1", "编辑框_参数_间隔", "翻页间隔不能为负数"},
+        {"x", "-1.5", "-1", "编辑框_参数_间隔", "翻页间隔不能为负数"},
+        {"x", "0", "-3", "编辑框_参数_页数", "搜索页数不能为负数"},
+    };
+    state.searchParams.goodsAddress = "old";
+    for (const Case& c : cases) {
+        SearchInput input = typed(c.address);
+        input.interval = c.interval;
+        input.pageLimit = c.pageLimit;
+        const SearchStart start = prepareSearchStart(state, input);
+        EXPECT_FALSE(start.accepted) << c.message;
+        EXPECT_EQ(start.control, c.control);
+        EXPECT_EQ(start.message, c.message);
+        EXPECT_EQ(state.searchParams.goodsAddress, "old");
+    }
+}
+
+TEST_F(SearchStartTest, TabsAndLineBreaksAreNoSpaces)
+{
+    const SearchStart start = prepareSearchStart(state, typed("\t"));
+    EXPECT_TRUE(start.accepted);
+    EXPECT_EQ(state.searchParams.goodsAddress, "\t");
+}
+
+TEST_F(SearchStartTest, ResumeReadsNoInput)
+{
+    state.searchParams.nextPageAddress = "https://x.test/Search?page=4";
+    state.searchParams.pagesDone = 3;
+    const SearchParams before = state.searchParams;
+    const SearchStart start = prepareSearchStart(state, typed(""));
+    EXPECT_TRUE(start.accepted);
+    EXPECT_TRUE(start.resume);
+    EXPECT_EQ(state.searchParams, before);
+}
+
+TEST_F(SearchStartTest, BusyFilterOrSortRefusesWithoutAMessage)
+{
+    state.searchRunning = 1; // set by the start command itself: no refusal
+    state.filterRunning = std::thread([] {});
+    const SearchStart start = prepareSearchStart(state, typed());
+    state.filterRunning.join();
+    EXPECT_FALSE(start.accepted);
+    EXPECT_EQ(start.message, "");
+    EXPECT_EQ(takeLogBuffer(state).substr(9), "正在筛选中\r\n");
+    EXPECT_EQ(state.searchParams.goodsAddress, "");
+}
+
+TEST(ReadWholeNumber, TruncatesTowardZeroAndClamps)
+{
+    EXPECT_EQ(readWholeNumber("1.9"), 1);
+    EXPECT_EQ(readWholeNumber("-0.5"), 0);
+    EXPECT_EQ(readWholeNumber("-1.5"), -1);
+    EXPECT_EQ(readWholeNumber("abc"), 0);
+    EXPECT_EQ(readWholeNumber(""), 0);
+    EXPECT_EQ(readWholeNumber(" 250ms"), 250);
+    EXPECT_EQ(readWholeNumber("1e3"), 1000);
+    EXPECT_EQ(readWholeNumber("99999999999"), std::numeric_limits<int>::max());
+    EXPECT_EQ(readWholeNumber("-99999999999"), std::numeric_limits<int>::min());
+    EXPECT_EQ(readWholeNumber("1e999"), std::numeric_limits<int>::max());
+}
+
+TEST(WaitInterval, EndsOnTheEventOrTheTime)
+{
+    AppState state;
+    state.createLocks(nullptr);
+    EXPECT_FALSE(waitInterval(state, 0));
+    EXPECT_FALSE(waitInterval(state, 5));
+    std::thread signaller([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        state.stopEvent.set();
+    });
+    EXPECT_TRUE(waitInterval(state, 60 * 1000)); // returns on the signal, not after a minute
+    signaller.join();
+    EXPECT_TRUE(waitInterval(state, 0)); // stays signalled
+}
+
+} // namespace
+} // namespace zorvane
