@@ -166,6 +166,7 @@ void MainWindow::buildTagGroup(QWidget* g)
     m_tagList->setColumnCount(1);
     m_tagList->setHeaderLabels({u8("商品标签")});
     m_tagList->header()->setSectionsClickable(false);
+    m_tagList->header()->setStretchLastSection(false);
     m_tagList->setColumnWidth(0, 170);
     m_tagList->setRootIsDecorated(false);
     m_tagList->setSelectionMode(QAbstractItemView::SingleSelection);

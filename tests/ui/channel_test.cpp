@@ -1,5 +1,6 @@
 #include "window_fixture.h"
 
+#include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTreeWidget>
