@@ -59,7 +59,6 @@ public:
     void onGoodsListClicked();
     void onExportClicked();
     void feedbackHandler(const Feedback& message);
-    void setControlsLocked(bool lock, const QString& extraExceptions = {});
     void saveSettingsNow();
 
 protected:

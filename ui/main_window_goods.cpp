@@ -61,7 +61,6 @@ void MainWindow::feedbackHandler(const Feedback& message)
             addGoodsRow(*record);
         break;
     case kFeedbackSearchEnded:
-        m_goodsModel->flush();
         onSearchEnded();
         break;
     case kFeedbackFilterEnded:
