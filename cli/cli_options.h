@@ -1,0 +1,62 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zorvane::cli {
+
+// The options of "search", checked for form only: what the window's start
+// refuses (a negative interval or page limit) is left to the same check.
+struct SearchOptions
+{
+    std::string address;
+    std::string interval = "1000"; // whole number as typed
+    std::string pages = "0";       // whole number as typed
+    std::string cookie;
+    std::vector<std::string> headers; // "Name: value" lines
+    std::optional<std::string> minPrice;
+    std::optional<std::string> maxPrice;
+    std::vector<std::string> tags;
+    std::optional<bool> sortAscending;
+    std::optional<std::string> csvPath; // "-" = standard output
+    std::optional<std::string> configPath;
+    std::optional<std::string> searchHost;
+    bool insecure = false;
+    std::string caFile; // testing only: trust just this CA file
+};
+
+enum class CliAction
+{
+    help,
+    version,
+    search,
+    extract
+};
+
+struct CliCommand
+{
+    CliAction action = CliAction::help;
+    SearchOptions search;           // for search
+    std::vector<std::string> files; // for extract
+};
+
+// A parsed command, or the one-line reason it was refused.
+struct ParseResult
+{
+    std::optional<CliCommand> command;
+    std::string error;
+};
+
+// Reads the arguments after the program name. Options may stand before or
+// after the operands; "--" ends them; "--name=value" and "-iVALUE" work too.
+ParseResult parseCommandLine(const std::vector<std::string>& args);
+
+// The extra header lines as the window's header box holds them: one per line,
+// joined with CR LF.
+std::string joinHeaderLines(const std::vector<std::string>& lines);
+
+// The text of --help.
+const char* usageText();
+
+} // namespace zorvane::cli

@@ -1,0 +1,64 @@
+#include "cli/interrupt_watch.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <pthread.h>
+#include <unistd.h>
+
+namespace zorvane::cli {
+
+namespace {
+
+// SIGUSR1 only wakes the watch thread when the watch ends; one from outside
+// is ignored.
+sigset_t watchedSignals()
+{
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGUSR1);
+    return set;
+}
+
+} // namespace
+
+InterruptWatch::InterruptWatch(std::function<void()> onInterrupt) : m_onInterrupt(std::move(onInterrupt))
+{
+    const sigset_t set = watchedSignals();
+    pthread_sigmask(SIG_BLOCK, &set, &m_previousMask);
+    m_thread = std::thread([this] { watch(); });
+}
+
+InterruptWatch::~InterruptWatch()
+{
+    m_quit = true;
+    pthread_kill(m_thread.native_handle(), SIGUSR1);
+    m_thread.join();
+    pthread_sigmask(SIG_SETMASK, &m_previousMask, nullptr);
+}
+
+void InterruptWatch::watch()
+{
+    const sigset_t set = watchedSignals();
+    for (;;) {
+        int signal = 0;
+        if (sigwait(&set, &signal) != 0)
+            continue;
+        if (signal == SIGUSR1) {
+            if (m_quit.load())
+                return;
+            continue;
+        }
+        if (m_interrupted.exchange(true)) {
+            // Over the progress display, if there is one, not below it.
+            if (isatty(STDERR_FILENO))
+                std::fputs("\r\x1b[K", stderr);
+            std::fputs("zorvane-cli: interrupted again, ending at once\n", stderr);
+            std::_Exit(130);
+        }
+        m_onInterrupt();
+    }
+}
+
+} // namespace zorvane::cli

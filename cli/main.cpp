@@ -1,0 +1,39 @@
+// zorvane-cli: the search walk, the filter, the sort and the export of the
+// window, without the window.
+#include <csignal>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/cli_options.h"
+#include "cli/exit_status.h"
+#include "cli/extract_command.h"
+#include "cli/search_command.h"
+#include "core/config.h"
+
+using namespace zorvane;
+
+int main(int argc, char** argv)
+{
+    // A closed pipe on the output is a write error to report, not a reason to die.
+    std::signal(SIGPIPE, SIG_IGN);
+    const cli::ParseResult parsed = cli::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.command) {
+        std::fprintf(stderr, "zorvane-cli: %s\n", parsed.error.c_str());
+        return cli::kExitUsage;
+    }
+    const cli::CliCommand& command = *parsed.command;
+    switch (command.action) {
+    case cli::CliAction::help:
+        std::fputs(cli::usageText(), stdout);
+        return cli::kExitOk;
+    case cli::CliAction::version:
+        std::printf("zorvane-cli %s\n", kProgramVersion);
+        return cli::kExitOk;
+    case cli::CliAction::extract:
+        return cli::runExtract(command.files, stdout, stderr);
+    case cli::CliAction::search:
+        break;
+    }
+    return cli::runSearch(command.search, stderr);
+}

@@ -1,0 +1,108 @@
+// The terminal side of the feedback channel, in process.
+#include "cli/console_sink.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+#include "core/app_state.h"
+#include "core/log.h"
+
+namespace zorvane::cli {
+namespace {
+
+// A FILE whose bytes can be read back once it is closed.
+class MemoryFile final
+{
+public:
+    MemoryFile() : m_file(open_memstream(&m_data, &m_size)) {}
+    ~MemoryFile()
+    {
+        close();
+        std::free(m_data);
+    }
+    MemoryFile(const MemoryFile&) = delete;
+    MemoryFile& operator=(const MemoryFile&) = delete;
+
+    std::FILE* file() const { return m_file; }
+    std::string take()
+    {
+        close();
+        return std::string(m_data, m_size);
+    }
+
+private:
+    void close()
+    {
+        if (m_file)
+            std::fclose(m_file);
+        m_file = nullptr;
+    }
+
+    char* m_data = nullptr;
+    std::size_t m_size = 0;
+    std::FILE* m_file;
+};
+
+class ConsoleSinkTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(state.createLocks(nullptr)); }
+
+    void log(const std::string& text, ConsoleSink& sink) { sink.send(Feedback{kFeedbackLog, 0, text}); }
+
+    AppState state;
+    MemoryFile out;
+};
+
+TEST_F(ConsoleSinkTest, WithoutATerminalOnlyLogLinesWithLineFeeds)
+{
+    ConsoleSink sink(state, out.file(), false);
+    log("08:00:01 搜索线程：(1页)正在搜索...\r\n08:00:02 搜索线程：已搜索1页\r\n", sink);
+    sink.send(Feedback{kFeedbackNewGoods, 2, std::nullopt});
+    sink.finish();
+    EXPECT_EQ(out.take(), "08:00:01 搜索线程：(1页)正在搜索...\n08:00:02 搜索线程：已搜索1页\n");
+}
+
+TEST_F(ConsoleSinkTest, OnATerminalTheProgressLineIsRedrawnBelowTheLog)
+{
+    ConsoleSink sink(state, out.file(), true);
+    log("08:00:02 搜索线程：已搜索1页\r\n", sink);
+    sink.send(Feedback{kFeedbackNewGoods, 2, std::nullopt});
+    log("08:00:03 搜索线程：(2页)正在搜索...\r\n08:00:04 搜索线程：已搜索2页\r\n", sink);
+    sink.finish();
+    log("08:00:05 已停止\r\n", sink);
+    EXPECT_EQ(out.take(), "08:00:02 搜索线程：已搜索1页\n"
+                          "pages done: 1, goods found: 0"
+                          "\r\x1b[Kpages done: 1, goods found: 2"
+                          "\r\x1b[K"
+                          "08:00:03 搜索线程：(2页)正在搜索...\n08:00:04 搜索线程：已搜索2页\n"
+                          "pages done: 2, goods found: 2"
+                          "\r\x1b[K"
+                          "08:00:05 已停止\n");
+}
+
+TEST_F(ConsoleSinkTest, FilterAndSortEndsAreLoggedAsTheWindowLogsThem)
+{
+    ConsoleSink sink(state, out.file(), false);
+    sink.send(Feedback{kFeedbackSortEnded, 0, std::nullopt});
+    sink.send(Feedback{kFeedbackFilterEnded, 0, std::nullopt});
+    sink.send(Feedback{kFeedbackShowGoods, 1, std::nullopt});
+    const std::string log = takeLogBuffer(state);
+    ASSERT_EQ(log.size(), 2 * (9 + std::string("排序完毕").size() + 2));
+    EXPECT_EQ(log.substr(9, log.find("\r\n") - 9), "排序完毕");
+    EXPECT_EQ(log.substr(log.find("\r\n") + 2 + 9), "筛选完毕\r\n");
+}
+
+TEST(LastPagesDone, TakesTheLastCountedPageOfTheWalk)
+{
+    EXPECT_EQ(lastPagesDone(""), -1);
+    EXPECT_EQ(lastPagesDone("08:00:01 搜索线程：(3页)正在搜索...\r\n"), -1);
+    EXPECT_EQ(lastPagesDone("08:00:01 搜索线程：已搜索9页\r\n08:00:02 搜索线程：已搜索10页\r\n"), 10);
+    // Another worker's line that merely looks alike does not count.
+    EXPECT_EQ(lastPagesDone("08:00:01 已搜索4页\r\n"), -1);
+}
+
+} // namespace
+} // namespace zorvane::cli
