@@ -50,6 +50,9 @@ void ConsoleSink::send(const Feedback& message)
         drawProgress();
         break;
     }
+    case kFeedbackSearchEnded:
+        waitForEndHandled();
+        break;
     // The window logs the end of its filter and sort workers; so does this side.
     case kFeedbackFilterEnded:
         appendLog(m_state, "筛选完毕");
@@ -60,6 +63,26 @@ void ConsoleSink::send(const Feedback& message)
     default:
         break;
     }
+}
+
+void ConsoleSink::waitForEndHandled()
+{
+    std::unique_lock lock(m_endMutex);
+    m_endArrived = true;
+    m_endChanged.notify_all();
+    m_endChanged.wait(lock, [this] { return m_endHandled; });
+}
+
+void ConsoleSink::handleSearchEnd(const std::function<void()>& handler)
+{
+    {
+        std::unique_lock lock(m_endMutex);
+        m_endChanged.wait(lock, [this] { return m_endArrived; });
+    }
+    handler();
+    std::lock_guard guard(m_endMutex);
+    m_endHandled = true;
+    m_endChanged.notify_all();
 }
 
 void ConsoleSink::writeLog(const std::string& text)

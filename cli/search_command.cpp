@@ -1,34 +1,38 @@
 #include "cli/search_command.h"
 
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <mutex>
-#include <optional>
 #include <string>
+#include <system_error>
 #include <thread>
 
-#include <cerrno>
-#include <cstring>
 #include <unistd.h>
 
 #include "cli/console_sink.h"
 #include "cli/exit_status.h"
 #include "cli/interrupt_watch.h"
+#include "cli/search_inputs.h"
 #include "core/app_state.h"
 #include "core/log.h"
+#include "core/run_control.h"
 #include "goods/csv_export.h"
 #include "goods/filter.h"
 #include "goods/sort.h"
 #include "search/search_thread.h"
-#include "settings/config_file.h"
 #include "web/http_request.h"
 
 namespace zorvane::cli {
 
 namespace {
 
-namespace fs = std::filesystem;
+// A terminal has no controls for the run control to lock or caption.
+class NoControls final : public ControlPanel
+{
+public:
+    std::vector<std::string> controlNames() const override { return {}; }
+    void setEnabled(std::string_view, bool) override {}
+    void setCaption(std::string_view, std::string_view) override {}
+};
 
 // Runs the window's log pump for as long as it lives, then hands over what is
 // still pending.
@@ -56,77 +60,42 @@ private:
     std::thread m_thread;
 };
 
-std::optional<Config> configFor(const SearchOptions& options, std::string& error)
+// Why a start was refused: the exit status and its one-line reason.
+struct Refusal
 {
-    Config config;
-    if (options.configPath) {
-        std::error_code ignored;
-        // A missing file would quietly give the defaults; a typo must not.
-        if (fs::is_directory(*options.configPath, ignored) || !std::ifstream(*options.configPath)) {
-            error = "cannot read the settings file " + *options.configPath;
-            return std::nullopt;
-        }
-        config = loadConfig(IniFile::load(*options.configPath));
-    }
-    if (options.searchHost)
-        config.searchHost = *options.searchHost;
-    if (options.insecure)
-        config.ignoreCertErrors = true;
-    if (!options.caFile.empty())
-        config.caFile = options.caFile;
-    return config;
-}
-
-// Why the CSV file surely cannot be written, or "" when it may be. Checked
-// before the walk so that a typo does not cost the whole walk.
-std::string outputProblem(const std::string& path)
-{
-    std::error_code ignored;
-    const fs::path file(path);
-    if (fs::is_directory(file, ignored))
-        return std::strerror(EISDIR);
-    // Devices are written in place; anything else is replaced through a new
-    // file in the same directory.
-    if (fs::exists(file, ignored) && !fs::is_regular_file(file, ignored))
-        return access(path.c_str(), W_OK) == 0 ? "" : std::strerror(errno);
-    const fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
-    if (!fs::is_directory(dir, ignored))
-        return std::strerror(ENOENT);
-    return access(dir.c_str(), W_OK) == 0 ? "" : std::strerror(errno);
-}
-
-const char* optionOfControl(const std::string& control)
-{
-    if (control == "编辑框_参数_间隔")
-        return "--interval: ";
-    if (control == "编辑框_参数_页数")
-        return "--pages: ";
-    if (control == "编辑框_参数_地址")
-        return "ADDRESS: ";
-    return "";
-}
-
-enum class WalkEnd
-{
-    ended,
-    paused,
-    notStarted
+    int status = kExitOk;
+    std::string reason;
 };
 
-// The window's start, from pressing 开始 to the handling of the walk's end.
-WalkEnd walk(AppState& state, FeedbackSink& sink)
+// The start callback of the run control, as the window's startSearch: the
+// start's input check, then (here) the output file, then the search thread.
+// The thread is kept in walker, not in state.searchThread: the end handling
+// releases that one without joining, and this side must join before the sink
+// goes away.
+bool startWalk(AppState& state, FeedbackSink& sink, const SearchOptions& options, Refusal& refusal,
+               std::thread& walker)
 {
-    if (!startSearchThread(state, sink)) {
-        appendLog(state, "启动搜索线程失败");
-        return WalkEnd::notStarted;
+    const SearchInput typed{options.address, options.interval, options.pages,
+                            joinHeaderLines(options.headers), options.cookie};
+    const SearchStart start = prepareSearchStart(state, typed);
+    if (!start.accepted) {
+        refusal = {kExitUsage, optionOfControl(start.control) + start.message};
+        return false;
     }
-    appendLog(state, "开始成功");
-    state.searchThread.join();
-    state.stopEvent.reset();
-    const bool paused = state.stopRequested.load() == 0;
-    state.searchRunning = 0;
-    appendLog(state, paused ? "已暂停" : "已停止");
-    return paused ? WalkEnd::paused : WalkEnd::ended;
+    if (options.csvPath) {
+        if (std::string problem = outputProblem(*options.csvPath); !problem.empty()) {
+            refusal = {kExitWriteFailed, "cannot write " + *options.csvPath + ": " + problem};
+            return false;
+        }
+    }
+    try {
+        walker = std::thread([&state, &sink] { searchThreadMain(state, sink); });
+    } catch (const std::system_error&) {
+        appendLog(state, "启动搜索线程失败");
+        refusal = {kExitWriteFailed, "cannot start the search thread"};
+        return false;
+    }
+    return true;
 }
 
 // The sort and the filter the window's price column and 筛选 button run.
@@ -175,51 +144,23 @@ std::string writeOutput(AppState& state, const std::string& path)
     return written ? "" : "cannot write " + path + ": " + error;
 }
 
-int refuseUsage(std::FILE* err, const std::string& reason)
-{
-    std::fprintf(err, "zorvane-cli: %s\n", reason.c_str());
-    return kExitUsage;
-}
-
-// Everything before the walk: the locks, the start's own check of the input
-// and the output file. kExitOk when the walk may begin.
-int prepareStart(AppState& state, const SearchOptions& options, std::FILE* err)
-{
-    std::string error;
-    if (!state.createLocks(&error)) {
-        std::fprintf(err, "zorvane-cli: %s\n", error.c_str());
-        return kExitWriteFailed;
-    }
-    // As the start button: the walk is marked running and a stop is the default reason.
-    state.searchRunning.exchange(1);
-    state.stopRequested = 1;
-    const SearchInput typed{options.address, options.interval, options.pages,
-                            joinHeaderLines(options.headers), options.cookie};
-    const SearchStart start = prepareSearchStart(state, typed);
-    if (!start.accepted)
-        return refuseUsage(err, optionOfControl(start.control) + start.message);
-    if (!options.csvPath)
-        return kExitOk;
-    if (std::string problem = outputProblem(*options.csvPath); !problem.empty()) {
-        std::fprintf(err, "zorvane-cli: cannot write %s: %s\n", options.csvPath->c_str(), problem.c_str());
-        return kExitWriteFailed;
-    }
-    return kExitOk;
-}
-
 struct Outcome
 {
-    WalkEnd end = WalkEnd::ended;
+    bool paused = false;
     std::string writeFailure; // "" = written, or nothing to write
 };
 
-// The walk with the log pump running, then the sort, the filter and the CSV
-// over whatever was gathered.
-Outcome walkAndWrite(AppState& state, FeedbackSink& sink, const SearchOptions& options)
+// From the started walk to the written goods, with the log pump running: the
+// walk's end is handled here as the window handles it, then the sort, the
+// filter and the CSV run over whatever was gathered.
+Outcome finishWalk(AppState& state, ConsoleSink& sink, ControlPanel& panel, const SearchOptions& options,
+                   std::thread& walker)
 {
     LogPumpThread pump(state, sink);
     Outcome outcome;
-    outcome.end = walk(state, sink);
+    sink.handleSearchEnd([&] { searchEnded(state, panel); });
+    walker.join();
+    outcome.paused = state.stopRequested.load() == 0;
     arrangeGoods(state, sink, options);
     if (options.csvPath)
         outcome.writeFailure = writeOutput(state, *options.csvPath);
@@ -231,36 +172,43 @@ Outcome walkAndWrite(AppState& state, FeedbackSink& sink, const SearchOptions& o
 int runSearch(const SearchOptions& options, std::FILE* err)
 {
     std::string error;
-    std::optional<Config> config = configFor(options, error);
-    if (!config)
-        return refuseUsage(err, error);
+    std::optional<Config> config = searchConfig(options, error);
+    if (!config) {
+        std::fprintf(err, "zorvane-cli: %s\n", error.c_str());
+        return kExitUsage;
+    }
     AppState state(std::move(*config));
-    if (const int status = prepareStart(state, options, err); status != kExitOk)
-        return status;
-
+    if (!state.createLocks(&error)) {
+        std::fprintf(err, "zorvane-cli: %s\n", error.c_str());
+        return kExitWriteFailed;
+    }
     httpGlobalInit();
     ConsoleSink sink(state, err, isatty(fileno(err)) != 0);
+    NoControls panel;
     // The watch comes first: every thread started after it leaves SIGINT to it.
-    InterruptWatch watch([&state] {
-        appendLog(state, "正在停止。。。");
-        state.stopRequested = 1;
-        state.stopEvent.set();
-    });
-    const Outcome outcome = walkAndWrite(state, sink, options);
+    InterruptWatch watch([&state, &panel] { stopCommand(state, panel); });
+    Refusal refusal;
+    std::thread walker;
+    startPause(state, panel, [&] { return startWalk(state, sink, options, refusal, walker); });
+    if (refusal.status != kExitOk) {
+        std::fprintf(err, "zorvane-cli: %s\n", refusal.reason.c_str());
+        return refusal.status;
+    }
+    const Outcome outcome = finishWalk(state, sink, panel, options, walker);
     sink.finish();
     const bool interrupted = watch.interrupted();
-    if (outcome.end == WalkEnd::paused && !interrupted) {
+    if (outcome.paused && !interrupted) {
         const SearchParams position = copySearchParams(state);
         std::fprintf(err, "zorvane-cli: paused after %d pages; go on from: %s\n", position.pagesDone,
                      position.nextPageAddress.c_str());
     }
-    if (!outcome.writeFailure.empty())
+    if (!outcome.writeFailure.empty()) {
         std::fprintf(err, "zorvane-cli: %s\n", outcome.writeFailure.c_str());
-    if (!outcome.writeFailure.empty() || outcome.end == WalkEnd::notStarted)
         return kExitWriteFailed;
+    }
     if (interrupted)
         return kExitInterrupted;
-    return outcome.end == WalkEnd::paused ? kExitPaused : kExitOk;
+    return outcome.paused ? kExitPaused : kExitOk;
 }
 
 } // namespace zorvane::cli

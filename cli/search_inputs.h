@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "cli/cli_options.h"
+#include "core/config.h"
+
+namespace zorvane::cli {
+
+// The configuration of a search: the "配置" section of --config (when given)
+// under --search-host, --insecure and --ca-file. Nothing, with the reason in
+// error, when the settings file cannot be read.
+std::optional<Config> searchConfig(const SearchOptions& options, std::string& error);
+
+// Why the CSV file surely cannot be written, or "" when it may be. Checked
+// before the walk so that a typo does not cost the whole walk.
+std::string outputProblem(const std::string& path);
+
+// The option that stands for a refused input box of the start, as the
+// prefix of the start's message ("--interval: ").
+std::string optionOfControl(const std::string& control);
+
+} // namespace zorvane::cli
