@@ -1,6 +1,8 @@
 #include "core/text.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 
 namespace zorvane {
 
@@ -126,8 +128,68 @@ bool endsWith(std::string_view text, std::string_view suffix)
     return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
 }
 
+namespace {
+
+// Length of the well-formed sequence at i, 0 when the bytes there are not one.
+std::size_t validSequenceAt(const unsigned char* s, std::size_t n, std::size_t i)
+{
+    const unsigned char c = s[i];
+    std::size_t len = 0;
+    unsigned char lo = 0x80, hi = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        lo = c == 0xE0 ? 0xA0 : 0x80;
+        hi = c == 0xED ? 0x9F : 0xBF;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        lo = c == 0xF0 ? 0x90 : 0x80;
+        hi = c == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (i + len > n || s[i + 1] < lo || s[i + 1] > hi)
+        return 0;
+    for (std::size_t k = 2; k < len; ++k) {
+        if ((s[i + k] & 0xC0) != 0x80)
+            return 0;
+    }
+    return len;
+}
+
+} // namespace
+
+bool isValidUtf8(std::string_view bytes)
+{
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    for (std::size_t i = 0; i < n;) {
+        // Pages are mostly ASCII markup: skip it eight bytes at a time.
+        std::uint64_t word;
+        if (i + sizeof word <= n) {
+            std::memcpy(&word, s + i, sizeof word);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                i += sizeof word;
+                continue;
+            }
+        }
+        if (s[i] < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t len = validSequenceAt(s, n, i);
+        if (!len)
+            return false;
+        i += len;
+    }
+    return true;
+}
+
 std::string sanitizeUtf8(std::string_view bytes)
 {
+    if (isValidUtf8(bytes))
+        return std::string(bytes);
     static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
     std::string out;
     out.reserve(bytes.size());

@@ -31,6 +31,10 @@ std::size_t findNoCase(std::string_view text, std::string_view needle, std::size
 bool startsWith(std::string_view text, std::string_view prefix);
 bool endsWith(std::string_view text, std::string_view suffix);
 
+// True when the bytes are well-formed UTF-8 (no overlongs, surrogates or
+// code points above U+10FFFF).
+bool isValidUtf8(std::string_view bytes);
+
 // Replaces invalid UTF-8 sequences with U+FFFD so the text is valid UTF-8.
 std::string sanitizeUtf8(std::string_view bytes);
 

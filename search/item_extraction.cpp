@@ -10,9 +10,10 @@ namespace zorvane {
 namespace {
 
 // Only the icon items are read as a list; the other patterns take their first match.
-bool runFirst(RegexService& regex, std::string_view pattern, std::string_view subject)
+bool runFirst(RegexService& regex, std::string_view pattern, std::string_view subject, bool checked)
 {
-    return regex.create(pattern, std::string(subject), false, true, false) && regex.matchCount() >= 1;
+    return regex.create(pattern, std::string(subject), false, true, false, false, checked) &&
+           regex.matchCount() >= 1;
 }
 
 std::string joinTags(const std::vector<std::string>& tags)
@@ -29,23 +30,29 @@ std::string joinTags(const std::vector<std::string>& tags)
 
 GoodsRecord extractItem(const std::string& goodsId, std::string_view itemText)
 {
+    // One UTF-8 check for the five runs (and the groups cut from the text).
+    return extractItem(goodsId, itemText, isValidUtf8(itemText));
+}
+
+GoodsRecord extractItem(const std::string& goodsId, std::string_view itemText, bool checked)
+{
     GoodsRecord record;
     record.goodsId = goodsId;
     RegexService regex;
 
-    if (runFirst(regex, kNamePattern, itemText)) {
+    if (runFirst(regex, kNamePattern, itemText, checked)) {
         std::string label = removeSpaces(regex.subMatchText(1, 1));
         if (!label.empty())
             record.tags.push_back(std::move(label));
         record.name = regex.subMatchText(1, 2);
     }
 
-    if (runFirst(regex, kPricePattern, itemText))
+    if (runFirst(regex, kPricePattern, itemText, checked))
         record.price = round2(parseNumber(regex.subMatchText(1, 1)));
 
-    if (runFirst(regex, kIconBlockPattern, itemText)) {
+    if (runFirst(regex, kIconBlockPattern, itemText, checked)) {
         std::string icons = regex.subMatchText(1, 1);
-        if (regex.create(kIconItemPattern, std::move(icons), false, true, true)) {
+        if (regex.create(kIconItemPattern, std::move(icons), false, true, true, false, checked)) {
             for (int i = 1, n = regex.matchCount(); i <= n; ++i) {
                 std::string icon = regex.subMatchText(i, 1);
                 if (!icon.empty())
@@ -54,7 +61,7 @@ GoodsRecord extractItem(const std::string& goodsId, std::string_view itemText)
         }
     }
 
-    if (runFirst(regex, kSignPattern, itemText)) {
+    if (runFirst(regex, kSignPattern, itemText, checked)) {
         std::string sign = regex.subMatchText(1, 1) + regex.subMatchText(1, 2);
         if (!sign.empty())
             record.tags.push_back(std::move(sign));

@@ -5,6 +5,7 @@
 
 #include "core/app_state.h"
 #include "core/log.h"
+#include "core/text.h"
 #include "search/patterns.h"
 #include "search/search_job.h"
 #include "services/regex_service.h"
@@ -63,9 +64,10 @@ std::string fromNameOnwards(std::string_view page, std::string_view name)
     return std::string(page.substr(start));
 }
 
-bool runFirst(RegexService& regex, std::string_view pattern, std::string subject)
+bool runFirst(RegexService& regex, std::string_view pattern, std::string subject, bool checked)
 {
-    return !subject.empty() && regex.create(pattern, std::move(subject), false, true, false) &&
+    return !subject.empty() &&
+           regex.create(pattern, std::move(subject), false, true, false, false, checked) &&
            regex.matchCount() >= 1;
 }
 
@@ -112,9 +114,15 @@ std::string pagingQuery(const std::vector<JsValue>& arguments)
 
 NextPageOutcome findNextPage(std::string_view pageText, std::string_view searchHost)
 {
+    // The three runs share one UTF-8 check of the page.
+    return findNextPage(pageText, searchHost, isValidUtf8(pageText));
+}
+
+NextPageOutcome findNextPage(std::string_view pageText, std::string_view searchHost, bool checked)
+{
     NextPageOutcome outcome;
     RegexService regex;
-    if (!runFirst(regex, kBaseQueryPattern, fromNameOnwards(pageText, "SEARCH.base_url"))) {
+    if (!runFirst(regex, kBaseQueryPattern, fromNameOnwards(pageText, "SEARCH.base_url"), checked)) {
         outcome.failure = "获取下一页地址失败(匹配baseUrl失败)";
         return outcome;
     }
@@ -122,10 +130,10 @@ NextPageOutcome findNextPage(std::string_view pageText, std::string_view searchH
     const std::string base = decodeJsEscapes(regex.subMatchText(1, 1));
 
     std::string click;
-    if (runFirst(regex, kClickPattern, fromNameOnwards(pageText, "SEARCH.click")))
+    if (runFirst(regex, kClickPattern, fromNameOnwards(pageText, "SEARCH.click"), checked))
         click = "&click=" + regex.subMatchText(1, 1);
 
-    if (!runFirst(regex, kPagingArgumentsPattern, fromNameOnwards(pageText, "s.init("))) {
+    if (!runFirst(regex, kPagingArgumentsPattern, fromNameOnwards(pageText, "s.init("), checked)) {
         outcome.failure = "获取下一页地址失败(匹配js参数失败)";
         return outcome;
     }

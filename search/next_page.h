@@ -33,6 +33,9 @@ std::string pagingQuery(const std::vector<JsValue>& arguments);
 // Reads the paging values of a result page and builds the next page's address
 // on the search host. Touches no shared state.
 NextPageOutcome findNextPage(std::string_view pageText, std::string_view searchHost);
+// The same for a page already found to be valid UTF-8 (textChecked), which
+// spares the runs their own check.
+NextPageOutcome findNextPage(std::string_view pageText, std::string_view searchHost, bool textChecked);
 
 // Applies an outcome to the job: logs a failure with the job's prefix, or
 // replaces the job's next page address. Returns the outcome's result.

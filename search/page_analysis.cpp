@@ -63,8 +63,10 @@ PageVerdict analysePageText(std::string_view pageText, const Config& config, con
         verdict.outcome = PageOutcome::loginRequired;
         return verdict;
     }
+    // One UTF-8 check serves every run over the page and over its items.
+    const bool checked = isValidUtf8(pageText);
     RegexService items;
-    if (!items.create(kGoodsItemPattern, std::string(pageText), false, true, true)) {
+    if (!items.create(kGoodsItemPattern, std::string(pageText), false, true, true, false, checked)) {
         verdict.outcome = PageOutcome::patternFailed;
         return verdict;
     }
@@ -74,11 +76,11 @@ PageVerdict analysePageText(std::string_view pageText, const Config& config, con
         return verdict;
     }
     for (int i = 1; i <= count; ++i)
-        onGoods(extractItem(items.subMatchText(i, 1), items.matchText(i)));
+        onGoods(extractItem(items.subMatchText(i, 1), items.matchText(i), checked));
     items.destroy();
     verdict.outcome = PageOutcome::goodsFound;
     verdict.goodsCount = count;
-    verdict.next = findNextPage(pageText, config.searchHost);
+    verdict.next = findNextPage(pageText, config.searchHost, checked);
     return verdict;
 }
 

@@ -11,8 +11,11 @@ inline constexpr std::string_view kGoodsItemPattern =
     R"re(<li[^>]*?data-sku=['"](\d+)['"]\s*[^>]*?>[\s\S]*?</div>\s*</li>)re";
 
 // Name block: group 1 the text of a leading label element, group 2 the name.
+// A leading self-closing element (the shop's <img class="p-tag3" ... />) is
+// tried first: tried second, it was read as an opening tag whenever a closing
+// tag followed on its line, and the start of the name became a label.
 inline constexpr std::string_view kNamePattern =
-    R"re(<div\s*class=['"]p-name[^'"]*?['"][^>]*?>[\s\S]*?<em>(?:<[^>]*?>(.*?)</[^>]*>|<[^>]*?/\s*>)?([\s\S]*?)</em>)re";
+    R"re(<div\s*class=['"]p-name[^'"]*?['"][^>]*?>[\s\S]*?<em>(?:<[^>]*?/\s*>|<[^>]*?>(.*?)</[^>]*>)?([\s\S]*?)</em>)re";
 
 // Price block: group 1 the first all-digits <i> content. The <i> may carry
 // attributes: since 2022 the shop writes <i data-price="SKU">59.90</i>.

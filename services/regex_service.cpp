@@ -34,7 +34,8 @@ PCRE2_SIZE nextCharacter(const std::string& subject, PCRE2_SIZE pos)
     return pos;
 }
 
-std::optional<MatchList> runPattern(const CompiledPattern& pattern, const std::string& subject, bool global)
+std::optional<MatchList> runPattern(const CompiledPattern& pattern, const std::string& subject, bool global,
+                                    bool subjectChecked)
 {
     regex_detail::MatchDataPtr data(pcre2_match_data_create_from_pattern(pattern.code.get(), nullptr));
     if (!data)
@@ -44,7 +45,7 @@ std::optional<MatchList> runPattern(const CompiledPattern& pattern, const std::s
 
     MatchList list;
     list.pairs = static_cast<std::size_t>(pattern.captureCount) + 1;
-    std::uint32_t flags = 0;
+    std::uint32_t flags = subjectChecked ? PCRE2_NO_UTF_CHECK : 0;
     PCRE2_SIZE offset = 0;
     while (offset <= subject.size()) {
         int rc = pcre2_match(pattern.code.get(), text, subject.size(), offset, flags, data.get(), context);
@@ -104,7 +105,7 @@ RegexService::RegexService(RegexService&&) noexcept = default;
 RegexService& RegexService::operator=(RegexService&&) noexcept = default;
 
 bool RegexService::create(std::string_view pattern, std::string subject, bool caseSensitive, bool multiLine,
-                          bool global, bool quoteMarker)
+                          bool global, bool quoteMarker, bool subjectChecked)
 {
     if (!m_impl)
         m_impl = std::make_unique<Impl>();
@@ -123,7 +124,7 @@ bool RegexService::create(std::string_view pattern, std::string subject, bool ca
                             : regex_detail::compiledPattern(pattern, options);
     if (!d.pattern)
         return false;
-    std::optional<MatchList> list = runPattern(*d.pattern, d.subject, global);
+    std::optional<MatchList> list = runPattern(*d.pattern, d.subject, global, subjectChecked);
     if (!list)
         return false;
     d.matches = std::make_shared<const MatchList>(std::move(*list));

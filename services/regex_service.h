@@ -25,8 +25,12 @@ public:
     // Compiles the pattern and runs it over the subject. True when the run
     // produced a match list (possibly empty); false when the pattern was
     // rejected, the subject is not UTF-8, or a limit was hit.
+    // subjectChecked: the caller has already found the subject to be valid
+    // UTF-8, so the run skips that check (pages are checked once, not once
+    // per pattern). Passing true for invalid UTF-8 is undefined behaviour.
     bool create(std::string_view pattern, std::string subject, bool caseSensitive = false,
-                bool multiLine = true, bool global = true, bool quoteMarker = false);
+                bool multiLine = true, bool global = true, bool quoteMarker = false,
+                bool subjectChecked = false);
 
     // A new instance sharing the compiled pattern, with the same matches and its own subject copy.
     RegexService copy() const;

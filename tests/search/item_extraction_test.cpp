@@ -149,10 +149,9 @@ struct RealItem
 
 // Read off the saved pages. Some show the name pattern's reading of markup:
 // a keyword <font> opening the name becomes the label; a self-closing image
-// followed on the same line by a closing tag is taken as an opening tag, so
-// the text up to that closing tag becomes the label (2019-03 item 2), and
-// when the image has no slash and the name ends in markup, the name is left
-// empty (2022-09 item 9).
+// opening the name is skipped whole (2019-03 item 2), but an image written
+// without the slash is taken as an opening tag, so when the name ends in
+// markup the name is left empty (2022-09 item 9).
 const RealItem kRealItems[] = {
     {"2016-03-raw.html", 0, "11371342", "成人式", 25.20, {"123", "货到付款"}},
     {"2016-03-raw.html", 1, "1195464225", "卡罗德Carod钢琴T23立式家用教学 黑色", 16899.00, {}},
@@ -186,9 +185,9 @@ const RealItem kRealItems[] = {
     {"2019-03-dom.html",
      2,
      "3004563",
-     " 营养强化固体饮料1360g(香草味)3磅",
+     "汤臣倍健 乳清<font class=\"skcolor_ljg\">蛋白</font> 营养强化固体饮料1360g(香草味)3磅",
      226.00,
-     {"汤臣倍健乳清<fontclass=\"skcolor_ljg\">蛋白", "自营", "券298-20", "2件8折", "赠"}},
+     {"自营", "券298-20", "2件8折", "赠"}},
     {"2019-03-dom.html",
      59,
      "1339410032",
