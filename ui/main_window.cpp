@@ -80,6 +80,11 @@ MainWindow::MainWindow(std::shared_ptr<AppState> state, WindowOptions options, Q
     : QMainWindow(parent), m_state(std::move(state)), m_options(std::move(options))
 {
     setWindowTitle(u8("Zorvane"));
+    // The geometry was laid out for 12-pixel text; a larger default font
+    // would cut the longer captions.
+    QFont small = font();
+    small.setPixelSize(12);
+    setFont(small);
     auto* about = menuBar()->addMenu(u8("关于"));
     m_versionAction = about->addAction(u8("关于"));
     buildControls();
