@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "core/goods_record.h"
-#include "settings/file_replace.h"
+#include "core/file_replace.h"
 
 namespace zorvane {
 

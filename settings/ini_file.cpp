@@ -5,7 +5,7 @@
 
 #include "core/gbk.h"
 #include "core/text.h"
-#include "settings/file_replace.h"
+#include "core/file_replace.h"
 
 namespace zorvane {
 

@@ -1,4 +1,4 @@
-#include "settings/file_replace.h"
+#include "core/file_replace.h"
 
 #include <atomic>
 #include <cerrno>
