@@ -48,7 +48,6 @@ double parseNumber(std::string_view text)
     std::size_t i = 0;
     while (i < text.size() && isWhite(text[i]))
         ++i;
-    std::size_t start = i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
@@ -76,7 +75,6 @@ double parseNumber(std::string_view text)
             end = j;
         }
     }
-    (void)start;
     double value = 0;
     auto res = std::from_chars(text.data() + numStart, text.data() + end, value);
     if (res.ec == std::errc::result_out_of_range) {

@@ -130,8 +130,15 @@ bool endsWith(std::string_view text, std::string_view suffix)
 
 namespace {
 
-// Length of the well-formed sequence at i, 0 when the bytes there are not one.
-std::size_t validSequenceAt(const unsigned char* s, std::size_t n, std::size_t i)
+// A multi-byte sequence starting at i: the length its lead byte announces
+// (0 for a byte that cannot lead) and how many of its bytes are well-formed.
+struct Sequence
+{
+    std::size_t length;
+    std::size_t valid;
+};
+
+Sequence sequenceAt(const unsigned char* s, std::size_t n, std::size_t i)
 {
     const unsigned char c = s[i];
     std::size_t len = 0;
@@ -147,15 +154,17 @@ std::size_t validSequenceAt(const unsigned char* s, std::size_t n, std::size_t i
         lo = c == 0xF0 ? 0x90 : 0x80;
         hi = c == 0xF4 ? 0x8F : 0xBF;
     } else {
-        return 0;
+        return {0, 0};
     }
-    if (i + len > n || s[i + 1] < lo || s[i + 1] > hi)
-        return 0;
-    for (std::size_t k = 2; k < len; ++k) {
-        if ((s[i + k] & 0xC0) != 0x80)
-            return 0;
+    // The first continuation byte has a narrower range; the rest are 80..BF.
+    std::size_t good = 1;
+    while (good < len && i + good < n) {
+        const unsigned char b = s[i + good];
+        if (good == 1 ? (b < lo || b > hi) : (b & 0xC0) != 0x80)
+            break;
+        ++good;
     }
-    return len;
+    return {len, good};
 }
 
 } // namespace
@@ -178,10 +187,10 @@ bool isValidUtf8(std::string_view bytes)
             ++i;
             continue;
         }
-        const std::size_t len = validSequenceAt(s, n, i);
-        if (!len)
+        const Sequence seq = sequenceAt(s, n, i);
+        if (seq.length == 0 || seq.valid != seq.length)
             return false;
-        i += len;
+        i += seq.length;
     }
     return true;
 }
@@ -192,45 +201,22 @@ std::string sanitizeUtf8(std::string_view bytes)
         return std::string(bytes);
     static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
     std::string out;
-    out.reserve(bytes.size());
+    out.reserve(bytes.size() + 16);
     const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
     for (std::size_t i = 0; i < n;) {
-        unsigned char c = s[i];
-        std::size_t len = 0;
-        unsigned char lo = 0x80, hi = 0xBF;
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-            ++i;
+        if (s[i] < 0x80) {
+            out.push_back(bytes[i++]);
             continue;
-        } else if (c >= 0xC2 && c <= 0xDF) {
-            len = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            len = 3;
-            lo = c == 0xE0 ? 0xA0 : 0x80;
-            hi = c == 0xED ? 0x9F : 0xBF;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            len = 4;
-            lo = c == 0xF0 ? 0x90 : 0x80;
-            hi = c == 0xF4 ? 0x8F : 0xBF;
         }
-        std::size_t good = len ? 1 : 0;
-        if (len) {
-            // The first continuation byte has a narrower range; the rest are 80..BF.
-            while (good < len && i + good < n) {
-                unsigned char b = s[i + good];
-                bool ok = good == 1 ? (b >= lo && b <= hi) : (b >= 0x80 && b <= 0xBF);
-                if (!ok)
-                    break;
-                ++good;
-            }
-        }
-        if (len && good == len) {
-            out.append(bytes.substr(i, len));
-            i += len;
+        const Sequence seq = sequenceAt(s, n, i);
+        if (seq.length != 0 && seq.valid == seq.length) {
+            out.append(bytes.substr(i, seq.length));
+            i += seq.length;
         } else {
+            // One replacement for the well-formed start of a broken sequence.
             out.append(kReplacement);
-            i += good ? good : 1;
+            i += seq.valid ? seq.valid : 1;
         }
     }
     return out;

@@ -5,9 +5,6 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include <fstream>
-#include <sstream>
-
 #include "core/gbk.h"
 #include "ui/dialogs.h"
 #include "ui/goods_table_model.h"
@@ -61,14 +58,6 @@ protected:
 
     std::unique_ptr<FixtureShop> shop;
 };
-
-std::string fileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 } // namespace
 

@@ -3,26 +3,11 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include <fstream>
-#include <sstream>
-
 #include "core/gbk.h"
 #include "settings/ini_file.h"
 
 using namespace zorvane;
 using namespace zorvane::test;
-
-namespace {
-
-std::string fileBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-} // namespace
 
 TEST_F(WindowFixture, InputValuesSurviveARestartAndTheLogIsNeverStored)
 {

@@ -14,6 +14,9 @@
 
 namespace zorvane::test {
 
+// The bytes of a file ("" when it cannot be read).
+std::string fileBytes(const std::filesystem::path& path);
+
 // Runs the event loop until the condition holds or the time is up.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
 
