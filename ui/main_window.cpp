@@ -152,6 +152,9 @@ void MainWindow::buildControlGroup(QWidget* g)
     InputMode::install(lineEdit(g, "编辑框_参数_间隔", "1000", 113, 63, 71, 24), InputMode::Integer);
     auto* hint =
         label(g, "透明标签6", "如果翻页过快遭到京东限制，可增大这个间隔，1秒=1000毫秒", 114, 89, 329, 16);
+    QFont hintFont = hint->font();
+    hintFont.setPixelSize(11); // the whole hint fits its 329 pixels
+    hint->setFont(hintFont);
     QPalette grey = hint->palette();
     grey.setColor(QPalette::WindowText, QColor(128, 128, 128));
     hint->setPalette(grey);
