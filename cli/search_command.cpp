@@ -133,13 +133,7 @@ std::string writeOutput(AppState& state, const std::string& path)
     std::string error;
     FileWriteStatus status = FileWriteStatus::Ok;
     const bool written = exportCsvFile(path, goods, &error, &status);
-    const std::string quotedPath = "\"" + path + "\"";
-    if (status == FileWriteStatus::OpenFailed)
-        appendLog(state, "导出失败，打开" + quotedPath + "失败");
-    else if (status == FileWriteStatus::WriteFailed)
-        appendLog(state, "导出失败，写入" + quotedPath + "失败");
-    else
-        appendLog(state, "已导出到" + quotedPath);
+    appendLog(state, exportOutcomeMessage(path, status));
     appendLog(state, "导出完毕");
     return written ? "" : "cannot write " + path + ": " + error;
 }
