@@ -5,6 +5,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include <atomic>
+#include <thread>
+
 #include "core/app_state.h"
 #include "core/feedback.h"
 #include "ui/main_window.h"
@@ -12,13 +15,22 @@
 
 using namespace zorvane;
 
-static void BM_RelistGoodsIntoWindow(benchmark::State& bench)
+namespace {
+
+void ensureApplication()
 {
     static int argc = 1;
     static char name[] = "bench";
     static char* argv[] = {name, nullptr};
     qputenv("QT_QPA_PLATFORM", "offscreen");
     static QApplication app(argc, argv);
+}
+
+} // namespace
+
+static void BM_RelistGoodsIntoWindow(benchmark::State& bench)
+{
+    ensureApplication();
 
     auto state = std::make_shared<AppState>();
     state->createLocks(nullptr);
@@ -45,3 +57,37 @@ static void BM_RelistGoodsIntoWindow(benchmark::State& bench)
     bench.SetItemsProcessed(bench.iterations() * n);
 }
 BENCHMARK(BM_RelistGoodsIntoWindow)->Arg(50000)->Unit(benchmark::kMillisecond);
+
+// The same relisting as the sort does it: a worker sends one message per row
+// and waits for each to be handled on the UI thread.
+static void BM_RelistGoodsFromWorker(benchmark::State& bench)
+{
+    ensureApplication();
+    auto state = std::make_shared<AppState>();
+    state->createLocks(nullptr);
+    const int n = static_cast<int>(bench.range(0));
+    for (int i = 0; i < n; ++i) {
+        GoodsRecord r;
+        r.goodsId = std::to_string(100000000 + i);
+        r.price = (i % 10000) / 100.0;
+        appendGoods(*state, r);
+    }
+    ui::MainWindow window(state, {"/tmp", false});
+    window.show();
+    for (auto _ : bench) {
+        window.goodsModel()->clear();
+        std::atomic<bool> done{false};
+        std::thread worker([&] {
+            for (int i = 1; i <= n; ++i)
+                window.sink().send({kFeedbackShowGoods, i, std::nullopt});
+            done = true;
+        });
+        while (!done)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        worker.join();
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(window.goodsModel()->rowCount());
+    }
+    bench.SetItemsProcessed(bench.iterations() * n);
+}
+BENCHMARK(BM_RelistGoodsFromWorker)->Arg(50000)->Unit(benchmark::kMillisecond);

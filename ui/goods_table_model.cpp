@@ -63,7 +63,9 @@ void GoodsTableModel::appendRecord(const GoodsRecord& record)
     m_pending.push_back({record.name, record.goodsId, formatNumber(record.price), record.tagText});
     if (!m_flushScheduled) {
         m_flushScheduled = true;
-        QTimer::singleShot(0, this, &GoodsTableModel::flush);
+        // Rows arrive one blocking message at a time, so a zero timer would
+        // fire between any two of them; a short delay gathers a real batch.
+        QTimer::singleShot(kFlushDelayMs, this, &GoodsTableModel::flush);
     }
 }
 

@@ -41,6 +41,7 @@ public:
     const Row* rowAt(int row) const;
 
     static constexpr int kPriceColumn = 2;
+    static constexpr int kFlushDelayMs = 40;
 
 private:
     std::vector<Row> m_rows;
