@@ -135,18 +135,18 @@ const OptionSpec* findOption(const std::string& arg, std::string& name,
         name = arg.substr(0, eq);
         if (eq != std::string::npos)
             inlineValue = arg.substr(eq + 1);
-        for (const OptionSpec& spec : kSearchOptions) {
-            if (name == std::string("--") + spec.longName)
-                return &spec;
+        for (const OptionSpec& option : kSearchOptions) {
+            if (name == std::string("--") + option.longName)
+                return &option;
         }
         return nullptr;
     }
     name = arg.substr(0, 2);
     if (arg.size() > 2)
         inlineValue = arg.substr(2);
-    for (const OptionSpec& spec : kSearchOptions) {
-        if (spec.shortName != 0 && arg[1] == spec.shortName)
-            return &spec;
+    for (const OptionSpec& option : kSearchOptions) {
+        if (option.shortName != 0 && arg[1] == option.shortName)
+            return &option;
     }
     return nullptr;
 }
@@ -186,17 +186,17 @@ ParseResult parseSearch(const std::vector<std::string>& args)
             return ParseResult{CliCommand{CliAction::help, {}, {}}, ""};
         std::string name;
         std::optional<std::string> value;
-        const OptionSpec* spec = findOption(arg, name, value);
-        if (!spec)
+        const OptionSpec* option = findOption(arg, name, value);
+        if (!option)
             return refuse("unknown option: " + name);
-        if (!spec->takesValue && value)
+        if (!option->takesValue && value)
             return refuse(name + " takes no value");
-        if (spec->takesValue && !value) {
+        if (option->takesValue && !value) {
             if (i + 1 >= args.size())
                 return refuse(name + " needs a value");
             value = args[++i];
         }
-        std::string error = spec->set(command.search, value.value_or(""));
+        std::string error = option->set(command.search, value.value_or(""));
         if (!error.empty())
             return refuse(error);
     }
