@@ -1,9 +1,13 @@
 #include "search/page_analysis.h"
 
+#include <algorithm>
+#include <chrono>
+
 #include "core/app_state.h"
 #include "core/feedback.h"
 #include "core/log.h"
 #include "core/text.h"
+#include "search/goods_items.h"
 #include "search/item_extraction.h"
 #include "search/patterns.h"
 #include "search/search_job.h"
@@ -40,6 +44,11 @@ std::string fetchPage(AppState& state, SearchJob& job, int& statusCode)
 
 } // namespace
 
+std::chrono::milliseconds extractionBudget(std::size_t pageBytes)
+{
+    return std::chrono::seconds(10) + std::chrono::milliseconds(pageBytes / 1024);
+}
+
 std::string pageTextFromBody(std::string_view body)
 {
     return sanitizeUtf8(body.substr(0, body.find('\0')));
@@ -65,21 +74,33 @@ PageVerdict analysePageText(std::string_view pageText, const Config& config, con
     }
     // One UTF-8 check serves every run over the page and over its items.
     const bool checked = isValidUtf8(pageText);
-    RegexService items;
-    if (!items.create(kGoodsItemPattern, std::string(pageText), false, true, true, false, checked)) {
+    std::optional<std::vector<GoodsItemText>> items = findGoodsItems(pageText, checked);
+    if (!items) {
         verdict.outcome = PageOutcome::patternFailed;
         return verdict;
     }
-    const int count = items.matchCount();
-    if (count < 1) {
+    if (items->empty()) {
         verdict.outcome = PageOutcome::noGoods;
         return verdict;
     }
-    for (int i = 1; i <= count; ++i)
-        onGoods(extractItem(items.subMatchText(i, 1), items.matchText(i), checked));
-    items.destroy();
+    // The extraction of all the page's goods shares one time budget (the time
+    // the window takes over each record does not count), so a page of items
+    // built to make the extraction patterns read on to each item's end costs
+    // minutes at most, not hours; a real page uses a tiny part of it.
+    std::chrono::milliseconds budget = extractionBudget(pageText.size());
+    for (const GoodsItemText& item : *items) {
+        const auto started = std::chrono::steady_clock::now();
+        GoodsRecord record;
+        {
+            const RegexDeadline deadline(std::max(budget, std::chrono::milliseconds(0)));
+            record = extractItem(item.goodsId, item.text, checked);
+        }
+        budget -=
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+        onGoods(std::move(record));
+    }
     verdict.outcome = PageOutcome::goodsFound;
-    verdict.goodsCount = count;
+    verdict.goodsCount = static_cast<int>(items->size());
     verdict.next = findNextPage(pageText, config.searchHost, checked);
     return verdict;
 }

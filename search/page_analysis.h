@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -32,6 +33,11 @@ struct PageVerdict
 };
 
 using GoodsHandler = std::function<void(GoodsRecord&&)>;
+
+// The time the extraction of one page's goods may take in all: 10 s and
+// 1 ms per KiB of page text. Once it is spent, the fields of the remaining
+// goods stay empty.
+std::chrono::milliseconds extractionBudget(std::size_t pageBytes);
 
 // The response body as page text: its bytes up to the first NUL, with invalid
 // UTF-8 replaced.

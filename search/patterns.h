@@ -10,6 +10,10 @@ namespace zorvane {
 inline constexpr std::string_view kGoodsItemPattern =
     R"re(<li[^>]*?data-sku=['"](\d+)['"]\s*[^>]*?>[\s\S]*?</div>\s*</li>)re";
 
+// The item pattern's opening tag alone (see findGoodsItems).
+inline constexpr std::string_view kGoodsItemHeadPattern = R"re(<li[^>]*?data-sku=['"](\d+)['"]\s*[^>]*?>)re";
+static_assert(kGoodsItemPattern.starts_with(kGoodsItemHeadPattern));
+
 // Name block: group 1 the text of a leading label element, group 2 the name.
 // A leading self-closing element (the shop's <img class="p-tag3" ... />) is
 // tried first: tried second, it was read as an opening tag whenever a closing

@@ -1,8 +1,10 @@
 #include "services/regex_pattern.h"
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <unordered_map>
+#include <utility>
 
 namespace zorvane::regex_detail {
 
@@ -68,6 +70,14 @@ PatternCache& patternCache()
     return cache;
 }
 
+CodePtr compileText(std::string_view text, std::uint32_t options, pcre2_compile_context* context)
+{
+    int error = 0;
+    PCRE2_SIZE errorOffset = 0;
+    return CodePtr(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), options, &error,
+                                 &errorOffset, context));
+}
+
 std::shared_ptr<const CompiledPattern> compile(std::string_view text, std::uint32_t options, bool useJit)
 {
     std::unique_ptr<pcre2_compile_context, CompileContextDeleter> context(
@@ -78,24 +88,52 @@ std::shared_ptr<const CompiledPattern> compile(std::string_view text, std::uint3
     // a carriage return is an ordinary character.
     pcre2_set_newline(context.get(), PCRE2_NEWLINE_LF);
 
-    int error = 0;
-    PCRE2_SIZE errorOffset = 0;
-    CodePtr code(pcre2_compile(reinterpret_cast<PCRE2_SPTR>(text.data()), text.size(), options, &error,
-                               &errorOffset, context.get()));
+    CodePtr code = compileText(text, options, context.get());
     if (!code)
         return nullptr;
+    // The wrapper adds no group. A text that must open the pattern, such as
+    // (*UTF), cannot be wrapped and goes without a clock.
+    CodePtr clocked = compileText("(?C255)(?:" + std::string(text) + ")", options, context.get());
     // A failed JIT compile (no executable memory, say) leaves the
     // interpreter in charge; pcre2_match picks it automatically.
-    if (useJit)
+    if (useJit) {
         pcre2_jit_compile(code.get(), PCRE2_JIT_COMPLETE);
+        if (clocked)
+            pcre2_jit_compile(clocked.get(), PCRE2_JIT_COMPLETE);
+    }
 
     std::uint32_t captures = 0;
     pcre2_pattern_info(code.get(), PCRE2_INFO_CAPTURECOUNT, &captures);
     auto pattern = std::make_shared<CompiledPattern>();
     pattern->text = std::string(text);
     pattern->code = std::move(code);
+    pattern->clocked = std::move(clocked);
     pattern->captureCount = static_cast<int>(captures);
     return pattern;
+}
+
+// This thread's run clock.
+struct RunClock
+{
+    std::chrono::steady_clock::time_point threadDeadline = std::chrono::steady_clock::time_point::max();
+    std::chrono::steady_clock::time_point runDeadline = std::chrono::steady_clock::time_point::max();
+    unsigned calls = 0;
+};
+
+RunClock& runClock()
+{
+    thread_local RunClock clock;
+    return clock;
+}
+
+// Taken at every start position of every run; the clock is read at the
+// first and then at every sixteenth, which keeps its cost small.
+int onCallout(pcre2_callout_block*, void* data)
+{
+    auto* clock = static_cast<RunClock*>(data);
+    if ((clock->calls++ & 15) == 0 && std::chrono::steady_clock::now() > clock->runDeadline)
+        return PCRE2_ERROR_CALLOUT;
+    return 0;
 }
 
 struct MatchEnvironment
@@ -107,6 +145,7 @@ struct MatchEnvironment
     {
         if (!context)
             return;
+        pcre2_set_callout(context.get(), onCallout, &runClock());
         pcre2_set_match_limit(context.get(), kMatchLimit);
         pcre2_set_depth_limit(context.get(), kDepthLimit);
         pcre2_set_heap_limit(context.get(), kHeapLimitKiB);
@@ -141,6 +180,20 @@ pcre2_match_context* threadMatchContext()
 {
     thread_local MatchEnvironment environment;
     return environment.context.get();
+}
+
+bool startRunClock()
+{
+    RunClock& clock = runClock();
+    const auto now = std::chrono::steady_clock::now();
+    clock.runDeadline = std::min(clock.threadDeadline, now + kRunTimeLimit);
+    clock.calls = 0;
+    return now <= clock.threadDeadline;
+}
+
+std::chrono::steady_clock::time_point setThreadDeadline(std::chrono::steady_clock::time_point deadline)
+{
+    return std::exchange(runClock().threadDeadline, deadline);
 }
 
 void setJitEnabled(bool enabled)

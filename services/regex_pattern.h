@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -28,7 +29,16 @@ struct CompiledPattern
 {
     std::string text;
     CodePtr code;
+    CodePtr clocked; // the same behind the run clock's callout; null when it cannot be
     int captureCount = 0;
+
+    // The code for a subject of this length: clocked for long subjects, where
+    // a run could take long; the callout costs JIT some of its shortcuts.
+    const pcre2_code* codeFor(std::size_t subjectLength) const
+    {
+        return clocked && subjectLength > kClockedFrom ? clocked.get() : code.get();
+    }
+    static constexpr std::size_t kClockedFrom = 16 * 1024;
 };
 
 // Compile options shared by every pattern: UTF-8 text, JavaScript-style
@@ -41,6 +51,23 @@ inline constexpr std::uint32_t kBaseOptions =
 inline constexpr std::uint32_t kMatchLimit = 10'000'000;
 inline constexpr std::uint32_t kDepthLimit = 5'000;
 inline constexpr std::uint32_t kHeapLimitKiB = 20'480;
+
+// PCRE2 counts its match limit afresh at every start position, so a subject
+// with many starting points that each read on to its end (thousands of
+// "<div class='p-name'>" without a name, say) costs time quadratic in its
+// length within the limits. Every pattern is therefore also compiled behind a
+// callout, taken once per start position, that ends the run once its time is
+// up; short subjects (see CompiledPattern::codeFor) cannot take long anyway.
+inline constexpr std::chrono::milliseconds kRunTimeLimit{2000};
+
+// Starts the clock of a run on this thread: it may last kRunTimeLimit, and
+// no longer than a deadline set for the thread (setThreadDeadline). False
+// when that deadline has already passed: the run is not to start.
+bool startRunClock();
+
+// The deadline for every run on this thread; time_point::max() for none.
+// Returns the previous one.
+std::chrono::steady_clock::time_point setThreadDeadline(std::chrono::steady_clock::time_point deadline);
 
 // The compiled pattern for (text, options), from the process-wide cache or
 // freshly compiled; nullptr when PCRE2 rejects the pattern.

@@ -37,8 +37,9 @@ PCRE2_SIZE nextCharacter(const std::string& subject, PCRE2_SIZE pos)
 std::optional<MatchList> runPattern(const CompiledPattern& pattern, const std::string& subject, bool global,
                                     bool subjectChecked)
 {
-    regex_detail::MatchDataPtr data(pcre2_match_data_create_from_pattern(pattern.code.get(), nullptr));
-    if (!data)
+    const pcre2_code* code = pattern.codeFor(subject.size());
+    regex_detail::MatchDataPtr data(pcre2_match_data_create_from_pattern(code, nullptr));
+    if (!data || !regex_detail::startRunClock())
         return std::nullopt;
     pcre2_match_context* context = regex_detail::threadMatchContext();
     const auto* text = reinterpret_cast<PCRE2_SPTR>(subject.data());
@@ -48,7 +49,7 @@ std::optional<MatchList> runPattern(const CompiledPattern& pattern, const std::s
     std::uint32_t flags = subjectChecked ? PCRE2_NO_UTF_CHECK : 0;
     PCRE2_SIZE offset = 0;
     while (offset <= subject.size()) {
-        int rc = pcre2_match(pattern.code.get(), text, subject.size(), offset, flags, data.get(), context);
+        int rc = pcre2_match(code, text, subject.size(), offset, flags, data.get(), context);
         if (rc == PCRE2_ERROR_NOMATCH)
             break;
         if (rc < 0)
@@ -149,14 +150,19 @@ std::string RegexService::replace(std::string_view replacement) const
     if (!m_impl || !m_impl->pattern || !m_impl->matches)
         return {};
     const Impl& d = *m_impl;
-    std::uint32_t options = PCRE2_SUBSTITUTE_OVERFLOW_LENGTH;
+    // A group that took no part stands for "", as in ECMAScript (PCRE2 would
+    // fail the whole replacement).
+    std::uint32_t options = PCRE2_SUBSTITUTE_OVERFLOW_LENGTH | PCRE2_SUBSTITUTE_UNSET_EMPTY;
     if (d.global)
         options |= PCRE2_SUBSTITUTE_GLOBAL;
     std::string out(d.subject.size() + replacement.size() + 64, '\0');
     for (int attempt = 0; attempt < 2; ++attempt) {
+        if (!regex_detail::startRunClock())
+            return {};
         PCRE2_SIZE length = out.size();
-        int rc = pcre2_substitute(d.pattern->code.get(), reinterpret_cast<PCRE2_SPTR>(d.subject.data()),
-                                  d.subject.size(), 0, options, nullptr, regex_detail::threadMatchContext(),
+        int rc = pcre2_substitute(d.pattern->codeFor(d.subject.size()),
+                                  reinterpret_cast<PCRE2_SPTR>(d.subject.data()), d.subject.size(), 0,
+                                  options, nullptr, regex_detail::threadMatchContext(),
                                   reinterpret_cast<PCRE2_SPTR>(replacement.data()), replacement.size(),
                                   reinterpret_cast<PCRE2_UCHAR*>(out.data()), &length);
         if (rc >= 0) {
@@ -212,6 +218,19 @@ void RegexService::setJitEnabled(bool enabled)
 bool RegexService::jitActive()
 {
     return regex_detail::jitEnabled();
+}
+
+RegexDeadline::RegexDeadline(std::chrono::milliseconds budget)
+{
+    const auto deadline = std::chrono::steady_clock::now() + budget;
+    m_previous = regex_detail::setThreadDeadline(deadline);
+    if (m_previous < deadline)
+        regex_detail::setThreadDeadline(m_previous);
+}
+
+RegexDeadline::~RegexDeadline()
+{
+    regex_detail::setThreadDeadline(m_previous);
 }
 
 } // namespace zorvane

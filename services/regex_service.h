@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -10,8 +11,9 @@ namespace zorvane {
 // ECMAScript-like: no UCP, so \d \s \W keep their ASCII meaning; '.' does not
 // match a line feed, but does match a carriage return; after an empty match
 // a global run resumes one character later). Matches and groups are numbered from 1; positions are
-// 0-based byte offsets. A run that hits the match or depth limit fails, so a
-// hostile subject costs bounded time.
+// 0-based byte offsets. A run that hits the match or depth limit fails, and so
+// does a run that takes longer than two seconds (or outlives a RegexDeadline
+// of its thread), so a hostile subject costs bounded time.
 class RegexService final
 {
 public:
@@ -60,6 +62,21 @@ public:
 private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
+};
+
+// While it lives, every run on this thread fails once the budget, counted
+// from its construction, is spent; an enclosing deadline that ends earlier
+// stays in force. For a task of many runs, such as one page's goods.
+class RegexDeadline final
+{
+public:
+    explicit RegexDeadline(std::chrono::milliseconds budget);
+    ~RegexDeadline();
+    RegexDeadline(const RegexDeadline&) = delete;
+    RegexDeadline& operator=(const RegexDeadline&) = delete;
+
+private:
+    std::chrono::steady_clock::time_point m_previous;
 };
 
 } // namespace zorvane

@@ -1,5 +1,7 @@
 #include "web/cookies.h"
 
+#include <unordered_set>
+
 #include "core/text.h"
 #include "web/text_items.h"
 
@@ -38,10 +40,15 @@ std::string mergeCookieText(std::string& oldCookie, std::string& newCookie)
     oldCookie = removeSpaces(oldCookie);
     newCookie = removeSpaces(newCookie);
     std::vector<std::string> merged = splitText(newCookie, ";");
+    // The names merged so far, kept in a set: a shop may set thousands of
+    // cookies, and a search of the list for every entry was quadratic.
+    std::unordered_set<std::string> names;
+    for (const std::string& entry : merged)
+        names.insert(cookieEntryName(entry));
     // merged grows as it goes, so of several old entries with one name only
     // the first gets in.
     for (std::string& entry : splitText(oldCookie, ";")) {
-        if (!hasCookieNamed(merged, cookieEntryName(entry)))
+        if (names.insert(cookieEntryName(entry)).second)
             merged.push_back(std::move(entry));
     }
     std::string joined;

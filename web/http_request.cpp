@@ -16,6 +16,7 @@ namespace {
 
 constexpr long kDefaultTimeoutMs = 15000;
 constexpr long kMaxRedirects = 10;
+constexpr long kUploadBufferBytes = 2L << 20;
 
 // What arrives during one transfer.
 struct Received
@@ -133,6 +134,12 @@ void setTransport(CURL* curl, const HttpRequest& request)
             curl_easy_setopt(curl, CURLOPT_CAINFO, request.caFile.c_str());
     }
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(request.maxBodyBytes));
+    // Over TLS, libcurl 7.88 sends no more of a request head than twice this
+    // buffer and then waits for the time-out: with the default 64 KB, a walk
+    // whose shop had set a few thousand cookies could not fetch another page.
+    // With the largest buffer it takes, a head of up to 2 MB goes out whole
+    // and a larger one fails at once.
+    curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferBytes);
 }
 
 struct Exchange

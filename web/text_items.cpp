@@ -1,5 +1,7 @@
 #include "web/text_items.h"
 
+#include <unordered_set>
+
 #include "core/text.h"
 
 namespace zorvane {
@@ -31,14 +33,15 @@ int indexOfItem(const std::vector<std::string>& items, std::string_view text)
 
 std::string removeDuplicateItems(std::string_view text, std::string_view separator)
 {
-    std::vector<std::string> seen;
+    // A set, not a list: cookie texts may hold thousands of items.
+    std::unordered_set<std::string> seen;
     std::string out;
     for (std::string& piece : splitText(text, separator)) {
-        if (indexOfItem(seen, piece) != -1)
+        if (seen.count(piece) != 0)
             continue;
         out += piece;
         out += separator;
-        seen.push_back(std::move(piece));
+        seen.insert(std::move(piece));
     }
     out.resize(out.size() >= separator.size() ? out.size() - separator.size() : 0);
     return out;

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/app_state.h"
+#include "core/run_control.h"
+#include "search/search_thread.h"
+#include "tests/reliability/ui_thread.h"
+
+namespace zorvane::test {
+
+// The window's named controls as plain values; every control starts enabled
+// but the stop button, and the start/pause button reads "开始".
+class FakePanel final : public ControlPanel
+{
+public:
+    FakePanel();
+    std::vector<std::string> controlNames() const override;
+    void setEnabled(std::string_view name, bool on) override;
+    void setCaption(std::string_view name, std::string_view caption) override;
+
+    bool isEnabled(const std::string& name) const { return m_enabled.at(name); }
+    std::string caption(const std::string& name) const { return m_captions.at(name); }
+    // The controls the run control locks (the lockable kinds, no exceptions).
+    std::vector<std::string> lockableNames() const;
+
+private:
+    std::vector<std::string> m_names;
+    std::map<std::string, bool> m_enabled;
+    std::map<std::string, std::string> m_captions;
+};
+
+// The window's part in the goods and run commands, without a toolkit: its
+// commands and its handlers of the workers' messages run on one UI thread,
+// and it starts the workers as the window does. Everything but the
+// constructor runs on that thread.
+class FakeWindow final
+{
+public:
+    FakeWindow(UiThread& ui, std::shared_ptr<AppState> state, SearchInput typed, std::string exportPath);
+
+    FeedbackSink& sink() { return *m_sink; }
+
+    // Clicks, each doing nothing on a disabled control as a real click would.
+    void clickStartPause();
+    void clickStop();
+    void clickFilter(const std::string& minPrice, const std::string& maxPrice);
+    void clickPriceHeader();
+    void clickClear();
+    void clickExport();
+
+    // True when no walk is active and no worker runs.
+    bool quiet() const;
+
+    // What a test checks once the window is quiet.
+    FakePanel& panel() { return m_panel; }
+    // The goods list's rows (goods ids), top to bottom.
+    const std::vector<std::string>& rows() const { return m_rows; }
+    // How often a 1006 message announced each goods id since the last clear.
+    const std::map<std::string, int>& announced() const { return m_announced; }
+    // A pause was clicked since the last start.
+    bool pauseClicked() const { return m_pauseClicked; }
+    int exportsEnded() const { return m_exportsEnded; }
+
+private:
+    void handle(const Feedback& message);
+    bool startSearch();
+    void addGoodsRow(const GoodsRecord& record);
+
+    UiThread& m_ui;
+    std::shared_ptr<AppState> m_state;
+    std::shared_ptr<UiSink> m_sink;
+    SearchInput m_typed;
+    std::string m_exportPath;
+    FakePanel m_panel;
+    std::vector<std::string> m_rows;
+    std::vector<std::string> m_tagRows;
+    std::map<std::string, int> m_announced;
+    bool m_pauseClicked = false;
+    int m_exportsEnded = 0;
+};
+
+} // namespace zorvane::test

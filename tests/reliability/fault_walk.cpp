@@ -1,0 +1,125 @@
+#include "tests/reliability/fault_walk.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "core/log.h"
+#include "core/text.h"
+#include "search/search_thread.h"
+
+namespace zorvane::test {
+
+namespace {
+
+GoodsRecord earlierGoods(const std::string& id)
+{
+    GoodsRecord record;
+    record.goodsId = id;
+    record.name = "早先的商品 " + id;
+    record.price = 12.5;
+    record.tags = {"自营", "券"};
+    record.tagText = "自营,券";
+    return record;
+}
+
+} // namespace
+
+void FaultWalk::openShop(FixtureShopOptions options)
+{
+    shop = std::make_unique<HostileShop>(options);
+    ASSERT_TRUE(shop->start());
+    state = std::make_unique<AppState>(shop->config());
+    ASSERT_TRUE(state->createLocks(nullptr));
+    m_earlier = {earlierGoods("900001"), earlierGoods("900002")};
+    for (const GoodsRecord& record : m_earlier)
+        appendGoods(*state, record);
+}
+
+void FaultWalk::walk(std::chrono::seconds bound)
+{
+    sink.onSend = [this](const Feedback& message) {
+        if (message.code == kFeedbackNewGoods) {
+            // The window's side: read the announced record back at once.
+            std::optional<GoodsRecord> record = copyGoods(*state, message.number);
+            m_announced.push_back(record ? record->goodsId : "(missing)");
+        } else if (message.code == kFeedbackSearchEnded) {
+            atEnd = copySearchParams(*state);
+            stopRequestedAtEnd = state->stopRequested;
+        }
+    };
+    state->stopRequested = 1;
+    SearchInput typed;
+    typed.address = shop->firstPageUrl();
+    typed.interval = "0";
+    typed.pageLimit = "0";
+    typed.cookie = "user=typed";
+    ASSERT_TRUE(prepareSearchStart(*state, typed).accepted);
+    ASSERT_TRUE(startSearchThread(*state, sink));
+    if (!sink.waitFor(kFeedbackSearchEnded, bound)) {
+        ADD_FAILURE() << "the walk did not end within " << bound.count() << " s";
+        std::fprintf(stderr, "hang: the search thread is stuck after %zu requests; its log:\n%s\n",
+                     shop->requestedPages().size(), takeLogBuffer(*state).c_str());
+        std::fflush(stderr);
+        std::_Exit(EXIT_FAILURE);
+    }
+    state->searchThread.join();
+    state->stopEvent.reset();
+}
+
+std::vector<std::string> FaultWalk::logMessages()
+{
+    std::vector<std::string> messages;
+    for (const std::string& line : splitText(takeLogBuffer(*state), "\r\n"))
+        messages.push_back(line.substr(9));
+    return messages;
+}
+
+int FaultWalk::countOf(const std::vector<std::string>& log, const std::string& message)
+{
+    int count = 0;
+    for (const std::string& line : log)
+        count += line == message;
+    return count;
+}
+
+std::vector<std::string> FaultWalk::storedIds() const
+{
+    std::lock_guard guard(*state->goodsLock);
+    std::vector<std::string> ids;
+    for (const GoodsRecord& record : state->goodsStore)
+        ids.push_back(record.goodsId);
+    return ids;
+}
+
+void FaultWalk::expectEarlierGoodsKept() const
+{
+    std::lock_guard guard(*state->goodsLock);
+    ASSERT_GE(state->goodsStore.size(), m_earlier.size());
+    for (std::size_t i = 0; i < m_earlier.size(); ++i)
+        EXPECT_EQ(state->goodsStore[i], m_earlier[i]) << i;
+}
+
+void FaultWalk::expectRecovered(int failedFetches, const std::vector<int>& requestedPages)
+{
+    const std::vector<std::string> log = logMessages();
+    EXPECT_EQ(countOf(log, "搜索线程：访问失败，状态码：0"), failedFetches);
+    EXPECT_EQ(log.back(), "搜索线程：搜索完毕");
+    EXPECT_EQ(shop->requestedPages(), requestedPages);
+    // Half a page stores nothing: every goods once, each announced once.
+    const std::vector<std::string> stored = storedIds();
+    EXPECT_EQ(stored, fixtureIds({1, 2, 3}));
+    EXPECT_EQ(announcedIds(), std::vector<std::string>(stored.begin() + 2, stored.end()));
+    expectEarlierGoodsKept();
+}
+
+std::vector<std::string> fixtureIds(std::initializer_list<int> pages)
+{
+    std::vector<std::string> ids{"900001", "900002"};
+    for (int page : pages) {
+        ids.push_back(FixtureShop::goodsId(page, 1));
+        ids.push_back(FixtureShop::goodsId(page, 2));
+    }
+    return ids;
+}
+
+} // namespace zorvane::test

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <sys/resource.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace zorvane::test {
+
+// The bytes of a file ("" when it cannot be read), and a file of these bytes.
+std::string readFile(const std::filesystem::path& path);
+void writeFile(const std::filesystem::path& path, const std::string& bytes);
+// The names in a directory, sorted.
+std::vector<std::string> entriesOf(const std::filesystem::path& dir);
+
+// While it lives, writes of this process past the size fail (SIGXFSZ
+// ignored) whoever the user is, root included.
+class FileSizeLimit final
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit m_saved{};
+    void (*m_handler)(int) = nullptr;
+};
+
+} // namespace zorvane::test
