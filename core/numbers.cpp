@@ -43,17 +43,9 @@ bool isDigit(char c)
 
 } // namespace
 
-double parseNumber(std::string_view text)
+std::size_t decimalLiteralLength(std::string_view text)
 {
     std::size_t i = 0;
-    while (i < text.size() && isWhite(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    std::size_t numStart = i;
     std::size_t digits = 0;
     while (i < text.size() && isDigit(text[i]))
         ++i, ++digits;
@@ -64,7 +56,6 @@ double parseNumber(std::string_view text)
     }
     if (digits == 0)
         return 0;
-    std::size_t end = i;
     if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
         std::size_t j = i + 1;
         if (j < text.size() && (text[j] == '+' || text[j] == '-'))
@@ -72,9 +63,27 @@ double parseNumber(std::string_view text)
         if (j < text.size() && isDigit(text[j])) {
             while (j < text.size() && isDigit(text[j]))
                 ++j;
-            end = j;
+            i = j;
         }
     }
+    return i;
+}
+
+double parseNumber(std::string_view text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && isWhite(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    const std::size_t numStart = i;
+    const std::size_t length = decimalLiteralLength(text.substr(numStart));
+    if (length == 0)
+        return 0;
+    const std::size_t end = numStart + length;
     double value = 0;
     auto res = std::from_chars(text.data() + numStart, text.data() + end, value);
     if (res.ec == std::errc::result_out_of_range) {

@@ -21,6 +21,11 @@ std::string formatNumber(double value);
 // space, sign, digits, point, exponent); 0 when there is none.
 double parseNumber(std::string_view text);
 
+// Length of the decimal literal the text starts with (digits with an
+// optional fraction, at least one digit, then an exponent when it is
+// complete); 0 when there is none. No sign and no white space.
+std::size_t decimalLiteralLength(std::string_view text);
+
 // Leading integer (white space, sign, digits) as a 64-bit value, saturating;
 // 0 when there is none.
 long long parseInteger(std::string_view text);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "core/numbers.h"
 #include "search/js_source.h"
 
 namespace zorvane {
@@ -38,28 +39,7 @@ std::string_view trimJsWhite(std::string_view text)
 // optional fraction and exponent; at least one digit before the exponent.
 bool isStrDecimal(std::string_view text)
 {
-    std::size_t i = 0;
-    std::size_t digits = 0;
-    while (i < text.size() && isDigit(text[i]))
-        ++i, ++digits;
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && isDigit(text[i]))
-            ++i, ++digits;
-    }
-    if (digits == 0)
-        return false;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        ++i;
-        if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-            ++i;
-        std::size_t expDigits = 0;
-        while (i < text.size() && isDigit(text[i]))
-            ++i, ++expDigits;
-        if (expDigits == 0)
-            return false;
-    }
-    return i == text.size();
+    return !text.empty() && decimalLiteralLength(text) == text.size();
 }
 
 } // namespace
