@@ -76,6 +76,24 @@ FileWriteResult writeInPlace(const std::string& path, std::string_view bytes)
     return {};
 }
 
+// A regular file whose directory takes no new files: truncated and rewritten.
+// The previous contents are lost if this fails, which beats not writing at all.
+FileWriteResult rewriteInPlace(const std::string& path, std::string_view bytes)
+{
+    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOCTTY | O_CLOEXEC));
+    if (!fd.valid())
+        return failure(FileWriteStatus::OpenFailed, errno);
+    if (!writeAll(fd.get(), bytes) || ::fsync(fd.get()) != 0 || !fd.close())
+        return failure(FileWriteStatus::WriteFailed, errno);
+    return {};
+}
+
+// The directory refuses new entries, as opposed to having no room for them.
+bool isDirectoryRefusal(int err)
+{
+    return err == EACCES || err == EPERM || err == EROFS;
+}
+
 // Creates a fresh file beside target; its name never collides with another
 // writer's, in this process or another.
 FileDescriptor createTemporary(const std::string& dir, const std::string& base, std::string& tempPath)
@@ -105,8 +123,12 @@ FileWriteResult writeViaTemporary(const std::string& target, std::string_view by
 
     std::string tempPath;
     FileDescriptor fd = createTemporary(dir, base, tempPath);
-    if (!fd.valid())
-        return failure(FileWriteStatus::OpenFailed, errno);
+    if (!fd.valid()) {
+        const int err = errno;
+        if (previous && isDirectoryRefusal(err))
+            return rewriteInPlace(target, bytes);
+        return failure(FileWriteStatus::OpenFailed, err);
+    }
     if (previous) {
         // The replacement keeps the previous file's permissions and, where allowed, its owner.
         ::fchmod(fd.get(), previous->st_mode & 07777);

@@ -23,7 +23,9 @@ struct FileWriteResult
 // Gives the file at path exactly these bytes. A regular file (or a missing
 // one) is written to a uniquely named temporary file in the same directory,
 // synced and renamed over the target, so a failure at any step leaves the
-// previous file untouched and no temporary file behind. A symbolic link is
+// previous file untouched and no temporary file behind. When the directory
+// takes no new file (no permission, read-only) but the file exists, the file
+// is truncated and written in place instead. A symbolic link is
 // followed and its target replaced. A device or FIFO (for example /dev/null)
 // cannot be renamed over and is written in place; a directory is refused.
 FileWriteResult replaceFileContents(const std::string& path, std::string_view bytes);

@@ -43,6 +43,20 @@ bool canWriteIn(const std::string& dir)
     return written && closed;
 }
 
+bool isReadableFile(const std::string& path)
+{
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec) && ::access(path.c_str(), R_OK) == 0;
+}
+
+// The fallback file begins as a copy of the program directory's file, so its
+// saved inputs and its [配置] section carry over. Nothing when that failed.
+bool startFrom(const std::string& source, const std::string& target)
+{
+    std::error_code ec;
+    return std::filesystem::copy_file(source, target, ec);
+}
+
 // The decoded value, or nothing for a missing or empty one.
 template <typename Decode>
 auto loadDecoded(const IniFile& ini, std::string_view section, std::string_view name, Decode decode)
@@ -75,9 +89,15 @@ std::string settingsFilePath(const std::string& exeDir, const char* xdgConfigHom
         configHome = joinPath(home, ".config");
     if (configHome.empty())
         return joinPath(dataDir, kFileName); // nowhere better: saving will quietly fail
-    std::string fallback = joinPath(joinPath(configHome, "zorvane"), "data");
-    makeDirectories(fallback);
-    return joinPath(fallback, kFileName);
+    const std::string programFile = joinPath(dataDir, kFileName);
+    const std::string fallbackDir = joinPath(joinPath(configHome, "zorvane"), "data");
+    const std::string fallback = joinPath(fallbackDir, kFileName);
+    std::error_code ec;
+    const bool fallbackExists = std::filesystem::exists(std::filesystem::symlink_status(fallback, ec));
+    const bool madeDir = makeDirectories(fallbackDir);
+    if (fallbackExists || !isReadableFile(programFile) || (madeDir && startFrom(programFile, fallback)))
+        return fallback;
+    return programFile; // read where it is; saving will quietly fail
 }
 
 std::optional<std::string> loadEditBox(const IniFile& ini, std::string_view name)

@@ -25,7 +25,10 @@ inline constexpr std::string_view kEditBoxExclusions = "编辑框_日志";
 // when missing. When the program's directory cannot take it (the directory
 // cannot be created or written), the file lives in
 // $XDG_CONFIG_HOME/zorvane/data (only an absolute $XDG_CONFIG_HOME counts),
-// else in $HOME/.config/zorvane/data; that directory is created too.
+// else in $HOME/.config/zorvane/data; that directory is created too. A
+// readable file in the program's directory is never lost: when the fallback
+// file does not exist yet it starts as a copy of it, and when no copy can be
+// made the program's file itself is read (and saving to it fails).
 std::string settingsFilePath(const std::string& exeDir,
                              const char* xdgConfigHome = std::getenv("XDG_CONFIG_HOME"),
                              const char* home = std::getenv("HOME"));

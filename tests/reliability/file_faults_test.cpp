@@ -4,6 +4,7 @@
 // every case here fails for root as well. The previous file always survives.
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 
 #include <gtest/gtest.h>
@@ -56,6 +57,12 @@ public:
 
     bool mounted() const { return m_mounted; }
     bool makeReadOnly() { return ::mount("tmpfs", m_at.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, "") == 0; }
+    // Puts a writable file from elsewhere over a file of this disk: the file
+    // can then be written while its directory (read-only) takes no new file.
+    bool bindFile(const fs::path& from, const fs::path& onto)
+    {
+        return ::mount(from.c_str(), onto.c_str(), nullptr, MS_BIND, nullptr) == 0;
+    }
     // Writes a file until the disk is full.
     void fill()
     {
@@ -129,14 +136,62 @@ TEST_F(FileFaults, ReadOnlyDirectoryRefusesExportAndSettingsMoveToTheUserDirecto
     EXPECT_EQ(takeLogMessages(state), std::vector<std::string>{"导出失败，打开\"" + csv + "\"失败"});
     EXPECT_EQ(readFile(csv), "previous export");
 
-    // The next start keeps its settings in the user's directory instead.
+    // No user directory either: the program's file is still what is read.
+    const std::string programFile = exeDir + "/data/setsoft.ini";
+    EXPECT_EQ(settingsFilePath(exeDir, "/proc/zorvane-nowhere", nullptr), programFile);
+
+    // The next start keeps its settings in the user's directory, starting from the program's file.
     const std::string xdg = dir.file("xdg");
-    EXPECT_EQ(settingsFilePath(exeDir, xdg.c_str(), nullptr), xdg + "/zorvane/data/setsoft.ini");
-    IniFile settings = IniFile::load(exeDir + "/data/setsoft.ini");
+    const std::string userFile = xdg + "/zorvane/data/setsoft.ini";
+    EXPECT_EQ(settingsFilePath(exeDir, xdg.c_str(), nullptr), userFile);
+    EXPECT_EQ(readFile(userFile), previousSettings());
+    IniFile settings = IniFile::load(userFile);
     EXPECT_EQ(settings.value("编辑框", "编辑框_参数_页数"), "5");
     ASSERT_TRUE(settings.setValue("编辑框", "编辑框_参数_页数", "6"));
-    EXPECT_FALSE(settings.save(exeDir + "/data/setsoft.ini"));
-    EXPECT_EQ(readFile(exeDir + "/data/setsoft.ini"), previousSettings());
+    EXPECT_FALSE(settings.save(programFile));
+    EXPECT_EQ(readFile(programFile), previousSettings());
+    EXPECT_TRUE(settings.save(userFile));
+    // From then on the user's file is the one read.
+    EXPECT_EQ(settingsFilePath(exeDir, xdg.c_str(), nullptr), userFile);
+    EXPECT_EQ(IniFile::load(userFile).value("编辑框", "编辑框_参数_页数"), "6");
+}
+
+TEST_F(FileFaults, WritableFileInADirectoryTakingNoNewFileIsRewrittenInPlace)
+{
+    SmallDisk disk(dir.path() / "program");
+    if (!disk.mounted())
+        GTEST_SKIP() << "no permission to mount a tmpfs";
+    const std::string csv = (dir.path() / "program" / "goods.csv").string();
+    writeFile(csv, "");
+    ASSERT_TRUE(disk.makeReadOnly());
+    const std::string outside = dir.file("outside.csv");
+    writeFile(outside, "previous export");
+    ASSERT_TRUE(disk.bindFile(outside, csv));
+
+    struct Case
+    {
+        rlim_t sizeLimit; // 0: none
+        std::string log;
+    };
+    for (const Case& c :
+         {Case{0, "已导出到\"" + csv + "\""}, Case{4096, "导出失败，写入\"" + csv + "\"失败"}}) {
+        SCOPED_TRACE(c.log);
+        writeFile(outside, "previous export");
+        {
+            std::optional<FileSizeLimit> limit;
+            if (c.sizeLimit)
+                limit.emplace(c.sizeLimit);
+            exportTo(csv, manyGoods());
+        }
+        EXPECT_EQ(takeLogMessages(state), std::vector<std::string>{c.log});
+        const std::string written = readFile(outside);
+        if (c.sizeLimit)
+            EXPECT_EQ(written.size(), c.sizeLimit);
+        else
+            EXPECT_EQ(written, readFile(csv));
+        EXPECT_NE(written.find(utf8ToGbk("一件名字颇长的商品")), std::string::npos);
+    }
+    EXPECT_EQ(entriesOf(dir.path() / "program"), std::vector<std::string>{"goods.csv"});
 }
 
 TEST_F(FileFaults, DataDirectoryThatIsAFileSendsTheSettingsElsewhere)
