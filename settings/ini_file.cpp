@@ -1,5 +1,6 @@
 #include "settings/ini_file.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -74,6 +75,60 @@ std::string encodeValue(std::string_view value)
     return altered ? "\"" + std::string(value) + "\"" : std::string(value);
 }
 
+std::string_view valueRead(const KeyLine& entry)
+{
+    std::string_view value = entry.value;
+    return isQuotedPair(value) ? value.substr(1, value.size() - 2) : value;
+}
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+bool isAscii(std::string_view bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Whether the bytes are made of GBK's byte pairs: a lead byte 81-FE and a
+// trail byte 40-FE other than 7F.
+bool isGbkShaped(std::string_view bytes)
+{
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead < 0x80)
+            continue;
+        if (lead == 0x80 || lead == 0xFF || ++i == bytes.size())
+            return false;
+        auto trail = static_cast<unsigned char>(bytes[i]);
+        if (trail < 0x40 || trail == 0x7F || trail == 0xFF)
+            return false;
+    }
+    return true;
+}
+
+// One line of a file: its bytes and its end.
+struct RawLine
+{
+    std::string_view bytes;
+    std::string_view end;
+};
+
+std::vector<RawLine> splitLines(std::string_view text)
+{
+    std::vector<RawLine> lines;
+    while (!text.empty()) {
+        std::size_t lf = text.find('\n');
+        std::size_t next = lf == std::string_view::npos ? text.size() : lf + 1;
+        std::string_view line = text.substr(0, next);
+        std::size_t endLength = lf == std::string_view::npos ? 0 : 1;
+        if (line.size() > endLength && line[line.size() - endLength - 1] == '\r')
+            ++endLength;
+        lines.push_back({line.substr(0, line.size() - endLength), line.substr(line.size() - endLength)});
+        text.remove_prefix(next);
+    }
+    return lines;
+}
+
 } // namespace
 
 IniFile IniFile::load(const std::string& path)
@@ -82,20 +137,37 @@ IniFile IniFile::load(const std::string& path)
     if (!in)
         return {};
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return fromText(gbkToUtf8(bytes));
+    return fromBytes(bytes);
+}
+
+IniFile IniFile::fromBytes(std::string_view bytes)
+{
+    IniFile doc;
+    if (startsWith(bytes, kUtf8Bom)) {
+        doc.m_encoding = Encoding::Utf8WithBom;
+        bytes.remove_prefix(kUtf8Bom.size());
+    } else if (!isAscii(bytes) && isValidUtf8(bytes)) {
+        doc.m_encoding = Encoding::Utf8;
+    } else {
+        doc.m_encodingRecognised = isGbkShaped(bytes);
+    }
+    const bool gbk = doc.m_encoding == Encoding::Gbk;
+    for (const RawLine& line : splitLines(bytes)) {
+        std::string text = gbk ? gbkToUtf8(line.bytes) : sanitizeUtf8(line.bytes);
+        doc.m_lines.push_back({std::move(text), std::string(line.bytes), std::string(line.end)});
+    }
+    if (!doc.m_lines.empty() && !doc.m_lines.front().end.empty())
+        doc.m_lineEnd = doc.m_lines.front().end;
+    return doc;
 }
 
 IniFile IniFile::fromText(std::string_view text)
 {
-    IniFile doc;
-    while (!text.empty()) {
-        std::size_t lf = text.find('\n');
-        std::string_view line = text.substr(0, lf);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        doc.m_lines.emplace_back(line);
-        text.remove_prefix(lf == std::string_view::npos ? text.size() : lf + 1);
-    }
+    IniFile doc = fromBytes(text);
+    for (Line& line : doc.m_lines)
+        line.raw.reset();
+    doc.m_encoding = Encoding::Gbk;
+    doc.m_encodingRecognised = true;
     return doc;
 }
 
@@ -104,20 +176,16 @@ std::optional<std::string> IniFile::value(std::string_view section, std::string_
     section = trimBlanks(section);
     key = trimBlanks(key);
     bool inSection = false;
-    for (const std::string& line : m_lines) {
-        if (auto name = sectionOf(line)) {
+    for (const Line& line : m_lines) {
+        if (auto name = sectionOf(line.text)) {
             inSection = sameName(*name, section);
             continue;
         }
         if (!inSection)
             continue;
-        auto entry = keyLineOf(line);
-        if (!entry || !sameName(entry->key, key))
-            continue;
-        std::string_view value = entry->value;
-        if (isQuotedPair(value))
-            value = value.substr(1, value.size() - 2);
-        return std::string(value);
+        auto entry = keyLineOf(line.text);
+        if (entry && sameName(entry->key, key))
+            return std::string(valueRead(*entry));
     }
     return std::nullopt;
 }
@@ -137,7 +205,8 @@ bool IniFile::setValue(std::string_view section, std::string_view key, std::stri
     int matchingSections = 0;
     std::size_t insertAt = m_lines.size(); // after the first matching section's last non-blank line
     for (std::size_t i = 0; i < m_lines.size(); ++i) {
-        if (auto name = sectionOf(m_lines[i])) {
+        const std::string& text = m_lines[i].text;
+        if (auto name = sectionOf(text)) {
             inSection = sameName(*name, section);
             if (inSection && ++matchingSections == 1)
                 insertAt = i + 1;
@@ -145,35 +214,56 @@ bool IniFile::setValue(std::string_view section, std::string_view key, std::stri
         }
         if (!inSection)
             continue;
-        auto entry = keyLineOf(m_lines[i]);
+        auto entry = keyLineOf(text);
         if (entry && sameName(entry->key, key)) {
-            m_lines[i] = newLine;
+            if (valueRead(*entry) != value)
+                m_lines[i] = {std::move(newLine), std::nullopt, m_lines[i].end};
             return true;
         }
-        if (matchingSections == 1 && !trimBlanks(m_lines[i]).empty())
+        if (matchingSections == 1 && !trimBlanks(text).empty())
             insertAt = i + 1;
     }
     if (matchingSections == 0) {
-        m_lines.push_back("[" + std::string(section) + "]");
+        m_lines.push_back({"[" + std::string(section) + "]", std::nullopt, m_lineEnd});
         insertAt = m_lines.size();
     }
-    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(insertAt), std::move(newLine));
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
+                   {std::move(newLine), std::nullopt, m_lineEnd});
     return true;
+}
+
+const std::string& IniFile::endOf(std::size_t i) const
+{
+    const std::string& end = m_lines[i].end;
+    const bool ended = !end.empty() && end.back() == '\n';
+    return !ended && i + 1 < m_lines.size() ? m_lineEnd : end;
 }
 
 std::string IniFile::toText() const
 {
     std::string text;
-    for (const std::string& line : m_lines) {
-        text += line;
-        text += "\r\n";
-    }
+    for (std::size_t i = 0; i < m_lines.size(); ++i)
+        text += m_lines[i].text + endOf(i);
     return text;
+}
+
+std::string IniFile::toBytes() const
+{
+    std::string bytes(m_encoding == Encoding::Utf8WithBom ? kUtf8Bom : std::string_view());
+    for (std::size_t i = 0; i < m_lines.size(); ++i) {
+        const Line& line = m_lines[i];
+        if (line.raw)
+            bytes += *line.raw;
+        else
+            bytes += m_encoding == Encoding::Gbk ? utf8ToGbk(line.text) : line.text;
+        bytes += endOf(i);
+    }
+    return bytes;
 }
 
 bool IniFile::save(const std::string& path) const
 {
-    return replaceFileContents(path, utf8ToGbk(toText())).ok();
+    return replaceFileContents(path, toBytes()).ok();
 }
 
 } // namespace zorvane

@@ -40,7 +40,8 @@ bool MainWindow::startUp()
     }
     m_stop->setEnabled(false);
     m_settingsPath = settingsFilePath(m_options.exeDir);
-    loadSettings(this, m_settingsPath);
+    if (!loadSettings(this, m_settingsPath))
+        appendLog(*m_state, "设置文件编码无法识别，已按GBK读取");
     if (!m_options.startBackgroundThreads)
         return true;
 

@@ -94,7 +94,7 @@ ComboState comboState(const QComboBox* box)
 
 } // namespace
 
-void loadSettings(QWidget* window, const std::string& path)
+bool loadSettings(QWidget* window, const std::string& path)
 {
     const IniFile ini = IniFile::load(path);
     for (QWidget* w : editBoxes(window)) {
@@ -115,6 +115,7 @@ void loadSettings(QWidget* window, const std::string& path)
     }
     for (QDateTimeEdit* box : controlsOfKind<QDateTimeEdit>(window, kDateBoxSection))
         box->setDateTime(toQt(loadDateBox(ini, nameOf(box))));
+    return ini.encodingRecognised();
 }
 
 bool saveSettings(QWidget* window, const std::string& path)

@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <random>
 
+#include "core/gbk.h"
 #include "core/log.h"
+#include "core/text.h"
 #include "tests/reliability/file_helpers.h"
 #include "tests/ui/window_fixture.h"
 
@@ -60,6 +62,34 @@ TEST_F(WindowFaults, DataDirectoryThatIsAFileSendsTheSettingsToTheUserDirectory)
         ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
     else
         ::unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST_F(WindowFaults, SettingsFileKeepsItsEncodingAndAnUndecodableOneIsLoggedOnce)
+{
+    const std::string logLine = "设置文件编码无法识别，已按GBK读取";
+    const std::filesystem::path path = exeDir / "data" / "setsoft.ini";
+    // As a Linux editor saves it: UTF-8, LF, keys the window does not own.
+    const std::string utf8 = "[配置]\n登录主机 = login.example\n[编辑框]\n编辑框_参数_页数=8\n; 我的\n";
+    struct Case
+    {
+        std::string before;
+        bool logged;
+    };
+    for (const Case& c : {Case{utf8, false}, Case{"\xFF\n" + utf8ToGbk(utf8), true}}) {
+        closeWindow();
+        writeFile(path, c.before);
+        openWindow({}, false);
+        EXPECT_EQ(control<QLineEdit>("编辑框_参数_页数")->text(), QStringLiteral("8"));
+        closeWindow();
+        const std::string log = takeLogBuffer(*state);
+        const std::size_t first = log.find(logLine);
+        EXPECT_EQ(first != std::string::npos, c.logged) << log;
+        EXPECT_EQ(first, log.rfind(logLine)) << log;
+        const std::string saved = fileBytes(path);
+        EXPECT_TRUE(startsWith(saved, c.before)) << saved;
+        EXPECT_EQ(saved.find('\r'), std::string::npos) << saved;
+        EXPECT_EQ(splitText(saved, c.logged ? utf8ToGbk("[编辑框]") : "[编辑框]").size(), 2u) << saved;
+    }
 }
 
 TEST_F(WindowFaults, SettingsFileOfRandomBytesOpensAndIsRewrittenUsable)

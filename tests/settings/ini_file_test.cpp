@@ -4,6 +4,8 @@
 #include <fstream>
 #include <random>
 
+#include "core/text.h"
+#include "settings/config_file.h"
 #include "tests/support/temp_dir.h"
 
 using namespace zorvane;
@@ -21,18 +23,20 @@ void writeFile(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
-const char* const kSample = "; 用户的注释\r\n"
+// Its lines from [配置] on end in LF.
+const std::string kSampleTail = "[配置]\n"
+                                "搜索主机=search.example\n"
+                                "  ; indented comment\n"
+                                "Quoted = \"  two  \"\n"
+                                "Single='x'\n"
+                                "[编辑框]\n"
+                                "编辑框_参数_页数=7\n";
+const std::string kSample = "; 用户的注释\r\n"
                             "[编辑框]\r\n"
                             "编辑框_参数_地址 = https://a.example/x?a=1\r\n"
                             "编辑框_参数_间隔=\r\n"
-                            "\r\n"
-                            "[配置]\n"
-                            "搜索主机=search.example\n"
-                            "  ; indented comment\n"
-                            "Quoted = \"  two  \"\n"
-                            "Single='x'\n"
-                            "[编辑框]\n"
-                            "编辑框_参数_页数=7\n";
+                            "\r\n" +
+                            kSampleTail;
 
 } // namespace
 
@@ -54,7 +58,7 @@ TEST(IniRead, FirstOfTwoKeysWinsAndNamesIgnoreCase)
     IniFile ini = IniFile::fromText("[Sec]\nKey=first\nkey=second\n[SEC]\nKEY=third\n");
     EXPECT_EQ(ini.value("sec", "KEY"), "first");
     ASSERT_TRUE(ini.setValue("SEC", "kEy", "new"));
-    EXPECT_EQ(ini.toText(), "[Sec]\r\nkEy=new\r\nkey=second\r\n[SEC]\r\nKEY=third\r\n");
+    EXPECT_EQ(ini.toText(), "[Sec]\nkEy=new\nkey=second\n[SEC]\nKEY=third\n");
 }
 
 TEST(IniWrite, SetValueKeepsEveryOtherLine)
@@ -68,16 +72,10 @@ TEST(IniWrite, SetValueKeepsEveryOtherLine)
                             "编辑框_参数_地址 = https://a.example/x?a=1\r\n"
                             "编辑框_参数_间隔=2000\r\n"
                             "编辑框_价格min=1.5\r\n"
-                            "\r\n"
-                            "[配置]\r\n"
-                            "搜索主机=search.example\r\n"
-                            "  ; indented comment\r\n"
-                            "Quoted = \"  two  \"\r\n"
-                            "Single='x'\r\n"
-                            "[编辑框]\r\n"
-                            "编辑框_参数_页数=7\r\n"
-                            "[新节]\r\n"
-                            "键=值\r\n");
+                            "\r\n" +
+                                kSampleTail +
+                                "[新节]\r\n"
+                                "键=值\r\n");
 }
 
 TEST(IniWrite, ValuesReadingWouldAlterComeBackAsGiven)
@@ -98,7 +96,7 @@ TEST(IniWrite, RefusesWhatCannotStayOnOneLine)
     EXPECT_FALSE(ini.setValue("s", "a=b", "v"));
     EXPECT_FALSE(ini.setValue("s", "", "v"));
     EXPECT_FALSE(ini.setValue("a]b", "k", "v"));
-    EXPECT_EQ(ini.toText(), "[s]\r\nk=v\r\n");
+    EXPECT_EQ(ini.toText(), "[s]\nk=v\n");
 }
 
 TEST(IniFileOnDisk, SavedBytesAreGbk)
@@ -131,6 +129,50 @@ TEST(IniFileOnDisk, ReadsAGbkFileAndKeepsItsOtherContent)
     EXPECT_EQ(readFile(path),
               ";\xD7\xA2\xCA\xCD\r\n[\xC5\xE4\xD6\xC3]\r\n\xB5\xC7\xC2\xBC\xD6\xF7\xBB\xFA=login.example\r\n"
               "[\xB1\xE0\xBC\xAD\xBF\xF2]\r\n\xB1\xE0\xBC\xAD\xBF\xF2=\xD0\xC2\r\n");
+}
+
+TEST(IniFileOnDisk, KeepsItsEncodingLineEndsAndWhatItDoesNotOwn)
+{
+    // [配置] / 搜索主机 = s.example ; a comment / [编辑框] / 编辑框_参数_页数 = 7
+    const std::string gbk = "[\xC5\xE4\xD6\xC3]\r\n\xCB\xD1\xCB\xF7\xD6\xF7\xBB\xFA = s.example ; "
+                            "\xD7\xA2\r\n[\xB1\xE0\xBC\xAD\xBF\xF2]\r\n\xB1\xE0\xBC\xAD\xBF\xF2_\xB2\xCE"
+                            "\xCA\xFD_\xD2\xB3\xCA\xFD = 7";
+    const std::string utf8 = "[配置]\n搜索主机 = s.example ; 注\n[编辑框]\n编辑框_参数_页数 = 7";
+    struct Case
+    {
+        std::string name;
+        std::string before;
+        std::string after; // once 编辑框_参数_页数 is kept at 7 and 编辑框_价格min set to 价
+        IniFile::Encoding encoding;
+        bool recognised;
+    };
+    const Case cases[] = {
+        {"UTF-8, LF", utf8, utf8 + "\n编辑框_价格min=价\n", IniFile::Encoding::Utf8, true},
+        {"UTF-8 with BOM, CR LF", "\xEF\xBB\xBF" + replaceAll(utf8, "\n", "\r\n") + "\r\n",
+         "\xEF\xBB\xBF" + replaceAll(utf8, "\n", "\r\n") + "\r\n编辑框_价格min=价\r\n",
+         IniFile::Encoding::Utf8WithBom, true},
+        {"GBK, CR LF", gbk, gbk + "\r\n\xB1\xE0\xBC\xAD\xBF\xF2_\xBC\xDB\xB8\xF1min=\xBC\xDB\r\n",
+         IniFile::Encoding::Gbk, true},
+        // Neither: a lone lead byte (0xFF is no GBK lead) is kept as it was.
+        {"undecodable", "\xFF;\n" + gbk,
+         "\xFF;\n" + gbk + "\n\xB1\xE0\xBC\xAD\xBF\xF2_\xBC\xDB\xB8\xF1min=\xBC\xDB\n",
+         IniFile::Encoding::Gbk, false},
+    };
+    test::TempDir dir;
+    const std::string path = dir.file("setsoft.ini");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        writeFile(path, c.before);
+        IniFile ini = IniFile::load(path);
+        EXPECT_EQ(ini.encoding(), c.encoding);
+        EXPECT_EQ(ini.encodingRecognised(), c.recognised);
+        EXPECT_EQ(loadConfig(ini).searchHost, "s.example ; 注");
+        EXPECT_EQ(ini.value("编辑框", "编辑框_参数_页数"), "7");
+        ASSERT_TRUE(ini.setValue("编辑框", "编辑框_参数_页数", "7"));
+        ASSERT_TRUE(ini.setValue("编辑框", "编辑框_价格min", "价"));
+        ASSERT_TRUE(ini.save(path));
+        EXPECT_EQ(readFile(path), c.after);
+    }
 }
 
 TEST(IniFileOnDisk, LongValueSurvivesWhole)
