@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "core/numbers.h"
-
 namespace zorvane::json_detail {
 
 namespace {
@@ -39,29 +37,6 @@ std::optional<std::size_t> parseBracket(std::string_view path, std::size_t pos, 
     }
     step.name = std::string(inner);
     return close + 1;
-}
-
-int maxNesting(std::string_view text)
-{
-    int depth = 0;
-    int deepest = 0;
-    bool inString = false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (inString) {
-            if (c == '\\')
-                ++i;
-            else if (c == '"')
-                inString = false;
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '[' || c == '{') {
-            deepest = std::max(deepest, ++depth);
-        } else if (c == ']' || c == '}') {
-            --depth;
-        }
-    }
-    return deepest;
 }
 
 } // namespace
@@ -186,52 +161,6 @@ void erase(const Slot& slot)
         parent.erase(slot.step.name);
     else if (parent.is_array() && slot.step.isIndex && slot.step.index < parent.size())
         parent[slot.step.index] = nullptr;
-}
-
-std::optional<Json> parseJson(std::string_view text)
-{
-    if (maxNesting(text) > kMaxDepth)
-        return std::nullopt;
-    try {
-        Json value = Json::parse(text.begin(), text.end(), nullptr, false);
-        if (value.is_discarded())
-            return std::nullopt;
-        return value;
-    } catch (const Json::exception&) {
-        return std::nullopt;
-    }
-}
-
-std::string jsonText(const Json& value, bool asciiOnly)
-{
-    return value.dump(-1, ' ', asciiOnly, Json::error_handler_t::replace);
-}
-
-std::string displayText(const Json& value)
-{
-    switch (value.type()) {
-    case Json::value_t::string:
-        return value.get_ref<const std::string&>();
-    case Json::value_t::boolean:
-        return value.get<bool>() ? "true" : "false";
-    case Json::value_t::number_integer:
-    case Json::value_t::number_unsigned:
-    case Json::value_t::number_float:
-        return formatNumber(value.get<double>());
-    case Json::value_t::array: {
-        std::string text;
-        for (std::size_t i = 0; i < value.size(); ++i) {
-            if (i)
-                text += ',';
-            text += displayText(value[i]);
-        }
-        return text;
-    }
-    case Json::value_t::object:
-        return "[object Object]";
-    default:
-        return {};
-    }
 }
 
 } // namespace zorvane::json_detail

@@ -5,17 +5,11 @@
 #include <string_view>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include "services/json_text.h"
 
 // Member paths over a JSON tree, read and written with the rules of the
-// script expressions they stand for, and JSON text in and out without
-// exceptions. Internal to services/.
+// script expressions they stand for. Internal to services/.
 namespace zorvane::json_detail {
-
-using Json = nlohmann::ordered_json;
-
-// Deeper documents are refused: copying and writing a tree recurse.
-inline constexpr int kMaxDepth = 512;
 
 // One step of a path: a member name, or an index written "[n]".
 struct PathStep
@@ -73,16 +67,5 @@ bool assign(const Slot& slot, Json value);
 
 // Removes an object member; an array element becomes null (a hole).
 void erase(const Slot& slot);
-
-// Parses JSON text; nullopt on invalid text or nesting beyond kMaxDepth.
-std::optional<Json> parseJson(std::string_view text);
-
-// JSON text of a value; non-ASCII characters as \u escapes when asciiOnly.
-std::string jsonText(const Json& value, bool asciiOnly = false);
-
-// The value as a script host converts it to text: strings unchanged, numbers
-// "%.13g", booleans "true"/"false", null "", arrays their items joined by
-// ",", objects "[object Object]".
-std::string displayText(const Json& value);
 
 } // namespace zorvane::json_detail

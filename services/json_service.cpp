@@ -135,7 +135,7 @@ JsonService JsonService::getObject(std::string_view path) const
     if (m_document) {
         Lookup found = json_detail::lookUp(*m_document, path);
         if (found.found())
-            *document = *found.value;
+            *document = json_detail::deepCopy(*found.value);
     }
     return JsonService(std::move(document));
 }
@@ -182,7 +182,7 @@ JsonService JsonService::getItemObject(int index, std::string_view path) const
         Lookup item =
             json_detail::lookUpStep(json_detail::lookUp(*m_document, path), json_detail::indexStep(index));
         if (item.found())
-            *document = *item.value;
+            *document = json_detail::deepCopy(*item.value);
     }
     return JsonService(std::move(document));
 }

@@ -45,17 +45,67 @@ TEST(JsonServiceParse, AnythingButJsonLeavesANullRoot)
     }
 }
 
-TEST(JsonServiceParse, DeepNestingIsRefusedWithoutRecursing)
+TEST(JsonServiceParse, DeepNestingIsReadWrittenAndCopiedWithoutRecursing)
 {
-    JsonService json;
+    // Far past what a recursive walk survives on a thread's stack.
     const std::size_t deep = 100000;
-    EXPECT_FALSE(json.parse(std::string(deep, '[') + std::string(deep, ']')));
+    const std::string arrays = std::string(deep, '[') + std::string(deep, ']');
+    std::string objects;
+    for (std::size_t i = 0; i < deep - 2; ++i)
+        objects += R"({"a":)";
+    objects += "[1,[2]]" + std::string(deep - 2, '}');
+    JsonService json;
+    ASSERT_TRUE(json.parse(arrays));
+    EXPECT_EQ(json.getValue("", true), arrays);
+    EXPECT_EQ(json.getValue(""), "");
+    EXPECT_EQ(json.getObject("[0]").toText(), arrays.substr(1, arrays.size() - 2));
+    ASSERT_TRUE(json.parse(objects));
+    EXPECT_EQ(json.toText(), objects);
+    EXPECT_EQ(json.typeOf("a.a.a"), kJsonObject);
+    EXPECT_EQ(json.getObject("a").getValue("a", true), objects.substr(10, objects.size() - 12));
+    ASSERT_TRUE(json.parse("[[[1,[2,[3]]],4]]"));
+    EXPECT_EQ(json.getValue(""), "1,2,3,4");
+
+    EXPECT_FALSE(json.parse("[" + arrays + "]"));
     EXPECT_FALSE(json.parse(std::string(deep, '[')));
-    EXPECT_TRUE(json.parse(std::string(512, '[') + std::string(512, ']')));
-    EXPECT_FALSE(json.parse(std::string(513, '[') + std::string(513, ']')));
     // Brackets inside strings are text, not nesting.
     EXPECT_TRUE(json.parse(R"({"s":")" + std::string(2000, '[') + "\\\"" + R"("})"));
     EXPECT_EQ(json.getValue("s").size(), 2001u);
+}
+
+TEST(JsonServiceParse, ValuesAScriptEngineReads)
+{
+    struct Case
+    {
+        std::string text;
+        std::string value; // of member v
+        std::string asJson;
+    };
+    const Case cases[] = {
+        {R"({"v":1e400})", "inf", "null"},
+        {R"({"v":-1E+400})", "-inf", "null"},
+        {R"({"v":5e-324})", "4.940656458412e-324", "5e-324"},
+        {R"({"v":"a\ud800b"})", "a\uFFFDb", "\"a\uFFFDb\""},
+        {R"({"v":"\udc00\ud800\u0041"})", "\uFFFD\uFFFDA", "\"\uFFFD\uFFFDA\""},
+        {R"({"v":"\ud83d\ude00"})", "\U0001F600", "\"\U0001F600\""},
+        {R"({"v":1,"w":2,"v":3})", "3", "3"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        JsonService json;
+        ASSERT_TRUE(json.parse(c.text));
+        EXPECT_EQ(json.getValue("v"), c.value);
+        EXPECT_EQ(json.getValue("v", true), c.asJson);
+    }
+    JsonService json;
+    ASSERT_TRUE(json.parse(R"({"v":1e400})"));
+    EXPECT_EQ(json.typeOf("v"), kJsonNumber);
+    EXPECT_TRUE(std::isinf(json.getNumber("v")));
+    for (const char* text :
+         {"[1,]", "{,}", "01", "-", "1.", "1e", "\"\\x\"", "\"\\u12\"", "[\"\t\"]", "\"\xC3\""}) {
+        SCOPED_TRACE(text);
+        EXPECT_FALSE(json.parse(text));
+    }
 }
 
 TEST(JsonServiceParse, UnicodeEscapesBecomeUtf8AndBackOnRequest)

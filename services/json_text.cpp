@@ -1,0 +1,386 @@
+#include "services/json_text.h"
+
+#include <charconv>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include <locale.h>
+#include <stdlib.h>
+
+#include "core/numbers.h"
+#include "core/text.h"
+
+namespace zorvane::json_detail {
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+constexpr std::uint32_t kReplacement = 0xFFFD;
+
+void appendUtf8(std::string& out, std::uint32_t cp)
+{
+    auto byte = [&out](std::uint32_t b) { out += static_cast<char>(b); };
+    if (cp < 0x80) {
+        byte(cp);
+    } else if (cp < 0x800) {
+        byte(0xC0 | (cp >> 6));
+        byte(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        byte(0xE0 | (cp >> 12));
+        byte(0x80 | ((cp >> 6) & 0x3F));
+        byte(0x80 | (cp & 0x3F));
+    } else {
+        byte(0xF0 | (cp >> 18));
+        byte(0x80 | ((cp >> 12) & 0x3F));
+        byte(0x80 | ((cp >> 6) & 0x3F));
+        byte(0x80 | (cp & 0x3F));
+    }
+}
+
+// Numbers are read the same whatever locale the program runs in.
+locale_t cLocale()
+{
+    static const locale_t locale = ::newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return locale;
+}
+
+// Reads the scalar tokens of a JSON text; the structure is the caller's.
+class Reader final
+{
+public:
+    explicit Reader(std::string_view text) : m_text(text) {}
+
+    bool atEnd()
+    {
+        skipSpace();
+        return m_pos == m_text.size();
+    }
+
+    // Takes c when it is the next character after white space.
+    bool take(char c)
+    {
+        skipSpace();
+        if (m_pos == m_text.size() || m_text[m_pos] != c)
+            return false;
+        ++m_pos;
+        return true;
+    }
+
+    char peek()
+    {
+        skipSpace();
+        return m_pos < m_text.size() ? m_text[m_pos] : '\0';
+    }
+
+    std::optional<std::string> string()
+    {
+        if (!take('"'))
+            return std::nullopt;
+        std::string out;
+        while (m_pos < m_text.size()) {
+            const char c = m_text[m_pos++];
+            if (c == '"')
+                return out;
+            if (static_cast<unsigned char>(c) < 0x20)
+                return std::nullopt;
+            if (c != '\\')
+                out += c;
+            else if (!escape(out))
+                return std::nullopt;
+        }
+        return std::nullopt;
+    }
+
+    // A string, number, true, false or null.
+    std::optional<Json> scalar()
+    {
+        const char c = peek();
+        if (c == '"') {
+            auto text = string();
+            return text ? std::optional<Json>(Json(std::move(*text))) : std::nullopt;
+        }
+        if (c == '-' || (c >= '0' && c <= '9'))
+            return number();
+        for (auto [word, value] :
+             {std::pair<std::string_view, Json>{"true", true}, {"false", false}, {"null", nullptr}}) {
+            if (m_text.substr(m_pos, word.size()) == word) {
+                m_pos += word.size();
+                return value;
+            }
+        }
+        return std::nullopt;
+    }
+
+private:
+    void skipSpace()
+    {
+        while (m_pos < m_text.size() && (m_text[m_pos] == ' ' || m_text[m_pos] == '\t' ||
+                                         m_text[m_pos] == '\n' || m_text[m_pos] == '\r'))
+            ++m_pos;
+    }
+
+    std::size_t digits()
+    {
+        const std::size_t start = m_pos;
+        while (m_pos < m_text.size() && m_text[m_pos] >= '0' && m_text[m_pos] <= '9')
+            ++m_pos;
+        return m_pos - start;
+    }
+
+    bool next(char c)
+    {
+        if (m_pos < m_text.size() && m_text[m_pos] == c) {
+            ++m_pos;
+            return true;
+        }
+        return false;
+    }
+
+    std::optional<Json> number()
+    {
+        const std::size_t start = m_pos;
+        const bool negative = next('-');
+        if (!next('0') && digits() == 0)
+            return std::nullopt;
+        bool integral = true;
+        if (next('.')) {
+            integral = false;
+            if (digits() == 0)
+                return std::nullopt;
+        }
+        if (next('e') || next('E')) {
+            integral = false;
+            if (!next('+'))
+                next('-');
+            if (digits() == 0)
+                return std::nullopt;
+        }
+        const std::string token(m_text.substr(start, m_pos - start));
+        if (integral) {
+            std::int64_t signedValue = 0;
+            std::uint64_t unsignedValue = 0;
+            const char* end = token.data() + token.size();
+            if (negative && std::from_chars(token.data(), end, signedValue).ec == std::errc())
+                return Json(signedValue);
+            if (!negative && std::from_chars(token.data(), end, unsignedValue).ec == std::errc())
+                return Json(unsignedValue);
+        }
+        // Out of the double range this is an infinity (or zero), as a script reads it.
+        return Json(::strtod_l(token.c_str(), nullptr, cLocale()));
+    }
+
+    std::optional<std::uint32_t> hex4(std::size_t at) const
+    {
+        std::uint32_t value = 0;
+        if (at + 4 > m_text.size() ||
+            std::from_chars(m_text.data() + at, m_text.data() + at + 4, value, 16).ptr !=
+                m_text.data() + at + 4)
+            return std::nullopt;
+        return value;
+    }
+
+    // After a backslash: appends what the escape stands for.
+    bool escape(std::string& out)
+    {
+        if (m_pos == m_text.size())
+            return false;
+        const char c = m_text[m_pos++];
+        constexpr std::string_view kLetters = "\"\\/bfnrt";
+        constexpr std::string_view kMeanings = "\"\\/\b\f\n\r\t";
+        if (const std::size_t at = kLetters.find(c); at != std::string_view::npos) {
+            out += kMeanings[at];
+            return true;
+        }
+        if (c != 'u')
+            return false;
+        auto unit = hex4(m_pos);
+        if (!unit)
+            return false;
+        m_pos += 4;
+        std::uint32_t cp = *unit;
+        if (cp >= 0xD800 && cp <= 0xDBFF) {
+            auto low = m_text.substr(m_pos, 2) == "\\u" ? hex4(m_pos + 2) : std::nullopt;
+            if (low && *low >= 0xDC00 && *low <= 0xDFFF) {
+                cp = 0x10000 + ((cp - 0xD800) << 10) + (*low - 0xDC00);
+                m_pos += 6;
+            } else {
+                cp = kReplacement; // a script keeps the lone half; as UTF-8 it has no form
+            }
+        } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
+            cp = kReplacement;
+        }
+        appendUtf8(out, cp);
+        return true;
+    }
+
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+};
+
+// After '[' or ',' in an array, or '{' or ',' in an object: the place of the next value.
+Json* nextSlot(Reader& in, Json& container)
+{
+    if (container.is_array()) {
+        container.push_back(nullptr);
+        return &container.back();
+    }
+    auto key = in.string();
+    if (!key || !in.take(':'))
+        return nullptr;
+    return &container[*key];
+}
+
+std::string scalarText(const Json& value)
+{
+    switch (value.type()) {
+    case Json::value_t::string:
+        return value.get_ref<const std::string&>();
+    case Json::value_t::boolean:
+        return value.get<bool>() ? "true" : "false";
+    case Json::value_t::number_integer:
+    case Json::value_t::number_unsigned:
+    case Json::value_t::number_float:
+        return formatNumber(value.get<double>());
+    case Json::value_t::object:
+        return "[object Object]";
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+std::optional<Json> parseJson(std::string_view text)
+{
+    if (startsWith(text, kUtf8Bom))
+        text.remove_prefix(kUtf8Bom.size());
+    if (!isValidUtf8(text))
+        return std::nullopt;
+    Reader in(text);
+    Json root;
+    std::vector<Json*> open; // containers not yet closed, innermost last
+    Json* slot = &root;
+    for (;;) {
+        const char c = in.peek();
+        if (c == '[' || c == '{') {
+            if (open.size() == kMaxDepth)
+                return std::nullopt;
+            in.take(c);
+            *slot = c == '[' ? Json::array() : Json::object();
+            if (!in.take(c == '[' ? ']' : '}')) {
+                open.push_back(slot);
+                if (!(slot = nextSlot(in, *slot)))
+                    return std::nullopt;
+                continue;
+            }
+        } else if (auto value = in.scalar()) {
+            *slot = std::move(*value);
+        } else {
+            return std::nullopt;
+        }
+        // A value is complete: close the containers that end here, then find the next place.
+        for (slot = nullptr; !slot;) {
+            if (open.empty())
+                return in.atEnd() ? std::optional<Json>(std::move(root)) : std::nullopt;
+            Json& container = *open.back();
+            if (in.take(',')) {
+                if (!(slot = nextSlot(in, container)))
+                    return std::nullopt;
+            } else if (in.take(container.is_array() ? ']' : '}')) {
+                open.pop_back();
+            } else {
+                return std::nullopt;
+            }
+        }
+    }
+}
+
+std::string jsonText(const Json& value, bool asciiOnly)
+{
+    std::string out;
+    struct Frame
+    {
+        const Json* container;
+        Json::const_iterator next;
+    };
+    std::vector<Frame> open;
+    auto write = [&](const Json& v) {
+        if ((v.is_array() || v.is_object()) && !v.empty()) {
+            out += v.is_array() ? '[' : '{';
+            open.push_back({&v, v.cbegin()});
+        } else {
+            out += v.dump(-1, ' ', asciiOnly, Json::error_handler_t::replace);
+        }
+    };
+    write(value);
+    while (!open.empty()) {
+        Frame& frame = open.back();
+        if (frame.next == frame.container->cend()) {
+            out += frame.container->is_array() ? ']' : '}';
+            open.pop_back();
+            continue;
+        }
+        if (frame.next != frame.container->cbegin())
+            out += ',';
+        if (frame.container->is_object())
+            out += Json(frame.next.key()).dump(-1, ' ', asciiOnly, Json::error_handler_t::replace) + ':';
+        const Json& item = *frame.next++;
+        write(item);
+    }
+    return out;
+}
+
+std::string displayText(const Json& value)
+{
+    if (!value.is_array())
+        return scalarText(value);
+    std::string out;
+    // Items of nested arrays are joined in line, as a script's array-to-text does.
+    std::vector<std::pair<const Json*, std::size_t>> open{{&value, 0}};
+    while (!open.empty()) {
+        auto& [array, next] = open.back();
+        if (next == array->size()) {
+            open.pop_back();
+            continue;
+        }
+        if (next > 0)
+            out += ',';
+        const Json& item = (*array)[next++];
+        if (item.is_array())
+            open.emplace_back(&item, 0);
+        else
+            out += scalarText(item);
+    }
+    return out;
+}
+
+Json deepCopy(const Json& value)
+{
+    Json root;
+    std::vector<std::pair<const Json*, Json*>> pending{{&value, &root}};
+    while (!pending.empty()) {
+        auto [from, to] = pending.back();
+        pending.pop_back();
+        if (from->is_array()) {
+            *to = Json::array();
+            auto& items = to->get_ref<Json::array_t&>();
+            items.resize(from->size());
+            for (std::size_t i = 0; i < items.size(); ++i)
+                pending.emplace_back(&(*from)[i], &items[i]);
+        } else if (from->is_object()) {
+            // Every member first, so that no pointer into the members moves afterwards.
+            *to = Json::object();
+            for (auto it = from->cbegin(); it != from->cend(); ++it)
+                (*to)[it.key()];
+            auto copy = to->begin();
+            for (auto it = from->cbegin(); it != from->cend(); ++it, ++copy)
+                pending.emplace_back(&it.value(), &copy.value());
+        } else {
+            *to = *from;
+        }
+    }
+    return root;
+}
+
+} // namespace zorvane::json_detail

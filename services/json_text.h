@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include <nlohmann/json.hpp>
+
+// JSON text in and out of a tree, and copies of a tree, without recursion:
+// an answer may nest far deeper than the stack could follow. Internal to
+// services/.
+namespace zorvane::json_detail {
+
+using Json = nlohmann::ordered_json;
+
+// Deeper documents are refused, which bounds the memory one text can claim.
+inline constexpr std::size_t kMaxDepth = 100000;
+
+// Parses JSON text as a script engine reads it: a number beyond the double
+// range is an infinity, a lone surrogate escape is U+FFFD, a repeated member
+// keeps its first place and its last value. Nullopt on invalid text (invalid
+// UTF-8 included) or nesting beyond kMaxDepth.
+std::optional<Json> parseJson(std::string_view text);
+
+// JSON text of a value; non-ASCII characters as \u escapes when asciiOnly.
+std::string jsonText(const Json& value, bool asciiOnly = false);
+
+// The value as a script host converts it to text: strings unchanged, numbers
+// "%.13g", booleans "true"/"false", null "", arrays their items joined by
+// ",", objects "[object Object]".
+std::string displayText(const Json& value);
+
+// A copy of the value.
+Json deepCopy(const Json& value);
+
+} // namespace zorvane::json_detail
