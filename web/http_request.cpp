@@ -133,8 +133,13 @@ void setTransport(CURL* curl, const std::string& url, const HttpRequest& request
     } else {
         curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
         curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-        if (!request.caFile.empty())
+        if (!request.caFile.empty()) {
+            // Instead of the system store, not beside it: without the default
+            // directory, libcurl also keeps the parsed bundle for the next
+            // connection of the handle.
             curl_easy_setopt(curl, CURLOPT_CAINFO, request.caFile.c_str());
+            curl_easy_setopt(curl, CURLOPT_CAPATH, nullptr);
+        }
     }
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(request.maxBodyBytes));
     // Over TLS, libcurl 7.88 sends no more of a request head than twice this
