@@ -120,6 +120,11 @@ const OptionSpec kSearchOptions[] = {
          o.insecure = true;
          return "";
      }},
+    {0, "cacert", true,
+     [](SearchOptions& o, const std::string& v) -> std::string {
+         o.caFile = v;
+         return v.empty() ? "--cacert needs a file name" : "";
+     }},
     {0, "ca-file", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.caFile = v;
@@ -274,10 +279,12 @@ zorvane-cli search [options] ADDRESS
   -t, --tag TAG         a required promotion tag; repeatable; a goods must carry all of them
       --sort asc|desc   sort by price, as the price column does
   -o, --csv FILE        write the shown goods to FILE in the export's exact format ("-" = standard output)
-      --config FILE     read the "配置" section from this settings file (hosts, update address, 忽略证书错误)
+      --config FILE     read the "配置" section from this settings file (hosts, update address, 忽略证书错误, 证书文件)
       --search-host H   the shop's search host for next-page addresses (host or host:port); overrides --config
       --insecure        accept certificate errors, as 忽略证书错误=真
-      --ca-file FILE    for testing: trust only the certificate authority in FILE
+      --cacert FILE     trust only the certificate authorities in the PEM bundle FILE, as 证书文件
+                        (certificates are still checked); overrides --config
+      --ca-file FILE    for testing: the same as --cacert
 zorvane-cli extract FILE...
   analyse saved result pages without any network: for each goods item, one line on standard output:
   goodsId TAB name TAB price ("%.13g") TAB tagText, in page order, UTF-8, LF line ends; tabs and line

@@ -23,7 +23,7 @@ struct SearchOptions
     std::optional<std::string> configPath;
     std::optional<std::string> searchHost;
     bool insecure = false;
-    std::string caFile; // testing only: trust just this CA file
+    std::string caFile; // --cacert (or --ca-file): trust just this PEM bundle
 };
 
 enum class CliAction

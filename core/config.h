@@ -12,7 +12,7 @@ struct Config
     std::string loginHost = "passport.jd.com";                           // 登录主机
     std::string updateUrl = "http://update.zorvane.invalid/vorn/jd.php"; // 更新地址
     bool ignoreCertErrors = false;                                       // 忽略证书错误 = 真
-    std::string caFile;                                                  // tests: trust only this CA file
+    std::string caFile; // 证书文件: trust only this PEM bundle
 };
 
 inline constexpr const char* kConfigSection = "配置";

@@ -25,7 +25,16 @@ void requestPause(AppState& state)
     state.stopEvent.set();
 }
 
-std::string fetchPage(AppState& state, SearchJob& job, int& statusCode)
+// What one fetch of a page came to.
+struct Fetched
+{
+    std::string body;
+    int statusCode = 0;
+    HttpFailure failure = HttpFailure::none;
+    std::string failureText;
+};
+
+Fetched fetchPage(AppState& state, SearchJob& job)
 {
     HttpRequest request;
     request.url = job.params.nextPageAddress;
@@ -33,13 +42,32 @@ std::string fetchPage(AppState& state, SearchJob& job, int& statusCode)
     request.extraHeaders = job.params.extraHeaders;
     request.ignoreCertErrors = state.config.ignoreCertErrors;
     request.caFile = state.config.caFile;
-    std::string body = httpRequest(request);
+    request.requestObject = &job.connection;
+    Fetched fetched;
+    fetched.body = httpRequest(request);
     // The merged cookies and the completed headers travel on to the next page.
     if (request.cookie)
         job.params.cookie = *request.cookie;
     job.params.extraHeaders = request.extraHeaders;
-    statusCode = request.statusCode;
-    return body;
+    fetched.statusCode = request.statusCode;
+    fetched.failure = request.failure;
+    fetched.failureText = std::move(request.failureText);
+    return fetched;
+}
+
+// Logs a fetch that gave no page text. An address the transport refuses as
+// it stands would fail on every retry, so the walk pauses at it instead.
+void reportFailedFetch(AppState& state, const SearchJob& job, const Fetched& fetched)
+{
+    const std::string& prefix = job.logPrefix;
+    if (fetched.failure == HttpFailure::badAddress) {
+        appendLog(state, prefix + "访问失败，地址无效：" + job.params.nextPageAddress);
+        requestPause(state);
+        return;
+    }
+    appendLog(state, prefix + "访问失败，状态码：" + std::to_string(fetched.statusCode));
+    if (fetched.statusCode == 0 && fetched.failure != HttpFailure::none)
+        appendLog(state, prefix + "原因：" + failureCause(fetched.failure, fetched.failureText));
 }
 
 } // namespace
@@ -113,11 +141,11 @@ void storeGoods(AppState& state, FeedbackSink& sink, GoodsRecord record)
 
 bool analysePage(AppState& state, FeedbackSink& sink, SearchJob& job)
 {
-    int statusCode = 0;
-    const std::string pageText = pageTextFromBody(fetchPage(state, job, statusCode));
+    const Fetched fetched = fetchPage(state, job);
+    const std::string pageText = pageTextFromBody(fetched.body);
     const std::string& prefix = job.logPrefix;
     if (pageText.empty()) {
-        appendLog(state, prefix + "访问失败，状态码：" + std::to_string(statusCode));
+        reportFailedFetch(state, job, fetched);
         return false;
     }
     const PageVerdict verdict = analysePageText(

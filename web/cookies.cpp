@@ -1,5 +1,6 @@
 #include "web/cookies.h"
 
+#include <algorithm>
 #include <unordered_set>
 
 #include "core/text.h"
@@ -35,10 +36,34 @@ std::string collectResponseCookies(std::string_view headerText)
     return cookies;
 }
 
+std::string joinCookieLines(std::string_view text)
+{
+    if (text.find_first_of("\r\n") == std::string_view::npos)
+        return std::string(text);
+    std::string joined;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+        std::string line = trimSpaces(text.substr(start, end - start));
+        const std::size_t first = line.find_first_not_of(';');
+        const std::size_t last = line.find_last_not_of(';');
+        line = first == std::string::npos ? std::string() : trimSpaces(line.substr(first, last - first + 1));
+        if (!line.empty()) {
+            if (!joined.empty())
+                joined += kEntrySeparator;
+            joined += line;
+        }
+        start = end + 1;
+    }
+    return joined;
+}
+
 std::string mergeCookieText(std::string& oldCookie, std::string& newCookie)
 {
-    oldCookie = removeSpaces(oldCookie);
-    newCookie = removeSpaces(newCookie);
+    // A pasted cookie often ends in a line break; inside one entry it would
+    // end the request head on the wire.
+    oldCookie = removeSpaces(joinCookieLines(oldCookie));
+    newCookie = removeSpaces(joinCookieLines(newCookie));
     std::vector<std::string> merged = splitText(newCookie, ";");
     // The names merged so far, kept in a set: a shop may set thousands of
     // cookies, and a search of the list for every entry was quadratic.

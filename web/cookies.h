@@ -19,6 +19,11 @@ std::string collectResponseCookies(std::string_view headerText);
 // receives the result, which is also returned.
 std::string mergeCookieText(std::string& oldCookie, std::string& newCookie);
 
+// The cookie text with its line breaks read as entry separators: each line
+// trimmed of spaces and semicolons, blank lines dropped, the rest joined
+// with "; ". A text without line breaks is returned as it is.
+std::string joinCookieLines(std::string_view text);
+
 // The text before the first "=" (all of it when there is none), trimmed of spaces.
 std::string cookieEntryName(std::string_view entry);
 

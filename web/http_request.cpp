@@ -5,6 +5,7 @@
 #include "web/cookies.h"
 #include "web/curl_handle.h"
 #include "web/request_headers.h"
+#include "web/url_text.h"
 
 #include <algorithm>
 #include <optional>
@@ -93,8 +94,9 @@ bool sendsProxyCredentials(const HttpRequest& request)
 bool buildServerHeaders(const HttpRequest& request, CurlHeaderList& list)
 {
     bool ok = true;
-    if (request.cookie && !request.cookie->empty())
-        ok = list.append("Cookie: " + *request.cookie);
+    const std::string cookie = request.cookie ? joinCookieLines(*request.cookie) : std::string();
+    if (!cookie.empty())
+        ok = list.append("Cookie: " + cookie);
     bool hasExpect = false;
     for (const auto& [name, value] : requestHeaderLines(request.extraHeaders)) {
         hasExpect = hasExpect || toLowerAscii(name) == "expect";
@@ -107,10 +109,11 @@ bool buildServerHeaders(const HttpRequest& request, CurlHeaderList& list)
     return ok;
 }
 
-void setTransport(CURL* curl, const HttpRequest& request)
+void setTransport(CURL* curl, const std::string& url, const HttpRequest& request)
 {
-    curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_TCP_NODELAY, 1L);
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     // An empty proxy keeps curl from taking one from the environment, and an
@@ -130,8 +133,13 @@ void setTransport(CURL* curl, const HttpRequest& request)
     } else {
         curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
         curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-        if (!request.caFile.empty())
+        if (!request.caFile.empty()) {
+            // Instead of the system store, not beside it: without the default
+            // directory, libcurl also keeps the parsed bundle for the next
+            // connection of the handle.
             curl_easy_setopt(curl, CURLOPT_CAINFO, request.caFile.c_str());
+            curl_easy_setopt(curl, CURLOPT_CAPATH, nullptr);
+        }
     }
     curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(request.maxBodyBytes));
     // Over TLS, libcurl 7.88 sends no more of a request head than twice this
@@ -145,6 +153,7 @@ void setTransport(CURL* curl, const HttpRequest& request)
 struct Exchange
 {
     int status = 0; // 0 when the exchange failed
+    CURLcode code = CURLE_OK;
     std::string body;
     std::string headerText;
 };
@@ -160,9 +169,10 @@ std::string joinLines(const std::vector<std::string>& lines)
     return text;
 }
 
-Exchange perform(CURL* curl, const HttpRequest& request)
+Exchange perform(CURL* curl, const std::string& url, const HttpRequest& request)
 {
     Exchange exchange;
+    exchange.code = CURLE_OUT_OF_MEMORY;
     CurlHeaderList serverHeaders;
     CurlHeaderList proxyHeaders;
     if (!buildServerHeaders(request, serverHeaders))
@@ -176,7 +186,7 @@ Exchange perform(CURL* curl, const HttpRequest& request)
 
     Received received;
     received.maxBodyBytes = request.maxBodyBytes;
-    setTransport(curl, request);
+    setTransport(curl, url, request);
     setTimeouts(curl, request.timeoutSeconds);
     setMethod(curl, request.method, request.bodyBytes.empty() ? request.bodyText : request.bodyBytes);
     curl_easy_setopt(curl, CURLOPT_HEADEROPT, CURLHEADER_SEPARATE);
@@ -187,10 +197,12 @@ Exchange perform(CURL* curl, const HttpRequest& request)
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, onHeader);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &received);
 
-    CURLcode code = curl_easy_perform(curl);
+    const CURLcode code = curl_easy_perform(curl);
+    exchange.code = code;
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     // The handle may outlive this call; leave it pointing at nothing of ours.
+    // A reset keeps its open connection and its TLS session for the next call.
     curl_easy_reset(curl);
     if (code == CURLE_OK) {
         exchange.status = static_cast<int>(status);
@@ -208,15 +220,21 @@ std::string httpRequest(HttpRequest& request)
     CurlHandle* handle = request.requestObject;
     if (!handle)
         handle = &ownHandle.emplace();
-    if (!handle->valid())
+    if (!handle->valid()) {
+        request.failure = HttpFailure::other;
+        request.failureText = curl_easy_strerror(CURLE_FAILED_INIT);
         return {};
+    }
     // A caller's handle may carry options of an earlier use; its caches stay.
     curl_easy_reset(handle->get());
 
-    completeDefaultHeaders(request.extraHeaders, request.url);
-    Exchange exchange = perform(handle->get(), request);
+    const std::string url = encodeUrlForRequest(request.url);
+    completeDefaultHeaders(request.extraHeaders, url);
+    Exchange exchange = perform(handle->get(), url, request);
 
     request.statusCode = exchange.status;
+    request.failure = classifyCurlFailure(exchange.code);
+    request.failureText = exchange.code == CURLE_OK ? std::string() : curl_easy_strerror(exchange.code);
     request.returnedHeaders = normaliseSetCookie(exchange.headerText);
     request.returnedCookie = collectResponseCookies(request.returnedHeaders);
     if (request.mergeCookies.value_or(true) && request.cookie)

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "web/http_failure.h"
+
 namespace zorvane {
 
 class CurlHandle; // a reusable request object (an easy handle), see curl_handle.h
@@ -20,6 +22,8 @@ struct HttpRequest
     std::string extraHeaders;                // in/out: completed header text written back
     std::string returnedHeaders;             // out: final response's headers
     int statusCode = 0;                      // out
+    HttpFailure failure = HttpFailure::none; // out: why statusCode is 0
+    std::string failureText;                 // out: the transport's own words for it
     bool noRedirect = false;                 // in
     std::string bodyBytes;                   // in: raw body bytes, win over bodyText
     std::string proxy;                       // in: host:port, "" = none (environment ignored)
@@ -27,12 +31,12 @@ struct HttpRequest
     std::string proxyUser;                   // in
     std::string proxyPassword;               // in
     std::optional<int> proxyMode;            // in: only 1 (the default) sends credentials
-    CurlHandle* requestObject = nullptr;     // in: reuse this handle instead of a new one
+    CurlHandle* requestObject = nullptr;     // in: reuse this handle (and its open connection)
     std::optional<bool> mergeCookies;        // in: default true
 
     // Transport settings the original left to the platform.
-    bool ignoreCertErrors = false;           // accept untrusted/expired/mismatched certificates
-    std::string caFile;                      // trust only this CA bundle ("" = system store)
+    bool ignoreCertErrors = false;                    // accept untrusted/expired/mismatched certificates
+    std::string caFile;                               // trust only this CA bundle ("" = system store)
     std::size_t maxBodyBytes = std::size_t{64} << 20; // larger bodies fail the exchange
 };
 

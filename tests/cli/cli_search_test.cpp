@@ -89,7 +89,7 @@ protected:
     std::vector<std::string> searchArgs(std::vector<std::string> extra, std::string address = "") const
     {
         std::vector<std::string> args = {
-            "search", "-i", "0", "--ca-file", TestServer::caFile(), "--search-host", shop->searchHost()};
+            "search", "-i", "0", "--cacert", TestServer::caFile(), "--search-host", shop->searchHost()};
         args.insert(args.end(), extra.begin(), extra.end());
         args.push_back(address.empty() ? shop->firstPageUrl() : address);
         return args;

@@ -40,6 +40,7 @@ std::string item(int page, int i)
 FixtureShop::FixtureShop(FixtureShopOptions options) : m_options(std::move(options))
 {
     m_server.setHandler([this](const TestRequest& request) { return answer(request); });
+    m_server.setKeepAlive(m_options.keepAlive);
 }
 
 FixtureShop::~FixtureShop()
@@ -187,6 +188,16 @@ TestResponse FixtureShop::answer(const TestRequest& request)
 std::vector<TestRequest> FixtureShop::requests() const
 {
     return m_server.requests();
+}
+
+std::size_t FixtureShop::connectionCount() const
+{
+    return m_server.connectionCount();
+}
+
+std::size_t FixtureShop::handshakeCount() const
+{
+    return m_server.handshakeCount();
 }
 
 bool FixtureShop::waitForRequests(std::size_t count, std::chrono::milliseconds timeout) const

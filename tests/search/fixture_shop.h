@@ -31,6 +31,7 @@ struct FixtureShopOptions
     std::string loginHost = "passport.fixture.test";
     std::string setCookie = "shopsid=fixture1; Path=/"; // sent with page 1; "" = none
     std::chrono::milliseconds delay{0};                 // before every answer
+    bool keepAlive = true;                              // connections stay open between pages
 };
 
 // A coupon goods search on 127.0.0.1 over HTTPS (trusted by the test CA).
@@ -66,6 +67,9 @@ public:
     static double price(int page, int item);
 
     std::vector<TestRequest> requests() const;
+    // Connections and TLS handshakes the shop has seen since start().
+    std::size_t connectionCount() const;
+    std::size_t handshakeCount() const;
     bool waitForRequests(std::size_t count, std::chrono::milliseconds timeout) const;
     // The page number of each request so far, in order (the shop's own numbers).
     std::vector<int> requestedPages() const;

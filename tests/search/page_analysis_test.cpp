@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <curl/curl.h>
+
 #include "core/app_state.h"
 #include "core/log.h"
 #include "fixture_shop.h"
@@ -182,11 +184,43 @@ TEST_F(AnalysePageOverHttps, EmptyBodiesFailWhateverTheStatus)
     EXPECT_TRUE(state.goodsStore.empty());
 }
 
-TEST_F(AnalysePageOverHttps, UnreachableShopLogsStatusZero)
+TEST_F(AnalysePageOverHttps, FailedFetchLogsItsCause)
 {
-    job.params.nextPageAddress = "https://127.0.0.1:1/Search?x";
-    EXPECT_FALSE(analysePage(state, sink, job));
-    EXPECT_EQ(takeLogBuffer(state).substr(9), "搜索线程：访问失败，状态码：0\r\n");
+    struct Row
+    {
+        std::string address; // "" = the shop's first page
+        std::string caFile;
+        std::string log;
+        bool pauses;
+    };
+    const std::string ca = shop.config().caFile;
+    const std::string refused = "https://127.0.0.1:1/Search?x";
+    const std::string badPort = "https://127.0.0.1:99999/Search?x";
+    const Row rows[] = {
+        {refused, ca, "搜索线程：访问失败，状态码：0\r\n搜索线程：原因：连接被拒绝\r\n", false},
+        // The system store does not know the test CA.
+        {"", "", "搜索线程：访问失败，状态码：0\r\n搜索线程：原因：证书无效\r\n", false},
+        {"", "/nonexistent/ca.pem",
+         "搜索线程：访问失败，状态码：0\r\n搜索线程：原因：" +
+             std::string(curl_easy_strerror(CURLE_SSL_CACERT_BADFILE)) + "\r\n",
+         false},
+        {badPort, ca, "搜索线程：访问失败，地址无效：" + badPort + "\r\n", true},
+    };
+    for (const Row& row : rows) {
+        state.config.caFile = row.caFile;
+        state.stopRequested = 1;
+        state.stopEvent.reset();
+        job.params.nextPageAddress = row.address.empty() ? shop.firstPageUrl() : row.address;
+        EXPECT_FALSE(analysePage(state, sink, job)) << row.log;
+        // Every line starts with its time stamp.
+        const std::string raw = takeLogBuffer(state);
+        std::string log;
+        for (std::size_t at = 0, end; (end = raw.find("\r\n", at)) != std::string::npos; at = end + 2)
+            log += raw.substr(at + 9, end + 2 - at - 9);
+        EXPECT_EQ(log, row.log);
+        EXPECT_EQ(job.params.nextPageAddress, row.address.empty() ? shop.firstPageUrl() : row.address);
+        EXPECT_EQ(state.stopEvent.isSet(), row.pauses) << row.log;
+    }
 }
 
 TEST(StoreGoods, SendsTheCountAfterReleasingTheLock)

@@ -156,6 +156,38 @@ TEST_F(SearchWalk, CookiesAndHeadersTravelFromPageToPage)
     EXPECT_NE(atEnd.extraHeaders.find("Referer: " + shop->firstPageUrl()), std::string::npos);
 }
 
+TEST_F(SearchWalk, OneConnectionCarriesTheWholeWalk)
+{
+    for (const bool keepAlive : {true, false}) {
+        test::FixtureShopOptions options;
+        options.pages = 5;
+        options.keepAlive = keepAlive;
+        openShop(options);
+        walk(input(0, 0));
+        const std::vector<test::TestRequest> requests = shop->requests();
+        ASSERT_EQ(requests.size(), 5u);
+        // A shop that closes after every answer gets a new connection each page.
+        EXPECT_EQ(shop->connectionCount(), keepAlive ? 1u : 5u);
+        EXPECT_EQ(shop->handshakeCount(), keepAlive ? 1u : 5u);
+        for (std::size_t i = 0; i < requests.size(); ++i) {
+            const test::HeaderList expected = {
+                {"Host", shop->searchHost()},
+                {"Cookie", i == 0 ? "user=typed" : "shopsid=fixture1; user=typed"},
+                {"X-Test", "1"},
+                {"Accept", "*/*"},
+                {"Referer", shop->firstPageUrl()},
+                {"Accept-Language", "zh-cn"},
+                {"User-Agent", "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)"},
+                {"Content-Type", "application/x-www-form-urlencoded"},
+            };
+            EXPECT_EQ(requests[i].method, "GET");
+            EXPECT_EQ(requests[i].target, i == 0 ? kQuery : target(static_cast<int>(i) + 1, 60 * i + 1));
+            EXPECT_EQ(requests[i].headers, expected) << i;
+        }
+        EXPECT_EQ(state->goodsStore.size(), 10u);
+    }
+}
+
 TEST_F(SearchWalk, TwiceLoadingSkipsEveryOtherShopPage)
 {
     test::FixtureShopOptions options;

@@ -114,15 +114,17 @@ TEST(ConfigSection, DefaultsAndOverrides)
     EXPECT_EQ(none.loginHost, defaults.loginHost);
     EXPECT_EQ(none.updateUrl, defaults.updateUrl);
     EXPECT_FALSE(none.ignoreCertErrors);
+    EXPECT_EQ(none.caFile, "");
 
-    Config set = loadConfig(
-        IniFile::fromText("[配置]\n搜索主机=127.0.0.1:8080\n商品地址模板=https://i.example/{goods_id}.html\n"
-                          "登录主机=\n更新地址=http://127.0.0.1:9/u\n忽略证书错误=真\n"));
+    Config set = loadConfig(IniFile::fromText(
+        "[配置]\n搜索主机=127.0.0.1:8080\n商品地址模板=https://i.example/{goods_id}.html\n"
+        "登录主机=\n更新地址=http://127.0.0.1:9/u\n忽略证书错误=真\n证书文件=/etc/corp/ca.pem\n"));
     EXPECT_EQ(set.searchHost, "127.0.0.1:8080");
     EXPECT_EQ(set.itemUrlTemplate, "https://i.example/{goods_id}.html");
     EXPECT_EQ(set.loginHost, defaults.loginHost); // empty keeps the default
     EXPECT_EQ(set.updateUrl, "http://127.0.0.1:9/u");
     EXPECT_TRUE(set.ignoreCertErrors);
+    EXPECT_EQ(set.caFile, "/etc/corp/ca.pem");
 
     EXPECT_FALSE(loadConfig(IniFile::fromText("[配置]\n忽略证书错误=假\n")).ignoreCertErrors);
     EXPECT_FALSE(loadConfig(IniFile::fromText("[编辑框]\n忽略证书错误=真\n")).ignoreCertErrors);

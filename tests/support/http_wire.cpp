@@ -55,13 +55,13 @@ const char* reasonPhrase(int status)
     }
 }
 
+} // namespace
+
 bool hasHeader(const HeaderList& headers, std::string_view name)
 {
     return std::any_of(headers.begin(), headers.end(),
                        [&](const auto& header) { return equalsNoCase(header.first, name); });
 }
-
-} // namespace
 
 std::optional<std::string> TestRequest::header(std::string_view name) const
 {

@@ -27,4 +27,7 @@ std::string formatChunk(std::string_view piece);
 
 bool equalsNoCase(std::string_view a, std::string_view b);
 
+// True when a header of that name (ASCII case-insensitive) is in the list.
+bool hasHeader(const HeaderList& headers, std::string_view name);
+
 } // namespace zorvane::test

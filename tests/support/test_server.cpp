@@ -14,6 +14,7 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -61,9 +62,10 @@ int listenOnLoopback(int& port)
 }
 
 // Reads one request; false when the client sent none or a malformed one.
-bool readRequest(ServerConnection& conn, TestRequest& request)
+// Bytes read beyond it stay in pending for the next request.
+bool readRequest(ServerConnection& conn, std::string& pending, TestRequest& request)
 {
-    std::string data;
+    std::string& data = pending;
     char buffer[16384];
     std::size_t headEnd;
     while ((headEnd = data.find("\r\n\r\n")) == std::string::npos) {
@@ -85,8 +87,16 @@ bool readRequest(ServerConnection& conn, TestRequest& request)
             return false;
         request.body.append(buffer, got);
     }
+    data = request.body.substr(head->contentLength);
     request.body.resize(head->contentLength);
     return true;
+}
+
+// Whether the connection may carry another request after this answer.
+bool staysOpen(bool keepAlive, const TestResponse& response)
+{
+    return keepAlive && !response.stall && response.fault == ResponseFault::None &&
+           !hasHeader(response.headers, "Connection");
 }
 
 } // namespace
@@ -100,6 +110,9 @@ struct TestServer::Impl
     std::set<int> openFds;
     std::vector<std::thread> workers;
     bool stopping = false;
+    std::size_t connections = 0;
+    std::size_t handshakes = 0;
+    bool keepAlive = false;
 
     // Written by start() and stop() only, read by the threads they run.
     bool running = false;
@@ -112,7 +125,11 @@ struct TestServer::Impl
 
     void acceptLoop();
     void serve(int fd);
-    void answer(ServerConnection& conn, const TestResponse& response, bool isHead);
+    // True when the whole answer went out; keepOpen leaves the connection
+    // open for the next request.
+    bool answer(ServerConnection& conn, const TestResponse& response, bool isHead, bool keepOpen);
+    // Takes and answers one request; false when the connection is done.
+    bool serveOne(ServerConnection& conn, std::string& pending);
     // Waits for the time-out or for stop(); true when stopping.
     bool waitOrStop(std::optional<std::chrono::milliseconds> timeout);
 };
@@ -131,6 +148,10 @@ void TestServer::Impl::acceptLoop()
         int fd = ::accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0)
             continue;
+        // As a shop's server does: a small answer after the TLS session
+        // tickets must not wait for the client's delayed acknowledgement.
+        int on = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
         std::lock_guard lock(mutex);
         if (stopping) {
             ::close(fd);
@@ -144,17 +165,18 @@ void TestServer::Impl::acceptLoop()
 void TestServer::Impl::serve(int fd)
 {
     ServerConnection conn(fd, ctx.get());
-    TestRequest request;
-    if (conn.handshake() && readRequest(conn, request)) {
-        Handler current;
-        {
+    {
+        std::lock_guard lock(mutex);
+        ++connections;
+    }
+    if (conn.handshake()) {
+        if (tls) {
             std::lock_guard lock(mutex);
-            received.push_back(request);
-            current = handler;
+            ++handshakes;
         }
-        changed.notify_all();
-        TestResponse response = current ? current(request) : TestResponse{200, "", {}, "ok"};
-        answer(conn, response, request.method == "HEAD");
+        std::string pending;
+        while (serveOne(conn, pending)) {
+        }
     }
     // stop() shuts registered sockets down, so unregister before closing.
     std::lock_guard lock(mutex);
@@ -162,14 +184,36 @@ void TestServer::Impl::serve(int fd)
     conn.close();
 }
 
-void TestServer::Impl::answer(ServerConnection& conn, const TestResponse& response, bool isHead)
+bool TestServer::Impl::serveOne(ServerConnection& conn, std::string& pending)
+{
+    TestRequest request;
+    if (!readRequest(conn, pending, request))
+        return false;
+    Handler current;
+    bool keep = false;
+    {
+        std::lock_guard lock(mutex);
+        received.push_back(request);
+        current = handler;
+        keep = keepAlive;
+    }
+    changed.notify_all();
+    TestResponse response = current ? current(request) : TestResponse{200, "", {}, "ok"};
+    const bool open = staysOpen(keep, response);
+    if (open)
+        response.headers.emplace_back("Connection", "keep-alive");
+    return answer(conn, response, request.method == "HEAD", open) && open;
+}
+
+bool TestServer::Impl::answer(ServerConnection& conn, const TestResponse& response, bool isHead,
+                              bool keepOpen)
 {
     if (response.stall) {
         waitOrStop(std::nullopt);
-        return;
+        return false;
     }
     if (response.delay.count() > 0 && waitOrStop(response.delay))
-        return;
+        return false;
     std::string_view body = isHead ? std::string_view() : std::string_view(response.body);
     std::string_view first = body;
     if (response.fault != ResponseFault::None)
@@ -183,16 +227,16 @@ void TestServer::Impl::answer(ServerConnection& conn, const TestResponse& respon
     else if (!response.chunked)
         out += first;
     if (!conn.write(out))
-        return;
+        return false;
     switch (response.fault) {
     case ResponseFault::CloseMidBody:
-        return;
+        return false;
     case ResponseFault::ResetMidBody:
         conn.armReset();
-        return;
+        return false;
     case ResponseFault::StallMidBody:
         waitOrStop(std::nullopt);
-        return;
+        return false;
     case ResponseFault::None:
         break;
     }
@@ -203,8 +247,11 @@ void TestServer::Impl::answer(ServerConnection& conn, const TestResponse& respon
     } else {
         out = rest;
     }
-    if (conn.write(out))
+    if (!conn.write(out))
+        return false;
+    if (!keepOpen)
         conn.finish();
+    return true;
 }
 
 bool TestServer::Impl::waitOrStop(std::optional<std::chrono::milliseconds> timeout)
@@ -230,6 +277,12 @@ void TestServer::setHandler(Handler handler)
     m_impl->handler = std::move(handler);
 }
 
+void TestServer::setKeepAlive(bool keepAlive)
+{
+    std::lock_guard lock(m_impl->mutex);
+    m_impl->keepAlive = keepAlive;
+}
+
 bool TestServer::start(bool tls, CertKind cert)
 {
     static std::once_flag ignorePipe;
@@ -253,6 +306,7 @@ bool TestServer::start(bool tls, CertKind cert)
         return false;
     }
     d.stopping = false;
+    d.connections = d.handshakes = 0;
     d.running = true;
     d.acceptThread = std::thread([&d] { d.acceptLoop(); });
     return true;
@@ -324,6 +378,18 @@ void TestServer::clearRequests()
 {
     std::lock_guard lock(m_impl->mutex);
     m_impl->received.clear();
+}
+
+std::size_t TestServer::connectionCount() const
+{
+    std::lock_guard lock(m_impl->mutex);
+    return m_impl->connections;
+}
+
+std::size_t TestServer::handshakeCount() const
+{
+    std::lock_guard lock(m_impl->mutex);
+    return m_impl->handshakes;
 }
 
 } // namespace zorvane::test

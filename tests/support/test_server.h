@@ -57,7 +57,8 @@ struct TestResponse
 };
 
 // A small HTTP/1.1 server on 127.0.0.1 and an ephemeral port, plain or TLS,
-// one request per connection, one thread per connection. The handler runs on
+// one thread per connection; one request per connection unless keep-alive is
+// on. The handler runs on
 // the connection threads, possibly several at once. stop() returns promptly
 // even while clients are connected and answers are delayed or stalled.
 class TestServer final
@@ -72,6 +73,9 @@ public:
 
     // Replaces the handler; without one, every request gets 200 and "ok".
     void setHandler(Handler handler);
+    // Keeps connections open for further requests, as a shop does, unless an
+    // answer carries its own Connection header or a fault. Set before start().
+    void setKeepAlive(bool keepAlive);
 
     // Listens on 127.0.0.1:0. With tls, presents the certificate of that kind.
     bool start(bool tls, CertKind cert = CertKind::Trusted);
@@ -91,6 +95,9 @@ public:
     // Waits until at least count requests have arrived; false on time-out.
     bool waitForRequests(std::size_t count, std::chrono::milliseconds timeout) const;
     void clearRequests();
+    // Connections accepted, and TLS handshakes completed, since start().
+    std::size_t connectionCount() const;
+    std::size_t handshakeCount() const;
 
 private:
     struct Impl;

@@ -55,6 +55,7 @@ TEST_F(HttpRequestFailing, StalledServerTimesOut)
             FAIL() << "the time-out did not end the exchange";
         }
         expectFailed(request, call.get());
+        EXPECT_EQ(request.failure, HttpFailure::timedOut);
         // The merge still runs on a failure and cleans the cookie.
         EXPECT_EQ(*request.cookie, "a=1");
     }
@@ -67,6 +68,7 @@ TEST_F(HttpRequestFailing, BrokenBodyFailsEvenAfterAGoodStatusLine)
         SCOPED_TRACE(target);
         HttpRequest request = requestTo(target);
         expectFailed(request, httpRequest(request));
+        EXPECT_EQ(request.failure, HttpFailure::connectionLost);
     }
 }
 
@@ -82,6 +84,7 @@ TEST_F(HttpRequestFailing, RefusedConnection)
     request.returnedHeaders = "old";
     request.returnedCookie = "old=1";
     expectFailed(request, httpRequest(request));
+    EXPECT_EQ(request.failure, HttpFailure::refused);
 }
 
 TEST_F(HttpRequestFailing, UnknownCaRefusesTheServerBeforeAnyRequest)
@@ -91,6 +94,7 @@ TEST_F(HttpRequestFailing, UnknownCaRefusesTheServerBeforeAnyRequest)
     request.caFile.clear(); // the system store does not know the test CA
     request.cookie = "login=secret";
     expectFailed(request, httpRequest(request));
+    EXPECT_EQ(request.failure, HttpFailure::badCertificate);
     EXPECT_EQ(server.requestCount(), 0u);
 
     request.caFile = TestServer::caFile();

@@ -63,6 +63,62 @@ TEST_F(HttpRequestSending, CookieThenCallersHeadersInTheirOrder)
     EXPECT_EQ(got.header("X-Empty"), "");
 }
 
+TEST_F(HttpRequestSending, LineBreaksNeverReachTheWire)
+{
+    serve([](const TestRequest&) { return TestResponse{200, "", {{"Set-Cookie", "s=3"}}, "ok"}; });
+    struct Row
+    {
+        std::string cookie;
+        std::string sent;   // the Cookie header the server read; "" = none
+        std::string merged; // the cookie written back
+    };
+    const Row rows[] = {
+        {"a=1\r\n", "a=1", "s=3; a=1"},
+        {"a=1\r\nb=2", "a=1; b=2", "s=3; a=1; b=2"},
+        {" a=1;\n\n\r\n b=2 ;\r", "a=1; b=2", "s=3; a=1; b=2"},
+        {"\r\n", "", "s=3"},
+        {"a=1;;b=2", "a=1;;b=2", "s=3; a=1; ; b=2"}, // no line break: as before
+    };
+    for (const Row& row : rows) {
+        server.clearRequests();
+        HttpRequest request = requestTo("/p?k=1\n2 x<>\"{}|\\^`\xC3\xA9%41");
+        request.cookie = row.cookie;
+        request.extraHeaders = "X-Mine: 1";
+        httpRequest(request);
+        const TestRequest got = onlyRequest();
+        // The address goes out percent-encoded, its own escape untouched.
+        EXPECT_EQ(got.target, "/p?k=1%0A2%20x%3C%3E%22%7B%7D%7C%5C%5E%60%C3%A9%41");
+        const Names cookie = row.sent.empty() ? Names{} : Names{"Cookie"};
+        EXPECT_EQ(namesWeSent(got), concat(concat(cookie, {"X-Mine"}), kDefaultNames)) << row.cookie;
+        EXPECT_EQ(got.header("Cookie").value_or(""), row.sent);
+        EXPECT_EQ(request.cookie.value_or("?"), row.merged);
+    }
+}
+
+TEST_F(HttpRequestSending, OnlyHttpAndHttpsAreRequested)
+{
+    serve([](const TestRequest& request) {
+        return TestResponse{302, "", {{"Location", request.target.substr(1)}}, ""};
+    });
+    const std::string port = std::to_string(server.port());
+    for (const std::string& address : {std::string("file:///etc/passwd"), "dict://127.0.0.1:" + port + "/x",
+                                       "ftp://127.0.0.1:" + port + "/"}) {
+        const std::size_t connections = server.connectionCount();
+        HttpRequest direct;
+        direct.url = address;
+        EXPECT_EQ(httpRequest(direct), "") << address;
+        EXPECT_EQ(direct.statusCode, 0);
+        EXPECT_EQ(server.connectionCount(), connections) << address;
+
+        // Nor does a redirect lead anywhere else.
+        HttpRequest redirected = requestTo("/" + address);
+        httpRequest(redirected);
+        EXPECT_EQ(redirected.statusCode, 0) << address;
+        EXPECT_EQ(server.requestCount(), 1u) << address;
+        server.clearRequests();
+    }
+}
+
 TEST_F(HttpRequestSending, LowerCaseAcceptStillGetsTheDefaultAccept)
 {
     serve(echoBody);

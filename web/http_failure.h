@@ -1,0 +1,29 @@
+#pragma once
+
+#include <string>
+
+#include <curl/curl.h>
+
+namespace zorvane {
+
+// Why an exchange ended without a status.
+enum class HttpFailure
+{
+    none,
+    refused,        // nobody accepts connections at the address
+    badCertificate, // the server's certificate did not pass the check
+    timedOut,
+    unknownHost,    // the host name could not be resolved
+    connectionLost, // the connection broke during the exchange
+    badAddress,     // the address can never be requested as it stands
+    other,          // see the transport's own text
+};
+
+// The failure a libcurl result code stands for.
+HttpFailure classifyCurlFailure(CURLcode code);
+
+// The short cause the log shows after a failed page: a fixed Chinese text,
+// or the transport's own text for the failures without one.
+std::string failureCause(HttpFailure failure, const std::string& transportText);
+
+} // namespace zorvane

@@ -1,0 +1,34 @@
+#include "web/url_text.h"
+
+namespace zorvane {
+
+namespace {
+
+bool needsEscape(unsigned char byte)
+{
+    if (byte <= 0x20 || byte >= 0x7F)
+        return true;
+    return std::string_view("\"<>\\^`{|}").find(static_cast<char>(byte)) != std::string_view::npos;
+}
+
+} // namespace
+
+std::string encodeUrlForRequest(std::string_view url)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    encoded.reserve(url.size());
+    for (char c : url) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (!needsEscape(byte)) {
+            encoded += c;
+            continue;
+        }
+        encoded += '%';
+        encoded += kHex[byte >> 4];
+        encoded += kHex[byte & 0x0F];
+    }
+    return encoded;
+}
+
+} // namespace zorvane
