@@ -77,25 +77,26 @@ std::string pagingQuery(const std::vector<JsValue>& arguments)
 {
     auto number = [&](int n) { return jsToNumber(argument(arguments, n)); };
     const double current = number(1);
-    const double nextStart = number(7);
     const double advertCount = number(9);
     const double promotionCount = number(10);
     const bool twiceLoading = jsToBoolean(argument(arguments, 5));
 
-    double g = current;
-    double m = number(2);
-    double candidate = 0;
+    // Halving goes through numbers; without it the page's own values meet +
+    // and >=, where a quoted one stays a string.
+    JsValue g = argument(arguments, 1);
+    JsValue m = argument(arguments, 2);
+    JsValue candidate;
     if (twiceLoading) {
-        g = std::ceil(current / 2);
-        m = std::ceil(m / 2);
-        candidate = 2 * g + 1;
+        g = JsValue::fromNumber(std::ceil(current / 2));
+        m = JsValue::fromNumber(std::ceil(number(2) / 2));
+        candidate = JsValue::fromNumber(2 * g.number + 1);
     } else {
-        candidate = g + 1;
+        candidate = jsAdd(g, JsValue::fromNumber(1));
     }
-    if (g >= m) // false when either is NaN, as in the page's script
+    if (jsGreaterOrEqual(g, m))
         return "-1";
 
-    double page = jsParseIntOfNumber(candidate);
+    double page = jsParseInt(jsToString(candidate));
     if (page < 1)
         page = 1;
     const double c = twiceLoading ? 1 : 2;
@@ -104,7 +105,10 @@ std::string pagingQuery(const std::vector<JsValue>& arguments)
     const double promotionsPerPage = 2 * c;
     double start = 1;
     if (page != 1) {
-        start = nextStart + (page - current - 1) * perPage - jsMin(advertCount, (page - 1) * advertsPerPage) +
+        // The first + joins texts when the next start is quoted; the - after it reads them as a number.
+        const JsValue head =
+            jsAdd(argument(arguments, 7), JsValue::fromNumber((page - current - 1) * perPage));
+        start = jsToNumber(head) - jsMin(advertCount, (page - 1) * advertsPerPage) +
                 jsMin(advertCount, current * advertsPerPage) -
                 jsMin(promotionCount, (page - 1) * promotionsPerPage) +
                 jsMin(promotionCount, current * promotionsPerPage);
