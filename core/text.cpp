@@ -118,6 +118,14 @@ std::size_t findNoCase(std::string_view text, std::string_view needle, std::size
     return std::string_view::npos;
 }
 
+std::size_t findText(std::string_view text, std::string_view needle)
+{
+    if (needle.empty())
+        return 0;
+    const void* at = memmem(text.data(), text.size(), needle.data(), needle.size());
+    return at ? static_cast<std::size_t>(static_cast<const char*>(at) - text.data()) : std::string_view::npos;
+}
+
 bool startsWith(std::string_view text, std::string_view prefix)
 {
     return text.substr(0, prefix.size()) == prefix;

@@ -28,6 +28,10 @@ std::string toLowerAscii(std::string_view text);
 // Case-insensitive (ASCII letters) search; npos when absent.
 std::size_t findNoCase(std::string_view text, std::string_view needle, std::size_t from = 0);
 
+// The first occurrence of needle (memmem: in a page, a search that stops at
+// every '<' would cost several times more); npos when absent.
+std::size_t findText(std::string_view text, std::string_view needle);
+
 bool startsWith(std::string_view text, std::string_view prefix);
 bool endsWith(std::string_view text, std::string_view suffix);
 

@@ -2,7 +2,7 @@
 
 #include "core/text.h"
 #include "search/patterns.h"
-#include "services/regex_service.h"
+#include "services/text_pattern.h"
 
 // The goods item pattern is a head, <li ...data-sku="digits"...>, then the
 // shortest stretch up to an item end, </div> white space </li>. The head
@@ -86,8 +86,17 @@ std::size_t nextListItem(std::string_view page, std::size_t from)
 
 // Both runs below try their window's start only: a run free to try every
 // "<li" inside a long tag would read the rest of the tag from each.
-const std::string kAnchoredHead = "\\A" + std::string(kGoodsItemHeadPattern);
-const std::string kAnchoredItem = "\\A" + std::string(kGoodsItemPattern);
+struct AnchoredPatterns
+{
+    TextPattern head{"\\A" + std::string(kGoodsItemHeadPattern)};
+    TextPattern item{"\\A" + std::string(kGoodsItemPattern)};
+};
+
+const AnchoredPatterns& anchoredPatterns()
+{
+    static const AnchoredPatterns patterns;
+    return patterns;
+}
 
 } // namespace
 
@@ -99,7 +108,8 @@ std::optional<std::vector<GoodsItemText>> findGoodsItems(std::string_view page, 
     const std::size_t lastEnd = lastItemEndStart(page);
     if (lastEnd == std::string_view::npos)
         return items;
-    RegexService regex;
+    const AnchoredPatterns& patterns = anchoredPatterns();
+    TextMatch match;
     std::size_t pos = 0;
     for (;;) {
         const std::size_t start = nextListItem(page, pos);
@@ -109,25 +119,22 @@ std::optional<std::vector<GoodsItemText>> findGoodsItems(std::string_view page, 
         // No item end follows the head: neither this nor any later item can match.
         if (close == std::string_view::npos || close >= lastEnd)
             break;
-        const std::string tag(page.substr(start, close + 1 - start));
-        if (!regex.create(kAnchoredHead, tag, false, true, false, false, true))
+        const MatchResult head = patterns.head.find(page.substr(start, close + 1 - start), 0, true, match);
+        if (head == MatchResult::failed)
             return std::nullopt;
-        if (regex.matchCount() < 1) {
+        if (head == MatchResult::notFound) {
             pos = close + 1;
             continue;
         }
         const std::size_t end = firstItemEnd(page, close + 1);
-        if (!regex.create(kAnchoredItem, std::string(page.substr(start, end - start)), false, true, false,
-                          false, true))
+        if (patterns.item.find(page.substr(start, end - start), 0, true, match) == MatchResult::failed)
             return std::nullopt;
-        int at = -1;
-        GoodsItemText item{regex.subMatchText(1, 1), regex.matchText(1, &at)};
-        if (at < 0) {
+        if (match.groups.empty()) {
             pos = close + 1; // cannot happen: the head matched and an item end follows
             continue;
         }
-        pos = start + static_cast<std::size_t>(at) + item.text.size();
-        items.push_back(std::move(item));
+        items.push_back(GoodsItemText{std::string(match.group(1)), match.group(0)});
+        pos = start + match.group(0).size();
     }
     return items;
 }

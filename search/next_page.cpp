@@ -8,7 +8,7 @@
 #include "core/text.h"
 #include "search/patterns.h"
 #include "search/search_job.h"
-#include "services/regex_service.h"
+#include "services/text_pattern.h"
 
 namespace zorvane {
 
@@ -21,54 +21,66 @@ const JsValue& argument(const std::vector<JsValue>& arguments, int n)
     return n <= static_cast<int>(arguments.size()) ? arguments[static_cast<std::size_t>(n - 1)] : missing;
 }
 
-char asciiLower(char c)
+bool equalsNoCase(std::string_view text, std::size_t at, std::string_view name)
 {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    if (at + name.size() > text.size())
+        return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        char c = text[at + i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != name[i])
+            return false;
+    }
+    return true;
 }
 
-// Case-insensitive (ASCII) search for a name that starts with a letter; the
-// candidates come from memchr on both cases of that letter, as pages are long.
-std::size_t findNameNoCase(std::string_view text, std::string_view name, std::size_t from)
+// Where the paging names first stand (letter case aside, ASCII only, as
+// ECMAScript folds), each after at least one character; npos for a missing one.
+struct NamePlaces
 {
-    const char lower = asciiLower(name.front());
-    const char upper = static_cast<char>(lower - 'a' + 'A');
-    std::size_t nextLower = text.find(lower, from);
-    std::size_t nextUpper = text.find(upper, from);
-    for (;;) {
-        const std::size_t at = std::min(nextLower, nextUpper);
-        if (at == std::string_view::npos || at + name.size() > text.size())
-            return std::string_view::npos;
-        if (std::equal(name.begin(), name.end(), text.begin() + static_cast<std::ptrdiff_t>(at),
-                       [](char a, char b) { return asciiLower(a) == asciiLower(b); }))
-            return at;
-        if (at == nextLower)
-            nextLower = text.find(lower, at + 1);
-        else
-            nextUpper = text.find(upper, at + 1);
+    std::size_t baseQuery = std::string_view::npos;
+    std::size_t click = std::string_view::npos;
+    std::size_t arguments = std::string_view::npos;
+};
+
+// Every name holds a point, which has no letter case and is far rarer in a
+// page than the names' letters, so one pass over the points finds all three.
+NamePlaces findNamePlaces(std::string_view page)
+{
+    NamePlaces places;
+    auto take = [&](std::size_t& place, std::size_t at, std::string_view name) {
+        if (place == std::string_view::npos && at >= 1 && equalsNoCase(page, at, name))
+            place = at;
+    };
+    for (std::size_t dot = page.find('.'); dot != std::string_view::npos; dot = page.find('.', dot + 1)) {
+        if (dot >= 1)
+            take(places.arguments, dot - 1, "s.init(");
+        if (dot >= 6) {
+            take(places.baseQuery, dot - 6, "search.base_url");
+            take(places.click, dot - 6, "search.click");
+        }
+        if (places.arguments != std::string_view::npos && places.baseQuery != std::string_view::npos &&
+            places.click != std::string_view::npos)
+            break;
     }
+    return places;
 }
 
 // Each paging pattern is a non-word character followed by a fixed name, so no
-// match starts before the character in front of the first place the name
-// stands (letter case aside, ASCII only, as ECMAScript folds). Running it from
-// there finds the same first match without trying every position of a long
-// page. Empty when the name is nowhere after the first character.
-std::string fromNameOnwards(std::string_view page, std::string_view name)
+// match starts before the character in front of the name's first place.
+// Running it from there finds the same first match without trying every
+// position of a long page.
+bool findFrom(std::string_view page, std::size_t namePlace, std::string_view pattern, bool checked,
+              TextMatch& match)
 {
-    const std::size_t at = findNameNoCase(page, name, 1);
-    if (at == std::string_view::npos)
-        return {};
-    std::size_t start = at - 1;
+    if (namePlace == std::string_view::npos)
+        return false;
+    std::size_t start = namePlace - 1;
     while (start > 0 && (static_cast<unsigned char>(page[start]) & 0xC0) == 0x80)
         --start;
-    return std::string(page.substr(start));
-}
-
-bool runFirst(RegexService& regex, std::string_view pattern, std::string subject, bool checked)
-{
-    return !subject.empty() &&
-           regex.create(pattern, std::move(subject), false, true, false, false, checked) &&
-           regex.matchCount() >= 1;
+    const TextPattern compiled(pattern);
+    return compiled.find(page.substr(start), 0, checked, match) == MatchResult::found;
 }
 
 } // namespace
@@ -125,23 +137,24 @@ NextPageOutcome findNextPage(std::string_view pageText, std::string_view searchH
 NextPageOutcome findNextPage(std::string_view pageText, std::string_view searchHost, bool checked)
 {
     NextPageOutcome outcome;
-    RegexService regex;
-    if (!runFirst(regex, kBaseQueryPattern, fromNameOnwards(pageText, "SEARCH.base_url"), checked)) {
+    const NamePlaces places = findNamePlaces(pageText);
+    TextMatch match;
+    if (!findFrom(pageText, places.baseQuery, kBaseQueryPattern, checked, match)) {
         outcome.failure = "获取下一页地址失败(匹配baseUrl失败)";
         return outcome;
     }
     // The base query is a string literal's body: \x26 and friends stand for "&".
-    const std::string base = decodeJsEscapes(regex.subMatchText(1, 1));
+    const std::string base = decodeJsEscapes(match.group(1));
 
     std::string click;
-    if (runFirst(regex, kClickPattern, fromNameOnwards(pageText, "SEARCH.click"), checked))
-        click = "&click=" + regex.subMatchText(1, 1);
+    if (findFrom(pageText, places.click, kClickPattern, checked, match))
+        click.append("&click=").append(match.group(1));
 
-    if (!runFirst(regex, kPagingArgumentsPattern, fromNameOnwards(pageText, "s.init("), checked)) {
+    if (!findFrom(pageText, places.arguments, kPagingArgumentsPattern, checked, match)) {
         outcome.failure = "获取下一页地址失败(匹配js参数失败)";
         return outcome;
     }
-    const std::optional<std::vector<JsValue>> arguments = parseJsArguments(regex.subMatchText(1, 1));
+    const std::optional<std::vector<JsValue>> arguments = parseJsArguments(match.group(1));
     if (!arguments) {
         outcome.result = nextPageScriptFailed;
         outcome.failure = "获取下一页地址失败(执行脚本失败)";
