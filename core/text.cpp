@@ -118,6 +118,20 @@ std::size_t findNoCase(std::string_view text, std::string_view needle, std::size
     return std::string_view::npos;
 }
 
+bool hasWordNoCaseAt(std::string_view text, std::size_t at, std::string_view lowerWord)
+{
+    if (at > text.size() || lowerWord.size() > text.size() - at)
+        return false;
+    for (std::size_t i = 0; i < lowerWord.size(); ++i) {
+        char c = text[at + i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != lowerWord[i])
+            return false;
+    }
+    return true;
+}
+
 std::size_t findText(std::string_view text, std::string_view needle)
 {
     if (needle.empty())
@@ -191,8 +205,16 @@ bool isValidUtf8(std::string_view bytes)
                 continue;
             }
         }
-        if (s[i] < 0x80) {
+        const unsigned char c = s[i];
+        if (c < 0x80) {
             ++i;
+            continue;
+        }
+        // Chinese text is three-byte sequences whose lead byte puts no
+        // narrower range on the next byte: the common case, checked inline.
+        if (c >= 0xE1 && c <= 0xEF && c != 0xED && i + 2 < n && (s[i + 1] & 0xC0) == 0x80 &&
+            (s[i + 2] & 0xC0) == 0x80) {
+            i += 3;
             continue;
         }
         const Sequence seq = sequenceAt(s, n, i);

@@ -28,6 +28,9 @@ std::string toLowerAscii(std::string_view text);
 // Case-insensitive (ASCII letters) search; npos when absent.
 std::size_t findNoCase(std::string_view text, std::string_view needle, std::size_t from = 0);
 
+// True when lowerWord (lower-case ASCII) stands at at, letter case aside.
+bool hasWordNoCaseAt(std::string_view text, std::size_t at, std::string_view lowerWord);
+
 // The first occurrence of needle (memmem: in a page, a search that stops at
 // every '<' would cost several times more); npos when absent.
 std::size_t findText(std::string_view text, std::string_view needle);

@@ -21,20 +21,6 @@ const JsValue& argument(const std::vector<JsValue>& arguments, int n)
     return n <= static_cast<int>(arguments.size()) ? arguments[static_cast<std::size_t>(n - 1)] : missing;
 }
 
-bool equalsNoCase(std::string_view text, std::size_t at, std::string_view name)
-{
-    if (at + name.size() > text.size())
-        return false;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        char c = text[at + i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != name[i])
-            return false;
-    }
-    return true;
-}
-
 // Where the paging names first stand (letter case aside, ASCII only, as
 // ECMAScript folds), each after at least one character; npos for a missing one.
 struct NamePlaces
@@ -50,7 +36,7 @@ NamePlaces findNamePlaces(std::string_view page)
 {
     NamePlaces places;
     auto take = [&](std::size_t& place, std::size_t at, std::string_view name) {
-        if (place == std::string_view::npos && at >= 1 && equalsNoCase(page, at, name))
+        if (place == std::string_view::npos && at >= 1 && hasWordNoCaseAt(page, at, name))
             place = at;
     };
     for (std::size_t dot = page.find('.'); dot != std::string_view::npos; dot = page.find('.', dot + 1)) {
