@@ -118,20 +118,6 @@ std::size_t findNoCase(std::string_view text, std::string_view needle, std::size
     return std::string_view::npos;
 }
 
-bool hasWordNoCaseAt(std::string_view text, std::size_t at, std::string_view lowerWord)
-{
-    if (at > text.size() || lowerWord.size() > text.size() - at)
-        return false;
-    for (std::size_t i = 0; i < lowerWord.size(); ++i) {
-        char c = text[at + i];
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-        if (c != lowerWord[i])
-            return false;
-    }
-    return true;
-}
-
 std::size_t findText(std::string_view text, std::string_view needle)
 {
     if (needle.empty())
