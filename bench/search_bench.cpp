@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/config.h"
+#include "core/file_read.h"
 #include "search/page_analysis.h"
 
 using namespace zorvane;
@@ -44,6 +45,34 @@ void analysePage(benchmark::State& state, const std::string& name)
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) *
                             static_cast<std::int64_t>(page.size()));
 }
+
+// What zorvane-cli extract does for each file, over all twelve real pages:
+// read the file, take it as page text, analyse it. MB/s counts the files' bytes.
+void extractRealPages(benchmark::State& state)
+{
+    const Config config;
+    std::string bytes;
+    std::size_t total = 0;
+    std::size_t records = 0;
+    for (auto _ : state) {
+        total = 0;
+        records = 0;
+        for (const char* name : kPages) {
+            if (!readWholeFile(std::string(ZORVANE_TEST_DATA) + "/realpages/" + name, bytes)) {
+                state.SkipWithError("a real page cannot be read");
+                return;
+            }
+            total += bytes.size();
+            bytes = pageTextFromBody(std::move(bytes));
+            analysePageText(
+                bytes, config, [&](GoodsRecord&&) { ++records; }, true);
+        }
+        benchmark::DoNotOptimize(records);
+    }
+    state.counters["records"] = static_cast<double>(records);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(total));
+}
+BENCHMARK(extractRealPages)->Name("ExtractRealPages")->Unit(benchmark::kMillisecond);
 
 const bool kRegistered = [] {
     for (const char* name : kPages) {

@@ -1,29 +1,14 @@
 #include "cli/extract_command.h"
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-
 #include "cli/exit_status.h"
 #include "core/config.h"
+#include "core/file_read.h"
 #include "core/numbers.h"
 #include "search/page_analysis.h"
 
 namespace zorvane::cli {
 
 namespace {
-
-bool readFile(const std::string& path, std::string& bytes)
-{
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored))
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
 
 const char* outcomeNote(PageOutcome outcome)
 {
@@ -79,18 +64,22 @@ int runExtract(const std::vector<std::string>& files, std::FILE* out, std::FILE*
 {
     int status = kExitOk;
     const Config config;
+    std::string bytes; // one buffer for every file
     for (const std::string& path : files) {
-        std::string bytes;
-        if (!readFile(path, bytes)) {
+        if (!readWholeFile(path, bytes)) {
             std::fprintf(err, "zorvane-cli: cannot read %s\n", path.c_str());
             status = kExitWriteFailed;
             continue;
         }
-        const PageVerdict verdict =
-            analysePageText(pageTextFromBody(bytes), config, [out](GoodsRecord&& record) {
+        // A valid page comes back in the same buffer, checked once.
+        bytes = pageTextFromBody(std::move(bytes));
+        const PageVerdict verdict = analysePageText(
+            bytes, config,
+            [out](GoodsRecord&& record) {
                 const std::string line = extractLine(record);
                 std::fwrite(line.data(), 1, line.size(), out);
-            });
+            },
+            true);
         if (const char* note = outcomeNote(verdict.outcome))
             std::fprintf(err, "zorvane-cli: %s: %s\n", path.c_str(), note);
     }

@@ -118,6 +118,14 @@ std::size_t findNoCase(std::string_view text, std::string_view needle, std::size
     return std::string_view::npos;
 }
 
+std::size_t findText(std::string_view text, std::string_view needle)
+{
+    if (needle.empty())
+        return 0;
+    const void* at = memmem(text.data(), text.size(), needle.data(), needle.size());
+    return at ? static_cast<std::size_t>(static_cast<const char*>(at) - text.data()) : std::string_view::npos;
+}
+
 bool startsWith(std::string_view text, std::string_view prefix)
 {
     return text.substr(0, prefix.size()) == prefix;
@@ -183,8 +191,16 @@ bool isValidUtf8(std::string_view bytes)
                 continue;
             }
         }
-        if (s[i] < 0x80) {
+        const unsigned char c = s[i];
+        if (c < 0x80) {
             ++i;
+            continue;
+        }
+        // Chinese text is three-byte sequences whose lead byte puts no
+        // narrower range on the next byte: the common case, checked inline.
+        if (c >= 0xE1 && c <= 0xEF && c != 0xED && i + 2 < n && (s[i + 1] & 0xC0) == 0x80 &&
+            (s[i + 2] & 0xC0) == 0x80) {
+            i += 3;
             continue;
         }
         const Sequence seq = sequenceAt(s, n, i);

@@ -28,6 +28,26 @@ std::string toLowerAscii(std::string_view text);
 // Case-insensitive (ASCII letters) search; npos when absent.
 std::size_t findNoCase(std::string_view text, std::string_view needle, std::size_t from = 0);
 
+// True when lowerWord (lower-case ASCII) stands at at, letter case aside.
+// Inline: the page scans call it at every '<'.
+inline bool hasWordNoCaseAt(std::string_view text, std::size_t at, std::string_view lowerWord)
+{
+    if (at > text.size() || lowerWord.size() > text.size() - at)
+        return false;
+    for (std::size_t i = 0; i < lowerWord.size(); ++i) {
+        char c = text[at + i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != lowerWord[i])
+            return false;
+    }
+    return true;
+}
+
+// The first occurrence of needle (memmem: in a page, a search that stops at
+// every '<' would cost several times more); npos when absent.
+std::size_t findText(std::string_view text, std::string_view needle);
+
 bool startsWith(std::string_view text, std::string_view prefix);
 bool endsWith(std::string_view text, std::string_view suffix);
 

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     using namespace zorvane;
     const std::string_view body(reinterpret_cast<const char*>(data), size);
-    const std::string page = pageTextFromBody(body);
+    const std::string page = pageTextFromBody(std::string(body));
     FUZZ_CHECK(page.find('\0') == std::string::npos);
     FUZZ_CHECK(sanitizeUtf8(page) == page);
 

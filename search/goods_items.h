@@ -7,11 +7,12 @@
 
 namespace zorvane {
 
-// One match of the goods item pattern: group 1 and the whole match.
+// One match of the goods item pattern: group 1 and the whole match, a view
+// into the page.
 struct GoodsItemText
 {
     std::string goodsId;
-    std::string text;
+    std::string_view text;
 };
 
 // The matches of a global run of the goods item pattern over the page, in

@@ -3,17 +3,32 @@
 #include "core/numbers.h"
 #include "core/text.h"
 #include "search/patterns.h"
-#include "services/regex_service.h"
+#include "services/text_pattern.h"
 
 namespace zorvane {
 
 namespace {
 
-// Only the icon items are read as a list; the other patterns take their first match.
-bool runFirst(RegexService& regex, std::string_view pattern, std::string_view subject, bool checked)
+// Compiled once: every goods item of every page runs the same five.
+struct ItemPatterns
 {
-    return regex.create(pattern, std::string(subject), false, true, false, false, checked) &&
-           regex.matchCount() >= 1;
+    TextPattern name{kNamePattern};
+    TextPattern price{kPricePattern};
+    TextPattern iconBlock{kIconBlockPattern};
+    TextPattern iconItem{kIconItemPattern};
+    TextPattern sign{kSignPattern};
+};
+
+const ItemPatterns& itemPatterns()
+{
+    static const ItemPatterns patterns;
+    return patterns;
+}
+
+// Only the icon items are read as a list; the other patterns take their first match.
+bool findFirst(const TextPattern& pattern, std::string_view subject, bool checked, TextMatch& match)
+{
+    return pattern.find(subject, 0, checked, match) == MatchResult::found;
 }
 
 std::string joinTags(const std::vector<std::string>& tags)
@@ -36,33 +51,32 @@ GoodsRecord extractItem(const std::string& goodsId, std::string_view itemText)
 
 GoodsRecord extractItem(const std::string& goodsId, std::string_view itemText, bool checked)
 {
+    const ItemPatterns& patterns = itemPatterns();
     GoodsRecord record;
     record.goodsId = goodsId;
-    RegexService regex;
+    TextMatch match;
 
-    if (runFirst(regex, kNamePattern, itemText, checked)) {
-        std::string label = removeSpaces(regex.subMatchText(1, 1));
+    if (findFirst(patterns.name, itemText, checked, match)) {
+        std::string label = removeSpaces(match.group(1));
         if (!label.empty())
             record.tags.push_back(std::move(label));
-        record.name = regex.subMatchText(1, 2);
+        record.name = match.group(2);
     }
 
-    if (runFirst(regex, kPricePattern, itemText, checked))
-        record.price = round2(parseNumber(regex.subMatchText(1, 1)));
+    if (findFirst(patterns.price, itemText, checked, match))
+        record.price = round2(parseNumber(match.group(1)));
 
-    if (runFirst(regex, kIconBlockPattern, itemText, checked)) {
-        std::string icons = regex.subMatchText(1, 1);
-        if (regex.create(kIconItemPattern, std::move(icons), false, true, true, false, checked)) {
-            for (int i = 1, n = regex.matchCount(); i <= n; ++i) {
-                std::string icon = regex.subMatchText(i, 1);
-                if (!icon.empty())
-                    record.tags.push_back(std::move(icon));
-            }
-        }
+    if (findFirst(patterns.iconBlock, itemText, checked, match)) {
+        // Cut from checked text at ASCII markup, the block is valid UTF-8 when the item is.
+        patterns.iconItem.findAll(match.group(1), checked, [&](const TextMatch& icon) {
+            if (!icon.group(1).empty())
+                record.tags.emplace_back(icon.group(1));
+        });
     }
 
-    if (runFirst(regex, kSignPattern, itemText, checked)) {
-        std::string sign = regex.subMatchText(1, 1) + regex.subMatchText(1, 2);
+    if (findFirst(patterns.sign, itemText, checked, match)) {
+        std::string sign(match.group(1));
+        sign.append(match.group(2));
         if (!sign.empty())
             record.tags.push_back(std::move(sign));
     }

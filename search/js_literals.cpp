@@ -32,28 +32,46 @@ public:
     std::optional<std::vector<JsValue>> readAll()
     {
         std::vector<JsValue> values;
-        skipWhite();
-        while (m_pos < m_text.size()) {
+        if (!skipWhite())
+            return std::nullopt;
+        if (m_pos == m_text.size())
+            return values;
+        for (;;) {
             std::optional<JsValue> value = readValue();
-            if (!value)
+            if (!value || !skipWhite())
                 return std::nullopt;
             values.push_back(std::move(*value));
-            skipWhite();
             if (m_pos == m_text.size())
-                break;
+                return values;
             if (m_text[m_pos] != ',')
                 return std::nullopt;
             ++m_pos;
-            skipWhite(); // a trailing comma may close the list
+            // The page's call goes to an ES3 engine, which refuses a trailing comma.
+            if (!skipWhite() || m_pos == m_text.size())
+                return std::nullopt;
         }
-        return values;
     }
 
 private:
-    void skipWhite()
+    // Skips white space and block comments, which count as white space. False
+    // on a line comment (it would swallow the call's closing parenthesis) or
+    // on a block comment that never ends.
+    bool skipWhite()
     {
-        while (std::size_t n = jsWhiteAt(m_text, m_pos))
-            m_pos += n;
+        for (;;) {
+            if (std::size_t n = jsWhiteAt(m_text, m_pos)) {
+                m_pos += n;
+                continue;
+            }
+            if (m_text.substr(m_pos, 2) == "//")
+                return false;
+            if (m_text.substr(m_pos, 2) != "/*")
+                return true;
+            const std::size_t end = m_text.find("*/", m_pos + 2);
+            if (end == std::string_view::npos)
+                return false;
+            m_pos = end + 2;
+        }
     }
 
     std::optional<JsValue> readValue()
@@ -63,7 +81,8 @@ private:
             return readString(c);
         if (c == '+' || c == '-') {
             ++m_pos;
-            skipWhite();
+            if (!skipWhite() || m_pos == m_text.size())
+                return std::nullopt;
             std::optional<double> number = readNumberOrNamedNumber();
             if (!number)
                 return std::nullopt;

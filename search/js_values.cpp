@@ -173,21 +173,7 @@ std::string jsNumberToString(double value)
 
 double jsParseIntOfNumber(double value)
 {
-    // String(value) never holds a 0x prefix or white space, so only the sign
-    // and the leading decimal digits matter.
-    std::string text = jsNumberToString(value);
-    std::string_view rest(text);
-    double sign = 1;
-    if (!rest.empty() && rest.front() == '-') {
-        sign = -1;
-        rest.remove_prefix(1);
-    }
-    std::size_t digits = 0;
-    while (digits < rest.size() && isDigit(rest[digits]))
-        ++digits;
-    if (digits == 0)
-        return kNaN;
-    return sign * jsDecimalValue(rest.substr(0, digits));
+    return jsParseInt(jsNumberToString(value));
 }
 
 double jsMin(double a, double b)

@@ -57,8 +57,10 @@ private:
 
 // Reads a call's argument list ("1, 'a', true") as JavaScript literals: numbers
 // (optionally signed; decimal, exponent, 0x/0o/0b, legacy octal), quoted strings
-// with escapes, true, false, null, undefined, NaN, Infinity; one trailing comma
-// is allowed, an empty list gives no values. Anything else gives nothing.
+// with escapes, true, false, null, undefined, NaN, Infinity, separated by white
+// space and block comments; an empty list gives no values. Anything else gives
+// nothing: a line comment, a trailing comma (the shop's pages were written for
+// an ES3 engine), an expression.
 std::optional<std::vector<JsValue>> parseJsArguments(std::string_view text);
 
 // Decodes the escapes of a string literal's body as JavaScript reads them
@@ -72,8 +74,18 @@ double jsStringToNumber(std::string_view text);
 bool jsToBoolean(const JsValue& value);
 std::string jsNumberToString(double value);
 
+// ToString.
+std::string jsToString(const JsValue& value);
+
+// parseInt(text) without a radix: leading white space, a sign, 0x for hex.
+double jsParseInt(std::string_view text);
 // parseInt(String(value)).
 double jsParseIntOfNumber(double value);
+
+// a + b: joins the texts when either side is a string, else adds the numbers.
+JsValue jsAdd(const JsValue& a, const JsValue& b);
+// a >= b: compares two strings as texts (by UTF-16 code units), anything else as numbers.
+bool jsGreaterOrEqual(const JsValue& a, const JsValue& b);
 
 // Math.min of two numbers: NaN wins, and -0 is below 0.
 double jsMin(double a, double b);

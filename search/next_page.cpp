@@ -8,7 +8,7 @@
 #include "core/text.h"
 #include "search/patterns.h"
 #include "search/search_job.h"
-#include "services/regex_service.h"
+#include "services/text_pattern.h"
 
 namespace zorvane {
 
@@ -21,54 +21,52 @@ const JsValue& argument(const std::vector<JsValue>& arguments, int n)
     return n <= static_cast<int>(arguments.size()) ? arguments[static_cast<std::size_t>(n - 1)] : missing;
 }
 
-char asciiLower(char c)
+// Where the paging names first stand (letter case aside, ASCII only, as
+// ECMAScript folds), each after at least one character; npos for a missing one.
+struct NamePlaces
 {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+    std::size_t baseQuery = std::string_view::npos;
+    std::size_t click = std::string_view::npos;
+    std::size_t arguments = std::string_view::npos;
+};
 
-// Case-insensitive (ASCII) search for a name that starts with a letter; the
-// candidates come from memchr on both cases of that letter, as pages are long.
-std::size_t findNameNoCase(std::string_view text, std::string_view name, std::size_t from)
+// Every name holds a point, which has no letter case and is far rarer in a
+// page than the names' letters, so one pass over the points finds all three.
+NamePlaces findNamePlaces(std::string_view page)
 {
-    const char lower = asciiLower(name.front());
-    const char upper = static_cast<char>(lower - 'a' + 'A');
-    std::size_t nextLower = text.find(lower, from);
-    std::size_t nextUpper = text.find(upper, from);
-    for (;;) {
-        const std::size_t at = std::min(nextLower, nextUpper);
-        if (at == std::string_view::npos || at + name.size() > text.size())
-            return std::string_view::npos;
-        if (std::equal(name.begin(), name.end(), text.begin() + static_cast<std::ptrdiff_t>(at),
-                       [](char a, char b) { return asciiLower(a) == asciiLower(b); }))
-            return at;
-        if (at == nextLower)
-            nextLower = text.find(lower, at + 1);
-        else
-            nextUpper = text.find(upper, at + 1);
+    NamePlaces places;
+    auto take = [&](std::size_t& place, std::size_t at, std::string_view name) {
+        if (place == std::string_view::npos && at >= 1 && hasWordNoCaseAt(page, at, name))
+            place = at;
+    };
+    for (std::size_t dot = page.find('.'); dot != std::string_view::npos; dot = page.find('.', dot + 1)) {
+        if (dot >= 1)
+            take(places.arguments, dot - 1, "s.init(");
+        if (dot >= 6) {
+            take(places.baseQuery, dot - 6, "search.base_url");
+            take(places.click, dot - 6, "search.click");
+        }
+        if (places.arguments != std::string_view::npos && places.baseQuery != std::string_view::npos &&
+            places.click != std::string_view::npos)
+            break;
     }
+    return places;
 }
 
 // Each paging pattern is a non-word character followed by a fixed name, so no
-// match starts before the character in front of the first place the name
-// stands (letter case aside, ASCII only, as ECMAScript folds). Running it from
-// there finds the same first match without trying every position of a long
-// page. Empty when the name is nowhere after the first character.
-std::string fromNameOnwards(std::string_view page, std::string_view name)
+// match starts before the character in front of the name's first place.
+// Running it from there finds the same first match without trying every
+// position of a long page.
+bool findFrom(std::string_view page, std::size_t namePlace, std::string_view pattern, bool checked,
+              TextMatch& match)
 {
-    const std::size_t at = findNameNoCase(page, name, 1);
-    if (at == std::string_view::npos)
-        return {};
-    std::size_t start = at - 1;
+    if (namePlace == std::string_view::npos)
+        return false;
+    std::size_t start = namePlace - 1;
     while (start > 0 && (static_cast<unsigned char>(page[start]) & 0xC0) == 0x80)
         --start;
-    return std::string(page.substr(start));
-}
-
-bool runFirst(RegexService& regex, std::string_view pattern, std::string subject, bool checked)
-{
-    return !subject.empty() &&
-           regex.create(pattern, std::move(subject), false, true, false, false, checked) &&
-           regex.matchCount() >= 1;
+    const TextPattern compiled(pattern);
+    return compiled.find(page.substr(start), 0, checked, match) == MatchResult::found;
 }
 
 } // namespace
@@ -77,25 +75,26 @@ std::string pagingQuery(const std::vector<JsValue>& arguments)
 {
     auto number = [&](int n) { return jsToNumber(argument(arguments, n)); };
     const double current = number(1);
-    const double nextStart = number(7);
     const double advertCount = number(9);
     const double promotionCount = number(10);
     const bool twiceLoading = jsToBoolean(argument(arguments, 5));
 
-    double g = current;
-    double m = number(2);
-    double candidate = 0;
+    // Halving goes through numbers; without it the page's own values meet +
+    // and >=, where a quoted one stays a string.
+    JsValue g = argument(arguments, 1);
+    JsValue m = argument(arguments, 2);
+    JsValue candidate;
     if (twiceLoading) {
-        g = std::ceil(current / 2);
-        m = std::ceil(m / 2);
-        candidate = 2 * g + 1;
+        g = JsValue::fromNumber(std::ceil(current / 2));
+        m = JsValue::fromNumber(std::ceil(number(2) / 2));
+        candidate = JsValue::fromNumber(2 * g.number + 1);
     } else {
-        candidate = g + 1;
+        candidate = jsAdd(g, JsValue::fromNumber(1));
     }
-    if (g >= m) // false when either is NaN, as in the page's script
+    if (jsGreaterOrEqual(g, m))
         return "-1";
 
-    double page = jsParseIntOfNumber(candidate);
+    double page = jsParseInt(jsToString(candidate));
     if (page < 1)
         page = 1;
     const double c = twiceLoading ? 1 : 2;
@@ -104,7 +103,10 @@ std::string pagingQuery(const std::vector<JsValue>& arguments)
     const double promotionsPerPage = 2 * c;
     double start = 1;
     if (page != 1) {
-        start = nextStart + (page - current - 1) * perPage - jsMin(advertCount, (page - 1) * advertsPerPage) +
+        // The first + joins texts when the next start is quoted; the - after it reads them as a number.
+        const JsValue head =
+            jsAdd(argument(arguments, 7), JsValue::fromNumber((page - current - 1) * perPage));
+        start = jsToNumber(head) - jsMin(advertCount, (page - 1) * advertsPerPage) +
                 jsMin(advertCount, current * advertsPerPage) -
                 jsMin(promotionCount, (page - 1) * promotionsPerPage) +
                 jsMin(promotionCount, current * promotionsPerPage);
@@ -121,23 +123,24 @@ NextPageOutcome findNextPage(std::string_view pageText, std::string_view searchH
 NextPageOutcome findNextPage(std::string_view pageText, std::string_view searchHost, bool checked)
 {
     NextPageOutcome outcome;
-    RegexService regex;
-    if (!runFirst(regex, kBaseQueryPattern, fromNameOnwards(pageText, "SEARCH.base_url"), checked)) {
+    const NamePlaces places = findNamePlaces(pageText);
+    TextMatch match;
+    if (!findFrom(pageText, places.baseQuery, kBaseQueryPattern, checked, match)) {
         outcome.failure = "获取下一页地址失败(匹配baseUrl失败)";
         return outcome;
     }
     // The base query is a string literal's body: \x26 and friends stand for "&".
-    const std::string base = decodeJsEscapes(regex.subMatchText(1, 1));
+    const std::string base = decodeJsEscapes(match.group(1));
 
     std::string click;
-    if (runFirst(regex, kClickPattern, fromNameOnwards(pageText, "SEARCH.click"), checked))
-        click = "&click=" + regex.subMatchText(1, 1);
+    if (findFrom(pageText, places.click, kClickPattern, checked, match))
+        click.append("&click=").append(match.group(1));
 
-    if (!runFirst(regex, kPagingArgumentsPattern, fromNameOnwards(pageText, "s.init("), checked)) {
+    if (!findFrom(pageText, places.arguments, kPagingArgumentsPattern, checked, match)) {
         outcome.failure = "获取下一页地址失败(匹配js参数失败)";
         return outcome;
     }
-    const std::optional<std::vector<JsValue>> arguments = parseJsArguments(regex.subMatchText(1, 1));
+    const std::optional<std::vector<JsValue>> arguments = parseJsArguments(match.group(1));
     if (!arguments) {
         outcome.result = nextPageScriptFailed;
         outcome.failure = "获取下一页地址失败(执行脚本失败)";

@@ -77,9 +77,15 @@ std::chrono::milliseconds extractionBudget(std::size_t pageBytes)
     return std::chrono::seconds(10) + std::chrono::milliseconds(pageBytes / 1024);
 }
 
-std::string pageTextFromBody(std::string_view body)
+std::string pageTextFromBody(std::string body)
 {
-    return sanitizeUtf8(body.substr(0, body.find('\0')));
+    const std::size_t nul = body.find('\0');
+    if (nul != std::string::npos)
+        body.resize(nul);
+    // A valid page (the common case) stays where it is.
+    if (!isValidUtf8(body))
+        return sanitizeUtf8(body);
+    return body;
 }
 
 std::string loginRedirectMarker(std::string_view loginHost)
@@ -91,17 +97,22 @@ std::string loginRedirectMarker(std::string_view loginHost)
 
 PageVerdict analysePageText(std::string_view pageText, const Config& config, const GoodsHandler& onGoods)
 {
+    // One UTF-8 check serves every run over the page and over its items.
+    return analysePageText(pageText, config, onGoods, isValidUtf8(pageText));
+}
+
+PageVerdict analysePageText(std::string_view pageText, const Config& config, const GoodsHandler& onGoods,
+                            bool checked)
+{
     PageVerdict verdict;
-    if (pageText.find(kCouponExpiredMarker) != std::string_view::npos) {
+    if (findText(pageText, kCouponExpiredMarker) != std::string_view::npos) {
         verdict.outcome = PageOutcome::couponExpired;
         return verdict;
     }
-    if (pageText.find(loginRedirectMarker(config.loginHost)) != std::string_view::npos) {
+    if (findText(pageText, loginRedirectMarker(config.loginHost)) != std::string_view::npos) {
         verdict.outcome = PageOutcome::loginRequired;
         return verdict;
     }
-    // One UTF-8 check serves every run over the page and over its items.
-    const bool checked = isValidUtf8(pageText);
     std::optional<std::vector<GoodsItemText>> items = findGoodsItems(pageText, checked);
     if (!items) {
         verdict.outcome = PageOutcome::patternFailed;
@@ -149,7 +160,8 @@ bool analysePage(AppState& state, FeedbackSink& sink, SearchJob& job)
         return false;
     }
     const PageVerdict verdict = analysePageText(
-        pageText, state.config, [&](GoodsRecord&& record) { storeGoods(state, sink, std::move(record)); });
+        pageText, state.config, [&](GoodsRecord&& record) { storeGoods(state, sink, std::move(record)); },
+        true);
     switch (verdict.outcome) {
     case PageOutcome::couponExpired:
         appendLog(state, prefix + "优惠券已过期");

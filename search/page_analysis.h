@@ -40,8 +40,8 @@ using GoodsHandler = std::function<void(GoodsRecord&&)>;
 std::chrono::milliseconds extractionBudget(std::size_t pageBytes);
 
 // The response body as page text: its bytes up to the first NUL, with invalid
-// UTF-8 replaced.
-std::string pageTextFromBody(std::string_view body);
+// UTF-8 replaced. A valid body is moved, not copied.
+std::string pageTextFromBody(std::string body);
 
 // "<script>window.location.href=\"//" + loginHost + "/new/login.aspx".
 std::string loginRedirectMarker(std::string_view loginHost);
@@ -51,6 +51,10 @@ std::string loginRedirectMarker(std::string_view loginHost);
 // the next page. Touches no shared state, so a command-line front end and the
 // benchmark run the very same code as the search thread.
 PageVerdict analysePageText(std::string_view pageText, const Config& config, const GoodsHandler& onGoods);
+// The same for text already found to be valid UTF-8 (textChecked), such as
+// pageTextFromBody's, which spares the page a second check.
+PageVerdict analysePageText(std::string_view pageText, const Config& config, const GoodsHandler& onGoods,
+                            bool textChecked);
 
 // Appends the record to the goods store, then tells the window the new count
 // (code 1006) with goodsLock released.

@@ -61,8 +61,9 @@ TEST(PagingQuery, FirstPageStartsAtOne)
 
 TEST(PagingQuery, JavaScriptValueRules)
 {
-    // Quoted numbers read as numbers; the string "0" turns twice loading on.
-    EXPECT_EQ(query("'3', '6', 0, 0, '0', 0, '0x1E', 0, 0, 0"), "page=5&s=60");
+    // Halving reads quoted numbers as numbers; the string "0" turns twice loading
+    // on; the quoted next start is joined with the offset "30" before the - reads it.
+    EXPECT_EQ(query("'3', '6', 0, 0, '0', 0, '0x1E', 0, 0, 0"), "page=5&s=7728");
     // "" and null are off and read as 0; true reads as 1.
     EXPECT_EQ(query("true, 10, 0, 0, '', 0, 61, 0, null, null"), "page=2&s=61");
     EXPECT_EQ(query("1, 10, 0, 0, null, 0, 61, 0, 0, 0"), "page=2&s=61");
@@ -70,14 +71,36 @@ TEST(PagingQuery, JavaScriptValueRules)
     EXPECT_EQ(query("1, 10, 0, 0, NaN, 0, 61, 0, 0, 0"), "page=2&s=61");
     // Missing arguments are undefined, so NaN spreads into the offset.
     EXPECT_EQ(query("1, 100, 41811, '', 0"), "page=2&s=NaN");
-    // "12万+" is NaN: the comparison fails, so a page is still computed.
-    EXPECT_EQ(query("'12万+', 10"), "page=NaN&s=NaN");
+    // "12万+" is NaN: the comparison fails, so a page is still computed;
+    // "12万+" + 1 is "12万+1", which parseInt reads as 12.
+    EXPECT_EQ(query("'12万+', 10"), "page=12&s=NaN");
     EXPECT_EQ(query(""), "page=NaN&s=NaN");
     // parseInt("Infinity") is NaN.
     EXPECT_EQ(query("Infinity, undefined, 0, 0, 0, 0, 0"), "page=NaN&s=NaN");
     // Offsets print in JavaScript's shortest form.
     EXPECT_EQ(query("1, 10, 0, 0, 0, 0, 0.1, 0, -0.2, 0"), "page=2&s=0.10000000000000003");
     EXPECT_EQ(query("1, 10, 0, 0, 0, 0, 1e21, 0, 0, 0"), "page=2&s=1e+21");
+}
+
+TEST(PagingQuery, QuotedArgumentsFollowTheStringRulesOfPlusAndCompare)
+{
+    const struct
+    {
+        const char* arguments;
+        const char* query;
+    } cases[] = {
+        {"2,10,0,0,0,0,'61',0,0,0", "page=3&s=610"},   // '61' + 0, then - 0 reads "610"
+        {"'2',10,0,0,0,0,61,0,0,0", "page=21&s=1141"}, // '2' + 1 is "21"; '2' >= 10 as numbers
+        {"'2','10',0,0,0,0,61,0,0,0", "-1"},           // "2" >= "10" as texts
+        {"1,10,0,0,0,0,' 30 ',0,0,0", "page=2&s=NaN"}, // " 30 0" is no number
+        {"1,100,0,0,1,0,56,1,3,0", "page=3&s=86"},
+        {"'0x1f', 100", "page=497&s=NaN"}, // parseInt("0x1f1") reads hex
+        {"'b', 'a'", "-1"},
+        {"'\\uFF00', '\\u{1F600}'", "-1"}, // compared by UTF-16 units: a surrogate is below U+FF00
+        {"null, 10, 0, 0, 0, 0, 61, 0, 0, 0", "page=1&s=1"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(query(c.arguments), c.query) << c.arguments;
 }
 
 TEST(PagingQuery, ArgumentsBeyondTheTenthAreIgnored)
@@ -164,7 +187,8 @@ TEST_F(NextPageFixture, MissingPagingArgumentsIsNotFound)
 
 TEST_F(NextPageFixture, ArgumentsThatAreNotLiteralsFailTheScript)
 {
-    for (const char* call : {"s.init(1,,2);", "s.init(a+1, 2);", "s.init(alert(1));", "s.init(1, 2 3);"}) {
+    for (const char* call : {"s.init(1,,2);", "s.init(a+1, 2);", "s.init(alert(1));", "s.init(1, 2 3);",
+                             "s.init(1,2,);", "s.init(1,5 // c\n);", "s.init(1,5 /* c);"}) {
         EXPECT_EQ(compute(std::string(" SEARCH.base_url='k=1';\n ") + call), nextPageScriptFailed) << call;
         EXPECT_NE(log().find("搜索线程：获取下一页地址失败(执行脚本失败)"), std::string::npos) << call;
         EXPECT_EQ(job.params.nextPageAddress, "https://search.jd.com/Search?previous");
