@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "core/text.h"
+
 namespace zorvane {
 
 namespace {
@@ -53,27 +55,6 @@ std::string stripMarkup(std::string_view text)
         i = end + (comment ? 3 : 1);
     }
     return out;
-}
-
-void appendUtf8(std::string& out, std::uint32_t cp)
-{
-    if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
-        cp = 0xFFFD;
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
 }
 
 // The code point of "#NN" or "#xNN" (without '&' and ';'), or -1.
@@ -132,7 +113,8 @@ std::string decodeEntities(std::string_view text)
             out.push_back(text[i++]);
             continue;
         }
-        appendUtf8(out, static_cast<std::uint32_t>(cp));
+        const bool valid = cp > 0 && cp <= 0x10FFFF && (cp < 0xD800 || cp > 0xDFFF);
+        appendUtf8(out, valid ? static_cast<std::uint32_t>(cp) : 0xFFFD);
         i = semi + 1;
     }
     return out;
