@@ -40,7 +40,9 @@ bool MainWindow::startUp()
     }
     m_stop->setEnabled(false);
     m_settingsPath = settingsFilePath(m_options.exeDir);
-    loadSettings(this, m_settingsPath);
+    const IniFile settings = IniFile::load(m_settingsPath);
+    loadSettings(this, settings);
+    restoreLayout(settings);
     if (!m_options.startBackgroundThreads)
         return true;
 
@@ -91,7 +93,10 @@ void MainWindow::saveSettingsNow()
 {
     if (m_settingsPath.empty())
         return;
-    if (!saveSettings(this, m_settingsPath))
+    IniFile settings = IniFile::load(m_settingsPath);
+    saveSettings(this, settings);
+    storeLayout(settings);
+    if (!settings.save(m_settingsPath))
         appendLog(*m_state, "保存设置失败：" + m_settingsPath);
 }
 
