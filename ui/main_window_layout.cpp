@@ -58,8 +58,8 @@ void MainWindow::placeOnScreen()
     const QSize size =
         QSize(1050, 764).boundedTo(room.size() - QSize(0, kDecorationHeight)).expandedTo(minimumSizeHint());
     resize(size);
-    move(room.center() - QPoint(size.width() / 2, (size.height() + kDecorationHeight) / 2) +
-         QPoint(0, kDecorationHeight));
+    // A window's position is that of its frame.
+    move(room.center() - QPoint(size.width() / 2, (size.height() + kDecorationHeight) / 2));
 }
 
 void MainWindow::restoreLayout(const IniFile& ini)
