@@ -11,6 +11,7 @@
 #include "settings/config_file.h"
 #include "settings/ini_file.h"
 #include "settings/settings_file.h"
+#include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "web/http_request.h"
 
@@ -35,6 +36,7 @@ int main(int argc, char* argv[])
         return 1;
     }
     QApplication app(argc, argv);
+    zorvane::ui::Dialogs::installChineseTranslations();
     zorvane::httpGlobalInit();
 
     const std::string exeDir = QCoreApplication::applicationDirPath().toStdString();
@@ -44,6 +46,7 @@ int main(int argc, char* argv[])
     std::string failure;
     if (!state->createLocks(&failure)) {
         QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8("信息："), QString::fromStdString(failure));
+        box.setTextFormat(Qt::PlainText);
         box.exec();
         return 1;
     }

@@ -19,7 +19,7 @@ enum FeedbackCode : int
     kFeedbackSearchEnded = 1091, // the search walk ended
     kFeedbackFilterEnded = 1092,
     kFeedbackSortEnded = 1093,
-    kFeedbackExportEnded = 1094,
+    kFeedbackExportEnded = 1094, // number: 1 when the file was written
 };
 
 // One message. The payload is a value: whoever handles it owns its copy, so

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,6 +58,9 @@ bool isValidUtf8(std::string_view bytes);
 
 // Replaces invalid UTF-8 sequences with U+FFFD so the text is valid UTF-8.
 std::string sanitizeUtf8(std::string_view bytes);
+
+// Appends the UTF-8 bytes of a code point (at most U+10FFFF).
+void appendUtf8(std::string& out, std::uint32_t codePoint);
 
 // True for an absolute http:// or https:// address (scheme case-insensitive).
 bool isWebAddress(std::string_view address);

@@ -113,7 +113,7 @@ void runExport(AppState& state, FeedbackSink& sink)
     FileWriteStatus status = FileWriteStatus::Ok;
     exportCsvFile(path, goods, nullptr, &status);
     appendLog(state, exportOutcomeMessage(path, status));
-    sink.send(Feedback{kFeedbackExportEnded, 0, std::nullopt});
+    sink.send(Feedback{kFeedbackExportEnded, status == FileWriteStatus::Ok ? 1 : 0, std::nullopt});
 }
 
 } // namespace zorvane

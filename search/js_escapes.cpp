@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "core/text.h"
 #include "search/js_values.h"
 
 namespace zorvane {
@@ -22,25 +23,6 @@ bool isHex(char c)
 bool isOctal(char c)
 {
     return c >= '0' && c <= '7';
-}
-
-void appendCodePoint(std::string& out, std::uint32_t cp)
-{
-    if (cp < 0x80) {
-        out.push_back(static_cast<char>(cp));
-    } else if (cp < 0x800) {
-        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else if (cp < 0x10000) {
-        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    } else {
-        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-    }
 }
 
 // The value of count hex digits at from; nothing when one is missing or foreign.
@@ -92,7 +74,7 @@ std::size_t utf8Length(char lead)
 void JsStringBuilder::unit(std::uint32_t u)
 {
     if (u >= 0xDC00 && u <= 0xDFFF && m_high) {
-        appendCodePoint(m_out, 0x10000 + ((m_high - 0xD800) << 10) + (u - 0xDC00));
+        appendUtf8(m_out, 0x10000 + ((m_high - 0xD800) << 10) + (u - 0xDC00));
         m_high = 0;
         return;
     }
@@ -106,7 +88,7 @@ void JsStringBuilder::unit(std::uint32_t u)
 void JsStringBuilder::codePoint(std::uint32_t cp)
 {
     flush();
-    appendCodePoint(m_out, (cp >= 0xD800 && cp <= 0xDFFF) ? 0xFFFD : cp);
+    appendUtf8(m_out, (cp >= 0xD800 && cp <= 0xDFFF) ? 0xFFFD : cp);
 }
 
 void JsStringBuilder::raw(std::string_view bytes)
@@ -124,7 +106,7 @@ std::string JsStringBuilder::take()
 void JsStringBuilder::flush()
 {
     if (m_high)
-        appendCodePoint(m_out, 0xFFFD);
+        appendUtf8(m_out, 0xFFFD);
     m_high = 0;
 }
 

@@ -76,10 +76,19 @@ bool saveValue(IniFile& ini, std::string_view section, std::string_view name, co
 
 } // namespace
 
+bool isInstalledProgram(const std::string& exeDir)
+{
+    std::error_code ec;
+    const std::filesystem::path dir = std::filesystem::path(exeDir).lexically_normal();
+    const std::filesystem::path bin = dir.has_filename() ? dir : dir.parent_path();
+    return bin.filename() == "bin" &&
+           std::filesystem::is_directory(bin.parent_path() / "share" / "zorvane", ec);
+}
+
 std::string settingsFilePath(const std::string& exeDir, const char* xdgConfigHome, const char* home)
 {
     std::string dataDir = joinPath(exeDir, "data");
-    if (makeDirectories(dataDir) && canWriteIn(dataDir))
+    if (!isInstalledProgram(exeDir) && makeDirectories(dataDir) && canWriteIn(dataDir))
         return joinPath(dataDir, kFileName);
 
     std::string configHome;

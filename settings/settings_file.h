@@ -21,9 +21,14 @@ inline constexpr std::string_view kDateBoxSection = "日期框";
 // Edit boxes never saved: the log is output, not input.
 inline constexpr std::string_view kEditBoxExclusions = "编辑框_日志";
 
+// True for a program run from an install prefix: its directory is named
+// "bin" and ../share/zorvane beside it exists. Such a program never keeps
+// settings beside itself.
+bool isInstalledProgram(const std::string& exeDir);
+
 // exeDir + "/data/setsoft.ini", creating the data directory (with parents)
 // when missing. When the program's directory cannot take it (the directory
-// cannot be created or written), the file lives in
+// cannot be created or written, or the program is installed), the file lives in
 // $XDG_CONFIG_HOME/zorvane/data (only an absolute $XDG_CONFIG_HOME counts),
 // else in $HOME/.config/zorvane/data; that directory is created too. A
 // readable file in the program's directory is never lost: when the fallback

@@ -1,7 +1,11 @@
 #include "ui/dialogs.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QLibraryInfo>
+#include <QPushButton>
+#include <QTranslator>
 #include <QUrl>
 
 #include "core/text.h"
@@ -75,10 +79,29 @@ QMessageBox::StandardButton Dialogs::message(QWidget* parent, QMessageBox::Icon 
         return answer;
     }
     QMessageBox box(icon, title, text, buttons, parent);
+    // Texts may come from the update answer or the user: never markup.
+    box.setTextFormat(Qt::PlainText);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 
-QString Dialogs::saveFile(QWidget* parent, const QString& title, const QString& directory,
+bool Dialogs::question(QWidget* parent, const QString& title, const QString& text, const QString& accept,
+                       const QString& reject)
+{
+    shownMessages().push_back({title, text, QMessageBox::Question});
+    if (!messageAnswers().empty()) {
+        auto answer = messageAnswers().front();
+        messageAnswers().pop_front();
+        return answer == QMessageBox::Ok || answer == QMessageBox::Yes;
+    }
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    QPushButton* yes = box.addButton(accept, QMessageBox::AcceptRole);
+    box.setDefaultButton(box.addButton(reject, QMessageBox::RejectRole));
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+QString Dialogs::saveFile(QWidget* parent, const QString& title, const QString& proposed,
                           const QString& filter, const QString& defaultSuffix)
 {
     if (!saveAnswers().empty()) {
@@ -86,7 +109,7 @@ QString Dialogs::saveFile(QWidget* parent, const QString& title, const QString& 
         saveAnswers().pop_front();
         return answer;
     }
-    QFileDialog dialog(parent, title, directory, filter);
+    QFileDialog dialog(parent, title, proposed, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
@@ -98,7 +121,7 @@ bool Dialogs::openWebAddress(const QString& address)
 {
     if (!isWebAddress(address.toStdString()))
         return false;
-    QUrl url(address, QUrl::StrictMode);
+    QUrl url(address, QUrl::TolerantMode);
     if (!url.isValid())
         return false;
     if (capturing()) {
@@ -106,6 +129,19 @@ bool Dialogs::openWebAddress(const QString& address)
         return true;
     }
     return QDesktopServices::openUrl(url);
+}
+
+void Dialogs::installChineseTranslations()
+{
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char* name : {"qtbase_zh_CN", "qt_zh_CN"}) {
+        auto* translator = new QTranslator(QCoreApplication::instance());
+        if (translator->load(QString::fromLatin1(name), folder)) {
+            QCoreApplication::installTranslator(translator);
+            return;
+        }
+        delete translator;
+    }
 }
 
 } // namespace zorvane::ui

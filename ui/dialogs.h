@@ -27,12 +27,23 @@ public:
                                                const QString& text,
                                                QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
-    // Returns the chosen path, or "" when cancelled.
-    static QString saveFile(QWidget* parent, const QString& title, const QString& directory,
+    // A yes-or-no question with the two buttons captioned; true for accept.
+    // A scripted answer of Ok or Yes counts as accept.
+    static bool question(QWidget* parent, const QString& title, const QString& text, const QString& accept,
+                         const QString& reject);
+
+    // Returns the chosen path, or "" when cancelled. proposed is a folder or
+    // a file path to start from.
+    static QString saveFile(QWidget* parent, const QString& title, const QString& proposed,
                             const QString& filter, const QString& defaultSuffix);
 
     // Opens http and https addresses in the default browser; anything else is refused.
+    // Addresses are read tolerantly, as a browser's address bar does: spaces
+    // and characters such as | { } " ^ are escaped instead of refused.
     static bool openWebAddress(const QString& address);
+
+    // Loads Qt's own Chinese texts (buttons of message boxes, file dialogs).
+    static void installChineseTranslations();
 
     // Test hooks: scripted answers are used (first in, first out) instead of
     // showing anything; shown boxes and opened addresses are recorded.

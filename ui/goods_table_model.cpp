@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "core/numbers.h"
+#include "goods/display_text.h"
 
 namespace zorvane::ui {
 
@@ -29,22 +30,33 @@ QVariant GoodsTableModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= static_cast<int>(m_rows.size()))
         return {};
     if (role == Qt::TextAlignmentRole)
-        return index.column() == 0 ? int(Qt::AlignLeft | Qt::AlignVCenter) : int(Qt::AlignCenter);
+        return int(alignment(index.column()));
+    const Row& row = m_rows[static_cast<std::size_t>(index.row())];
+    if (role == Qt::ToolTipRole && index.column() == kNameColumn)
+        return QString::fromStdString(row.shownName); // the whole name, however wide the column
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
-    const Row& row = m_rows[static_cast<std::size_t>(index.row())];
     switch (index.column()) {
-    case 0:
-        return QString::fromStdString(row.name);
+    case kNameColumn:
+        return QString::fromStdString(row.shownName);
     case 1:
         return QString::fromStdString(row.goodsId);
-    case 2:
+    case kPriceColumn:
         return QString::fromStdString(row.priceText);
     case 3:
-        return QString::fromStdString(row.tagText);
+        return QString::fromStdString(row.shownTags);
     default:
         return {};
     }
+}
+
+Qt::Alignment GoodsTableModel::alignment(int column)
+{
+    if (column == kNameColumn)
+        return Qt::AlignLeft | Qt::AlignVCenter;
+    if (column == kPriceColumn)
+        return Qt::AlignRight | Qt::AlignVCenter;
+    return Qt::AlignCenter;
 }
 
 QVariant GoodsTableModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -54,13 +66,14 @@ QVariant GoodsTableModel::headerData(int section, Qt::Orientation orientation, i
     if (role == Qt::DisplayRole)
         return QString::fromUtf8(kTitles[section]);
     if (role == Qt::TextAlignmentRole)
-        return section == 0 ? int(Qt::AlignLeft | Qt::AlignVCenter) : int(Qt::AlignCenter);
+        return int(section == kNameColumn ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
     return {};
 }
 
 void GoodsTableModel::appendRecord(const GoodsRecord& record)
 {
-    m_pending.push_back({record.name, record.goodsId, formatNumber(record.price), record.tagText});
+    m_pending.push_back({record.name, record.goodsId, formatNumber(record.price), record.tagText,
+                         displayText(record.name), displayText(record.tagText)});
     if (!m_flushScheduled) {
         m_flushScheduled = true;
         // Rows arrive one blocking message at a time, so a zero timer would

@@ -16,12 +16,15 @@ class GoodsTableModel final : public QAbstractTableModel
     Q_OBJECT
 
 public:
+    // A record's cells: raw texts as stored, and the forms shown.
     struct Row
     {
         std::string name;
         std::string goodsId;
-        std::string priceText; // "%.13g"
+        std::string priceText; // "%.13g", as the export writes it
         std::string tagText;
+        std::string shownName; // displayText(name)
+        std::string shownTags; // displayText(tagText)
     };
 
     explicit GoodsTableModel(QObject* parent = nullptr);
@@ -40,10 +43,13 @@ public:
     int totalRows() const { return static_cast<int>(m_rows.size() + m_pending.size()); }
     const Row* rowAt(int row) const;
 
+    static constexpr int kNameColumn = 0;
     static constexpr int kPriceColumn = 2;
     static constexpr int kFlushDelayMs = 40;
 
 private:
+    static Qt::Alignment alignment(int column);
+
     std::vector<Row> m_rows;
     std::vector<Row> m_pending;
     bool m_flushScheduled = false;

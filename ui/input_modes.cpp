@@ -1,6 +1,6 @@
 #include "ui/input_modes.h"
 
-#include <QKeyEvent>
+#include <QEvent>
 #include <QLineEdit>
 
 #include <algorithm>
@@ -10,11 +10,31 @@
 
 namespace zorvane::ui {
 
-InputMode::InputMode(QLineEdit* box, Kind kind) : QObject(box), m_kind(kind) {}
+namespace {
+
+constexpr char16_t kFullWidthZero = u'\uFF10';
+constexpr char16_t kFullWidthNine = u'\uFF19';
+constexpr char16_t kFullWidthPoint = u'\uFF0E';
+
+// The ASCII form of a full-width digit or point; other characters as they are.
+QChar asciiForm(QChar c)
+{
+    if (c.unicode() >= kFullWidthZero && c.unicode() <= kFullWidthNine)
+        return QChar(u'0' + (c.unicode() - kFullWidthZero));
+    if (c.unicode() == kFullWidthPoint)
+        return QChar(u'.');
+    return c;
+}
+
+} // namespace
+
+InputMode::InputMode(QLineEdit* box, Kind kind) : QValidator(box), m_kind(kind) {}
 
 void InputMode::install(QLineEdit* box, Kind kind)
 {
-    box->installEventFilter(new InputMode(box, kind));
+    auto* mode = new InputMode(box, kind);
+    box->setValidator(mode);
+    box->installEventFilter(mode);
 }
 
 QString InputMode::normalised(const QString& text, Kind kind)
@@ -22,6 +42,7 @@ QString InputMode::normalised(const QString& text, Kind kind)
     const std::string utf8 = text.toStdString();
     std::string result;
     if (kind == Integer) {
+        // Text the program set itself (a settings file) is not validated.
         long long value = std::clamp<long long>(parseInteger(utf8), INT_MIN, INT_MAX);
         result = std::to_string(value);
     } else {
@@ -32,26 +53,31 @@ QString InputMode::normalised(const QString& text, Kind kind)
     return QString::fromStdString(result);
 }
 
+QValidator::State InputMode::validate(QString& input, int&) const
+{
+    for (QChar& c : input) {
+        c = asciiForm(c);
+        const bool allowed = (c >= u'0' && c <= u'9') || c == u'-' || (m_kind == Decimal && c == u'.');
+        if (!allowed)
+            return Invalid;
+    }
+    if (m_kind == Integer) {
+        const long long value = parseInteger(input.toStdString());
+        if (value > INT_MAX || value < INT_MIN)
+            return Invalid;
+    }
+    return Acceptable;
+}
+
 bool InputMode::eventFilter(QObject* watched, QEvent* event)
 {
-    auto* box = static_cast<QLineEdit*>(watched);
-    if (event->type() == QEvent::KeyPress) {
-        const QString typed = static_cast<QKeyEvent*>(event)->text();
-        const bool refused = std::any_of(typed.begin(), typed.end(), [&](QChar c) {
-            if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-                return false; // control characters such as backspace pass
-            if (c.isDigit() && c.unicode() < 0x80)
-                return false;
-            return !(c == u'-' || (m_kind == Decimal && c == u'.'));
-        });
-        if (refused)
-            return true;
-    } else if (event->type() == QEvent::FocusOut) {
+    if (event->type() == QEvent::FocusOut) {
+        auto* box = static_cast<QLineEdit*>(watched);
         const QString rewritten = normalised(box->text(), m_kind);
         if (rewritten != box->text())
             box->setText(rewritten);
     }
-    return QObject::eventFilter(watched, event);
+    return QValidator::eventFilter(watched, event);
 }
 
 } // namespace zorvane::ui

@@ -1,15 +1,18 @@
 #pragma once
 
-#include <QObject>
+#include <QValidator>
 
 class QLineEdit;
 
 namespace zorvane::ui {
 
-// Integer boxes take only digits and "-" when typed and, on losing the focus,
-// show the 32-bit integer their text reads as ("0" shown empty). Decimal boxes
-// also take "." and show the "%.13g" form of their number.
-class InputMode final : public QObject
+// Integer boxes take only digits and "-", decimal boxes also "."; the rule
+// holds for every way text arrives (keys, paste, drop, input methods), and
+// full-width digits and "．" become their ASCII forms on the way in. An
+// integer box refuses a value outside the 32-bit range. On losing the focus
+// a box shows the number its text reads as ("0" shown empty): the integer,
+// or the "%.13g" form of the decimal.
+class InputMode final : public QValidator
 {
     Q_OBJECT
 
@@ -24,6 +27,8 @@ public:
 
     // The rewrite a box of this kind applies to its text when it loses focus.
     static QString normalised(const QString& text, Kind kind);
+
+    State validate(QString& input, int& pos) const override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

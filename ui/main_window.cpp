@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,9 +11,12 @@
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSplitter>
+#include <QStatusBar>
 #include <QTableView>
 #include <QThread>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include "core/log.h"
 #include "ui/dialogs.h"
@@ -24,55 +28,100 @@ namespace zorvane::ui {
 
 namespace {
 
+// The log box keeps this many lines; older ones scroll away for good.
+constexpr int kLogLines = 10000;
+
 QString u8(const char* text)
 {
     return QString::fromUtf8(text);
 }
 
-template <typename T> T* place(QWidget* parent, const char* name, int x, int y, int w, int h)
+template <typename T> T* named(QWidget* parent, const char* name)
 {
     auto* widget = new T(parent);
     widget->setObjectName(u8(name));
-    widget->setGeometry(x, y, w, h);
     return widget;
 }
 
-QLabel* label(QWidget* parent, const char* name, const char* text, int x, int y, int w, int h)
+QLabel* label(QWidget* parent, const char* name, const char* text)
 {
-    auto* l = place<QLabel>(parent, name, x, y, w, h);
+    auto* l = named<QLabel>(parent, name);
     l->setText(u8(text));
     l->setAutoFillBackground(false); // a transparent label
     return l;
 }
 
-QPushButton* button(QWidget* parent, const char* name, const char* caption, int x, int y, int w, int h)
+QPushButton* button(QWidget* parent, const char* name, const char* caption)
 {
-    auto* b = place<QPushButton>(parent, name, x, y, w, h);
+    auto* b = named<QPushButton>(parent, name);
     b->setText(u8(caption));
     return b;
 }
 
-QLineEdit* lineEdit(QWidget* parent, const char* name, const char* text, int x, int y, int w, int h)
+QLineEdit* lineEdit(QWidget* parent, const char* name, const char* text)
 {
-    auto* e = place<QLineEdit>(parent, name, x, y, w, h);
+    auto* e = named<QLineEdit>(parent, name);
     e->setText(u8(text));
     e->setAlignment(Qt::AlignCenter);
     return e;
 }
 
-QPlainTextEdit* textEdit(QWidget* parent, const char* name, int x, int y, int w, int h)
+QLineEdit* numberBox(QWidget* parent, const char* name, const char* text, InputMode::Kind kind)
 {
-    auto* e = place<QPlainTextEdit>(parent, name, x, y, w, h);
+    QLineEdit* box = lineEdit(parent, name, text);
+    InputMode::install(box, kind);
+    if (kind == InputMode::Integer)
+        box->setFixedWidth(box->fontMetrics().horizontalAdvance(u8("00000000")) + 12);
+    else
+        box->setMinimumWidth(box->fontMetrics().horizontalAdvance(u8("0000")) + 12);
+    return box;
+}
+
+QPlainTextEdit* textEdit(QWidget* parent, const char* name)
+{
+    auto* e = named<QPlainTextEdit>(parent, name);
     e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     return e;
 }
 
-QGroupBox* group(QWidget* parent, const char* name, const char* caption, int x, int y, int w, int h)
+QGroupBox* group(QWidget* parent, const char* name, const char* caption)
 {
-    auto* g = place<QGroupBox>(parent, name, x, y, w, h);
+    auto* g = named<QGroupBox>(parent, name);
     g->setTitle(u8(caption));
     return g;
 }
+
+// Keeps a group box's buttons on its top edge, at the right, as the box
+// resizes: they belong to the box without costing a row of their own.
+class TopEdgeButtons final : public QObject
+{
+public:
+    TopEdgeButtons(QGroupBox* box, QList<QPushButton*> buttons) : QObject(box), m_buttons(std::move(buttons))
+    {
+        box->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Resize || event->type() == QEvent::Show) {
+            auto* box = static_cast<QWidget*>(watched);
+            int right = box->width() - 8;
+            for (QPushButton* b : m_buttons) {
+                const int h = b->fontMetrics().height() + 4;
+                const int w = b->sizeHint().width();
+                right -= w;
+                b->setGeometry(right, 0, w, h);
+                b->raise();
+                right -= 4;
+            }
+        }
+        return false;
+    }
+
+private:
+    QList<QPushButton*> m_buttons;
+};
 
 } // namespace
 
@@ -80,20 +129,17 @@ MainWindow::MainWindow(std::shared_ptr<AppState> state, WindowOptions options, Q
     : QMainWindow(parent), m_state(std::move(state)), m_options(std::move(options))
 {
     setWindowTitle(u8("Zorvane"));
-    // The geometry was laid out for 12-pixel text; a larger default font
-    // would cut the longer captions.
-    QFont small = font();
-    small.setPixelSize(12);
-    setFont(small);
     auto* about = menuBar()->addMenu(u8("关于"));
     m_versionAction = about->addAction(u8("关于"));
     buildControls();
+    m_status = new StatusPanel(this);
+    statusBar()->addWidget(m_status, 1);
     m_bridge = new FeedbackBridge([this](const Feedback& m) { feedbackHandler(m); }, this);
     m_bridge->setObjectName(u8("feedbackBridge"));
     m_sink = std::make_shared<GuardedSink>(m_bridge);
     connectCommands();
-    move(50, 50);
-    resize(1050, 764);
+    connectShortcuts();
+    placeOnScreen();
 }
 
 MainWindow::~MainWindow()
@@ -122,15 +168,38 @@ void MainWindow::buildControls()
     central->setObjectName(u8("centralWidget"));
     setCentralWidget(central);
 
-    buildControlGroup(group(central, "分组框_控制", "控制", 7, 4, 1030, 147));
-    buildTagGroup(group(central, "分组框_标签", "筛选", 8, 155, 216, 335));
-    buildGoodsGroup(group(central, "分组_商品列表", "商品列表", 229, 155, 806, 335));
-    buildLogGroup(group(central, "分组框_日志", "日志", 7, 495, 1027, 216));
-    button(central, "按钮_清空商品", "清空商品", 896, 154, 74, 18)->raise();
+    auto* controls = group(central, "分组框_控制", "控制");
+    buildControlGroup(controls);
+    auto* tags = group(central, "分组框_标签", "筛选");
+    buildTagGroup(tags);
+    auto* goods = group(central, "分组_商品列表", "商品列表");
+    buildGoodsGroup(goods);
+    auto* log = group(central, "分组框_日志", "日志");
+    buildLogGroup(log);
 
-    auto* feedbackLabel = label(central, "标签_反馈标签", "反馈标签", 536, 320, 56, 16);
+    auto* lists = new QWidget;
+    auto* listsRow = new QHBoxLayout(lists);
+    listsRow->setContentsMargins(0, 0, 0, 0);
+    listsRow->addWidget(tags);
+    listsRow->addWidget(goods, 1);
+    m_splitter = new QSplitter(Qt::Vertical, central);
+    m_splitter->setObjectName(u8("listsAndLog"));
+    m_splitter->setChildrenCollapsible(false);
+    m_splitter->addWidget(lists);
+    m_splitter->addWidget(log);
+    m_splitter->setStretchFactor(0, 3);
+    m_splitter->setStretchFactor(1, 2);
+    m_splitter->setSizes({335, 216});
+
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(6, 4, 6, 2);
+    column->addWidget(controls);
+    column->addWidget(m_splitter, 1);
+
+    auto* feedbackLabel = label(central, "标签_反馈标签", "反馈标签");
     feedbackLabel->setVisible(false);
-    auto* browser = place<QWidget>(central, "超文本浏览框", -32767, -32767, 1, 1);
+    auto* browser = named<QWidget>(central, "超文本浏览框");
+    browser->setGeometry(-32767, -32767, 1, 1);
     browser->setVisible(false);
     auto* exportDialog = new QObject(this);
     exportDialog->setObjectName(u8("通用对话框_导出"));
@@ -142,35 +211,69 @@ void MainWindow::buildControls()
 
 void MainWindow::buildControlGroup(QWidget* g)
 {
-    label(g, "透明标签1", "可用商品地址：", 8, 15, 89, 24);
-    lineEdit(g, "编辑框_参数_地址", "", 104, 16, 915, 25);
     QFont bold = font();
     bold.setBold(true);
-    label(g, "透明标签8", "普通选项", 7, 46, 152, 13)->setFont(bold);
-    label(g, "透明标签7", "高级选项(一般无需修改)", 478, 46, 152, 13)->setFont(bold);
-    label(g, "透明标签2", "翻页间隔(毫秒)：", 11, 67, 99, 16);
-    InputMode::install(lineEdit(g, "编辑框_参数_间隔", "1000", 113, 63, 71, 24), InputMode::Integer);
-    auto* hint =
-        label(g, "透明标签6", "如果翻页过快遭到京东限制，可增大这个间隔，1秒=1000毫秒", 114, 89, 329, 16);
-    QFont hintFont = hint->font();
-    hintFont.setPixelSize(11); // the whole hint fits its 329 pixels
-    hint->setFont(hintFont);
+
+    auto* address = new QHBoxLayout;
+    address->addWidget(label(g, "透明标签1", "可用商品地址："));
+    address->addWidget(lineEdit(g, "编辑框_参数_地址", ""), 1);
+
+    auto* commonTitle = label(g, "透明标签8", "普通选项");
+    commonTitle->setFont(bold);
+    auto* common = new QGridLayout;
+    common->addWidget(commonTitle, 0, 0, 1, 3);
+    common->addWidget(label(g, "透明标签2", "翻页间隔(毫秒)："), 1, 0);
+    common->addWidget(numberBox(g, "编辑框_参数_间隔", "1000", InputMode::Integer), 1, 1);
+    auto* hint = label(g, "透明标签6", "如果翻页过快遭到京东限制，可增大这个间隔，1秒=1000毫秒");
     QPalette grey = hint->palette();
     grey.setColor(QPalette::WindowText, QColor(128, 128, 128));
     hint->setPalette(grey);
-    label(g, "透明标签3", "搜索页数(0为不限制)：", 12, 114, 127, 16);
-    InputMode::install(lineEdit(g, "编辑框_参数_页数", "0", 143, 110, 71, 24), InputMode::Integer);
-    label(g, "透明标签9", "附加协议头", 488, 63, 67, 13);
-    textEdit(g, "编辑框_参数_附加协议头", 487, 79, 212, 58);
-    label(g, "透明标签10", "Cookie", 716, 63, 67, 13);
-    textEdit(g, "编辑框_参数_COOKIE", 715, 79, 212, 58);
-    m_startPause = button(g, "按钮_控制_开始2暂停", "开始", 953, 50, 64, 41);
-    m_stop = button(g, "按钮_控制_停止", "停止", 953, 95, 64, 41);
+    common->addWidget(hint, 2, 0, 1, 3);
+    common->addWidget(label(g, "透明标签3", "搜索页数(0为不限制)："), 3, 0);
+    common->addWidget(numberBox(g, "编辑框_参数_页数", "0", InputMode::Integer), 3, 1);
+    common->setColumnStretch(2, 1);
+
+    auto* advancedTitle = label(g, "透明标签7", "高级选项(一般无需修改)");
+    advancedTitle->setFont(bold);
+    auto* advanced = new QGridLayout;
+    advanced->addWidget(advancedTitle, 0, 0, 1, 2);
+    advanced->addWidget(label(g, "透明标签9", "附加协议头"), 1, 0);
+    advanced->addWidget(label(g, "透明标签10", "Cookie"), 1, 1);
+    const char* const boxes[] = {"编辑框_参数_附加协议头", "编辑框_参数_COOKIE"};
+    for (int c = 0; c < 2; ++c) {
+        QPlainTextEdit* box = textEdit(g, boxes[c]);
+        box->setTabChangesFocus(true); // Tab moves on: no header or cookie holds a tab
+        box->setFixedHeight(box->fontMetrics().lineSpacing() * 3 + 12);
+        box->setMinimumWidth(140);
+        advanced->addWidget(box, 2, c);
+    }
+    advanced->setRowStretch(3, 1);
+
+    auto* run = new QVBoxLayout;
+    m_startPause = button(g, "按钮_控制_开始2暂停", "开始");
+    m_stop = button(g, "按钮_控制_停止", "停止");
+    for (QPushButton* b : {m_startPause, m_stop}) {
+        b->setMinimumSize(64, 36);
+        b->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+        run->addWidget(b);
+    }
+
+    auto* options = new QHBoxLayout;
+    options->addLayout(common);
+    options->addSpacing(16);
+    options->addLayout(advanced, 1);
+    options->addSpacing(16);
+    options->addLayout(run);
+    auto* rows = new QVBoxLayout(g);
+    rows->setContentsMargins(8, 6, 8, 8);
+    rows->addLayout(address);
+    rows->addLayout(options);
+    g->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
 }
 
 void MainWindow::buildTagGroup(QWidget* g)
 {
-    m_tagList = place<QTreeWidget>(g, "超级列表框_商品标签", 8, 19, 200, 221);
+    m_tagList = named<QTreeWidget>(g, "超级列表框_商品标签");
     m_tagList->setColumnCount(1);
     m_tagList->setHeaderLabels({u8("商品标签")});
     m_tagList->header()->setSectionsClickable(false);
@@ -179,39 +282,66 @@ void MainWindow::buildTagGroup(QWidget* g)
     m_tagList->setRootIsDecorated(false);
     m_tagList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tagList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    label(g, "透明标签4", "价格：", 8, 251, 32, 24);
-    InputMode::install(lineEdit(g, "编辑框_价格min", "", 44, 251, 56, 24), InputMode::Decimal);
-    label(g, "透明标签5", "~", 113, 259, 10, 11);
-    InputMode::install(lineEdit(g, "编辑框_价格max", "", 136, 251, 56, 24), InputMode::Decimal);
-    button(g, "按钮_筛选", "筛选", 7, 285, 200, 32);
+    m_tagList->setMinimumHeight(48);
+
+    auto* price = new QHBoxLayout;
+    price->addWidget(label(g, "透明标签4", "价格："));
+    price->addWidget(numberBox(g, "编辑框_价格min", "", InputMode::Decimal), 1);
+    price->addWidget(label(g, "透明标签5", "~"));
+    price->addWidget(numberBox(g, "编辑框_价格max", "", InputMode::Decimal), 1);
+    auto* filter = button(g, "按钮_筛选", "筛选");
+    filter->setMinimumHeight(28);
+
+    auto* rows = new QVBoxLayout(g);
+    rows->setContentsMargins(8, 6, 8, 8);
+    rows->addWidget(m_tagList, 1);
+    rows->addLayout(price);
+    rows->addWidget(filter);
+    g->setFixedWidth(216);
 }
 
 void MainWindow::buildGoodsGroup(QWidget* g)
 {
     m_goodsModel = new GoodsTableModel(this);
-    m_goodsView = place<QTableView>(g, "超级列表框_商品列表", 8, 18, 790, 309);
+    m_goodsView = named<QTableView>(g, "超级列表框_商品列表");
     m_goodsView->setModel(m_goodsModel);
     m_goodsView->setShowGrid(false);
     m_goodsView->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_goodsView->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_goodsView->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_goodsView->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_goodsView->setWordWrap(false);
+    m_goodsView->setContextMenuPolicy(Qt::CustomContextMenu);
     m_goodsView->verticalHeader()->setVisible(false);
-    m_goodsView->verticalHeader()->setDefaultSectionSize(20);
-    m_goodsView->horizontalHeader()->setSectionsClickable(true);
-    m_goodsView->horizontalHeader()->setDefaultAlignment(Qt::AlignCenter);
-    const int widths[] = {280, 80, 100, 300};
+    m_goodsView->verticalHeader()->setDefaultSectionSize(m_goodsView->fontMetrics().height() + 6);
+    QHeaderView* header = m_goodsView->horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setDefaultAlignment(Qt::AlignCenter);
+    header->setStretchLastSection(true);
+    const int idWidth = m_goodsView->fontMetrics().horizontalAdvance(u8("0000000000000")) + 24;
+    const int widths[] = {280, std::max(80, idWidth), 100, 300};
     for (int c = 0; c < 4; ++c)
         m_goodsView->setColumnWidth(c, widths[c]);
+    m_goodsView->setMinimumHeight(60);
     m_goodsView->viewport()->installEventFilter(this);
-    button(g, "按钮_导出", "导出", 749, -1, 56, 18);
+
+    auto* rows = new QVBoxLayout(g);
+    rows->setContentsMargins(8, 6, 8, 8);
+    rows->addWidget(m_goodsView);
+    new TopEdgeButtons(static_cast<QGroupBox*>(g),
+                       {button(g, "按钮_导出", "导出"), button(g, "按钮_清空商品", "清空商品")});
 }
 
 void MainWindow::buildLogGroup(QWidget* g)
 {
-    button(g, "按钮_日志_清空", "清空", 985, 0, 41, 18);
-    m_logBox = textEdit(g, "编辑框_日志", 7, 21, 1011, 189);
+    m_logBox = textEdit(g, "编辑框_日志");
     m_logBox->setReadOnly(true);
+    // One block per line, plus the empty block after the last line break.
+    m_logBox->setMaximumBlockCount(kLogLines + 1);
+    m_logBox->setMinimumHeight(48);
+    auto* rows = new QVBoxLayout(g);
+    rows->setContentsMargins(8, 6, 8, 8);
+    rows->addWidget(m_logBox);
+    new TopEdgeButtons(static_cast<QGroupBox*>(g), {button(g, "按钮_日志_清空", "清空")});
 }
 
 void MainWindow::connectCommands()
@@ -224,23 +354,42 @@ void MainWindow::connectCommands()
     connect(control<QPushButton>("按钮_导出"), &QPushButton::clicked, this, &MainWindow::onExportClicked);
     connect(m_goodsView->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &MainWindow::onGoodsHeaderClicked);
+    connect(m_goodsView, &QWidget::customContextMenuRequested, this, &MainWindow::showGoodsMenu);
+    const auto countShown = [this] { m_status->setShown(m_goodsModel->rowCount()); };
+    connect(m_goodsModel, &QAbstractItemModel::rowsInserted, this, countShown);
+    connect(m_goodsModel, &QAbstractItemModel::modelReset, this, countShown);
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_goodsView->viewport() && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        // The press has already moved the selection to the clicked row.
-        onGoodsListClicked();
+    if (watched == m_goodsView->viewport() && event->type() == QEvent::MouseButtonRelease) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        // A click below the rows leaves the old selection in place: it opens
+        // nothing. Ctrl and Shift clicks only change the selection.
+        if (mouse->button() == Qt::LeftButton && mouse->modifiers() == Qt::NoModifier &&
+            m_goodsView->indexAt(mouse->position().toPoint()).isValid())
+            onGoodsListClicked();
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    if (closeNeedsConfirmation() &&
+        !Dialogs::question(this, u8("提示"), u8("还有未导出的商品，确定退出吗？"), u8("退出"), u8("取消"))) {
+        event->ignore();
+        return;
+    }
     // Workers are not waited for: the program ends right after the window.
     saveSettingsNow();
     event->accept();
+}
+
+bool MainWindow::closeNeedsConfirmation() const
+{
+    const bool walking =
+        m_state->searchRunning.load() != 0 || m_status->walkState() != StatusPanel::WalkState::Idle;
+    return walking || (m_storeCount > 0 && m_gathered != m_exported);
 }
 
 QString MainWindow::editText(const QString& name) const

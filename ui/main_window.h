@@ -8,14 +8,20 @@
 
 #include "core/app_state.h"
 #include "core/feedback.h"
+#include "ui/status_panel.h"
 
 class QAction;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
+class QSplitter;
 class QTableView;
 class QTreeWidget;
 class QTimer;
+
+namespace zorvane {
+class IniFile;
+}
 
 namespace zorvane::ui {
 
@@ -47,6 +53,7 @@ public:
     AppState& state() { return *m_state; }
     FeedbackSink& sink();
     GoodsTableModel* goodsModel() const { return m_goodsModel; }
+    StatusPanel* statusPanel() const { return m_status; }
     std::string settingsPath() const { return m_settingsPath; }
 
     // Command handlers, public so that tests can drive them like clicks.
@@ -61,6 +68,14 @@ public:
     void feedbackHandler(const Feedback& message);
     void saveSettingsNow();
 
+    // True when closing would lose something: a walk runs or is paused, or
+    // goods were gathered since the last successful export.
+    bool closeNeedsConfirmation() const;
+    // The rows of the selection as tab-separated lines (names as shown).
+    QString selectedRowsText() const;
+    // The save dialog's proposal: a dated file name in the last export's folder.
+    QString proposedExportPath() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -72,6 +87,16 @@ private:
     void buildGoodsGroup(QWidget* group);
     void buildLogGroup(QWidget* group);
     void connectCommands();
+    void connectShortcuts();
+    void placeOnScreen();
+    void restoreLayout(const IniFile& ini);
+    void storeLayout(IniFile& ini) const;
+    void showGoodsMenu(const QPoint& at);
+    void showSortDirection();
+    std::string goodsLink(int row) const;
+    void showWalkState(StatusPanel::WalkState walkState);
+    void noteSearchStart(bool fromFirstPage, int pageLimit);
+    void notePagesFromLog(const std::string& text);
 
     bool startSearch();
     void onSearchEnded();
@@ -102,6 +127,16 @@ private:
     QPlainTextEdit* m_logBox = nullptr;
     QPushButton* m_startPause = nullptr;
     QPushButton* m_stop = nullptr;
+    QSplitter* m_splitter = nullptr;
+    StatusPanel* m_status = nullptr;
+    QString m_exportDir; // folder of the last export, "" before the first
+    // Export bookkeeping: every new record counts; an export that succeeds
+    // covers what was counted when it started.
+    std::int64_t m_storeCount = 0;
+    std::int64_t m_gathered = 0;
+    std::int64_t m_exportStarted = 0;
+    std::int64_t m_exported = 0;
+    bool m_sorted = false; // a sort ran since the goods were last cleared
     QAction* m_versionAction = nullptr;
     bool m_settingsSaved = false;
     std::shared_ptr<ManualResetEvent> m_pumpQuit;

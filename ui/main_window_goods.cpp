@@ -2,6 +2,8 @@
 // filter, sort, export and opening a goods item's page.
 #include "ui/main_window.h"
 
+#include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -13,11 +15,13 @@
 #include "core/log.h"
 #include "core/text.h"
 #include "goods/csv_export.h"
+#include "goods/display_text.h"
 #include "goods/filter.h"
 #include "goods/sort.h"
 #include "ui/dialogs.h"
 #include "ui/feedback_bridge.h"
 #include "ui/goods_table_model.h"
+#include "ui/list_lock.h"
 
 namespace zorvane::ui {
 
@@ -25,8 +29,10 @@ void MainWindow::feedbackHandler(const Feedback& message)
 {
     switch (message.code) {
     case kFeedbackLog:
-        if (message.text)
+        if (message.text) {
             appendLogText(*message.text);
+            notePagesFromLog(*message.text);
+        }
         break;
     case kFeedbackMenu:
         if (message.text)
@@ -50,10 +56,17 @@ void MainWindow::feedbackHandler(const Feedback& message)
         if (fresh.record)
             addGoodsRow(*fresh.record);
         for (const std::string& tag : fresh.newTags) {
-            auto* item = new QTreeWidgetItem(m_tagList, {QString::fromStdString(tag)});
+            // The row shows the tag's display form; the filter reads the raw tag.
+            const QString shown = QString::fromStdString(displayText(tag));
+            auto* item = new QTreeWidgetItem(m_tagList, {shown});
+            item->setData(0, Qt::UserRole, QString::fromStdString(tag));
+            item->setToolTip(0, shown);
             item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
             item->setCheckState(0, Qt::Unchecked);
         }
+        m_storeCount = message.number;
+        ++m_gathered;
+        m_status->setGoods(message.number);
         break;
     }
     case kFeedbackShowGoods:
@@ -69,13 +82,16 @@ void MainWindow::feedbackHandler(const Feedback& message)
         m_goodsModel->flush();
         closeThreadHandle(*m_state, filter ? m_state->filterRunning : m_state->sortRunning);
         control<QPushButton>("按钮_筛选")->setEnabled(true);
-        m_goodsView->setEnabled(true);
+        setListLocked(m_goodsView, false);
+        showSortDirection();
         appendLog(*m_state, filter ? "筛选完毕" : "排序完毕");
         break;
     }
     case kFeedbackExportEnded:
         closeThreadHandle(*m_state, m_state->exportRunning);
         control<QPushButton>("按钮_导出")->setEnabled(true);
+        if (message.number == 1)
+            m_exported = m_exportStarted;
         appendLog(*m_state, "导出完毕");
         break;
     default:
@@ -110,6 +126,10 @@ void MainWindow::clearGoods()
         m_goodsModel->clear();
         m_tagList->clear();
     });
+    m_storeCount = 0;
+    m_sorted = false;
+    m_status->setGoods(0);
+    showSortDirection();
     appendLog(*m_state, "已清空");
 }
 
@@ -129,7 +149,7 @@ FilterCriteria MainWindow::readFilterCriteria() const
     for (int i = 0; i < m_tagList->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = m_tagList->topLevelItem(i);
         if (item->checkState(0) == Qt::Checked)
-            ticked.push_back(item->text(0).toStdString());
+            ticked.push_back(item->data(0, Qt::UserRole).toString().toStdString());
     }
     return makeFilterCriteria(std::move(ticked), editText(QString::fromUtf8("编辑框_价格min")).toStdString(),
                               editText(QString::fromUtf8("编辑框_价格max")).toStdString());
@@ -148,56 +168,56 @@ void MainWindow::onFilterClicked()
         std::lock_guard guard(*m_state->goodsLock);
         m_state->filterCriteria = std::move(criteria);
     }
-    m_goodsView->setEnabled(false);
+    setListLocked(m_goodsView, true);
     m_goodsModel->clear();
     try {
         m_state->filterRunning = std::thread([state = m_state, sink = m_sink] { runFilter(*state, *sink); });
     } catch (const std::system_error&) {
         logAndTell(QString::fromUtf8("启动筛选线程失败"), QMessageBox::NoIcon);
         filterButton->setEnabled(true);
-        m_goodsView->setEnabled(true);
+        setListLocked(m_goodsView, false);
     }
 }
 
 void MainWindow::onGoodsHeaderClicked(int column)
 {
-    m_goodsView->setEnabled(false);
-    if (m_goodsModel->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString() !=
+    // The header flips its mark on any click; it shows the store's order only.
+    showSortDirection();
+    if (isListLocked(m_goodsView) ||
+        m_goodsModel->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString() !=
             QString::fromUtf8("价格") ||
-        !busyCheck(*m_state, true)) {
-        m_goodsView->setEnabled(true);
+        !busyCheck(*m_state, true))
         return;
-    }
+    setListLocked(m_goodsView, true);
     control<QPushButton>("按钮_筛选")->setEnabled(false);
     m_goodsModel->clear();
     m_state->sortAscending = (m_state->sortAscending.load() & 1) ^ 1;
+    m_sorted = true;
     try {
         m_state->sortRunning = std::thread([state = m_state, sink = m_sink] { runSort(*state, *sink); });
     } catch (const std::system_error&) {
         logAndTell(QString::fromUtf8("启动排序线程失败"), QMessageBox::NoIcon);
         control<QPushButton>("按钮_筛选")->setEnabled(true);
-        m_goodsView->setEnabled(true);
+        setListLocked(m_goodsView, false);
     }
+}
+
+void MainWindow::showSortDirection()
+{
+    QHeaderView* header = m_goodsView->horizontalHeader();
+    header->setSortIndicatorShown(m_sorted);
+    header->setSortIndicator(GoodsTableModel::kPriceColumn,
+                             m_state->sortAscending.load() ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 void MainWindow::onGoodsListClicked()
 {
     m_goodsModel->flush();
     const QModelIndexList selected = m_goodsView->selectionModel()->selectedRows();
-    if (selected.isEmpty())
+    if (selected.isEmpty() || isListLocked(m_goodsView))
         return;
-    const GoodsTableModel::Row* row = m_goodsModel->rowAt(selected.first().row());
-    if (!row)
-        return;
-    const std::string id = removeSpaces(row->goodsId);
-    if (id.empty())
-        return;
-    std::string address;
-    {
-        std::lock_guard guard(*m_state->paramsLock);
-        address = m_state->itemUrlTemplate;
-    }
-    Dialogs::openWebAddress(QString::fromStdString(replaceAll(address, "{goods_id}", id)));
+    if (const std::string link = goodsLink(selected.first().row()); !link.empty())
+        Dialogs::openWebAddress(QString::fromStdString(link));
 }
 
 void MainWindow::onExportClicked()
@@ -210,13 +230,17 @@ void MainWindow::onExportClicked()
         return;
     }
     QObject* dialog = findChild<QObject*>(QString::fromUtf8("通用对话框_导出"));
-    const QString path = Dialogs::saveFile(
-        this, dialog->property("title").toString(), dialog->property("initialDirectory").toString(),
-        dialog->property("filter").toString(), dialog->property("defaultSuffix").toString());
+    const QString proposed = proposedExportPath();
+    dialog->setProperty("initialDirectory", QFileInfo(proposed).absolutePath());
+    const QString path = Dialogs::saveFile(this, dialog->property("title").toString(), proposed,
+                                           dialog->property("filter").toString(),
+                                           dialog->property("defaultSuffix").toString());
     if (path.isEmpty()) {
         exportButton->setEnabled(true);
         return;
     }
+    m_exportDir = QFileInfo(path).absolutePath();
+    m_exportStarted = m_gathered;
     {
         std::lock_guard guard(*m_state->paramsLock);
         m_state->exportPath = path.toStdString();

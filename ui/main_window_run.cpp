@@ -2,6 +2,7 @@
 // starting a walk reads the input boxes.
 #include "ui/main_window.h"
 
+#include <mutex>
 #include <system_error>
 
 #include "core/run_control.h"
@@ -15,21 +16,30 @@ namespace zorvane::ui {
 
 void MainWindow::startPause()
 {
+    const bool wasRunning = m_state->searchRunning.load() != 0;
     WidgetPanel panel(this);
     zorvane::startPause(*m_state, panel, [this] { return startSearch(); });
+    if (wasRunning)
+        showWalkState(StatusPanel::WalkState::Pausing);
+    else if (m_state->searchRunning.load() != 0)
+        showWalkState(StatusPanel::WalkState::Searching);
 }
 
 void MainWindow::stopCommand()
 {
+    const bool wasRunning = m_state->searchRunning.load() != 0;
     WidgetPanel panel(this);
     zorvane::stopCommand(*m_state, panel);
+    showWalkState(wasRunning ? StatusPanel::WalkState::Stopping : StatusPanel::WalkState::Idle);
 }
 
 void MainWindow::onSearchEnded()
 {
     m_goodsModel->flush();
+    const bool stopped = m_state->stopRequested.load() != 0;
     WidgetPanel panel(this);
     searchEnded(*m_state, panel);
+    showWalkState(stopped ? StatusPanel::WalkState::Idle : StatusPanel::WalkState::Paused);
 }
 
 bool MainWindow::startSearch()
@@ -48,6 +58,10 @@ bool MainWindow::startSearch()
             logAndTell(QString::fromStdString(start.message), QMessageBox::Warning);
         }
         return false;
+    }
+    {
+        std::lock_guard guard(*m_state->paramsLock);
+        noteSearchStart(m_state->searchParams.nextPageAddress.empty(), m_state->searchParams.pageLimit);
     }
     try {
         // The thread holds the state and the sink itself: it may outlive the window.

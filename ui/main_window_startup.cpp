@@ -40,8 +40,11 @@ bool MainWindow::startUp()
     }
     m_stop->setEnabled(false);
     m_settingsPath = settingsFilePath(m_options.exeDir);
-    if (!loadSettings(this, m_settingsPath))
+    const IniFile settings = IniFile::load(m_settingsPath);
+    loadSettings(this, settings);
+    if (!settings.encodingRecognised())
         appendLog(*m_state, "设置文件编码无法识别，已按GBK读取");
+    restoreLayout(settings);
     if (!m_options.startBackgroundThreads)
         return true;
 
@@ -92,7 +95,10 @@ void MainWindow::saveSettingsNow()
 {
     if (m_settingsPath.empty())
         return;
-    if (!saveSettings(this, m_settingsPath))
+    IniFile settings = IniFile::load(m_settingsPath);
+    saveSettings(this, settings);
+    storeLayout(settings);
+    if (!settings.save(m_settingsPath))
         appendLog(*m_state, "保存设置失败：" + m_settingsPath);
 }
 

@@ -94,9 +94,8 @@ ComboState comboState(const QComboBox* box)
 
 } // namespace
 
-bool loadSettings(QWidget* window, const std::string& path)
+void loadSettings(QWidget* window, const IniFile& ini)
 {
-    const IniFile ini = IniFile::load(path);
     for (QWidget* w : editBoxes(window)) {
         if (auto text = loadEditBox(ini, nameOf(w)))
             setEditText(w, *text);
@@ -115,12 +114,10 @@ bool loadSettings(QWidget* window, const std::string& path)
     }
     for (QDateTimeEdit* box : controlsOfKind<QDateTimeEdit>(window, kDateBoxSection))
         box->setDateTime(toQt(loadDateBox(ini, nameOf(box))));
-    return ini.encodingRecognised();
 }
 
-bool saveSettings(QWidget* window, const std::string& path)
+void saveSettings(QWidget* window, IniFile& ini)
 {
-    IniFile ini = IniFile::load(path);
     for (QWidget* w : editBoxes(window))
         saveEditBox(ini, nameOf(w), editTextOf(w));
     for (QCheckBox* box : controlsOfKind<QCheckBox>(window, kCheckBoxSection))
@@ -131,7 +128,6 @@ bool saveSettings(QWidget* window, const std::string& path)
         saveComboBox(ini, nameOf(box), comboState(box));
     for (QDateTimeEdit* box : controlsOfKind<QDateTimeEdit>(window, kDateBoxSection))
         saveDateBox(ini, nameOf(box), fromQt(box->dateTime()));
-    return ini.save(path);
 }
 
 } // namespace zorvane::ui

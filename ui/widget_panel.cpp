@@ -1,7 +1,10 @@
 #include "ui/widget_panel.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QWidget>
+
+#include "ui/list_lock.h"
 
 namespace zorvane::ui {
 
@@ -31,7 +34,10 @@ QWidget* WidgetPanel::find(std::string_view name) const
 
 void WidgetPanel::setEnabled(std::string_view name, bool enabled)
 {
-    if (QWidget* w = find(name))
+    // Lists stay readable and scrollable while locked.
+    if (auto* list = qobject_cast<QAbstractItemView*>(find(name)))
+        setListLocked(list, !enabled);
+    else if (QWidget* w = find(name))
         w->setEnabled(enabled);
 }
 

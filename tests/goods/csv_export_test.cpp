@@ -128,7 +128,8 @@ TEST_F(CsvFile, ExportWritesTheShownGoodsAndLogsSuccess)
     exportTo(path);
     EXPECT_EQ(readFile(path), csvOf(state.goodsStore));
     EXPECT_EQ(test::takeLogMessages(state), std::vector<std::string>{"已导出到\"" + path + "\""});
-    EXPECT_EQ(sink.codes(), (std::vector<std::pair<int, long long>>{{kFeedbackExportEnded, 0}}));
+    EXPECT_EQ(sink.codes(),
+              (std::vector<std::pair<int, long long>>{{kFeedbackExportEnded, 1}})); // 1: written
     EXPECT_TRUE(sink.locksFreeOnEverySend);
     EXPECT_EQ(entriesOf(dir.path()), std::vector<std::string>{"商品.csv"}); // no temporary file left
 }

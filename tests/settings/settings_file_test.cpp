@@ -129,3 +129,33 @@ TEST(ConfigSection, DefaultsAndOverrides)
     EXPECT_FALSE(loadConfig(IniFile::fromText("[配置]\n忽略证书错误=假\n")).ignoreCertErrors);
     EXPECT_FALSE(loadConfig(IniFile::fromText("[编辑框]\n忽略证书错误=真\n")).ignoreCertErrors);
 }
+
+TEST(SettingsPath, AnInstalledProgramKeepsItsSettingsInTheUserConfigDirectory)
+{
+    const struct
+    {
+        const char* exeDir;
+        const char* made; // a directory made first, "" for none
+        bool installed;
+    } cases[] = {
+        {"usr/bin", "usr/share/zorvane", true},
+        {"usr/bin/", "usr/share/zorvane", true},
+        {"opt/zorvane/bin", "", false},              // unpacked: no share/zorvane beside bin
+        {"build/app", "build/share/zorvane", false}, // a build folder is not named bin
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.exeDir);
+        test::TempDir dir;
+        const std::string exeDir = dir.file(c.exeDir);
+        fs::create_directories(exeDir);
+        if (c.made[0] != '\0')
+            fs::create_directories(dir.file(c.made));
+        const std::string xdg = dir.file("xdg");
+        const std::string expected = c.installed
+                                         ? xdg + "/zorvane/data/setsoft.ini"
+                                         : fs::path(exeDir + "/data/setsoft.ini").lexically_normal().string();
+        EXPECT_EQ(fs::path(settingsFilePath(exeDir, xdg.c_str(), nullptr)).lexically_normal().string(),
+                  expected);
+        EXPECT_EQ(fs::exists(exeDir + "/data"), !c.installed);
+    }
+}

@@ -69,6 +69,8 @@ void WindowFixture::closeWindow()
 {
     if (!window)
         return;
+    if (window->closeNeedsConfirmation())
+        ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok); // 退出
     window->close();
     window.reset();
 }

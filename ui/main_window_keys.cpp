@@ -1,0 +1,93 @@
+// Keyboard and context-menu ways to the window's commands.
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTableView>
+
+#include "core/text.h"
+#include "ui/dialogs.h"
+#include "ui/goods_table_model.h"
+#include "ui/list_lock.h"
+
+namespace zorvane::ui {
+
+namespace {
+
+void copyText(const std::string& text)
+{
+    QApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+} // namespace
+
+void MainWindow::connectShortcuts()
+{
+    connect(control<QLineEdit>("编辑框_参数_地址"), &QLineEdit::returnPressed, this, [this] {
+        if (m_startPause->isEnabled() && m_state->searchRunning.load() == 0)
+            m_startPause->click();
+    });
+    auto* exportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
+    connect(exportKey, &QShortcut::activated, this, [this] {
+        if (auto* exportButton = control<QPushButton>("按钮_导出"); exportButton->isEnabled())
+            exportButton->click();
+    });
+    for (QKeyCombination key : {Qt::CTRL | Qt::Key_Q, Qt::CTRL | Qt::Key_W}) {
+        auto* closeKey = new QShortcut(QKeySequence(key), this);
+        connect(closeKey, &QShortcut::activated, this, &QWidget::close);
+    }
+    auto* copyKey = new QShortcut(QKeySequence::Copy, m_goodsView, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(copyKey, &QShortcut::activated, this, [this] {
+        if (const QString rows = selectedRowsText(); !rows.isEmpty())
+            QApplication::clipboard()->setText(rows);
+    });
+}
+
+QString MainWindow::selectedRowsText() const
+{
+    m_goodsModel->flush();
+    QModelIndexList selected = m_goodsView->selectionModel()->selectedRows();
+    std::sort(selected.begin(), selected.end());
+    QString text;
+    for (const QModelIndex& index : selected) {
+        if (const GoodsTableModel::Row* row = m_goodsModel->rowAt(index.row()))
+            text += QString::fromStdString(row->shownName + '\t' + row->goodsId + '\t' + row->priceText +
+                                           '\t' + row->shownTags + '\n');
+    }
+    return text;
+}
+
+std::string MainWindow::goodsLink(int row) const
+{
+    const GoodsTableModel::Row* goods = m_goodsModel->rowAt(row);
+    const std::string id = goods ? removeSpaces(goods->goodsId) : std::string();
+    if (id.empty())
+        return {};
+    std::lock_guard guard(*m_state->paramsLock);
+    return replaceAll(m_state->itemUrlTemplate, "{goods_id}", id);
+}
+
+void MainWindow::showGoodsMenu(const QPoint& at)
+{
+    const QModelIndex index = m_goodsView->indexAt(at);
+    const GoodsTableModel::Row* row = m_goodsModel->rowAt(index.row());
+    if (!index.isValid() || !row || isListLocked(m_goodsView))
+        return;
+    const int r = index.row();
+    QMenu menu(this);
+    connect(menu.addAction(QString::fromUtf8("打开商品页")), &QAction::triggered, this,
+            [this, r] { Dialogs::openWebAddress(QString::fromStdString(goodsLink(r))); });
+    connect(menu.addAction(QString::fromUtf8("复制商品ID")), &QAction::triggered, this,
+            [id = row->goodsId] { copyText(id); });
+    connect(menu.addAction(QString::fromUtf8("复制名称")), &QAction::triggered, this,
+            [name = row->shownName] { copyText(name); });
+    connect(menu.addAction(QString::fromUtf8("复制商品链接")), &QAction::triggered, this,
+            [this, r] { copyText(goodsLink(r)); });
+    menu.exec(m_goodsView->viewport()->mapToGlobal(at));
+}
+
+} // namespace zorvane::ui

@@ -1,0 +1,103 @@
+// The window's own settings: where it stood, how its parts were divided, its
+// column widths and the last export folder, kept in the section [窗口].
+// Only the window writes that section.
+#include "ui/main_window.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QScreen>
+#include <QSplitter>
+#include <QTableView>
+
+#include "settings/ini_file.h"
+
+namespace zorvane::ui {
+
+namespace {
+
+constexpr std::string_view kWindowSection = "窗口";
+constexpr std::string_view kGeometryKey = "几何";
+constexpr std::string_view kSplitterKey = "分隔";
+constexpr std::string_view kColumnsKey = "列宽";
+constexpr std::string_view kExportDirKey = "导出目录";
+
+// Room a window manager's title bar and borders take around the window.
+constexpr int kDecorationHeight = 40;
+
+QString joined(const QList<int>& numbers)
+{
+    QStringList parts;
+    for (int n : numbers)
+        parts.push_back(QString::number(n));
+    return parts.join(u',');
+}
+
+// The positive numbers of a "a,b,c" text; empty when there are not `count`.
+QList<int> numbersOf(const std::optional<std::string>& text, int count)
+{
+    QList<int> numbers;
+    if (!text)
+        return numbers;
+    for (const QString& part : QString::fromStdString(*text).split(u',')) {
+        bool ok = false;
+        const int n = part.trimmed().toInt(&ok);
+        if (!ok || n <= 0)
+            return {};
+        numbers.push_back(n);
+    }
+    return numbers.size() == count ? numbers : QList<int>();
+}
+
+} // namespace
+
+void MainWindow::placeOnScreen()
+{
+    const QRect room = screen()->availableGeometry();
+    const QSize size =
+        QSize(1050, 764).boundedTo(room.size() - QSize(0, kDecorationHeight)).expandedTo(minimumSizeHint());
+    resize(size);
+    // A window's position is that of its frame.
+    move(room.center() - QPoint(size.width() / 2, (size.height() + kDecorationHeight) / 2));
+}
+
+void MainWindow::restoreLayout(const IniFile& ini)
+{
+    if (auto geometry = ini.value(kWindowSection, kGeometryKey))
+        restoreGeometry(QByteArray::fromBase64(QByteArray::fromStdString(*geometry)));
+    const QList<int> parts = numbersOf(ini.value(kWindowSection, kSplitterKey), 2);
+    if (!parts.isEmpty())
+        m_splitter->setSizes(parts);
+    const QList<int> widths = numbersOf(ini.value(kWindowSection, kColumnsKey), 4);
+    for (int c = 0; c < widths.size(); ++c)
+        m_goodsView->setColumnWidth(c, widths[c]);
+    m_exportDir = QString::fromStdString(ini.value(kWindowSection, kExportDirKey).value_or(""));
+}
+
+void MainWindow::storeLayout(IniFile& ini) const
+{
+    ini.setValue(kWindowSection, kGeometryKey, saveGeometry().toBase64().toStdString());
+    ini.setValue(kWindowSection, kSplitterKey, joined(m_splitter->sizes()).toStdString());
+    QList<int> widths;
+    for (int c = 0; c < 4; ++c)
+        widths.push_back(m_goodsView->columnWidth(c));
+    ini.setValue(kWindowSection, kColumnsKey, joined(widths).toStdString());
+    if (!m_exportDir.isEmpty())
+        ini.setValue(kWindowSection, kExportDirKey, m_exportDir.toStdString());
+}
+
+QString MainWindow::proposedExportPath() const
+{
+    QString folder = m_exportDir;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
+        folder = QString::fromStdString(m_options.exeDir);
+        const QFileInfo program(folder);
+        if (folder.isEmpty() || !program.isDir() || !program.isWritable())
+            folder = QDir::homePath();
+    }
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmm"));
+    return QDir(folder).filePath(QString::fromUtf8("商品_") + stamp + QStringLiteral(".csv"));
+}
+
+} // namespace zorvane::ui
