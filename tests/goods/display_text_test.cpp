@@ -43,7 +43,8 @@ TEST(DisplayText, RealPagesNamesAndTagsReadAsText)
     int names = 0;
     int changed = 0;
     for (const std::string& page : testing::realPageNames()) {
-        const auto items = findGoodsItems(testing::readRealPage(page));
+        const std::string text = testing::readRealPage(page); // the items are views into it
+        const auto items = findGoodsItems(text);
         ASSERT_TRUE(items) << page;
         for (const GoodsItemText& item : *items) {
             const GoodsRecord record = extractItem(item.goodsId, item.text);
