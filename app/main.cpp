@@ -35,6 +35,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     QApplication app(argc, argv);
+    // Lets Wayland desktops match the window with the installed desktop entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.zorvane.Zorvane"));
     zorvane::httpGlobalInit();
 
     const std::string exeDir = QCoreApplication::applicationDirPath().toStdString();

@@ -30,7 +30,7 @@ struct SearchOptions
     std::optional<std::string> maxPrice;
     std::vector<std::string> tags;
     std::optional<bool> sortAscending;
-    std::optional<std::string> csvPath; // "-" = standard output
+    std::optional<std::string> csvPath; // -o, in any format; "-" = standard output
     std::optional<std::string> configPath;
     std::optional<std::string> searchHost;
     bool insecure = false;
