@@ -37,6 +37,8 @@ int main(int argc, char* argv[])
     }
     QApplication app(argc, argv);
     zorvane::ui::Dialogs::installChineseTranslations();
+    // Lets Wayland desktops match the window with the installed desktop entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.zorvane.Zorvane"));
     zorvane::httpGlobalInit();
 
     const std::string exeDir = QCoreApplication::applicationDirPath().toStdString();

@@ -2,7 +2,7 @@
 
 #include <cctype>
 #include <charconv>
-#include <iterator>
+#include <functional>
 
 #include "core/text.h"
 
@@ -11,14 +11,12 @@ namespace zorvane::cli {
 namespace {
 
 // Returns "" when the value was taken, else the reason it was not.
-using Setter = std::string (*)(SearchOptions&, const std::string&);
-
-struct OptionSpec
+template <typename Options> struct OptionSpec
 {
     char shortName; // 0 = long form only
     const char* longName;
     bool takesValue;
-    Setter set;
+    std::string (*set)(Options&, const std::string&);
 };
 
 bool isWholeNumber(const std::string& text)
@@ -57,7 +55,13 @@ bool isHostName(const std::string& host)
     return !host.empty() && host.find_first_of("/ \t\r\n") == std::string::npos;
 }
 
-const OptionSpec kSearchOptions[] = {
+std::string setOutputPath(SearchOptions& options, const std::string& path)
+{
+    options.csvPath = path;
+    return path.empty() ? "--output needs a file name or -" : "";
+}
+
+const OptionSpec<SearchOptions> kSearchOptions[] = {
     {'i', "interval", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.interval = v;
@@ -100,11 +104,9 @@ const OptionSpec kSearchOptions[] = {
          o.sortAscending = v == "asc";
          return "";
      }},
-    {'o', "csv", true,
-     [](SearchOptions& o, const std::string& v) -> std::string {
-         o.csvPath = v;
-         return v.empty() ? "--csv needs a file name or -" : "";
-     }},
+    {'o', "output", true, setOutputPath},
+    // The name from before there was more than one format; scripts use it.
+    {0, "csv", true, setOutputPath},
     {0, "config", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.configPath = v;
@@ -132,28 +134,72 @@ const OptionSpec kSearchOptions[] = {
      }},
 };
 
-const OptionSpec* findOption(const std::string& arg, std::string& name,
-                             std::optional<std::string>& inlineValue)
+const OptionSpec<OutputOptions> kOutputOptions[] = {
+    {0, "format", true,
+     [](OutputOptions& o, const std::string& v) -> std::string {
+         if (v == "csv")
+             o.format = GoodsFormat::csv;
+         else if (v == "tsv")
+             o.format = GoodsFormat::tsv;
+         else if (v == "json")
+             o.format = GoodsFormat::json;
+         else
+             return "--format takes csv, tsv or json: " + v;
+         return "";
+     }},
+    {0, "encoding", true,
+     [](OutputOptions& o, const std::string& v) -> std::string {
+         if (v == "gbk")
+             o.encoding = CsvEncoding::gbk;
+         else if (v == "utf-8")
+             o.encoding = CsvEncoding::utf8;
+         else
+             return "--encoding takes gbk or utf-8: " + v;
+         return "";
+     }},
+    {'q', "quiet", false,
+     [](OutputOptions& o, const std::string&) -> std::string {
+         o.quiet = true;
+         return "";
+     }},
+};
+
+// An option found on the command line, bound to the options it sets.
+struct BoundOption
+{
+    bool takesValue = false;
+    std::function<std::string(const std::string&)> set;
+};
+
+using OptionFinder = std::function<std::optional<BoundOption>(const std::string& name)>;
+
+template <typename Options, std::size_t N>
+std::optional<BoundOption> bindOption(const OptionSpec<Options> (&table)[N], Options& target,
+                                      const std::string& name)
+{
+    for (const OptionSpec<Options>& option : table) {
+        const bool matches = name == std::string("--") + option.longName ||
+                             (option.shortName != 0 && name == std::string{'-', option.shortName});
+        if (matches) {
+            return BoundOption{option.takesValue,
+                               [&target, set = option.set](const std::string& v) { return set(target, v); }};
+        }
+    }
+    return std::nullopt;
+}
+
+// "--name=value" and "-nVALUE" as the name and the value written with it.
+std::string splitOption(const std::string& arg, std::optional<std::string>& inlineValue)
 {
     if (startsWith(arg, "--")) {
         const std::size_t eq = arg.find('=');
-        name = arg.substr(0, eq);
         if (eq != std::string::npos)
             inlineValue = arg.substr(eq + 1);
-        for (const OptionSpec& option : kSearchOptions) {
-            if (name == std::string("--") + option.longName)
-                return &option;
-        }
-        return nullptr;
+        return arg.substr(0, eq);
     }
-    name = arg.substr(0, 2);
     if (arg.size() > 2)
         inlineValue = arg.substr(2);
-    for (const OptionSpec& option : kSearchOptions) {
-        if (option.shortName != 0 && arg[1] == option.shortName)
-            return &option;
-    }
-    return nullptr;
+    return arg.substr(0, 2);
 }
 
 bool isHelp(const std::string& arg)
@@ -161,6 +207,7 @@ bool isHelp(const std::string& arg)
     return arg == "--help" || arg == "-h";
 }
 
+// A lone "-" is an operand: standard input or output.
 bool looksLikeOption(const std::string& arg)
 {
     return arg.size() > 1 && arg[0] == '-';
@@ -171,46 +218,70 @@ ParseResult refuse(std::string reason)
     return ParseResult{std::nullopt, std::move(reason)};
 }
 
+struct Scan
+{
+    std::vector<std::string> operands;
+    bool help = false;
+    std::string error; // "" = every option was taken
+};
+
+// The arguments after the command word: options set through find, the rest
+// kept as operands in order.
+Scan scanArguments(const std::vector<std::string>& args, const OptionFinder& find)
+{
+    Scan scan;
+    bool optionsEnded = false;
+    for (std::size_t i = 1; i < args.size() && scan.error.empty(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || !looksLikeOption(arg)) {
+            scan.operands.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (isHelp(arg)) {
+            scan.help = true;
+            return scan;
+        } else {
+            std::optional<std::string> value;
+            const std::string name = splitOption(arg, value);
+            const std::optional<BoundOption> option = find(name);
+            if (!option)
+                scan.error = "unknown option: " + name;
+            else if (!option->takesValue && value)
+                scan.error = name + " takes no value";
+            else if (option->takesValue && !value && i + 1 >= args.size())
+                scan.error = name + " needs a value";
+            else
+                scan.error = option->set(option->takesValue && !value ? args[++i] : value.value_or(""));
+        }
+    }
+    return scan;
+}
+
+ParseResult helpCommand()
+{
+    return ParseResult{CliCommand{CliAction::help, {}, {}}, ""};
+}
+
 ParseResult parseSearch(const std::vector<std::string>& args)
 {
     CliCommand command;
     command.action = CliAction::search;
-    std::vector<std::string> operands;
-    bool optionsEnded = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (optionsEnded || !looksLikeOption(arg)) {
-            operands.push_back(arg);
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        if (isHelp(arg))
-            return ParseResult{CliCommand{CliAction::help, {}, {}}, ""};
-        std::string name;
-        std::optional<std::string> value;
-        const OptionSpec* option = findOption(arg, name, value);
-        if (!option)
-            return refuse("unknown option: " + name);
-        if (!option->takesValue && value)
-            return refuse(name + " takes no value");
-        if (option->takesValue && !value) {
-            if (i + 1 >= args.size())
-                return refuse(name + " needs a value");
-            value = args[++i];
-        }
-        std::string error = option->set(command.search, value.value_or(""));
-        if (!error.empty())
-            return refuse(error);
-    }
-    if (operands.size() != 1)
-        return refuse(operands.empty() ? "search needs an ADDRESS"
-                                       : "search takes one ADDRESS, not " + std::to_string(operands.size()));
-    command.search.address = operands.front();
-    if (!isWebAddress(trimSpaces(command.search.address)))
-        return refuse("not an http or https address: " + command.search.address);
+    SearchOptions& options = command.search;
+    const Scan scan = scanArguments(args, [&options](const std::string& name) {
+        std::optional<BoundOption> option = bindOption(kSearchOptions, options, name);
+        return option ? option : bindOption(kOutputOptions, options.output, name);
+    });
+    if (scan.help)
+        return helpCommand();
+    if (!scan.error.empty())
+        return refuse(scan.error);
+    if (scan.operands.size() != 1)
+        return refuse(scan.operands.empty()
+                          ? "search needs an ADDRESS"
+                          : "search takes one ADDRESS, not " + std::to_string(scan.operands.size()));
+    options.address = scan.operands.front();
+    if (!isWebAddress(trimSpaces(options.address)))
+        return refuse("not an http or https address: " + options.address);
     return ParseResult{std::move(command), ""};
 }
 
@@ -218,21 +289,16 @@ ParseResult parseExtract(const std::vector<std::string>& args)
 {
     CliCommand command;
     command.action = CliAction::extract;
-    bool optionsEnded = false;
-    for (std::size_t i = 1; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (!optionsEnded && arg == "--") {
-            optionsEnded = true;
-        } else if (!optionsEnded && isHelp(arg)) {
-            return ParseResult{CliCommand{CliAction::help, {}, {}}, ""};
-        } else if (!optionsEnded && looksLikeOption(arg)) {
-            return refuse("extract takes no options: " + arg);
-        } else {
-            command.files.push_back(arg);
-        }
-    }
-    if (command.files.empty())
+    OutputOptions& output = command.extract.output;
+    Scan scan = scanArguments(
+        args, [&output](const std::string& name) { return bindOption(kOutputOptions, output, name); });
+    if (scan.help)
+        return helpCommand();
+    if (!scan.error.empty())
+        return refuse(scan.error);
+    if (scan.operands.empty())
         return refuse("extract needs at least one FILE");
+    command.extract.files = std::move(scan.operands);
     return ParseResult{std::move(command), ""};
 }
 
@@ -244,7 +310,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args)
         return refuse("no command given");
     const std::string& first = args.front();
     if (isHelp(first))
-        return ParseResult{CliCommand{CliAction::help, {}, {}}, ""};
+        return helpCommand();
     if (first == "--version")
         return ParseResult{CliCommand{CliAction::version, {}, {}}, ""};
     if (first == "search")
@@ -278,21 +344,30 @@ zorvane-cli search [options] ADDRESS
       --max PRICE       upper price bound, as 编辑框_价格max
   -t, --tag TAG         a required promotion tag; repeatable; a goods must carry all of them
       --sort asc|desc   sort by price, as the price column does
-  -o, --csv FILE        write the shown goods to FILE in the export's exact format ("-" = standard output)
+  -o, --output FILE     write the shown goods to FILE ("-" = standard output); --csv FILE is the same;
+                        without it the goods go to standard output as tsv
+      --format F        csv (the window's export, the default with -o), tsv or json (one object a line)
+      --encoding E      the character set of csv: gbk (default, as the window writes it) or utf-8
+                        (with a byte-order mark); tsv and json are always UTF-8
+  -q, --quiet           standard error keeps failures only: no log, no progress display
       --config FILE     read the "配置" section from this settings file (hosts, update address, 忽略证书错误, 证书文件)
       --search-host H   the shop's search host for next-page addresses (host or host:port); overrides --config
       --insecure        accept certificate errors, as 忽略证书错误=真
       --cacert FILE     trust only the certificate authorities in the PEM bundle FILE, as 证书文件
                         (certificates are still checked); overrides --config
       --ca-file FILE    for testing: the same as --cacert
-zorvane-cli extract FILE...
-  analyse saved result pages without any network: for each goods item, one line on standard output:
-  goodsId TAB name TAB price ("%.13g") TAB tagText, in page order, UTF-8, LF line ends; tabs and line
-  breaks inside a field written as \t, \n, \r, and a backslash as \\
+zorvane-cli extract [options] FILE...
+  analyse saved result pages without any network ("-" = one page from standard input); for each
+  goods item, in page order, one line on standard output: by default (tsv) goodsId TAB name TAB
+  price ("%.13g") TAB tagText, UTF-8, LF line ends; tabs and line breaks inside a field written as
+  \t, \n, \r, and a backslash as \\
+      --format F, --encoding E, -q, --quiet   as for search
 zorvane-cli --version | --help
 
 The log goes to standard error. Ctrl-C stops the walk after the current page and still writes what
 was gathered; a second Ctrl-C ends the program at once.
+
+CSV in GBK is not written to a terminal: choose --format tsv, --encoding utf-8 or a file.
 
 Exit status: 0 the walk ended by itself; 3 the walk paused itself (its position is printed);
 130 stopped by Ctrl-C; 2 usage error; 1 the output file (or an extract input) could not be written

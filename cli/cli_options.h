@@ -4,7 +4,18 @@
 #include <string>
 #include <vector>
 
+#include "goods/goods_formats.h"
+
 namespace zorvane::cli {
+
+// How the goods are written, for search and extract alike. What is not given
+// depends on where the goods go (see resolveOutput).
+struct OutputOptions
+{
+    std::optional<GoodsFormat> format;
+    std::optional<CsvEncoding> encoding;
+    bool quiet = false; // standard error keeps failures only
+};
 
 // The options of "search", checked for form only: what the window's start
 // refuses (a negative interval or page limit) is left to the same check.
@@ -19,11 +30,18 @@ struct SearchOptions
     std::optional<std::string> maxPrice;
     std::vector<std::string> tags;
     std::optional<bool> sortAscending;
-    std::optional<std::string> csvPath; // "-" = standard output
+    std::optional<std::string> csvPath; // -o, in any format; "-" = standard output
     std::optional<std::string> configPath;
     std::optional<std::string> searchHost;
     bool insecure = false;
     std::string caFile; // --cacert (or --ca-file): trust just this PEM bundle
+    OutputOptions output;
+};
+
+struct ExtractOptions
+{
+    std::vector<std::string> files; // "-" = one page from standard input
+    OutputOptions output;
 };
 
 enum class CliAction
@@ -37,8 +55,8 @@ enum class CliAction
 struct CliCommand
 {
     CliAction action = CliAction::help;
-    SearchOptions search;           // for search
-    std::vector<std::string> files; // for extract
+    SearchOptions search;   // for search
+    ExtractOptions extract; // for extract
 };
 
 // A parsed command, or the one-line reason it was refused.

@@ -1,14 +1,25 @@
 #include "cli/extract_command.h"
 
+#include <unistd.h>
+
 #include "cli/exit_status.h"
+#include "cli/goods_output.h"
 #include "core/config.h"
 #include "core/file_read.h"
-#include "core/numbers.h"
 #include "search/page_analysis.h"
 
 namespace zorvane::cli {
 
 namespace {
+
+bool readStandardInput(std::string& bytes)
+{
+    bytes.clear();
+    char buffer[64 * 1024];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0;)
+        bytes.append(buffer, n);
+    return !std::ferror(stdin);
+}
 
 const char* outcomeNote(PageOutcome outcome)
 {
@@ -29,60 +40,40 @@ const char* outcomeNote(PageOutcome outcome)
 
 } // namespace
 
-std::string escapeField(std::string_view field)
+int runExtract(const ExtractOptions& options, std::FILE* out, std::FILE* err)
 {
-    std::string out;
-    out.reserve(field.size());
-    for (char c : field) {
-        switch (c) {
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        default:
-            out += c;
-        }
+    std::string error;
+    const std::optional<GoodsOutput> output =
+        resolveOutput(std::nullopt, options.output, isatty(fileno(out)) != 0, error);
+    if (!output) {
+        std::fprintf(err, "zorvane-cli: %s\n", error.c_str());
+        return kExitUsage;
     }
-    return out;
-}
-
-std::string extractLine(const GoodsRecord& record)
-{
-    return escapeField(record.goodsId) + '\t' + escapeField(record.name) + '\t' +
-           escapeField(formatNumber(record.price)) + '\t' + escapeField(record.tagText) + '\n';
-}
-
-int runExtract(const std::vector<std::string>& files, std::FILE* out, std::FILE* err)
-{
     int status = kExitOk;
     const Config config;
+    GoodsList wholeFile; // csv has one header over all pages, so it is written at the end
+    const auto take = [&](GoodsRecord&& record) {
+        if (output->format == GoodsFormat::csv)
+            wholeFile.push_back(std::move(record));
+        else
+            writeAll(out, goodsLine(record, output->format));
+    };
     std::string bytes; // one buffer for every file
-    for (const std::string& path : files) {
-        if (!readWholeFile(path, bytes)) {
-            std::fprintf(err, "zorvane-cli: cannot read %s\n", path.c_str());
+    for (const std::string& path : options.files) {
+        if (!(path == "-" ? readStandardInput(bytes) : readWholeFile(path, bytes))) {
+            std::fprintf(err, "zorvane-cli: cannot read %s\n",
+                         path == "-" ? "the standard input" : path.c_str());
             status = kExitWriteFailed;
             continue;
         }
         // A valid page comes back in the same buffer, checked once.
         bytes = pageTextFromBody(std::move(bytes));
-        const PageVerdict verdict = analysePageText(
-            bytes, config,
-            [out](GoodsRecord&& record) {
-                const std::string line = extractLine(record);
-                std::fwrite(line.data(), 1, line.size(), out);
-            },
-            true);
-        if (const char* note = outcomeNote(verdict.outcome))
+        const PageVerdict verdict = analysePageText(bytes, config, take, true);
+        if (const char* note = outcomeNote(verdict.outcome); note && !options.output.quiet)
             std::fprintf(err, "zorvane-cli: %s: %s\n", path.c_str(), note);
     }
+    if (output->format == GoodsFormat::csv)
+        writeAll(out, formatGoods(wholeFile, GoodsFormat::csv, output->encoding));
     if (std::fflush(out) != 0 || std::ferror(out)) {
         std::fprintf(err, "zorvane-cli: cannot write the standard output\n");
         status = kExitWriteFailed;

@@ -1,23 +1,15 @@
 #pragma once
 
 #include <cstdio>
-#include <string>
-#include <string_view>
-#include <vector>
 
-#include "core/goods_record.h"
+#include "cli/cli_options.h"
 
 namespace zorvane::cli {
 
-// A field on its one line: tab, LF and CR as \t, \n and \r, a backslash as \\.
-std::string escapeField(std::string_view field);
-
-// "goodsId TAB name TAB price TAB tagText" with LF, each field escaped.
-std::string extractLine(const GoodsRecord& record);
-
-// Analyses each saved page exactly as the walk analyses a fetched one and
-// writes one line per goods item to out; notes about pages without goods and
-// unreadable files go to err. Returns the exit status.
-int runExtract(const std::vector<std::string>& files, std::FILE* out, std::FILE* err);
+// Analyses each saved page (or, for "-", the page on standard input) exactly
+// as the walk analyses a fetched one and writes its goods items to out in the
+// chosen format; notes about pages without goods and unreadable files go to
+// err, the notes only when not quiet. Returns the exit status.
+int runExtract(const ExtractOptions& options, std::FILE* out, std::FILE* err);
 
 } // namespace zorvane::cli

@@ -21,6 +21,14 @@ sigset_t watchedSignals()
     return set;
 }
 
+// A line on standard error, over the progress display (if there is one), not below it.
+void tell(const char* line)
+{
+    if (isatty(STDERR_FILENO))
+        std::fputs("\r\x1b[K", stderr);
+    std::fputs(line, stderr);
+}
+
 } // namespace
 
 InterruptWatch::InterruptWatch(std::function<void()> onInterrupt) : m_onInterrupt(std::move(onInterrupt))
@@ -51,12 +59,11 @@ void InterruptWatch::watch()
             continue;
         }
         if (m_interrupted.exchange(true)) {
-            // Over the progress display, if there is one, not below it.
-            if (isatty(STDERR_FILENO))
-                std::fputs("\r\x1b[K", stderr);
-            std::fputs("zorvane-cli: interrupted again, ending at once\n", stderr);
+            tell("zorvane-cli: interrupted again, ending at once\n");
             std::_Exit(130);
         }
+        // The stop is logged only once the log pump comes round; say it now.
+        tell("zorvane-cli: finishing the current page; press Ctrl-C again to quit without waiting\n");
         m_onInterrupt();
     }
 }

@@ -11,8 +11,9 @@ namespace zorvane::cli {
 // Turns Ctrl-C into a call on an ordinary thread, so the handler may take
 // locks and log: SIGINT is blocked in the creating thread (and so in every
 // thread started after it) and taken with sigwait by a thread of its own.
-// The first SIGINT calls onInterrupt; a second one ends the program at once
-// with status 130. Make it before any other thread.
+// The first SIGINT says on standard error that the current page is being
+// finished and calls onInterrupt; a second one ends the program at once with
+// status 130. Make it before any other thread.
 class InterruptWatch final
 {
 public:

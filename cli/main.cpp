@@ -31,7 +31,7 @@ int main(int argc, char** argv)
         std::printf("zorvane-cli %s\n", kProgramVersion);
         return cli::kExitOk;
     case cli::CliAction::extract:
-        return cli::runExtract(command.files, stdout, stderr);
+        return cli::runExtract(command.extract, stdout, stderr);
     case cli::CliAction::search:
         break;
     }

@@ -1,6 +1,6 @@
 #include "cli/search_command.h"
 
-#include <iostream>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <system_error>
@@ -10,6 +10,7 @@
 
 #include "cli/console_sink.h"
 #include "cli/exit_status.h"
+#include "cli/goods_output.h"
 #include "cli/interrupt_watch.h"
 #include "cli/search_inputs.h"
 #include "core/app_state.h"
@@ -17,6 +18,7 @@
 #include "core/run_control.h"
 #include "goods/csv_export.h"
 #include "goods/filter.h"
+#include "goods/goods_formats.h"
 #include "goods/sort.h"
 #include "search/search_thread.h"
 #include "web/http_request.h"
@@ -116,26 +118,22 @@ void arrangeGoods(AppState& state, FeedbackSink& sink, const SearchOptions& opti
     }
 }
 
-// The shown goods in the export's format, logged as the export logs it.
-// Gives why the file could not be written, or "" when it was.
-std::string writeOutput(AppState& state, const std::string& path)
+// The shown goods in the chosen format, a file logged as the export logs it.
+// Gives why they could not be written, or "" when they were.
+std::string writeOutput(AppState& state, const GoodsOutput& output)
 {
     GoodsList goods;
     {
         std::lock_guard guard(*state.goodsLock);
         goods = state.goodsStore;
     }
-    if (path == "-") {
-        writeCsv(std::cout, goods);
-        std::cout.flush();
-        return std::cout ? "" : "cannot write the standard output";
-    }
-    std::string error;
-    FileWriteStatus status = FileWriteStatus::Ok;
-    const bool written = exportCsvFile(path, goods, &error, &status);
-    appendLog(state, exportOutcomeMessage(path, status));
+    const std::string bytes = formatGoods(goods, output.format, output.encoding);
+    if (output.path == "-")
+        return writeAll(stdout, bytes) ? "" : "cannot write the standard output";
+    const FileWriteResult result = replaceFileContents(output.path, bytes);
+    appendLog(state, exportOutcomeMessage(output.path, result.status));
     appendLog(state, "导出完毕");
-    return written ? "" : "cannot write " + path + ": " + error;
+    return result.ok() ? "" : "cannot write " + output.path + ": " + result.error;
 }
 
 struct Outcome
@@ -146,9 +144,9 @@ struct Outcome
 
 // From the started walk to the written goods, with the log pump running: the
 // walk's end is handled here as the window handles it, then the sort, the
-// filter and the CSV run over whatever was gathered.
+// filter and the output run over whatever was gathered.
 Outcome finishWalk(AppState& state, ConsoleSink& sink, ControlPanel& panel, const SearchOptions& options,
-                   std::thread& walker)
+                   const GoodsOutput& output, std::thread& walker)
 {
     LogPumpThread pump(state, sink);
     Outcome outcome;
@@ -156,8 +154,7 @@ Outcome finishWalk(AppState& state, ConsoleSink& sink, ControlPanel& panel, cons
     walker.join();
     outcome.paused = state.stopRequested.load() == 0;
     arrangeGoods(state, sink, options);
-    if (options.csvPath)
-        outcome.writeFailure = writeOutput(state, *options.csvPath);
+    outcome.writeFailure = writeOutput(state, output);
     return outcome;
 }
 
@@ -166,7 +163,9 @@ Outcome finishWalk(AppState& state, ConsoleSink& sink, ControlPanel& panel, cons
 int runSearch(const SearchOptions& options, std::FILE* err)
 {
     std::string error;
-    std::optional<Config> config = searchConfig(options, error);
+    const std::optional<GoodsOutput> output =
+        resolveOutput(options.csvPath, options.output, isatty(STDOUT_FILENO) != 0, error);
+    std::optional<Config> config = output ? searchConfig(options, error) : std::nullopt;
     if (!config) {
         std::fprintf(err, "zorvane-cli: %s\n", error.c_str());
         return kExitUsage;
@@ -177,7 +176,10 @@ int runSearch(const SearchOptions& options, std::FILE* err)
         return kExitWriteFailed;
     }
     httpGlobalInit();
-    ConsoleSink sink(state, err, isatty(fileno(err)) != 0);
+    // Quiet, the log goes nowhere; failures still reach err below.
+    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> nowhere(
+        options.output.quiet ? std::fopen("/dev/null", "w") : nullptr, &std::fclose);
+    ConsoleSink sink(state, nowhere ? nowhere.get() : err, !nowhere && isatty(fileno(err)) != 0);
     NoControls panel;
     // The watch comes first: every thread started after it leaves SIGINT to it.
     InterruptWatch watch([&state, &panel] { stopCommand(state, panel); });
@@ -188,7 +190,7 @@ int runSearch(const SearchOptions& options, std::FILE* err)
         std::fprintf(err, "zorvane-cli: %s\n", refusal.reason.c_str());
         return refusal.status;
     }
-    const Outcome outcome = finishWalk(state, sink, panel, options, walker);
+    const Outcome outcome = finishWalk(state, sink, panel, options, *output, walker);
     sink.finish();
     const bool interrupted = watch.interrupted();
     if (outcome.paused && !interrupted) {

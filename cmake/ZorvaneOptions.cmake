@@ -4,7 +4,8 @@ add_library(zorvane_options INTERFACE)
 target_compile_features(zorvane_options INTERFACE cxx_std_20)
 set(CMAKE_CXX_EXTENSIONS OFF)
 target_compile_options(zorvane_options INTERFACE -Wall -Wextra -Wpedantic)
-target_include_directories(zorvane_options INTERFACE ${PROJECT_SOURCE_DIR})
+# Headers generated at configure time (core/version.h) sit in the build tree.
+target_include_directories(zorvane_options INTERFACE ${PROJECT_SOURCE_DIR} ${PROJECT_BINARY_DIR}/generated)
 
 if(ZORVANE_SANITIZE)
   target_compile_options(zorvane_options INTERFACE

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "core/version.h"
+
 namespace zorvane {
 
 // Values of the settings file's "配置" section; the savers never write it.
@@ -16,6 +18,5 @@ struct Config
 };
 
 inline constexpr const char* kConfigSection = "配置";
-inline constexpr const char* kProgramVersion = "0.1.1";
 
 } // namespace zorvane

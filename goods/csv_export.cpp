@@ -9,6 +9,7 @@
 #include "core/gbk.h"
 #include "core/log.h"
 #include "core/numbers.h"
+#include "core/text.h"
 
 namespace zorvane {
 
@@ -54,8 +55,13 @@ std::string quoteCsvField(std::string_view field)
     return quoted;
 }
 
-void writeCsv(std::ostream& out, const GoodsList& goods)
+void writeCsv(std::ostream& out, const GoodsList& goods, CsvEncoding encoding)
 {
+    const auto encoded = [encoding](const std::string& utf8) {
+        return encoding == CsvEncoding::gbk ? utf8ToGbk(utf8) : sanitizeUtf8(utf8);
+    };
+    if (encoding == CsvEncoding::utf8)
+        out << "\xEF\xBB\xBF";
     std::string block;
     appendLine(block, "名称", "商品ID", "价格", "商品标签");
     for (const GoodsRecord& record : goods) {
@@ -64,11 +70,11 @@ void writeCsv(std::ostream& out, const GoodsList& goods)
         appendLine(block, record.name, record.goodsId, formatNumber(record.price), record.tagText);
         // Lines end in ASCII, so a block never splits a character.
         if (block.size() >= kBlockSize) {
-            out << utf8ToGbk(block);
+            out << encoded(block);
             block.clear();
         }
     }
-    out << utf8ToGbk(block);
+    out << encoded(block);
 }
 
 bool exportCsvFile(const std::string& path, const GoodsList& goods, std::string* error,

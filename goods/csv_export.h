@@ -12,13 +12,22 @@ namespace zorvane {
 struct AppState;
 class FeedbackSink;
 
+// The character set of a CSV file: GBK is the window's; UTF-8 starts with a
+// byte-order mark so that spreadsheet programs take it for UTF-8.
+enum class CsvEncoding
+{
+    gbk,
+    utf8
+};
+
 // The field in double quotes, each double quote inside written twice.
 std::string quoteCsvField(std::string_view field);
 
 // The CSV file's bytes: GBK (a character GBK lacks becomes '?'), the header
 // "名称","商品ID","价格","商品标签", then one line per record with
 // passesFilter set, in list order; every field quoted, CR LF after every line.
-void writeCsv(std::ostream& out, const GoodsList& goods);
+// In UTF-8 the same lines follow a byte-order mark.
+void writeCsv(std::ostream& out, const GoodsList& goods, CsvEncoding encoding = CsvEncoding::gbk);
 
 // Writes the CSV file, replacing any previous file only once the new one is
 // complete (see replaceFileContents). On failure gives the reason in error

@@ -11,6 +11,7 @@ packages=(
   fonts-wqy-microhei
   openssl libssl-dev ca-certificates tinyproxy xvfb xauth
   clang libclang-rt-14-dev
+  file librsvg2-bin man-db bash-completion appstream desktop-file-utils
 )
 
 missing=()

@@ -7,25 +7,47 @@
 #include <thread>
 
 #include <fcntl.h>
+#include <pty.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
 namespace zorvane::test {
 
-CliProcess::CliProcess(const std::vector<std::string>& args)
+namespace {
+
+// The program and its arguments as exec takes them.
+class ArgumentVector final
 {
-    std::vector<std::string> argv{ZORVANE_CLI};
-    argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> pointers;
-    for (std::string& arg : argv)
-        pointers.push_back(arg.data());
-    pointers.push_back(nullptr);
+public:
+    explicit ArgumentVector(const std::vector<std::string>& args) : m_strings{ZORVANE_CLI}
+    {
+        m_strings.insert(m_strings.end(), args.begin(), args.end());
+        for (std::string& arg : m_strings)
+            m_pointers.push_back(arg.data());
+        m_pointers.push_back(nullptr);
+    }
+    ArgumentVector(const ArgumentVector&) = delete;
+    ArgumentVector& operator=(const ArgumentVector&) = delete;
+
+    char* const* data() const { return m_pointers.data(); }
+
+private:
+    std::vector<std::string> m_strings;
+    std::vector<char*> m_pointers;
+};
+
+} // namespace
+
+CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& input)
+{
+    const ArgumentVector argv(args);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
     const std::string outPath = m_dir.file("out");
     const std::string errPath = m_dir.file("err");
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -43,7 +65,7 @@ CliProcess::CliProcess(const std::vector<std::string>& args)
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
-    if (posix_spawn(&m_pid, pointers[0], &actions, &attributes, pointers.data(), environ) != 0)
+    if (posix_spawn(&m_pid, argv.data()[0], &actions, &attributes, argv.data(), environ) != 0)
         m_pid = -1;
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
@@ -91,10 +113,33 @@ CliRun CliProcess::wait()
     return run;
 }
 
-CliRun runCli(const std::vector<std::string>& args)
+CliRun runCli(const std::vector<std::string>& args, const std::string& input)
 {
-    CliProcess process(args);
+    CliProcess process(args, input);
     return process.wait();
+}
+
+CliRun runCliOnTerminal(const std::vector<std::string>& args)
+{
+    const ArgumentVector argv(args);
+    CliRun run;
+    int terminal = -1;
+    const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid < 0)
+        return run;
+    if (pid == 0) {
+        execv(argv.data()[0], argv.data());
+        _exit(127);
+    }
+    // Read until the child's side closes; then the read fails with EIO.
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(terminal, buffer, sizeof buffer)) > 0;)
+        run.out.append(buffer, static_cast<std::size_t>(n));
+    ::close(terminal);
+    int raw = 0;
+    ::waitpid(pid, &raw, 0);
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -WTERMSIG(raw);
+    return run;
 }
 
 std::vector<std::string> linesOf(const std::string& text)

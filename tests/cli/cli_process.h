@@ -18,12 +18,12 @@ struct CliRun
 };
 
 // zorvane-cli started as a child process with the given arguments, standard
-// input from /dev/null and both outputs captured in files. Signals start at
+// input from a file (/dev/null unless named) and both outputs captured in files. Signals start at
 // their defaults in the child, whatever the test process does with them.
 class CliProcess final
 {
 public:
-    explicit CliProcess(const std::vector<std::string>& args);
+    explicit CliProcess(const std::vector<std::string>& args, const std::string& input = "/dev/null");
     ~CliProcess();
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;
@@ -41,7 +41,11 @@ private:
 };
 
 // Runs zorvane-cli to its end.
-CliRun runCli(const std::vector<std::string>& args);
+CliRun runCli(const std::vector<std::string>& args, const std::string& input = "/dev/null");
+
+// Runs zorvane-cli to its end with all three standard streams on a new
+// pseudo-terminal; out holds what the terminal showed (LF shown as CR LF).
+CliRun runCliOnTerminal(const std::vector<std::string>& args);
 
 // The lines of a text split at LF (a last empty piece dropped).
 std::vector<std::string> linesOf(const std::string& text);

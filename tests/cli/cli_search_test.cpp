@@ -169,6 +169,57 @@ TEST_F(CliSearch, CsvOnStandardOutputHasTheSameBytes)
     EXPECT_EQ(shop->requestedPages(), (std::vector<int>{1, 2}));
 }
 
+TEST_F(CliSearch, EachFormatGoesWhereItIsSent)
+{
+    openShop();
+    std::string tsv;
+    std::string json;
+    for (int item : {1, 2}) {
+        const std::string id = FixtureShop::goodsId(1, item);
+        const std::string name = "测试商品 1-" + std::to_string(item);
+        const std::string price = std::to_string(10 + item) + ".5";
+        tsv += id + "\t" + name + "\t" + price + "\t自营\n";
+        json += "{\"goodsId\":\"" + id + "\",\"name\":\"" + name + "\",\"price\":" + price +
+                ",\"tags\":[\"自营\"]}\n";
+    }
+    const std::string file = dir.file("goods.out");
+    struct Case
+    {
+        std::vector<std::string> args;
+        std::string out;  // standard output
+        std::string file; // the file's bytes, when the case names one
+        bool quiet;
+    };
+    const Case cases[] = {
+        {{}, tsv, "", false},
+        {{"-q", "--format", "json"}, json, "", true},
+        {{"-o", "-", "--format=tsv", "--quiet"}, tsv, "", true},
+        {{"-o", file, "--encoding", "utf-8"},
+         "",
+         "\xEF\xBB\xBF" + gbkToUtf8(expectedCsv({{1, 1}, {1, 2}})),
+         false},
+        {{"--output", file, "--format", "json", "-q"}, "", json, true},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove(file);
+        std::vector<std::string> args = c.args;
+        args.insert(args.end(), {"-p", "1"});
+        const CliRun run = runCli(searchArgs(args));
+        std::string label;
+        for (const std::string& arg : c.args)
+            label += arg + ' ';
+        ASSERT_EQ(run.status, 0) << label << "\n" << run.err;
+        EXPECT_EQ(run.out, c.out) << label;
+        if (!c.file.empty()) {
+            EXPECT_EQ(readFileBytes(file), c.file) << label;
+        }
+        if (c.quiet)
+            EXPECT_EQ(run.err, "") << label;
+        else
+            EXPECT_TRUE(contains(logMessages(run.err), "开始成功")) << label << "\n" << run.err;
+    }
+}
+
 TEST_F(CliSearch, FilterAndSortAreAppliedAsInTheWindow)
 {
     openShop();
@@ -300,6 +351,10 @@ TEST_F(CliSearch, CtrlCFinishesThePageStopsAndStillWrites)
     const std::vector<std::string> log = logMessages(run.err);
     EXPECT_TRUE(contains(log, "正在停止。。。")) << run.err;
     EXPECT_TRUE(contains(log, "已停止")) << run.err;
+    // Said at once, before the stop reaches the log.
+    EXPECT_TRUE(contains(log, "unstamped: zorvane-cli: finishing the current page; press Ctrl-C again to "
+                              "quit without waiting"))
+        << run.err;
     EXPECT_TRUE(contains(log, "已导出到\"" + csvPath + "\"")) << run.err;
 }
 

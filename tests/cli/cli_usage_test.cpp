@@ -12,7 +12,7 @@ TEST(CliUsage, VersionAndHelp)
 {
     CliRun run = runCli({"--version"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "zorvane-cli 0.1.1\n");
+    EXPECT_EQ(run.out, "zorvane-cli " ZORVANE_VERSION "\n");
     EXPECT_EQ(run.err, "");
 
     for (const std::vector<std::string>& args :
@@ -20,7 +20,7 @@ TEST(CliUsage, VersionAndHelp)
         run = runCli(args);
         EXPECT_EQ(run.status, 0) << args.front();
         EXPECT_NE(run.out.find("zorvane-cli search [options] ADDRESS"), std::string::npos);
-        EXPECT_NE(run.out.find("zorvane-cli extract FILE..."), std::string::npos);
+        EXPECT_NE(run.out.find("zorvane-cli extract [options] FILE..."), std::string::npos);
         EXPECT_NE(run.out.find("--ca-file FILE    for testing"), std::string::npos);
         EXPECT_EQ(run.err, "");
     }
@@ -63,7 +63,12 @@ TEST(CliUsage, EveryUsageErrorIsOneLineAndStatusTwo)
         {{"search", "-o", csv, "--config", dir.file("none.ini"), address},
          "cannot read the settings file " + dir.file("none.ini")},
         {{"extract"}, "extract needs at least one FILE"},
-        {{"extract", "--csv", "x"}, "extract takes no options: --csv"},
+        {{"extract", "--csv", "x"}, "unknown option: --csv"},
+        {{"search", "-o", csv, "--format", "xml", address}, "--format takes csv, tsv or json: xml"},
+        {{"extract", "--encoding=latin1", "x"}, "--encoding takes gbk or utf-8: latin1"},
+        {{"search", "-o", csv, "--format=json", "--encoding", "utf-8", address},
+         "--encoding applies to --format csv only"},
+        {{"extract", "-q1", "x"}, "-q takes no value"},
     };
     for (const Case& c : cases) {
         const CliRun run = runCli(c.args);

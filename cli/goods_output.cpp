@@ -1,0 +1,30 @@
+#include "cli/goods_output.h"
+
+namespace zorvane::cli {
+
+std::optional<GoodsOutput> resolveOutput(const std::optional<std::string>& path, const OutputOptions& options,
+                                         bool stdoutIsTerminal, std::string& error)
+{
+    GoodsOutput output;
+    output.path = path.value_or("-");
+    output.format = options.format.value_or(path ? GoodsFormat::csv : GoodsFormat::tsv);
+    output.encoding = options.encoding.value_or(CsvEncoding::gbk);
+    if (options.encoding && output.format != GoodsFormat::csv) {
+        error = "--encoding applies to --format csv only";
+        return std::nullopt;
+    }
+    if (output.path == "-" && stdoutIsTerminal && output.format == GoodsFormat::csv &&
+        output.encoding == CsvEncoding::gbk) {
+        error = "GBK CSV does not show on a terminal; use --format tsv, --encoding utf-8 or -o FILE";
+        return std::nullopt;
+    }
+    return output;
+}
+
+bool writeAll(std::FILE* out, std::string_view bytes)
+{
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), out) == bytes.size();
+    return std::fflush(out) == 0 && written && !std::ferror(out);
+}
+
+} // namespace zorvane::cli

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "cli/cli_options.h"
+#include "goods/goods_formats.h"
+
+namespace zorvane::cli {
+
+// Where the goods go and in which form, settled before any work is done.
+struct GoodsOutput
+{
+    std::string path = "-"; // "-" = standard output
+    GoodsFormat format = GoodsFormat::tsv;
+    CsvEncoding encoding = CsvEncoding::gbk;
+};
+
+// The output of a command that writes to path (none = standard output). A
+// named destination, "-" included, takes the window's CSV unless told
+// otherwise; plain standard output takes tsv, which pipes read best. Nothing,
+// with the one-line reason in error, for --encoding without csv, and for GBK
+// CSV bound for a terminal, where it would only show as garbage.
+std::optional<GoodsOutput> resolveOutput(const std::optional<std::string>& path, const OutputOptions& options,
+                                         bool stdoutIsTerminal, std::string& error);
+
+// Writes all bytes and flushes; false when any of it failed.
+bool writeAll(std::FILE* out, std::string_view bytes);
+
+} // namespace zorvane::cli

@@ -1,0 +1,76 @@
+# bash completion for zorvane-cli                               -*- shell-script -*-
+
+_zorvane_cli()
+{
+    local cur prev words cword
+    if declare -F _init_completion >/dev/null; then
+        _init_completion -s || return
+    else
+        # Without the bash-completion package: bash splits "--format=j" into
+        # "--format" "=" "j", so the option is found behind the "=".
+        COMPREPLY=()
+        words=("${COMP_WORDS[@]}")
+        cword=$COMP_CWORD
+        cur=${COMP_WORDS[COMP_CWORD]}
+        prev=${COMP_WORDS[COMP_CWORD - 1]}
+        if [[ $cur == = ]]; then
+            cur=
+        elif [[ $prev == = && $cword -ge 2 ]]; then
+            prev=${COMP_WORDS[COMP_CWORD - 2]}
+        fi
+    fi
+
+    case $prev in
+    --sort)
+        mapfile -t COMPREPLY < <(compgen -W "asc desc" -- "$cur")
+        return
+        ;;
+    --format)
+        mapfile -t COMPREPLY < <(compgen -W "csv tsv json" -- "$cur")
+        return
+        ;;
+    --encoding)
+        mapfile -t COMPREPLY < <(compgen -W "gbk utf-8" -- "$cur")
+        return
+        ;;
+    -o | --output | --csv | --config | --cacert | --ca-file)
+        compopt -o filenames 2>/dev/null
+        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+        return
+        ;;
+    -i | --interval | -p | --pages | --cookie | -H | --header | --min | --max | -t | --tag | --search-host)
+        return
+        ;;
+    esac
+
+    local command= i
+    for ((i = 1; i < cword; i++)); do
+        if [[ ${words[i]} == search || ${words[i]} == extract ]]; then
+            command=${words[i]}
+            break
+        fi
+    done
+
+    local options
+    case $command in
+    search)
+        options="-i --interval -p --pages --cookie -H --header --min --max -t --tag --sort -o --output
+                 --csv --format --encoding -q --quiet --config --search-host --insecure --cacert --ca-file
+                 -h --help"
+        ;;
+    extract)
+        options="--format --encoding -q --quiet -h --help"
+        ;;
+    *)
+        mapfile -t COMPREPLY < <(compgen -W "search extract --help --version" -- "$cur")
+        return
+        ;;
+    esac
+    if [[ $cur == -* ]]; then
+        mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
+    elif [[ $command == extract ]]; then
+        compopt -o filenames 2>/dev/null
+        mapfile -t COMPREPLY < <(compgen -f -- "$cur")
+    fi
+} &&
+    complete -F _zorvane_cli zorvane-cli
