@@ -66,7 +66,7 @@ void HistoryRecorder::pageDone(int pages)
     Event event;
     event.kind = Event::page;
     event.pages = pages;
-    queue(std::move(event), true);
+    queue(std::move(event), false);
 }
 
 void HistoryRecorder::endWalk(WalkEnd reason)
@@ -80,12 +80,16 @@ void HistoryRecorder::endWalk(WalkEnd reason)
 
 void HistoryRecorder::queue(Event event, bool commitNow)
 {
+    bool wasEmpty = false;
     {
         std::lock_guard guard(m_mutex);
+        wasEmpty = m_queue.empty();
         m_queue.push_back(std::move(event));
         m_commitNow = m_commitNow || commitNow;
     }
-    if (commitNow)
+    // The writer sleeps on an empty queue or, with a batch begun, until its
+    // time or the walk's end.
+    if (wasEmpty || commitNow)
         m_wake.notify_one();
 }
 
@@ -93,14 +97,15 @@ void HistoryRecorder::writerLoop()
 {
     const bool usable = openStore();
     std::vector<Event> batch;
+    auto lastCommit = std::chrono::steady_clock::now() - m_flushEvery;
     for (;;) {
         bool quit = false;
         {
             std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [&] { return m_quit || m_commitNow || !m_queue.empty(); });
-            // Goods without a page's end wait a little for company.
-            if (!m_quit && !m_commitNow)
-                m_wake.wait_for(lock, m_flushEvery, [&] { return m_quit || m_commitNow; });
+            m_wake.wait(lock, [&] { return m_quit || !m_queue.empty(); });
+            // A commit writes every touched page again, so a fast walk's pages
+            // gather into one commit per flushEvery.
+            m_wake.wait_until(lock, lastCommit + m_flushEvery, [&] { return m_quit || m_commitNow; });
             batch.swap(m_queue);
             m_commitNow = false;
             quit = m_quit;
@@ -109,6 +114,7 @@ void HistoryRecorder::writerLoop()
             if (SqlStatus status = write(batch); !status.ok())
                 giveUp(status.message);
         }
+        lastCommit = std::chrono::steady_clock::now();
         batch.clear();
         if (quit)
             return;

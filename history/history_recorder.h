@@ -26,9 +26,10 @@ enum class WalkEnd
 const char* walkEndName(WalkEnd reason);
 
 // Writes one walk at a time into the history file while the walk runs. The
-// walk's thread only queues; one writer thread commits the queue in batches:
-// at every page's end and at the latest flushEvery after the first item
-// queued. The file is opened by the writer; when it cannot be opened or
+// walk's thread only queues; one writer thread commits the queue in batches,
+// at most one per flushEvery (a slow walk's page is committed as it comes,
+// a fast walk's pages gather), and at once at the walk's end. A page counts
+// in the file once its end is committed. The file is opened by the writer; when it cannot be opened or
 // written, onNotice gets "历史记录不可用：" + the cause, once, and the rest
 // of the run is not recorded. The walk never waits for the file.
 class HistoryRecorder final
@@ -38,7 +39,7 @@ public:
     using NoticeHandler = std::function<void(const std::string&)>;
 
     HistoryRecorder(std::string path, NoticeHandler onNotice,
-                    std::chrono::milliseconds flushEvery = std::chrono::milliseconds(500));
+                    std::chrono::milliseconds flushEvery = std::chrono::milliseconds(200));
     // Writes what is queued, then returns.
     ~HistoryRecorder();
     HistoryRecorder(const HistoryRecorder&) = delete;

@@ -72,22 +72,30 @@ SqlStatus readUserVersion(SqlDatabase& db, int& version)
     return {};
 }
 
+SqlStatus newerFile(int version)
+{
+    return SqlStatus{SQLITE_ERROR, "the file was written by a newer program (schema version " +
+                                       std::to_string(version) + ")"};
+}
+
 } // namespace
 
 SqlStatus migrateHistory(SqlDatabase& db, int fromVersion)
 {
     if (fromVersion > HistoryStore::kSchemaVersion)
-        return SqlStatus{SQLITE_ERROR, "the file was written by a newer program (schema version " +
-                                           std::to_string(fromVersion) + ")"};
+        return newerFile(fromVersion);
     if (fromVersion == HistoryStore::kSchemaVersion)
         return {};
     if (SqlStatus status = db.exec("BEGIN IMMEDIATE"); !status.ok())
         return status;
-    SqlStatus status;
-    if (fromVersion < 1)
+    // Another program may have brought the file up to date since it was read.
+    SqlStatus status = readUserVersion(db, fromVersion);
+    if (status.ok() && fromVersion > HistoryStore::kSchemaVersion)
+        status = newerFile(fromVersion);
+    if (status.ok() && fromVersion < 1)
         status = db.exec(kSchemaV1);
     // Later versions add their steps here, each from the one before.
-    if (status.ok())
+    if (status.ok() && fromVersion < HistoryStore::kSchemaVersion)
         status = db.exec("PRAGMA user_version = " + std::to_string(HistoryStore::kSchemaVersion));
     if (status.ok())
         status = db.exec("COMMIT");
