@@ -132,6 +132,8 @@ SqlStatus HistoryStore::openFile(const std::string& path)
     // In WAL mode a commit survives the program's death without a sync per page.
     if (SqlStatus status = m_db.exec("PRAGMA synchronous = NORMAL"); !status.ok())
         return status;
+    // A walk's end costs no sync either; the log is copied over as it grows.
+    m_db.skipCheckpointOnClose();
     int version = 0;
     if (SqlStatus status = readUserVersion(m_db, version); !status.ok())
         return status;
