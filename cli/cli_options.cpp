@@ -132,6 +132,16 @@ const OptionSpec<SearchOptions> kSearchOptions[] = {
          o.caFile = v;
          return v.empty() ? "--ca-file needs a file name" : "";
      }},
+    {0, "db", true,
+     [](SearchOptions& o, const std::string& v) -> std::string {
+         o.historyDb = v;
+         return v.empty() ? "--db needs a file name" : "";
+     }},
+    {0, "no-history", false,
+     [](SearchOptions& o, const std::string&) -> std::string {
+         o.noHistory = true;
+         return "";
+     }},
 };
 
 const OptionSpec<OutputOptions> kOutputOptions[] = {
@@ -356,6 +366,15 @@ zorvane-cli search [options] ADDRESS
       --cacert FILE     trust only the certificate authorities in the PEM bundle FILE, as 证书文件
                         (certificates are still checked); overrides --config
       --ca-file FILE    for testing: the same as --cacert
+      --db FILE         record the walk in this history file (default: goods.sqlite beside the
+                        window's setsoft.ini)
+      --no-history      do not record the walk
+zorvane-cli history [--db FILE] [--format tsv|json]
+  the recorded walks, oldest first: id TAB start time TAB coupon TAB pages TAB goods TAB end
+zorvane-cli changes [--db FILE] [--format tsv|json] ADDRESS
+  the goods of the last walk of ADDRESS's coupon (the address without page, s and click), each
+  against its last sighting in the coupon's earlier walks: goodsId TAB name TAB price TAB change
+  (新 never seen, 降¥x.xx cheaper, 涨¥x.xx dearer, empty unchanged); json: one object per line
 zorvane-cli extract [options] FILE...
   analyse saved result pages without any network ("-" = one page from standard input); for each
   goods item, in page order, one line on standard output: by default (tsv) goodsId TAB name TAB

@@ -8,6 +8,7 @@
 #include "cli/cli_options.h"
 #include "cli/exit_status.h"
 #include "cli/extract_command.h"
+#include "cli/history_command.h"
 #include "cli/search_command.h"
 #include "core/config.h"
 
@@ -17,7 +18,15 @@ int main(int argc, char** argv)
 {
     // A closed pipe on the output is a write error to report, not a reason to die.
     std::signal(SIGPIPE, SIG_IGN);
-    const cli::ParseResult parsed = cli::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && cli::isHistoryCommand(args.front())) {
+        std::string error;
+        const std::optional<cli::HistoryOptions> history = cli::parseHistoryCommand(args, error);
+        if (!history)
+            std::fprintf(stderr, "zorvane-cli: %s\n", error.c_str());
+        return history ? cli::runHistoryCommand(*history, stdout, stderr) : cli::kExitUsage;
+    }
+    const cli::ParseResult parsed = cli::parseCommandLine(args);
     if (!parsed.command) {
         std::fprintf(stderr, "zorvane-cli: %s\n", parsed.error.c_str());
         return cli::kExitUsage;

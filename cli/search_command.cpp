@@ -11,6 +11,7 @@
 #include "cli/console_sink.h"
 #include "cli/exit_status.h"
 #include "cli/goods_output.h"
+#include "cli/history_hook.h"
 #include "cli/interrupt_watch.h"
 #include "cli/search_inputs.h"
 #include "core/app_state.h"
@@ -183,14 +184,19 @@ int runSearch(const SearchOptions& options, std::FILE* err)
     NoControls panel;
     // The watch comes first: every thread started after it leaves SIGINT to it.
     InterruptWatch watch([&state, &panel] { stopCommand(state, panel); });
+    // The history hook sees the walk's messages on their way to the console.
+    const std::unique_ptr<HistoryHook> history = makeHistoryHook(state, sink, options);
+    FeedbackSink& walkSink = history ? static_cast<FeedbackSink&>(*history) : sink;
     Refusal refusal;
     std::thread walker;
-    startPause(state, panel, [&] { return startWalk(state, sink, options, refusal, walker); });
+    startPause(state, panel, [&] { return startWalk(state, walkSink, options, refusal, walker); });
     if (refusal.status != kExitOk) {
         std::fprintf(err, "zorvane-cli: %s\n", refusal.reason.c_str());
         return refusal.status;
     }
     const Outcome outcome = finishWalk(state, sink, panel, options, *output, walker);
+    if (history)
+        history->endWalk(watch.interrupted(), outcome.paused);
     sink.finish();
     const bool interrupted = watch.interrupted();
     if (outcome.paused && !interrupted) {

@@ -33,7 +33,7 @@ _zorvane_cli()
         mapfile -t COMPREPLY < <(compgen -W "gbk utf-8" -- "$cur")
         return
         ;;
-    -o | --output | --csv | --config | --cacert | --ca-file)
+    -o | --output | --csv | --config | --cacert | --ca-file | --db)
         compopt -o filenames 2>/dev/null
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         return
@@ -45,7 +45,7 @@ _zorvane_cli()
 
     local command= i
     for ((i = 1; i < cword; i++)); do
-        if [[ ${words[i]} == search || ${words[i]} == extract ]]; then
+        if [[ ${words[i]} == @(search|extract|history|changes) ]]; then
             command=${words[i]}
             break
         fi
@@ -56,13 +56,16 @@ _zorvane_cli()
     search)
         options="-i --interval -p --pages --cookie -H --header --min --max -t --tag --sort -o --output
                  --csv --format --encoding -q --quiet --config --search-host --insecure --cacert --ca-file
-                 -h --help"
+                 --db --no-history -h --help"
         ;;
     extract)
         options="--format --encoding -q --quiet -h --help"
         ;;
+    history | changes)
+        options="--db --format -h --help"
+        ;;
     *)
-        mapfile -t COMPREPLY < <(compgen -W "search extract --help --version" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W "search extract history changes --help --version" -- "$cur")
         return
         ;;
     esac

@@ -16,6 +16,7 @@ enum FeedbackCode : int
     kFeedbackLoadPage = 1005,    // text: address for the browser box
     kFeedbackNewGoods = 1006,    // number: records now in the store
     kFeedbackShowGoods = 1007,   // number: 1-based position of a record
+    kFeedbackPageDone = 1008,    // number: pages the walk has done (posted, for observers)
     kFeedbackSearchEnded = 1091, // the search walk ended
     kFeedbackFilterEnded = 1092,
     kFeedbackSortEnded = 1093,

@@ -43,6 +43,7 @@ void searchThreadMain(AppState& state, FeedbackSink& sink)
         appendLog(state, prefix + "(" + std::to_string(params.pagesDone + 1) + "页)正在搜索...");
         if (analysePage(state, sink, job)) {
             ++params.pagesDone;
+            sink.post(Feedback{kFeedbackPageDone, params.pagesDone, std::nullopt});
             appendLog(state, prefix + "已搜索" + std::to_string(params.pagesDone) + "页");
             if (limitReached())
                 break;

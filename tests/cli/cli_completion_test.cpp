@@ -59,7 +59,8 @@ TEST(CliCompletion, OffersCommandsOptionsValuesAndFiles)
         std::vector<std::string> offered; // sorted
     };
     const Case cases[] = {
-        {{"zorvane-cli", ""}, {"--help", "--version", "extract", "search"}},
+        {{"zorvane-cli", ""}, {"--help", "--version", "changes", "extract", "history", "search"}},
+        {{"zorvane-cli", "changes", "--d"}, {"--db"}},
         {{"zorvane-cli", "s"}, {"search"}},
         {{"zorvane-cli", "search", "--sort", ""}, {"asc", "desc"}},
         {{"zorvane-cli", "search", "-o", "f.csv", "--format", ""}, {"csv", "json", "tsv"}},

@@ -117,13 +117,20 @@ TEST_F(SearchWalk, WalksEveryPageAndTellsTheWindow)
 
     EXPECT_EQ(storedIds(), (std::vector<std::string>{"1001", "1002", "2001", "2002", "3001", "3002"}));
     const std::vector<Feedback> messages = sink->messages();
-    ASSERT_EQ(messages.size(), 7u);
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(messages[i].code, kFeedbackNewGoods);
-        EXPECT_EQ(messages[i].number, i + 1);
-    }
-    EXPECT_EQ(messages[6].code, kFeedbackSearchEnded);
-    EXPECT_EQ(messages[6].number, 0);
+    // Each page's goods, then its end for observers; the walk's end last.
+    std::vector<std::pair<int, std::int64_t>> told;
+    for (const Feedback& message : messages)
+        told.emplace_back(message.code, message.number);
+    EXPECT_EQ(told, (std::vector<std::pair<int, std::int64_t>>{{kFeedbackNewGoods, 1},
+                                                               {kFeedbackNewGoods, 2},
+                                                               {kFeedbackPageDone, 1},
+                                                               {kFeedbackNewGoods, 3},
+                                                               {kFeedbackNewGoods, 4},
+                                                               {kFeedbackPageDone, 2},
+                                                               {kFeedbackNewGoods, 5},
+                                                               {kFeedbackNewGoods, 6},
+                                                               {kFeedbackPageDone, 3},
+                                                               {kFeedbackSearchEnded, 0}}));
 
     EXPECT_EQ(logMessages(), (std::vector<std::string>{"搜索线程：(1页)正在搜索...", "搜索线程：已搜索1页",
                                                        "搜索线程：(2页)正在搜索...", "搜索线程：已搜索2页",

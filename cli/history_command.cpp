@@ -1,0 +1,183 @@
+#include "cli/history_command.h"
+
+#include <cinttypes>
+#include <filesystem>
+#include <system_error>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/exit_status.h"
+#include "cli/extract_command.h"
+#include "core/text.h"
+#include "history/coupon_key.h"
+#include "history/history_store.h"
+#include "settings/settings_file.h"
+
+namespace zorvane::cli {
+
+namespace {
+
+std::string programDirectory()
+{
+    std::error_code ec;
+    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string(".") : exe.parent_path().string();
+}
+
+void writeLine(std::FILE* out, const std::string& line)
+{
+    std::fwrite(line.data(), 1, line.size(), out);
+    std::fputc('\n', out);
+}
+
+std::string priceText(double price)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", price);
+    return text;
+}
+
+void printWalk(std::FILE* out, const WalkSummary& walk, bool json)
+{
+    if (json) {
+        nlohmann::json line = {{"id", walk.id},
+                               {"started", formatLocalTime(walk.startedMs)},
+                               {"couponKey", walk.couponKey},
+                               {"address", walk.address},
+                               {"pages", walk.pages},
+                               {"goods", walk.goodsCount},
+                               {"end", walk.endReason}};
+        writeLine(out, line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+        return;
+    }
+    writeLine(out, std::to_string(walk.id) + "\t" + formatLocalTime(walk.startedMs) + "\t" +
+                       escapeField(walk.couponKey) + "\t" + std::to_string(walk.pages) + "\t" +
+                       std::to_string(walk.goodsCount) + "\t" + walk.endReason);
+}
+
+void printChange(std::FILE* out, const SightingChange& item, bool json)
+{
+    const Sighting& goods = item.goods;
+    if (json) {
+        nlohmann::json line = {{"goodsId", goods.goodsId},
+                               {"name", goods.name},
+                               {"price", goods.price},
+                               {"change", changeKindName(item.change.kind)},
+                               {"by", item.change.cents / 100.0},
+                               {"page", goods.page},
+                               {"position", goods.position}};
+        line["lastPrice"] = item.lastPrice ? nlohmann::json(*item.lastPrice) : nlohmann::json();
+        writeLine(out, line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+        return;
+    }
+    writeLine(out, escapeField(goods.goodsId) + "\t" + escapeField(goods.name) + "\t" +
+                       priceText(goods.price) + "\t" + changeText(item.change));
+}
+
+int listWalks(HistoryStore& store, const HistoryOptions& options, std::FILE* out, std::FILE* err)
+{
+    const SqlRows<WalkSummary> walks = store.listWalks();
+    if (!walks.status.ok()) {
+        std::fprintf(err, "zorvane-cli: cannot read %s: %s\n", options.dbPath.c_str(),
+                     walks.status.message.c_str());
+        return kExitWriteFailed;
+    }
+    for (const WalkSummary& walk : walks.rows)
+        printWalk(out, walk, options.json);
+    return kExitOk;
+}
+
+int listChanges(HistoryStore& store, const HistoryOptions& options, std::FILE* out, std::FILE* err)
+{
+    const std::string key = couponKey(options.address);
+    const std::optional<WalkSummary> walk = store.lastWalk(key);
+    if (!walk) {
+        std::fprintf(err, "zorvane-cli: no walk of %s in %s\n", key.c_str(), options.dbPath.c_str());
+        return kExitWriteFailed;
+    }
+    const SqlRows<SightingChange> changes = store.changes(walk->id, key);
+    if (!changes.status.ok()) {
+        std::fprintf(err, "zorvane-cli: cannot read %s: %s\n", options.dbPath.c_str(),
+                     changes.status.message.c_str());
+        return kExitWriteFailed;
+    }
+    for (const SightingChange& item : changes.rows)
+        printChange(out, item, options.json);
+    return kExitOk;
+}
+
+} // namespace
+
+bool isHistoryCommand(const std::string& name)
+{
+    return name == "history" || name == "changes";
+}
+
+std::optional<HistoryOptions> parseHistoryCommand(const std::vector<std::string>& args, std::string& error)
+{
+    auto refuse = [&error](std::string reason) {
+        error = std::move(reason);
+        return std::optional<HistoryOptions>();
+    };
+    HistoryOptions options;
+    options.command = args.front();
+    std::vector<std::string> operands;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        std::string arg = args[i];
+        std::optional<std::string> value;
+        if (const std::size_t eq = arg.find('='); startsWith(arg, "--") && eq != std::string::npos) {
+            value = arg.substr(eq + 1);
+            arg.resize(eq);
+        }
+        if (arg != "--db" && arg != "--format") {
+            if (startsWith(arg, "-") && arg.size() > 1)
+                return refuse("unknown option: " + arg);
+            operands.push_back(args[i]);
+            continue;
+        }
+        if (!value && i + 1 < args.size())
+            value = args[++i];
+        if (!value || value->empty())
+            return refuse(arg + " needs a value");
+        if (arg == "--db")
+            options.dbPath = *value;
+        else if (*value == "tsv" || *value == "json")
+            options.json = *value == "json";
+        else
+            return refuse("--format takes tsv or json: " + *value);
+    }
+    const std::size_t wanted = options.command == "changes" ? 1 : 0;
+    if (operands.size() != wanted)
+        return refuse(wanted ? "changes needs one ADDRESS" : "history takes no operands");
+    if (wanted)
+        options.address = operands.front();
+    return options;
+}
+
+std::string defaultHistoryPath()
+{
+    return (std::filesystem::path(settingsFilePath(programDirectory())).parent_path() / "goods.sqlite")
+        .string();
+}
+
+int runHistoryCommand(const HistoryOptions& given, std::FILE* out, std::FILE* err)
+{
+    HistoryOptions options = given;
+    if (options.dbPath.empty())
+        options.dbPath = defaultHistoryPath();
+    HistoryStore store;
+    const HistoryStore::OpenOutcome opened = store.open(options.dbPath);
+    if (!opened.movedAside.empty())
+        std::fprintf(err, "zorvane-cli: %s was damaged; moved to %s\n", options.dbPath.c_str(),
+                     opened.movedAside.c_str());
+    if (!opened.status.ok()) {
+        std::fprintf(err, "zorvane-cli: cannot open %s: %s\n", options.dbPath.c_str(),
+                     opened.status.message.c_str());
+        return kExitWriteFailed;
+    }
+    const int status = options.command == "changes" ? listChanges(store, options, out, err)
+                                                    : listWalks(store, options, out, err);
+    return std::fflush(out) == 0 ? status : kExitWriteFailed;
+}
+
+} // namespace zorvane::cli

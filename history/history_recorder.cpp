@@ -1,0 +1,176 @@
+#include "history/history_recorder.h"
+
+#include <utility>
+
+namespace zorvane {
+
+namespace {
+
+std::int64_t nowMs()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
+} // namespace
+
+const char* walkEndName(WalkEnd reason)
+{
+    switch (reason) {
+    case WalkEnd::paused:
+        return "paused";
+    case WalkEnd::stopped:
+        return "stopped";
+    case WalkEnd::finished:
+        break;
+    }
+    return "finished";
+}
+
+HistoryRecorder::HistoryRecorder(std::string path, NoticeHandler onNotice,
+                                 std::chrono::milliseconds flushEvery)
+    : m_path(std::move(path)), m_onNotice(std::move(onNotice)), m_flushEvery(flushEvery),
+      m_writer([this] { writerLoop(); })
+{
+}
+
+HistoryRecorder::~HistoryRecorder()
+{
+    {
+        std::lock_guard guard(m_mutex);
+        m_quit = true;
+    }
+    m_wake.notify_one();
+    m_writer.join();
+}
+
+void HistoryRecorder::beginWalk(const std::string& address)
+{
+    Event event;
+    event.kind = Event::begin;
+    event.address = address;
+    event.timeMs = nowMs();
+    queue(std::move(event), false);
+}
+
+void HistoryRecorder::addGoods(int page, int position, const GoodsRecord& record)
+{
+    Event event;
+    event.kind = Event::goods;
+    event.sighting = Sighting{page, position, record.goodsId, record.name, record.price, record.tagText};
+    queue(std::move(event), false);
+}
+
+void HistoryRecorder::pageDone(int pages)
+{
+    Event event;
+    event.kind = Event::page;
+    event.pages = pages;
+    queue(std::move(event), false);
+}
+
+void HistoryRecorder::endWalk(WalkEnd reason)
+{
+    Event event;
+    event.kind = Event::end;
+    event.reason = reason;
+    event.timeMs = nowMs();
+    queue(std::move(event), true);
+}
+
+void HistoryRecorder::queue(Event event, bool commitNow)
+{
+    bool wasEmpty = false;
+    {
+        std::lock_guard guard(m_mutex);
+        wasEmpty = m_queue.empty();
+        m_queue.push_back(std::move(event));
+        m_commitNow = m_commitNow || commitNow;
+    }
+    // The writer sleeps on an empty queue or, with a batch begun, until its
+    // time or the walk's end.
+    if (wasEmpty || commitNow)
+        m_wake.notify_one();
+}
+
+void HistoryRecorder::writerLoop()
+{
+    const bool usable = openStore();
+    std::vector<Event> batch;
+    auto lastCommit = std::chrono::steady_clock::now() - m_flushEvery;
+    for (;;) {
+        bool quit = false;
+        {
+            std::unique_lock lock(m_mutex);
+            m_wake.wait(lock, [&] { return m_quit || !m_queue.empty(); });
+            // A commit writes every touched page again, so a fast walk's pages
+            // gather into one commit per flushEvery.
+            m_wake.wait_until(lock, lastCommit + m_flushEvery, [&] { return m_quit || m_commitNow; });
+            batch.swap(m_queue);
+            m_commitNow = false;
+            quit = m_quit;
+        }
+        if (usable && !m_failed && !batch.empty()) {
+            if (SqlStatus status = write(batch); !status.ok())
+                giveUp(status.message);
+        }
+        lastCommit = std::chrono::steady_clock::now();
+        batch.clear();
+        if (quit)
+            return;
+    }
+}
+
+bool HistoryRecorder::openStore()
+{
+    const HistoryStore::OpenOutcome outcome = m_store.open(m_path);
+    if (!outcome.movedAside.empty() && m_onNotice)
+        m_onNotice("历史记录文件已损坏，已移至" + outcome.movedAside);
+    if (!outcome.status.ok()) {
+        giveUp(outcome.status.message);
+        return false;
+    }
+    return true;
+}
+
+SqlStatus HistoryRecorder::write(const std::vector<Event>& batch)
+{
+    if (SqlStatus status = m_store.beginTransaction(); !status.ok())
+        return status;
+    for (const Event& event : batch) {
+        if (SqlStatus status = apply(event); !status.ok()) {
+            m_store.rollback();
+            return status;
+        }
+    }
+    SqlStatus status = m_store.commit();
+    if (!status.ok())
+        m_store.rollback();
+    return status;
+}
+
+SqlStatus HistoryRecorder::apply(const Event& event)
+{
+    switch (event.kind) {
+    case Event::begin:
+        return m_store.beginWalk(event.address, event.timeMs, m_walkId);
+    case Event::goods:
+        return m_store.addSighting(m_walkId, event.sighting);
+    case Event::page:
+        return m_store.setPages(m_walkId, event.pages);
+    case Event::end:
+        break;
+    }
+    return m_store.endWalk(m_walkId, event.timeMs, walkEndName(event.reason));
+}
+
+void HistoryRecorder::giveUp(const std::string& cause)
+{
+    if (m_failed)
+        return;
+    m_failed = true;
+    if (m_onNotice)
+        m_onNotice("历史记录不可用：" + cause + " (" + m_path + ")");
+}
+
+} // namespace zorvane

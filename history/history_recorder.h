@@ -1,0 +1,97 @@
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/goods_record.h"
+#include "history/history_store.h"
+
+namespace zorvane {
+
+// Why a walk ended, as the store keeps it.
+enum class WalkEnd
+{
+    finished, // it reached the last page or its page limit
+    paused,   // it paused itself or was paused
+    stopped   // it was stopped
+};
+
+// "finished", "paused" or "stopped".
+const char* walkEndName(WalkEnd reason);
+
+// Writes one walk at a time into the history file while the walk runs. The
+// walk's thread only queues; one writer thread commits the queue in batches,
+// at most one per flushEvery (a slow walk's page is committed as it comes,
+// a fast walk's pages gather), and at once at the walk's end. A page counts
+// in the file once its end is committed. The file is opened by the writer; when it cannot be opened or
+// written, onNotice gets "历史记录不可用：" + the cause, once, and the rest
+// of the run is not recorded. The walk never waits for the file.
+class HistoryRecorder final
+{
+public:
+    // Called on the writer thread with a line for the log.
+    using NoticeHandler = std::function<void(const std::string&)>;
+
+    HistoryRecorder(std::string path, NoticeHandler onNotice,
+                    std::chrono::milliseconds flushEvery = std::chrono::milliseconds(200));
+    // Writes what is queued, then returns.
+    ~HistoryRecorder();
+    HistoryRecorder(const HistoryRecorder&) = delete;
+    HistoryRecorder& operator=(const HistoryRecorder&) = delete;
+
+    void beginWalk(const std::string& address);
+    // A goods item on page (1-based) at position (1-based on that page).
+    void addGoods(int page, int position, const GoodsRecord& record);
+    // The page's goods are all there; pages is how many the walk has done.
+    void pageDone(int pages);
+    void endWalk(WalkEnd reason);
+
+private:
+    struct Event
+    {
+        enum Kind
+        {
+            begin,
+            goods,
+            page,
+            end
+        } kind = goods;
+        std::string address;
+        Sighting sighting;
+        int pages = 0;
+        WalkEnd reason = WalkEnd::finished;
+        std::int64_t timeMs = 0;
+    };
+
+    void queue(Event event, bool commitNow);
+    void writerLoop();
+    bool openStore();
+    SqlStatus write(const std::vector<Event>& batch);
+    SqlStatus apply(const Event& event);
+    void giveUp(const std::string& cause);
+
+    const std::string m_path;
+    const NoticeHandler m_onNotice;
+    const std::chrono::milliseconds m_flushEvery;
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::vector<Event> m_queue;
+    bool m_commitNow = false;
+    bool m_quit = false;
+
+    // The writer thread's own.
+    HistoryStore m_store;
+    std::int64_t m_walkId = 0;
+    bool m_failed = false;
+
+    std::thread m_writer;
+};
+
+} // namespace zorvane

@@ -1,0 +1,239 @@
+#include "history/history_store.h"
+
+#include <ctime>
+
+#include <sqlite3.h>
+
+#include "history/coupon_key.h"
+
+namespace zorvane {
+
+namespace {
+
+constexpr const char* kWalkColumns =
+    "w.id, w.address, w.coupon_key, w.started_ms, w.ended_ms, w.pages, w.end_reason, "
+    "(SELECT count(*) FROM sightings s WHERE s.walk_id = w.id)";
+
+// The last price of the goods item goodsExpr in the walks of coupon ?2 before
+// walk ?1. A coupon's earlier walks are few; the goods index leads to the
+// item's sightings, newest walk first.
+std::string lastPriceSql(const std::string& goodsExpr)
+{
+    return "(SELECT p.price FROM sightings p WHERE p.goods_id = " + goodsExpr +
+           " AND p.walk_id < ?1 AND p.walk_id IN (SELECT id FROM walks WHERE coupon_key = ?2)"
+           " ORDER BY p.walk_id DESC, p.rowid DESC LIMIT 1)";
+}
+
+WalkSummary walkAt(const SqlStatement& row)
+{
+    WalkSummary walk;
+    walk.id = row.int64At(0);
+    walk.address = row.textAt(1);
+    walk.couponKey = row.textAt(2);
+    walk.startedMs = row.int64At(3);
+    if (!row.isNull(4))
+        walk.endedMs = row.int64At(4);
+    walk.pages = static_cast<int>(row.int64At(5));
+    walk.endReason = row.textAt(6);
+    walk.goodsCount = row.int64At(7);
+    return walk;
+}
+
+Sighting sightingAt(const SqlStatement& row)
+{
+    return Sighting{static_cast<int>(row.int64At(0)),
+                    static_cast<int>(row.int64At(1)),
+                    row.textAt(2),
+                    row.textAt(3),
+                    row.doubleAt(4),
+                    row.textAt(5)};
+}
+
+// Runs a statement to its end, one callback per row.
+template <typename OnRow> SqlStatus eachRow(SqlDatabase& db, SqlStatement& statement, OnRow onRow)
+{
+    int code = SQLITE_ROW;
+    while ((code = statement.step()) == SQLITE_ROW)
+        onRow(statement);
+    return db.status(code);
+}
+
+// Runs a statement that returns no rows.
+SqlStatus runOnce(SqlDatabase& db, SqlStatement& statement)
+{
+    return db.status(statement.step());
+}
+
+// Prepares, binds the arguments in order and runs a statement that returns
+// no rows.
+template <typename... Args> SqlStatus runSql(SqlDatabase& db, std::string_view sql, const Args&... args)
+{
+    SqlStatus status;
+    SqlStatement statement = db.prepare(sql, &status);
+    if (!statement.valid())
+        return status;
+    int index = 0;
+    (statement.bind(++index, args), ...);
+    return runOnce(db, statement);
+}
+
+} // namespace
+
+SqlStatus HistoryStore::prepareWrites()
+{
+    SqlStatus status;
+    m_insertSighting = m_db.prepare("INSERT INTO sightings(walk_id, page, position, goods_id, name, price, "
+                                    "tag_text) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)",
+                                    &status);
+    if (status.ok())
+        m_lastPrice = m_db.prepare("SELECT " + lastPriceSql("?3"), &status);
+    return status;
+}
+
+SqlStatus HistoryStore::beginTransaction()
+{
+    return m_db.exec("BEGIN IMMEDIATE");
+}
+
+SqlStatus HistoryStore::commit()
+{
+    return m_db.exec("COMMIT");
+}
+
+void HistoryStore::rollback()
+{
+    m_db.exec("ROLLBACK");
+}
+
+SqlStatus HistoryStore::beginWalk(const std::string& address, std::int64_t startedMs, std::int64_t& walkId)
+{
+    const SqlStatus status =
+        runSql(m_db, "INSERT INTO walks(address, coupon_key, started_ms) VALUES(?1, ?2, ?3)", address,
+               couponKey(address), startedMs);
+    walkId = m_db.lastInsertId();
+    return status;
+}
+
+SqlStatus HistoryStore::addSighting(std::int64_t walkId, const Sighting& sighting)
+{
+    SqlStatement& insert = m_insertSighting;
+    insert.reset();
+    insert.bind(1, walkId);
+    insert.bind(2, std::int64_t{sighting.page});
+    insert.bind(3, std::int64_t{sighting.position});
+    insert.bind(4, sighting.goodsId);
+    insert.bind(5, sighting.name);
+    insert.bind(6, sighting.price);
+    insert.bind(7, sighting.tagText);
+    return runOnce(m_db, insert);
+}
+
+SqlStatus HistoryStore::setPages(std::int64_t walkId, int pages)
+{
+    return runSql(m_db, "UPDATE walks SET pages = ?2 WHERE id = ?1", walkId, std::int64_t{pages});
+}
+
+SqlStatus HistoryStore::endWalk(std::int64_t walkId, std::int64_t endedMs, const std::string& reason)
+{
+    return runSql(m_db, "UPDATE walks SET ended_ms = ?2, end_reason = ?3 WHERE id = ?1", walkId, endedMs,
+                  reason);
+}
+
+SqlRows<WalkSummary> HistoryStore::listWalks()
+{
+    SqlRows<WalkSummary> result;
+    SqlStatement select =
+        m_db.prepare(std::string("SELECT ") + kWalkColumns + " FROM walks w ORDER BY w.id", &result.status);
+    if (select.valid())
+        result.status =
+            eachRow(m_db, select, [&](const SqlStatement& row) { result.rows.push_back(walkAt(row)); });
+    return result;
+}
+
+SqlStatus HistoryStore::deleteWalk(std::int64_t walkId)
+{
+    if (SqlStatus status = beginTransaction(); !status.ok())
+        return status;
+    SqlStatus status = runSql(m_db, "DELETE FROM sightings WHERE walk_id = ?1", walkId);
+    if (status.ok())
+        status = runSql(m_db, "DELETE FROM walks WHERE id = ?1", walkId);
+    if (status.ok())
+        return commit();
+    rollback();
+    return status;
+}
+
+SqlRows<Sighting> HistoryStore::walkGoods(std::int64_t walkId)
+{
+    SqlRows<Sighting> result;
+    SqlStatement select =
+        m_db.prepare("SELECT page, position, goods_id, name, price, tag_text FROM sightings "
+                     "WHERE walk_id = ?1 ORDER BY rowid",
+                     &result.status);
+    if (!select.valid())
+        return result;
+    select.bind(1, walkId);
+    result.status =
+        eachRow(m_db, select, [&](const SqlStatement& row) { result.rows.push_back(sightingAt(row)); });
+    return result;
+}
+
+std::optional<WalkSummary> HistoryStore::lastWalk(const std::string& couponKey)
+{
+    SqlStatement select = m_db.prepare(std::string("SELECT ") + kWalkColumns +
+                                       " FROM walks w WHERE w.coupon_key = ?1 ORDER BY w.id DESC LIMIT 1");
+    if (!select.valid())
+        return std::nullopt;
+    select.bind(1, couponKey);
+    if (select.step() != SQLITE_ROW)
+        return std::nullopt;
+    return walkAt(select);
+}
+
+SqlRows<SightingChange> HistoryStore::changes(std::int64_t walkId, const std::string& couponKey)
+{
+    SqlRows<SightingChange> result;
+    SqlStatement select = m_db.prepare(
+        "SELECT s.page, s.position, s.goods_id, s.name, s.price, s.tag_text, " + lastPriceSql("s.goods_id") +
+            " FROM sightings s WHERE s.walk_id = ?1 ORDER BY s.rowid",
+        &result.status);
+    if (!select.valid())
+        return result;
+    select.bind(1, walkId);
+    select.bind(2, couponKey);
+    result.status = eachRow(m_db, select, [&](const SqlStatement& row) {
+        SightingChange item{sightingAt(row), std::nullopt, {}};
+        if (!row.isNull(6))
+            item.lastPrice = row.doubleAt(6);
+        item.change = comparePrice(item.goods.price, item.lastPrice);
+        result.rows.push_back(std::move(item));
+    });
+    return result;
+}
+
+std::optional<double> HistoryStore::lastPrice(const std::string& couponKey, const std::string& goodsId,
+                                              std::int64_t beforeWalkId)
+{
+    SqlStatement& select = m_lastPrice;
+    select.reset();
+    select.bind(1, beforeWalkId);
+    select.bind(2, couponKey);
+    select.bind(3, goodsId);
+    std::optional<double> price;
+    if (select.step() == SQLITE_ROW && !select.isNull(0))
+        price = select.doubleAt(0);
+    select.reset();
+    return price;
+}
+
+std::string formatLocalTime(std::int64_t ms)
+{
+    const std::time_t seconds = static_cast<std::time_t>(ms / 1000);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+} // namespace zorvane

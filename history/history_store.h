@@ -1,0 +1,115 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "history/goods_change.h"
+#include "history/sqlite_db.h"
+
+namespace zorvane {
+
+// One walk as the store lists it. Times are milliseconds since the epoch.
+struct WalkSummary
+{
+    std::int64_t id = 0;
+    std::string address;
+    std::string couponKey;
+    std::int64_t startedMs = 0;
+    std::optional<std::int64_t> endedMs; // none: the walk never ended (the program died)
+    int pages = 0;                       // pages stored
+    std::string endReason;               // "" while none was recorded
+    std::int64_t goodsCount = 0;
+};
+
+// One goods item as a walk saw it.
+struct Sighting
+{
+    int page = 0;     // 1-based page of the walk
+    int position = 0; // 1-based position on that page
+    std::string goodsId;
+    std::string name; // as found, markup kept
+    double price = 0;
+    std::string tagText;
+
+    bool operator==(const Sighting&) const = default;
+};
+
+// A goods item of a walk with its change against the coupon's earlier walks.
+struct SightingChange
+{
+    Sighting goods;
+    std::optional<double> lastPrice; // the price last seen, none when never seen
+    PriceChange change;
+};
+
+// A query's rows, or the reason there are none.
+template <typename T> struct SqlRows
+{
+    std::vector<T> rows;
+    SqlStatus status;
+};
+
+// The goods history in one SQLite file. Not thread-safe: one store per
+// thread. Every call reports failure as a status, never by throwing.
+class HistoryStore final
+{
+public:
+    static constexpr int kSchemaVersion = 1;
+
+    struct OpenOutcome
+    {
+        SqlStatus status;
+        std::string movedAside; // where a damaged file went, "" when none was
+    };
+
+    // Opens the file, creating it and its tables when missing and bringing an
+    // older schema up to date. A file that is no database or a damaged one is
+    // renamed to "<path>.bad-<time>" and a fresh one started.
+    OpenOutcome open(const std::string& path);
+    bool isOpen() const { return m_db.isOpen(); }
+
+    SqlStatus beginTransaction();
+    SqlStatus commit();
+    void rollback();
+
+    // A new walk row; its id in walkId.
+    SqlStatus beginWalk(const std::string& address, std::int64_t startedMs, std::int64_t& walkId);
+    SqlStatus addSighting(std::int64_t walkId, const Sighting& sighting);
+    SqlStatus setPages(std::int64_t walkId, int pages);
+    SqlStatus endWalk(std::int64_t walkId, std::int64_t endedMs, const std::string& reason);
+
+    // Every walk, oldest first.
+    SqlRows<WalkSummary> listWalks();
+    // A walk and its sightings.
+    SqlStatus deleteWalk(std::int64_t walkId);
+    // The walk's goods in the order they were found.
+    SqlRows<Sighting> walkGoods(std::int64_t walkId);
+    // The last walk of the coupon, none when it has none (or on failure).
+    std::optional<WalkSummary> lastWalk(const std::string& couponKey);
+    // The walk's goods, each against its last sighting in earlier walks of the
+    // coupon.
+    SqlRows<SightingChange> changes(std::int64_t walkId, const std::string& couponKey);
+    // The price a goods item had when last seen in a walk of the coupon before
+    // walkId: what the window needs per goods item while a walk runs.
+    std::optional<double> lastPrice(const std::string& couponKey, const std::string& goodsId,
+                                    std::int64_t beforeWalkId);
+
+private:
+    SqlStatus openFile(const std::string& path);
+    SqlStatus prepareWrites();
+
+    SqlDatabase m_db;
+    SqlStatement m_insertSighting;
+    SqlStatement m_lastPrice;
+};
+
+// Brings the schema from fromVersion to HistoryStore::kSchemaVersion (version 0
+// is an empty file). A version newer than this program knows is refused.
+SqlStatus migrateHistory(SqlDatabase& db, int fromVersion);
+
+// Local time "YYYY-MM-DD HH:MM:SS" of a time in milliseconds since the epoch.
+std::string formatLocalTime(std::int64_t ms);
+
+} // namespace zorvane

@@ -1,0 +1,167 @@
+#include "history/sqlite_db.h"
+
+#include <utility>
+
+#include <sqlite3.h>
+
+namespace zorvane {
+
+bool SqlStatus::ok() const
+{
+    return code == SQLITE_OK || code == SQLITE_ROW || code == SQLITE_DONE;
+}
+
+bool SqlStatus::corrupt() const
+{
+    const int primary = code & 0xff;
+    return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+SqlStatement::~SqlStatement()
+{
+    sqlite3_finalize(m_statement);
+}
+
+SqlStatement::SqlStatement(SqlStatement&& other) noexcept
+    : m_statement(std::exchange(other.m_statement, nullptr))
+{
+}
+
+SqlStatement& SqlStatement::operator=(SqlStatement&& other) noexcept
+{
+    if (this != &other) {
+        sqlite3_finalize(m_statement);
+        m_statement = std::exchange(other.m_statement, nullptr);
+    }
+    return *this;
+}
+
+void SqlStatement::bind(int index, std::int64_t value)
+{
+    sqlite3_bind_int64(m_statement, index, value);
+}
+
+void SqlStatement::bind(int index, double value)
+{
+    sqlite3_bind_double(m_statement, index, value);
+}
+
+void SqlStatement::bind(int index, std::string_view text)
+{
+    sqlite3_bind_text(m_statement, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+void SqlStatement::bindNull(int index)
+{
+    sqlite3_bind_null(m_statement, index);
+}
+
+int SqlStatement::step()
+{
+    return sqlite3_step(m_statement);
+}
+
+void SqlStatement::reset()
+{
+    sqlite3_reset(m_statement);
+    sqlite3_clear_bindings(m_statement);
+}
+
+std::int64_t SqlStatement::int64At(int column) const
+{
+    return sqlite3_column_int64(m_statement, column);
+}
+
+double SqlStatement::doubleAt(int column) const
+{
+    return sqlite3_column_double(m_statement, column);
+}
+
+std::string SqlStatement::textAt(int column) const
+{
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column));
+    return text ? std::string(text, static_cast<std::size_t>(sqlite3_column_bytes(m_statement, column)))
+                : std::string();
+}
+
+bool SqlStatement::isNull(int column) const
+{
+    return sqlite3_column_type(m_statement, column) == SQLITE_NULL;
+}
+
+SqlDatabase::~SqlDatabase()
+{
+    close();
+}
+
+SqlDatabase::SqlDatabase(SqlDatabase&& other) noexcept : m_db(std::exchange(other.m_db, nullptr)) {}
+
+SqlDatabase& SqlDatabase::operator=(SqlDatabase&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        m_db = std::exchange(other.m_db, nullptr);
+    }
+    return *this;
+}
+
+SqlStatus SqlDatabase::open(const std::string& path)
+{
+    close();
+    const int code =
+        sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (code == SQLITE_OK) {
+        sqlite3_extended_result_codes(m_db, 1);
+        return {};
+    }
+    SqlStatus failed{code, m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code)};
+    close();
+    return failed;
+}
+
+void SqlDatabase::close()
+{
+    // Statements are finalized by their owners first; v2 defers the close
+    // should one still be around.
+    sqlite3_close_v2(m_db);
+    m_db = nullptr;
+}
+
+void SqlDatabase::skipCheckpointOnClose()
+{
+    sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+}
+
+SqlStatus SqlDatabase::exec(std::string_view sql)
+{
+    const int code = sqlite3_exec(m_db, std::string(sql).c_str(), nullptr, nullptr, nullptr);
+    return status(code);
+}
+
+SqlStatement SqlDatabase::prepare(std::string_view sql, SqlStatus* status)
+{
+    sqlite3_stmt* statement = nullptr;
+    const int code = sqlite3_prepare_v2(m_db, sql.data(), static_cast<int>(sql.size()), &statement, nullptr);
+    if (status)
+        *status = this->status(code);
+    return SqlStatement(code == SQLITE_OK ? statement : nullptr);
+}
+
+SqlStatus SqlDatabase::status(int code) const
+{
+    if (code == SQLITE_OK || code == SQLITE_ROW || code == SQLITE_DONE)
+        return SqlStatus{code, {}};
+    return SqlStatus{code, m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code)};
+}
+
+std::int64_t SqlDatabase::lastInsertId() const
+{
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+int SqlDatabase::changes() const
+{
+    return sqlite3_changes(m_db);
+}
+
+} // namespace zorvane

@@ -1,0 +1,180 @@
+// zorvane-cli search recording its walks, and history and changes reading
+// them, run as child processes against the fixture shop.
+#include <csignal>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include <gtest/gtest.h>
+
+#include "history/history_store.h"
+#include "tests/cli/cli_process.h"
+#include "tests/search/fixture_shop.h"
+#include "tests/support/temp_dir.h"
+
+namespace zorvane::test {
+namespace {
+
+std::string replaced(std::string text, const std::string& from, const std::string& to)
+{
+    const std::size_t at = text.find(from);
+    EXPECT_NE(at, std::string::npos) << from;
+    return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+// The shop's page with one goods item's price changed.
+std::string withPrice(const std::string& page, const std::string& id, const std::string& from,
+                      const std::string& to)
+{
+    return replaced(page, "data-price=\"" + id + "\">" + from + "<", "data-price=\"" + id + "\">" + to + "<");
+}
+
+// The shop's page 3 with a third goods item after the second.
+std::string withThirdItem(const std::string& page)
+{
+    const std::size_t from = page.find("<li data-sku=\"3002\"");
+    const std::size_t to = page.find("</li>\n", from) + 6;
+    std::string item = page.substr(from, to - from);
+    for (auto [old, now] : {std::pair{"3002", "3003"}, {"3-2", "3-3"}, {"32.50", "33.50"}}) {
+        for (std::size_t at = item.find(old); at != std::string::npos; at = item.find(old, at))
+            item.replace(at, std::string(old).size(), now);
+    }
+    return page.substr(0, to) + item + page.substr(to);
+}
+
+class HistoryCli : public ::testing::Test
+{
+protected:
+    void openShop(FixtureShopOptions options = {})
+    {
+        shop = std::make_unique<FixtureShop>(options);
+        ASSERT_TRUE(shop->start());
+    }
+
+    std::vector<std::string> searchArgs(std::vector<std::string> extra) const
+    {
+        std::vector<std::string> args = {
+            "search", "--cacert", TestServer::caFile(), "--search-host", shop->searchHost(), "--db", db};
+        args.insert(args.end(), extra.begin(), extra.end());
+        args.push_back(shop->firstPageUrl());
+        return args;
+    }
+
+    TempDir dir;
+    const std::string db = dir.file("goods.sqlite");
+    std::unique_ptr<FixtureShop> shop;
+};
+
+TEST_F(HistoryCli, ChangesShowWhatMovedSinceTheWalkBefore)
+{
+    openShop();
+    ASSERT_EQ(runCli(searchArgs({"-i", "0"})).status, 0);
+    shop->setRawPage(1, 200, withPrice(shop->pageText(1), "1002", "12.50", "13.25"));
+    shop->setRawPage(2, 200, withPrice(shop->pageText(2), "2001", "21.50", "19.00"));
+    shop->setRawPage(3, 200, withThirdItem(shop->pageText(3)));
+    ASSERT_EQ(runCli(searchArgs({"-i", "0"})).status, 0);
+
+    // Any page's address names the coupon.
+    const CliRun changes = runCli({"changes", "--db", db, shop->firstPageUrl() + "&page=3&s=121&click=0"});
+    EXPECT_EQ(changes.status, 0) << changes.err;
+    EXPECT_EQ(changes.out, "1001\t测试商品 1-1\t11.50\t\n"
+                           "1002\t测试商品 1-2\t13.25\t涨¥0.75\n"
+                           "2001\t测试商品 2-1\t19.00\t降¥2.50\n"
+                           "2002\t测试商品 2-2\t22.50\t\n"
+                           "3001\t测试商品 3-1\t31.50\t\n"
+                           "3002\t测试商品 3-2\t32.50\t\n"
+                           "3003\t测试商品 3-3\t33.50\t新\n");
+    const CliRun json = runCli({"changes", "--db", db, "--format", "json", shop->firstPageUrl()});
+    const std::vector<std::string> lines = linesOf(json.out);
+    ASSERT_EQ(lines.size(), 7u) << json.err;
+    EXPECT_EQ(lines[2],
+              R"({"by":2.5,"change":"cheaper","goodsId":"2001","lastPrice":21.5,"name":"测试商品 2-1",)"
+              R"("page":2,"position":1,"price":19.0})");
+    EXPECT_EQ(lines[6], R"({"by":0.0,"change":"new","goodsId":"3003","lastPrice":null,"name":"测试商品 3-3",)"
+                        R"("page":3,"position":3,"price":33.5})");
+
+    const CliRun history = runCli({"history", "--db", db});
+    const std::vector<std::string> walks = linesOf(history.out);
+    ASSERT_EQ(walks.size(), 2u) << history.err;
+    const std::string key = shop->firstPageUrl();
+    EXPECT_EQ(walks[0].substr(walks[0].find('\t', 2)), "\t" + key + "\t3\t6\tfinished");
+    EXPECT_EQ(walks[1].substr(walks[1].find('\t', 2)), "\t" + key + "\t3\t7\tfinished");
+}
+
+TEST_F(HistoryCli, KilledMidWalkKeepsEveryPageStoredBeforeTheKill)
+{
+    FixtureShopOptions options;
+    options.pages = 50;
+    openShop(options);
+    CliProcess process(searchArgs({"-i", "200"}));
+    ASSERT_TRUE(process.started());
+    // Killed once the file holds three pages, read beside the writing program.
+    int pagesSeen = 0;
+    while (pagesSeen < 3) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        HistoryStore reader;
+        if (std::filesystem::exists(db) && reader.open(db).status.ok()) {
+            const SqlRows<WalkSummary> walks = reader.listWalks();
+            pagesSeen = walks.rows.empty() ? 0 : walks.rows.front().pages;
+        }
+    }
+    process.sendSignal(SIGKILL);
+    ASSERT_EQ(process.wait().status, -SIGKILL);
+
+    HistoryStore store;
+    ASSERT_TRUE(store.open(db).status.ok());
+    const SqlRows<WalkSummary> walks = store.listWalks();
+    ASSERT_EQ(walks.rows.size(), 1u);
+    const WalkSummary& walk = walks.rows.front();
+    EXPECT_FALSE(walk.endedMs);
+    EXPECT_GE(walk.pages, pagesSeen);
+    const std::vector<Sighting> goods = store.walkGoods(walk.id).rows;
+    ASSERT_GE(goods.size(), 2u * walk.pages);
+    for (int page = 1; page <= walk.pages; ++page) {
+        for (int item = 1; item <= 2; ++item) {
+            const Sighting& seen = goods[2 * (page - 1) + item - 1];
+            EXPECT_EQ(seen, (Sighting{page, item, FixtureShop::goodsId(page, item),
+                                      "测试商品 " + std::to_string(page) + "-" + std::to_string(item),
+                                      FixtureShop::price(page, item), "自营"}));
+        }
+    }
+}
+
+TEST_F(HistoryCli, ADamagedOrUnusableFileNeverStopsTheWalk)
+{
+    openShop();
+    const struct
+    {
+        std::string db;
+        bool damaged;
+        const char* notice;
+    } cases[] = {
+        {dir.file("goods.sqlite"), true, "历史记录文件已损坏，已移至"},
+        {dir.file("missing/goods.sqlite"), false, "历史记录不可用：unable to open database file"},
+    };
+    const std::string garbage(4096, 'x');
+    for (const auto& c : cases) {
+        if (c.damaged)
+            writeFileBytes(c.db, garbage);
+        std::vector<std::string> args = searchArgs({"-i", "0", "-o", "-"});
+        args[6] = c.db;
+        const CliRun run = runCli(args);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(linesOf(run.out).size(), 7u);
+        const std::size_t notice = run.err.find(c.notice);
+        EXPECT_NE(notice, std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("历史记录", notice + 1), std::string::npos) << run.err;
+        if (!c.damaged)
+            continue;
+        std::vector<std::string> aside;
+        for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+            if (entry.path().filename().string().starts_with("goods.sqlite.bad-"))
+                aside.push_back(readFileBytes(entry.path().string()));
+        }
+        EXPECT_EQ(aside, std::vector<std::string>{garbage});
+        EXPECT_EQ(linesOf(runCli({"history", "--db", c.db}).out).size(), 1u);
+    }
+}
+
+} // namespace
+} // namespace zorvane::test
