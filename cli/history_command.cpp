@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/exit_status.h"
-#include "cli/extract_command.h"
+#include "goods/goods_formats.h"
 #include "core/text.h"
 #include "history/coupon_key.h"
 #include "history/history_store.h"
@@ -51,7 +51,7 @@ void printWalk(std::FILE* out, const WalkSummary& walk, bool json)
         return;
     }
     writeLine(out, std::to_string(walk.id) + "\t" + formatLocalTime(walk.startedMs) + "\t" +
-                       escapeField(walk.couponKey) + "\t" + std::to_string(walk.pages) + "\t" +
+                       escapeTsvField(walk.couponKey) + "\t" + std::to_string(walk.pages) + "\t" +
                        std::to_string(walk.goodsCount) + "\t" + walk.endReason);
 }
 
@@ -70,7 +70,7 @@ void printChange(std::FILE* out, const SightingChange& item, bool json)
         writeLine(out, line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
         return;
     }
-    writeLine(out, escapeField(goods.goodsId) + "\t" + escapeField(goods.name) + "\t" +
+    writeLine(out, escapeTsvField(goods.goodsId) + "\t" + escapeTsvField(goods.name) + "\t" +
                        priceText(goods.price) + "\t" + changeText(item.change));
 }
 
