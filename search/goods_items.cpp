@@ -19,12 +19,6 @@ namespace zorvane {
 
 namespace {
 
-bool isPatternSpace(char c)
-{
-    // \s without Unicode properties.
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // Where the item end whose "</div>" starts at divAt ends, or npos when none starts there.
 std::size_t itemEndAt(std::string_view page, std::size_t divAt)
 {
