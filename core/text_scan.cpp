@@ -1,8 +1,6 @@
 #include "core/text_scan.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdint>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -129,114 +127,6 @@ TextPlace findFirstOfTwo(std::string_view text, std::string_view first, std::str
             return {i, 1};
     }
     return {npos, 0};
-}
-
-namespace {
-
-// UTF-8 as a DFA whose transitions are packed into one word per byte: a
-// state is a bit offset, and the next state is the six bits at that offset
-// of the byte's word (shift-based DFA), so a step is a shift and a mask.
-enum Utf8State : std::uint64_t
-{
-    kAccept = 0,
-    kError = 6,
-    kTail1 = 12,   // one continuation byte to come
-    kTail2 = 18,   // two
-    kTail3 = 24,   // three
-    kAfterE0 = 30, // A0..BF, then one more (no overlongs)
-    kAfterED = 36, // 80..9F, then one more (no surrogates)
-    kAfterF0 = 42, // 90..BF, then two more (no overlongs)
-    kAfterF4 = 48, // 80..8F, then two more (nothing above U+10FFFF)
-};
-
-constexpr std::uint64_t afterLead(unsigned b)
-{
-    if (b < 0x80)
-        return kAccept;
-    if (b >= 0xC2 && b <= 0xDF)
-        return kTail1;
-    if (b == 0xE0)
-        return kAfterE0;
-    if (b == 0xED)
-        return kAfterED;
-    if (b >= 0xE1 && b <= 0xEF)
-        return kTail2;
-    if (b == 0xF0)
-        return kAfterF0;
-    if (b >= 0xF1 && b <= 0xF3)
-        return kTail3;
-    if (b == 0xF4)
-        return kAfterF4;
-    return kError;
-}
-
-constexpr std::uint64_t inRange(unsigned b, unsigned lo, unsigned hi, std::uint64_t next)
-{
-    return b >= lo && b <= hi ? next : kError;
-}
-
-constexpr std::array<std::uint64_t, 256> utf8Steps()
-{
-    std::array<std::uint64_t, 256> steps{};
-    for (unsigned b = 0; b < 256; ++b) {
-        steps[b] = afterLead(b) << kAccept | std::uint64_t{kError} << kError |
-                   inRange(b, 0x80, 0xBF, kAccept) << kTail1 | inRange(b, 0x80, 0xBF, kTail1) << kTail2 |
-                   inRange(b, 0x80, 0xBF, kTail2) << kTail3 | inRange(b, 0xA0, 0xBF, kTail1) << kAfterE0 |
-                   inRange(b, 0x80, 0x9F, kTail1) << kAfterED | inRange(b, 0x90, 0xBF, kTail2) << kAfterF0 |
-                   inRange(b, 0x80, 0x8F, kTail2) << kAfterF4;
-    }
-    return steps;
-}
-
-constexpr std::array<std::uint64_t, 256> kUtf8Steps = utf8Steps();
-
-// The first byte at or after i that is not ASCII; n when none.
-std::size_t skipAscii(const unsigned char* s, std::size_t n, std::size_t i)
-{
-#if defined(__SSE2__)
-    for (; i + 32 <= n; i += 32) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 16));
-        if (_mm_movemask_epi8(_mm_or_si128(a, b)) != 0)
-            break;
-    }
-    for (; i + 16 <= n; i += 16) {
-        const int high = _mm_movemask_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)));
-        if (high != 0)
-            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(high)));
-    }
-#else
-    for (std::uint64_t word; i + sizeof word <= n; i += sizeof word) {
-        std::memcpy(&word, s + i, sizeof word);
-        if ((word & 0x8080808080808080ULL) != 0)
-            break;
-    }
-#endif
-    while (i < n && s[i] < 0x80)
-        ++i;
-    return i;
-}
-
-} // namespace
-
-bool isValidUtf8(std::string_view bytes)
-{
-    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
-    const std::size_t n = bytes.size();
-    for (std::size_t i = 0;;) {
-        // Pages are mostly ASCII markup with runs of Chinese text between.
-        i = skipAscii(s, n, i);
-        if (i == n)
-            return true;
-        // The DFA reads the run until a sequence ends before an ASCII byte.
-        std::uint64_t state = kAccept;
-        do {
-            state = kUtf8Steps[s[i]] >> state & 63;
-            ++i;
-        } while (i < n && (state > kError || (state == kAccept && s[i] >= 0x80)));
-        if (state != kAccept)
-            return false;
-    }
 }
 
 } // namespace zorvane
