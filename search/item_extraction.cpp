@@ -36,10 +36,14 @@ constexpr std::string_view kNameClass = "p-name";
 constexpr std::string_view kPriceClass = "p-price";
 constexpr std::string_view kIconsClass = "p-icons";
 constexpr std::string_view kSignClass = "sign-title";
-static_assert(kNamePattern.substr(kHeadStart.size()).starts_with(kNameClass));
-static_assert(kPricePattern.substr(kHeadStart.size()).starts_with(kPriceClass));
-static_assert(kIconBlockPattern.substr(kHeadStart.size()).starts_with(kIconsClass));
-static_assert(kSignPattern.substr(kHeadStart.size()).starts_with(kSignClass));
+static_assert(kNamePattern.starts_with(kHeadStart) &&
+              kNamePattern.substr(kHeadStart.size()).starts_with(kNameClass));
+static_assert(kPricePattern.starts_with(kHeadStart) &&
+              kPricePattern.substr(kHeadStart.size()).starts_with(kPriceClass));
+static_assert(kIconBlockPattern.starts_with(kHeadStart) &&
+              kIconBlockPattern.substr(kHeadStart.size()).starts_with(kIconsClass));
+static_assert(kSignPattern.starts_with(kHeadStart) &&
+              kSignPattern.substr(kHeadStart.size()).starts_with(kSignClass));
 
 // Whether the head of the class block (lower case) can stand at the "<div"
 // at div. The head is read in ASCII: a byte beyond it could be the other case
@@ -128,7 +132,9 @@ GoodsRecord extractItem(const std::string& goodsId, std::string_view itemText, b
     GoodsRecord record;
     record.goodsId = goodsId;
     TextMatch match;
-    const BlockStarts starts = findBlockStarts(itemText);
+    // Unchecked text runs from its start: PCRE2 checks a subject's UTF-8 only
+    // from where the run starts, and text that is not UTF-8 must fail every run.
+    const BlockStarts starts = checked ? findBlockStarts(itemText) : BlockStarts{0, 0, 0, 0};
 
     if (findFirst(patterns.name, itemText, starts.name, checked, match)) {
         std::string label = removeSpaces(match.group(1));
