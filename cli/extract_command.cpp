@@ -52,11 +52,12 @@ int runExtract(const ExtractOptions& options, std::FILE* out, std::FILE* err)
     int status = kExitOk;
     const Config config;
     GoodsList wholeFile; // csv has one header over all pages, so it is written at the end
+    std::string lines;   // a page's lines, written in one go before its note
     const auto take = [&](GoodsRecord&& record) {
         if (output->format == GoodsFormat::csv)
             wholeFile.push_back(std::move(record));
         else
-            writeAll(out, goodsLine(record, output->format));
+            appendGoodsLine(lines, record, output->format);
     };
     std::string bytes; // one buffer for every file
     for (const std::string& path : options.files) {
@@ -69,6 +70,10 @@ int runExtract(const ExtractOptions& options, std::FILE* out, std::FILE* err)
         // A valid page comes back in the same buffer, checked once.
         bytes = pageTextFromBody(std::move(bytes));
         const PageVerdict verdict = analysePageText(bytes, config, take, true);
+        if (!lines.empty()) {
+            writeAll(out, lines);
+            lines.clear();
+        }
         if (const char* note = outcomeNote(verdict.outcome); note && !options.output.quiet)
             std::fprintf(err, "zorvane-cli: %s: %s\n", path.c_str(), note);
     }

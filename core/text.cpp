@@ -177,40 +177,6 @@ Sequence sequenceAt(const unsigned char* s, std::size_t n, std::size_t i)
 
 } // namespace
 
-bool isValidUtf8(std::string_view bytes)
-{
-    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
-    const std::size_t n = bytes.size();
-    for (std::size_t i = 0; i < n;) {
-        // Pages are mostly ASCII markup: skip it eight bytes at a time.
-        std::uint64_t word;
-        if (i + sizeof word <= n) {
-            std::memcpy(&word, s + i, sizeof word);
-            if ((word & 0x8080808080808080ULL) == 0) {
-                i += sizeof word;
-                continue;
-            }
-        }
-        const unsigned char c = s[i];
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        // Chinese text is three-byte sequences whose lead byte puts no
-        // narrower range on the next byte: the common case, checked inline.
-        if (c >= 0xE1 && c <= 0xEF && c != 0xED && i + 2 < n && (s[i + 1] & 0xC0) == 0x80 &&
-            (s[i + 2] & 0xC0) == 0x80) {
-            i += 3;
-            continue;
-        }
-        const Sequence seq = sequenceAt(s, n, i);
-        if (seq.length == 0 || seq.valid != seq.length)
-            return false;
-        i += seq.length;
-    }
-    return true;
-}
-
 std::string sanitizeUtf8(std::string_view bytes)
 {
     if (isValidUtf8(bytes))

@@ -45,6 +45,12 @@ inline bool hasWordNoCaseAt(std::string_view text, std::size_t at, std::string_v
     return true;
 }
 
+// White space as a pattern's \s reads it without Unicode properties.
+inline bool isPatternSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
 // The first occurrence of needle (memmem: in a page, a search that stops at
 // every '<' would cost several times more); npos when absent.
 std::size_t findText(std::string_view text, std::string_view needle);
@@ -53,7 +59,7 @@ bool startsWith(std::string_view text, std::string_view prefix);
 bool endsWith(std::string_view text, std::string_view suffix);
 
 // True when the bytes are well-formed UTF-8 (no overlongs, surrogates or
-// code points above U+10FFFF).
+// code points above U+10FFFF). Sixteen bytes a step (core/utf8_check.cpp).
 bool isValidUtf8(std::string_view bytes);
 
 // Replaces invalid UTF-8 sequences with U+FFFD so the text is valid UTF-8.

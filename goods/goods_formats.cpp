@@ -39,31 +39,58 @@ std::string escapeTsvField(std::string_view field)
 {
     std::string out;
     out.reserve(field.size());
-    for (char c : field) {
-        switch (c) {
+    appendTsvField(out, field);
+    return out;
+}
+
+void appendTsvField(std::string& out, std::string_view field)
+{
+    // Fields rarely hold a character to escape: the runs between go in whole.
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        char code;
+        switch (field[i]) {
         case '\t':
-            out += "\\t";
+            code = 't';
             break;
         case '\n':
-            out += "\\n";
+            code = 'n';
             break;
         case '\r':
-            out += "\\r";
+            code = 'r';
             break;
         case '\\':
-            out += "\\\\";
+            code = '\\';
             break;
         default:
-            out += c;
+            continue;
         }
+        out.append(field.data() + run, i - run);
+        out += '\\';
+        out += code;
+        run = i + 1;
     }
-    return out;
+    out.append(field.data() + run, field.size() - run);
+}
+
+void appendTsvLine(std::string& out, const GoodsRecord& record)
+{
+    appendTsvField(out, record.goodsId);
+    out += '\t';
+    appendTsvField(out, record.name);
+    out += '\t';
+    appendTsvField(out, formatNumber(record.price));
+    out += '\t';
+    appendTsvField(out, record.tagText);
+    out += '\n';
 }
 
 std::string tsvLine(const GoodsRecord& record)
 {
-    return escapeTsvField(record.goodsId) + '\t' + escapeTsvField(record.name) + '\t' +
-           escapeTsvField(formatNumber(record.price)) + '\t' + escapeTsvField(record.tagText) + '\n';
+    std::string line;
+    line.reserve(record.goodsId.size() + record.name.size() + record.tagText.size() + 32);
+    appendTsvLine(line, record);
+    return line;
 }
 
 std::string jsonLine(const GoodsRecord& record)
@@ -85,6 +112,14 @@ std::string goodsLine(const GoodsRecord& record, GoodsFormat format)
     return format == GoodsFormat::json ? jsonLine(record) : tsvLine(record);
 }
 
+void appendGoodsLine(std::string& out, const GoodsRecord& record, GoodsFormat format)
+{
+    if (format == GoodsFormat::json)
+        out += jsonLine(record);
+    else
+        appendTsvLine(out, record);
+}
+
 std::string formatGoods(const GoodsList& goods, GoodsFormat format, CsvEncoding encoding)
 {
     if (format == GoodsFormat::csv) {
@@ -95,7 +130,7 @@ std::string formatGoods(const GoodsList& goods, GoodsFormat format, CsvEncoding 
     std::string text;
     for (const GoodsRecord& record : goods) {
         if (record.passesFilter != 0)
-            text += goodsLine(record, format);
+            appendGoodsLine(text, record, format);
     }
     return text;
 }

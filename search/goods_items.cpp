@@ -1,6 +1,7 @@
 #include "search/goods_items.h"
 
 #include "core/text.h"
+#include "core/text_scan.h"
 #include "search/patterns.h"
 #include "services/text_pattern.h"
 
@@ -18,59 +19,50 @@ namespace zorvane {
 
 namespace {
 
-bool isPatternSpace(char c)
-{
-    // \s without Unicode properties.
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // Where the item end whose "</div>" starts at divAt ends, or npos when none starts there.
 std::size_t itemEndAt(std::string_view page, std::size_t divAt)
 {
-    if (!hasWordNoCaseAt(page, divAt, "</div>"))
-        return std::string_view::npos;
     std::size_t at = divAt + 6;
     while (at < page.size() && isPatternSpace(page[at]))
         ++at;
     return hasWordNoCaseAt(page, at, "</li>") ? at + 5 : std::string_view::npos;
 }
 
-// End of the first item end whose "</div>" starts at from or later; npos when none.
-std::size_t firstItemEnd(std::string_view page, std::size_t from)
+// The first item end whose "</div>" starts at or after a place. Places only
+// grow during a run, so the end found last serves every place up to its
+// start, and no stretch of the page is searched twice.
+class ItemEnds
 {
-    for (std::size_t at = page.find('<', from); at != std::string_view::npos; at = page.find('<', at + 1)) {
-        const std::size_t end = itemEndAt(page, at);
-        if (end != std::string_view::npos)
-            return end;
-    }
-    return std::string_view::npos;
-}
+public:
+    explicit ItemEnds(std::string_view page) : m_page(page) {}
 
-// Start of the "</div>" of the page's last item end; npos when there is none.
-std::size_t lastItemEndStart(std::string_view page)
-{
-    for (std::size_t at = page.rfind('<'); at != std::string_view::npos && at > 0;
-         at = page.rfind('<', at - 1)) {
-        if (!hasWordNoCaseAt(page, at, "</li>"))
-            continue;
-        std::size_t before = at;
-        while (before > 0 && isPatternSpace(page[before - 1]))
-            --before;
-        if (before >= 6 && hasWordNoCaseAt(page, before - 6, "</div>"))
-            return before - 6;
+    // False when no item end starts at or after from.
+    bool findFrom(std::size_t from)
+    {
+        if (m_found && from <= m_start)
+            return true;
+        for (std::size_t at = findWordNoCase(m_page, "</div>", from); at != std::string_view::npos;
+             at = findWordNoCase(m_page, "</div>", at + 1)) {
+            const std::size_t end = itemEndAt(m_page, at);
+            if (end != std::string_view::npos) {
+                m_found = true;
+                m_start = at;
+                m_end = end;
+                return true;
+            }
+        }
+        return false;
     }
-    return std::string_view::npos;
-}
 
-// Next "<li" (any letter case) at or after from.
-std::size_t nextListItem(std::string_view page, std::size_t from)
-{
-    for (std::size_t at = page.find('<', from); at != std::string_view::npos; at = page.find('<', at + 1)) {
-        if (hasWordNoCaseAt(page, at + 1, "li"))
-            return at;
-    }
-    return std::string_view::npos;
-}
+    // The end of the item end findFrom found last.
+    std::size_t end() const { return m_end; }
+
+private:
+    std::string_view m_page;
+    bool m_found = false;
+    std::size_t m_start = 0;
+    std::size_t m_end = 0;
+};
 
 // The head run tries its window's start only: a run free to try every "<li"
 // inside a long tag would read the rest of the tag from each.
@@ -87,19 +79,17 @@ std::optional<std::vector<GoodsItemText>> findGoodsItems(std::string_view page, 
     if (!subjectChecked && !isValidUtf8(page))
         return std::nullopt;
     std::vector<GoodsItemText> items;
-    const std::size_t lastEnd = lastItemEndStart(page);
-    if (lastEnd == std::string_view::npos)
-        return items;
     const TextPattern& head = anchoredHead();
+    ItemEnds itemEnds(page);
     TextMatch match;
     std::size_t pos = 0;
     for (;;) {
-        const std::size_t start = nextListItem(page, pos);
+        const std::size_t start = findWordNoCase(page, "<li", pos);
         if (start == std::string_view::npos)
             break;
         const std::size_t close = page.find('>', start);
         // No item end follows the head: neither this nor any later item can match.
-        if (close == std::string_view::npos || close >= lastEnd)
+        if (close == std::string_view::npos || !itemEnds.findFrom(close + 1))
             break;
         const MatchResult found = head.find(page.substr(start, close + 1 - start), 0, true, match);
         if (found == MatchResult::failed)
@@ -108,8 +98,7 @@ std::optional<std::vector<GoodsItemText>> findGoodsItems(std::string_view page, 
             pos = close + 1;
             continue;
         }
-        // An item end follows, as close is before the last one.
-        const std::size_t end = firstItemEnd(page, close + 1);
+        const std::size_t end = itemEnds.end();
         items.push_back(GoodsItemText{std::string(match.group(1)), page.substr(start, end - start)});
         pos = end;
     }

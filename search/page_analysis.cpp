@@ -7,6 +7,7 @@
 #include "core/feedback.h"
 #include "core/log.h"
 #include "core/text.h"
+#include "core/text_scan.h"
 #include "search/goods_items.h"
 #include "search/item_extraction.h"
 #include "search/patterns.h"
@@ -105,12 +106,13 @@ PageVerdict analysePageText(std::string_view pageText, const Config& config, con
                             bool checked)
 {
     PageVerdict verdict;
-    if (findText(pageText, kCouponExpiredMarker) != std::string_view::npos) {
-        verdict.outcome = PageOutcome::couponExpired;
-        return verdict;
-    }
-    if (findText(pageText, loginRedirectMarker(config.loginHost)) != std::string_view::npos) {
-        verdict.outcome = PageOutcome::loginRequired;
+    // Both end-of-walk markers in one pass; the expired coupon wins wherever it stands.
+    const TextPlace marker =
+        findFirstOfTwo(pageText, kCouponExpiredMarker, loginRedirectMarker(config.loginHost));
+    if (marker.at != std::string_view::npos) {
+        const bool expired = marker.which == 0 || findText(pageText.substr(marker.at),
+                                                           kCouponExpiredMarker) != std::string_view::npos;
+        verdict.outcome = expired ? PageOutcome::couponExpired : PageOutcome::loginRequired;
         return verdict;
     }
     std::optional<std::vector<GoodsItemText>> items = findGoodsItems(pageText, checked);
