@@ -269,8 +269,8 @@ zorvane-cli search [options] ADDRESS
   -p, --pages N         page limit, 0 = no limit (default 0; negative is a usage error)
       --cookie TEXT     cookie text, as the window's Cookie box
   -H, --header LINE     an extra request header "Name: value"; repeatable; joined with CR LF
-      --min PRICE       lower price bound, as the window's 编辑框_价格min
-      --max PRICE       upper price bound, as 编辑框_价格max
+      --min PRICE       lower price bound, as the window's first price box
+      --max PRICE       upper price bound, as its second price box
   -t, --tag TAG         a required promotion tag; repeatable; a goods must carry all of them
       --sort asc|desc   sort by price, as the price column does
   -o, --csv FILE        write the shown goods to FILE in the export's exact format ("-" = standard output)

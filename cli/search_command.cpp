@@ -1,9 +1,7 @@
 #include "cli/search_command.h"
 
 #include <iostream>
-#include <mutex>
 #include <string>
-#include <system_error>
 #include <thread>
 
 #include <unistd.h>
@@ -14,7 +12,6 @@
 #include "cli/search_inputs.h"
 #include "core/app_state.h"
 #include "core/log.h"
-#include "core/run_control.h"
 #include "goods/csv_export.h"
 #include "goods/filter.h"
 #include "goods/sort.h"
@@ -24,15 +21,6 @@
 namespace zorvane::cli {
 
 namespace {
-
-// A terminal has no controls for the run control to lock or caption.
-class NoControls final : public ControlPanel
-{
-public:
-    std::vector<std::string> controlNames() const override { return {}; }
-    void setEnabled(std::string_view, bool) override {}
-    void setCaption(std::string_view, std::string_view) override {}
-};
 
 // Runs the window's log pump for as long as it lives, then hands over what is
 // still pending.
@@ -67,19 +55,16 @@ struct Refusal
     std::string reason;
 };
 
-// The start callback of the run control, as the window's startSearch: the
-// start's input check, then (here) the output file, then the search thread.
-// The thread is kept in walker, not in state.searchThread: the end handling
-// releases that one without joining, and this side must join before the sink
-// goes away.
-bool startWalk(AppState& state, FeedbackSink& sink, const SearchOptions& options, Refusal& refusal,
-               std::thread& walker)
+// The start of the walk, as the window's start: the start's input check,
+// then (here) the output file, then the walk's thread, which the console
+// observes.
+bool startWalk(AppState& state, ConsoleSink& sink, const SearchOptions& options, Refusal& refusal)
 {
     const SearchInput typed{options.address, options.interval, options.pages,
                             joinHeaderLines(options.headers), options.cookie};
     const SearchStart start = prepareSearchStart(state, typed);
     if (!start.accepted) {
-        refusal = {kExitUsage, optionOfControl(start.control) + start.message};
+        refusal = {kExitUsage, optionOfField(start.field) + start.message};
         return false;
     }
     if (options.csvPath) {
@@ -88,9 +73,7 @@ bool startWalk(AppState& state, FeedbackSink& sink, const SearchOptions& options
             return false;
         }
     }
-    try {
-        walker = std::thread([&state, &sink] { searchThreadMain(state, sink); });
-    } catch (const std::system_error&) {
+    if (!state.workers.start(Worker::Search, [&state, &sink] { runWalk(state, sink); })) {
         appendLog(state, "启动搜索线程失败");
         refusal = {kExitWriteFailed, "cannot start the search thread"};
         return false;
@@ -102,29 +85,20 @@ bool startWalk(AppState& state, FeedbackSink& sink, const SearchOptions& options
 void arrangeGoods(AppState& state, FeedbackSink& sink, const SearchOptions& options)
 {
     if (options.sortAscending) {
-        state.sortAscending = *options.sortAscending ? 1 : 0;
+        state.goods.setSortAscending(*options.sortAscending);
         runSort(state, sink);
     }
-    if (options.minPrice || options.maxPrice || !options.tags.empty()) {
-        FilterCriteria criteria =
-            makeFilterCriteria(options.tags, options.minPrice.value_or(""), options.maxPrice.value_or(""));
-        {
-            std::lock_guard guard(*state.goodsLock);
-            state.filterCriteria = std::move(criteria);
-        }
-        runFilter(state, sink);
-    }
+    if (options.minPrice || options.maxPrice || !options.tags.empty())
+        runFilter(
+            state, sink,
+            makeFilterCriteria(options.tags, options.minPrice.value_or(""), options.maxPrice.value_or("")));
 }
 
 // The shown goods in the export's format, logged as the export logs it.
 // Gives why the file could not be written, or "" when it was.
 std::string writeOutput(AppState& state, const std::string& path)
 {
-    GoodsList goods;
-    {
-        std::lock_guard guard(*state.goodsLock);
-        goods = state.goodsStore;
-    }
+    const GoodsList goods = state.goods.snapshot();
     if (path == "-") {
         writeCsv(std::cout, goods);
         std::cout.flush();
@@ -138,27 +112,15 @@ std::string writeOutput(AppState& state, const std::string& path)
     return written ? "" : "cannot write " + path + ": " + error;
 }
 
-struct Outcome
-{
-    bool paused = false;
-    std::string writeFailure; // "" = written, or nothing to write
-};
-
 // From the started walk to the written goods, with the log pump running: the
-// walk's end is handled here as the window handles it, then the sort, the
-// filter and the CSV run over whatever was gathered.
-Outcome finishWalk(AppState& state, ConsoleSink& sink, ControlPanel& panel, const SearchOptions& options,
-                   std::thread& walker)
+// walk answers its own end, then the sort, the filter and the CSV run over
+// whatever was gathered. Gives why the output could not be written, or "".
+std::string finishWalk(AppState& state, ConsoleSink& sink, const SearchOptions& options)
 {
     LogPumpThread pump(state, sink);
-    Outcome outcome;
-    sink.handleSearchEnd([&] { searchEnded(state, panel); });
-    walker.join();
-    outcome.paused = state.stopRequested.load() == 0;
+    state.workers.join(Worker::Search);
     arrangeGoods(state, sink, options);
-    if (options.csvPath)
-        outcome.writeFailure = writeOutput(state, *options.csvPath);
-    return outcome;
+    return options.csvPath ? writeOutput(state, *options.csvPath) : "";
 }
 
 } // namespace
@@ -178,31 +140,29 @@ int runSearch(const SearchOptions& options, std::FILE* err)
     }
     httpGlobalInit();
     ConsoleSink sink(state, err, isatty(fileno(err)) != 0);
-    NoControls panel;
     // The watch comes first: every thread started after it leaves SIGINT to it.
-    InterruptWatch watch([&state, &panel] { stopCommand(state, panel); });
+    InterruptWatch watch([&state] { state.walk.stop(nullptr); });
     Refusal refusal;
-    std::thread walker;
-    startPause(state, panel, [&] { return startWalk(state, sink, options, refusal, walker); });
+    state.walk.startPause(nullptr, [&] { return startWalk(state, sink, options, refusal); });
     if (refusal.status != kExitOk) {
         std::fprintf(err, "zorvane-cli: %s\n", refusal.reason.c_str());
         return refusal.status;
     }
-    const Outcome outcome = finishWalk(state, sink, panel, options, walker);
+    const std::string writeFailure = finishWalk(state, sink, options);
     sink.finish();
     const bool interrupted = watch.interrupted();
-    if (outcome.paused && !interrupted) {
-        const SearchParams position = copySearchParams(state);
-        std::fprintf(err, "zorvane-cli: paused after %d pages; go on from: %s\n", position.pagesDone,
-                     position.nextPageAddress.c_str());
-    }
-    if (!outcome.writeFailure.empty()) {
-        std::fprintf(err, "zorvane-cli: %s\n", outcome.writeFailure.c_str());
+    const WalkEnd end = sink.walkEnd();
+    const bool paused = end.reason == WalkEndReason::PausedItself || end.reason == WalkEndReason::Paused;
+    if (paused && !interrupted)
+        std::fprintf(err, "zorvane-cli: paused after %d pages; go on from: %s\n", end.pagesDone,
+                     end.nextAddress.c_str());
+    if (!writeFailure.empty()) {
+        std::fprintf(err, "zorvane-cli: %s\n", writeFailure.c_str());
         return kExitWriteFailed;
     }
     if (interrupted)
         return kExitInterrupted;
-    return outcome.paused ? kExitPaused : kExitOk;
+    return paused ? kExitPaused : kExitOk;
 }
 
 } // namespace zorvane::cli

@@ -88,6 +88,8 @@ std::size_t nextListItem(std::string_view page, std::size_t from)
 // "<li" inside a long tag would read the rest of the tag from each.
 const std::string kAnchoredHead = "\\A" + std::string(kGoodsItemHeadPattern);
 const std::string kAnchoredItem = "\\A" + std::string(kGoodsItemPattern);
+// The page was checked once for UTF-8 before the first run.
+constexpr RegexOptions kAnchoredRun{.global = false, .subjectChecked = true};
 
 } // namespace
 
@@ -110,15 +112,14 @@ std::optional<std::vector<GoodsItemText>> findGoodsItems(std::string_view page, 
         if (close == std::string_view::npos || close >= lastEnd)
             break;
         const std::string tag(page.substr(start, close + 1 - start));
-        if (!regex.create(kAnchoredHead, tag, false, true, false, false, true))
+        if (!regex.create(kAnchoredHead, tag, kAnchoredRun))
             return std::nullopt;
         if (regex.matchCount() < 1) {
             pos = close + 1;
             continue;
         }
         const std::size_t end = firstItemEnd(page, close + 1);
-        if (!regex.create(kAnchoredItem, std::string(page.substr(start, end - start)), false, true, false,
-                          false, true))
+        if (!regex.create(kAnchoredItem, std::string(page.substr(start, end - start)), kAnchoredRun))
             return std::nullopt;
         int at = -1;
         GoodsItemText item{regex.subMatchText(1, 1), regex.matchText(1, &at)};

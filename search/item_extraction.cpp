@@ -12,7 +12,7 @@ namespace {
 // Only the icon items are read as a list; the other patterns take their first match.
 bool runFirst(RegexService& regex, std::string_view pattern, std::string_view subject, bool checked)
 {
-    return regex.create(pattern, std::string(subject), false, true, false, false, checked) &&
+    return regex.create(pattern, std::string(subject), {.global = false, .subjectChecked = checked}) &&
            regex.matchCount() >= 1;
 }
 
@@ -52,7 +52,7 @@ GoodsRecord extractItem(const std::string& goodsId, std::string_view itemText, b
 
     if (runFirst(regex, kIconBlockPattern, itemText, checked)) {
         std::string icons = regex.subMatchText(1, 1);
-        if (regex.create(kIconItemPattern, std::move(icons), false, true, true, false, checked)) {
+        if (regex.create(kIconItemPattern, std::move(icons), {.subjectChecked = checked})) {
             for (int i = 1, n = regex.matchCount(); i <= n; ++i) {
                 std::string icon = regex.subMatchText(i, 1);
                 if (!icon.empty())

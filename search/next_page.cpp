@@ -67,7 +67,7 @@ std::string fromNameOnwards(std::string_view page, std::string_view name)
 bool runFirst(RegexService& regex, std::string_view pattern, std::string subject, bool checked)
 {
     return !subject.empty() &&
-           regex.create(pattern, std::move(subject), false, true, false, false, checked) &&
+           regex.create(pattern, std::move(subject), {.global = false, .subjectChecked = checked}) &&
            regex.matchCount() >= 1;
 }
 

@@ -4,7 +4,6 @@
 #include <chrono>
 
 #include "core/app_state.h"
-#include "core/feedback.h"
 #include "core/log.h"
 #include "core/text.h"
 #include "search/goods_items.h"
@@ -18,11 +17,10 @@ namespace zorvane {
 
 namespace {
 
-// Signals a pause the way the pause command does, without its log line.
-void requestPause(AppState& state)
+void pauseItself(AppState& state, SearchJob& job)
 {
-    state.stopRequested = 0;
-    state.stopEvent.set();
+    job.pausedItself = true;
+    state.walk.pauseItself();
 }
 
 std::string fetchPage(AppState& state, SearchJob& job, int& statusCode)
@@ -105,45 +103,47 @@ PageVerdict analysePageText(std::string_view pageText, const Config& config, con
     return verdict;
 }
 
-void storeGoods(AppState& state, FeedbackSink& sink, GoodsRecord record)
+void storeGoods(AppState& state, WalkObserver& observer, GoodsRecord record)
 {
-    const std::int64_t count = appendGoods(state, std::move(record));
-    sink.send(Feedback{kFeedbackNewGoods, count, std::nullopt});
+    observer.goodsStored(state.goods.append(std::move(record)));
 }
 
-bool analysePage(AppState& state, FeedbackSink& sink, SearchJob& job)
+bool analysePage(AppState& state, WalkObserver& observer, SearchJob& job)
 {
     int statusCode = 0;
     const std::string pageText = pageTextFromBody(fetchPage(state, job, statusCode));
     const std::string& prefix = job.logPrefix;
     if (pageText.empty()) {
-        appendLog(state, prefix + "访问失败，状态码：" + std::to_string(statusCode));
+        observer.logLine(prefix + "访问失败，状态码：" + std::to_string(statusCode));
         return false;
     }
-    const PageVerdict verdict = analysePageText(
-        pageText, state.config, [&](GoodsRecord&& record) { storeGoods(state, sink, std::move(record)); });
+    const PageVerdict verdict = analysePageText(pageText, state.config, [&](GoodsRecord&& record) {
+        storeGoods(state, observer, std::move(record));
+    });
     switch (verdict.outcome) {
     case PageOutcome::couponExpired:
-        appendLog(state, prefix + "优惠券已过期");
+        observer.logLine(prefix + "优惠券已过期");
         job.params.nextPageAddress.clear();
+        job.ending = WalkEndReason::CouponExpired;
         return true;
     case PageOutcome::loginRequired:
-        appendLog(state, prefix + "被京东限制，请输入Cookie后再进行搜索");
+        observer.logLine(prefix + "被京东限制，请输入Cookie后再进行搜索");
         job.params.nextPageAddress.clear();
+        job.ending = WalkEndReason::LoginPage;
         return true;
     case PageOutcome::patternFailed:
-        appendLog(state, prefix + "创建正则表达式失败");
+        observer.logLine(prefix + "创建正则表达式失败");
         return false;
     case PageOutcome::noGoods:
-        appendLog(state, prefix + "未找到商品");
-        requestPause(state);
+        observer.logLine(prefix + "未找到商品");
+        pauseItself(state, job);
         return false;
     case PageOutcome::goodsFound:
         break;
     }
     switch (applyNextPage(state, job, verdict.next)) {
     case nextPageNotFound:
-        requestPause(state);
+        pauseItself(state, job);
         return false;
     case nextPageScriptFailed:
         return false;

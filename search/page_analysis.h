@@ -12,8 +12,8 @@
 namespace zorvane {
 
 struct AppState;
-class FeedbackSink;
 struct SearchJob;
+class WalkObserver;
 
 // What one result page's text came to, in the order the checks run.
 enum class PageOutcome
@@ -52,13 +52,13 @@ std::string loginRedirectMarker(std::string_view loginHost);
 // benchmark run the very same code as the search thread.
 PageVerdict analysePageText(std::string_view pageText, const Config& config, const GoodsHandler& onGoods);
 
-// Appends the record to the goods store, then tells the window the new count
-// (code 1006) with goodsLock released.
-void storeGoods(AppState& state, FeedbackSink& sink, GoodsRecord record);
+// Appends the record to the goods store, then tells the observer the new
+// count with the store unlocked.
+void storeGoods(AppState& state, WalkObserver& observer, GoodsRecord record);
 
 // Fetches the job's current page and analyses it. True when the page counts as
 // searched (its next address, or "", is in the job); false when the same
-// address is to be tried again. May request a pause of the walk.
-bool analysePage(AppState& state, FeedbackSink& sink, SearchJob& job);
+// address is to be tried again. May pause the walk.
+bool analysePage(AppState& state, WalkObserver& observer, SearchJob& job);
 
 } // namespace zorvane

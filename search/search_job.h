@@ -1,17 +1,22 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/search_params.h"
+#include "core/walk_events.h"
 
 namespace zorvane {
 
-// What the search thread owns for its whole life: the prefix of its log lines
-// and its private copy of the search parameters.
+// What the search thread owns for its whole life: the prefix of its log lines,
+// its private copy of the search parameters, and what its pages decided about
+// its end.
 struct SearchJob
 {
     std::string logPrefix = "搜索线程：";
     SearchParams params;
+    std::optional<WalkEndReason> ending; // a page ended the walk (coupon expired, login page)
+    bool pausedItself = false;           // a page asked for a pause
 };
 
 } // namespace zorvane

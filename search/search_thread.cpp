@@ -3,34 +3,40 @@
 #include <chrono>
 #include <cmath>
 #include <limits>
-#include <mutex>
-#include <system_error>
 
 #include "core/app_state.h"
-#include "core/feedback.h"
-#include "core/log.h"
 #include "core/numbers.h"
 #include "core/text.h"
+#include "core/walk_feedback.h"
 #include "search/page_analysis.h"
 #include "search/search_job.h"
 
 namespace zorvane {
 
-SearchParams copySearchParams(AppState& state)
+namespace {
+
+// Why the walk left its loop on a request: what was asked for, or what the
+// page asked for.
+WalkEndReason requestedEnd(AppState& state, const SearchJob& job)
 {
-    std::lock_guard guard(*state.paramsLock);
-    return state.searchParams;
+    if (state.walk.state() == RunState::Stopping)
+        return WalkEndReason::Stopped;
+    if (job.pausedItself)
+        return WalkEndReason::PausedItself;
+    return state.walk.state() == RunState::Pausing ? WalkEndReason::Paused : WalkEndReason::Stopped;
 }
+
+} // namespace
 
 bool waitInterval(AppState& state, int ms)
 {
-    return state.stopEvent.waitFor(std::chrono::milliseconds(ms > 0 ? ms : 0));
+    return state.walk.waitForRequest(std::chrono::milliseconds(ms));
 }
 
-void searchThreadMain(AppState& state, FeedbackSink& sink)
+void runWalk(AppState& state, WalkObserver& observer)
 {
     SearchJob job;
-    job.params = copySearchParams(state);
+    job.params = state.position.copy();
     SearchParams& params = job.params;
     const std::string& prefix = job.logPrefix;
     if (params.nextPageAddress.empty()) {
@@ -39,31 +45,44 @@ void searchThreadMain(AppState& state, FeedbackSink& sink)
     }
     auto limitReached = [&] { return params.pageLimit > 0 && params.pagesDone >= params.pageLimit; };
 
+    WalkEnd end{WalkEndReason::PageLimit, 0, {}};
     while (!limitReached()) {
-        appendLog(state, prefix + "(" + std::to_string(params.pagesDone + 1) + "页)正在搜索...");
-        if (analysePage(state, sink, job)) {
+        observer.pageStarted(params.pagesDone + 1);
+        observer.logLine(prefix + "(" + std::to_string(params.pagesDone + 1) + "页)正在搜索...");
+        if (analysePage(state, observer, job)) {
             ++params.pagesDone;
-            appendLog(state, prefix + "已搜索" + std::to_string(params.pagesDone) + "页");
-            if (limitReached())
+            observer.pageDone(params.pagesDone);
+            observer.logLine(prefix + "已搜索" + std::to_string(params.pagesDone) + "页");
+            if (limitReached()) {
+                end.reason = job.ending.value_or(WalkEndReason::PageLimit);
                 break;
+            }
             if (params.nextPageAddress.empty()) {
-                appendLog(state, prefix + "搜索完毕");
+                observer.logLine(prefix + "搜索完毕");
+                end.reason = job.ending.value_or(WalkEndReason::Finished);
                 break;
             }
         }
         if (params.pageInterval > 0)
-            appendLog(state, prefix + std::to_string(params.pageInterval) + "毫秒后继续...");
+            observer.logLine(prefix + std::to_string(params.pageInterval) + "毫秒后继续...");
         // Made also for interval 0: a stop or pause is seen after every page.
-        if (waitInterval(state, params.pageInterval))
+        if (waitInterval(state, params.pageInterval)) {
+            end.reason = requestedEnd(state, job);
             break;
+        }
     }
 
-    {
-        std::lock_guard guard(*state.paramsLock);
-        state.searchParams = params;
-    }
-    // The window may release everything on this message: touch nothing after it.
-    sink.send(Feedback{kFeedbackSearchEnded, 0, std::nullopt});
+    state.position.install(params);
+    end.pagesDone = params.pagesDone;
+    end.nextAddress = params.nextPageAddress;
+    // The front end may release everything on this call: touch nothing after it.
+    observer.walkEnded(end);
+}
+
+void searchThreadMain(AppState& state, FeedbackSink& sink)
+{
+    FeedbackWalkObserver observer(state.log, sink);
+    runWalk(state, observer);
 }
 
 int readWholeNumber(const std::string& text)
@@ -83,51 +102,36 @@ SearchStart prepareSearchStart(AppState& state, const SearchInput& typed)
     SearchStart start;
     if (!busyCheck(state, false))
         return start;
-    {
-        std::lock_guard guard(*state.paramsLock);
-        if (!state.searchParams.nextPageAddress.empty()) {
-            start.accepted = true;
-            start.resume = true;
-            return start;
-        }
+    if (state.position.canResume()) {
+        start.accepted = true;
+        start.resume = true;
+        return start;
     }
-    auto refuse = [&](const char* control, const char* message) {
-        start.control = control;
+    auto refuse = [&](InputField field, const char* message) {
+        start.field = field;
         start.message = message;
         return start;
     };
     SearchParams params;
     params.goodsAddress = trimSpaces(typed.address);
     if (params.goodsAddress.empty())
-        return refuse("编辑框_参数_地址", "请输入可用商品地址");
+        return refuse(InputField::Address, "请输入可用商品地址");
     params.pageInterval = readWholeNumber(typed.interval);
     if (params.pageInterval < 0)
-        return refuse("编辑框_参数_间隔", "翻页间隔不能为负数");
+        return refuse(InputField::Interval, "翻页间隔不能为负数");
     params.pageLimit = readWholeNumber(typed.pageLimit);
     if (params.pageLimit < 0)
-        return refuse("编辑框_参数_页数", "搜索页数不能为负数");
+        return refuse(InputField::PageLimit, "搜索页数不能为负数");
     params.extraHeaders = typed.extraHeaders;
     params.cookie = typed.cookie;
-    {
-        std::lock_guard guard(*state.paramsLock);
-        state.searchParams = std::move(params);
-    }
+    state.position.install(std::move(params));
     start.accepted = true;
     return start;
 }
 
 bool startSearchThread(AppState& state, FeedbackSink& sink)
 {
-    // The last walk's thread object was released on its end message; a leftover
-    // one is released here rather than ending the program on assignment.
-    if (state.searchThread.joinable())
-        closeThreadHandle(state, state.searchThread);
-    try {
-        state.searchThread = std::thread([&state, &sink] { searchThreadMain(state, sink); });
-    } catch (const std::system_error&) {
-        return false;
-    }
-    return true;
+    return state.workers.start(Worker::Search, [&state, &sink] { searchThreadMain(state, sink); });
 }
 
 } // namespace zorvane

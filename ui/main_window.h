@@ -5,9 +5,11 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/app_state.h"
 #include "core/feedback.h"
+#include "core/filter_criteria.h"
 
 class QAction;
 class QLineEdit;
@@ -103,6 +105,7 @@ private:
     QPushButton* m_startPause = nullptr;
     QPushButton* m_stop = nullptr;
     QAction* m_versionAction = nullptr;
+    std::vector<std::string> m_menuLinks; // the menu entries' links, by 1-based id
     bool m_settingsSaved = false;
     std::shared_ptr<ManualResetEvent> m_pumpQuit;
     std::shared_ptr<ManualResetEvent> m_startupQuit;

@@ -8,8 +8,6 @@
 #include <QTableView>
 #include <QTreeWidget>
 
-#include <system_error>
-
 #include "core/log.h"
 #include "core/text.h"
 #include "goods/csv_export.h"
@@ -46,7 +44,7 @@ void MainWindow::feedbackHandler(const Feedback& message)
             loadBrowserPage(*message.text);
         break;
     case kFeedbackNewGoods: {
-        NewGoods fresh = takeNewGoods(*m_state, message.number);
+        NewGoods fresh = m_state->goods.takeNew(message.number);
         if (fresh.record)
             addGoodsRow(*fresh.record);
         for (const std::string& tag : fresh.newTags) {
@@ -57,7 +55,7 @@ void MainWindow::feedbackHandler(const Feedback& message)
         break;
     }
     case kFeedbackShowGoods:
-        if (auto record = copyGoods(*m_state, message.number))
+        if (auto record = m_state->goods.copyAt(message.number))
             addGoodsRow(*record);
         break;
     case kFeedbackSearchEnded:
@@ -67,14 +65,14 @@ void MainWindow::feedbackHandler(const Feedback& message)
     case kFeedbackSortEnded: {
         const bool filter = message.code == kFeedbackFilterEnded;
         m_goodsModel->flush();
-        closeThreadHandle(*m_state, filter ? m_state->filterRunning : m_state->sortRunning);
+        m_state->workers.release(filter ? Worker::Filter : Worker::Sort);
         control<QPushButton>("按钮_筛选")->setEnabled(true);
         m_goodsView->setEnabled(true);
         appendLog(*m_state, filter ? "筛选完毕" : "排序完毕");
         break;
     }
     case kFeedbackExportEnded:
-        closeThreadHandle(*m_state, m_state->exportRunning);
+        m_state->workers.release(Worker::Export);
         control<QPushButton>("按钮_导出")->setEnabled(true);
         appendLog(*m_state, "导出完毕");
         break;
@@ -106,7 +104,7 @@ void MainWindow::clearGoods()
         return;
     if (!busyCheck(*m_state, true))
         return;
-    clearGoodsStore(*m_state, [this] {
+    m_state->goods.clear([this] {
         m_goodsModel->clear();
         m_tagList->clear();
     });
@@ -119,7 +117,6 @@ void MainWindow::clearLog()
                          QString::fromUtf8("确认清除日志？"),
                          QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
         return;
-    std::lock_guard guard(*m_state->logLock);
     m_logBox->clear();
 }
 
@@ -143,16 +140,12 @@ void MainWindow::onFilterClicked()
         filterButton->setEnabled(true);
         return;
     }
-    FilterCriteria criteria = readFilterCriteria();
-    {
-        std::lock_guard guard(*m_state->goodsLock);
-        m_state->filterCriteria = std::move(criteria);
-    }
+    const FilterCriteria criteria = readFilterCriteria();
     m_goodsView->setEnabled(false);
     m_goodsModel->clear();
-    try {
-        m_state->filterRunning = std::thread([state = m_state, sink = m_sink] { runFilter(*state, *sink); });
-    } catch (const std::system_error&) {
+    if (!m_state->workers.start(Worker::Filter, [state = m_state, sink = m_sink, criteria] {
+            runFilter(*state, *sink, criteria);
+        })) {
         logAndTell(QString::fromUtf8("启动筛选线程失败"), QMessageBox::NoIcon);
         filterButton->setEnabled(true);
         m_goodsView->setEnabled(true);
@@ -170,10 +163,8 @@ void MainWindow::onGoodsHeaderClicked(int column)
     }
     control<QPushButton>("按钮_筛选")->setEnabled(false);
     m_goodsModel->clear();
-    m_state->sortAscending = (m_state->sortAscending.load() & 1) ^ 1;
-    try {
-        m_state->sortRunning = std::thread([state = m_state, sink = m_sink] { runSort(*state, *sink); });
-    } catch (const std::system_error&) {
+    m_state->goods.toggleSortDirection();
+    if (!m_state->workers.start(Worker::Sort, [state = m_state, sink = m_sink] { runSort(*state, *sink); })) {
         logAndTell(QString::fromUtf8("启动排序线程失败"), QMessageBox::NoIcon);
         control<QPushButton>("按钮_筛选")->setEnabled(true);
         m_goodsView->setEnabled(true);
@@ -192,19 +183,14 @@ void MainWindow::onGoodsListClicked()
     const std::string id = removeSpaces(row->goodsId);
     if (id.empty())
         return;
-    std::string address;
-    {
-        std::lock_guard guard(*m_state->paramsLock);
-        address = m_state->itemUrlTemplate;
-    }
-    Dialogs::openWebAddress(QString::fromStdString(replaceAll(address, "{goods_id}", id)));
+    Dialogs::openWebAddress(QString::fromStdString(m_state->goodsAddress.addressOf(id)));
 }
 
 void MainWindow::onExportClicked()
 {
     auto* exportButton = control<QPushButton>("按钮_导出");
     exportButton->setEnabled(false);
-    if (m_state->exportRunning.joinable()) {
+    if (m_state->workers.running(Worker::Export)) {
         appendLog(*m_state, "正在导出中");
         exportButton->setEnabled(true);
         return;
@@ -217,13 +203,9 @@ void MainWindow::onExportClicked()
         exportButton->setEnabled(true);
         return;
     }
-    {
-        std::lock_guard guard(*m_state->paramsLock);
-        m_state->exportPath = path.toStdString();
-    }
-    try {
-        m_state->exportRunning = std::thread([state = m_state, sink = m_sink] { runExport(*state, *sink); });
-    } catch (const std::system_error&) {
+    if (!m_state->workers.start(Worker::Export, [state = m_state, sink = m_sink, file = path.toStdString()] {
+            runExport(*state, *sink, file);
+        })) {
         logAndTell(QString::fromUtf8("启动导出线程失败"), QMessageBox::NoIcon);
         exportButton->setEnabled(true);
     }

@@ -1,10 +1,8 @@
-// Run control: the start/pause and stop buttons drive the core's run control;
-// starting a walk reads the input boxes.
+// Run control: the start/pause and stop buttons drive the core's walk
+// session; starting a walk reads the input boxes.
 #include "ui/main_window.h"
 
-#include <system_error>
-
-#include "core/run_control.h"
+#include "core/walk_session.h"
 #include "search/search_thread.h"
 #include "ui/dialogs.h"
 #include "ui/feedback_bridge.h"
@@ -16,20 +14,21 @@ namespace zorvane::ui {
 void MainWindow::startPause()
 {
     WidgetPanel panel(this);
-    zorvane::startPause(*m_state, panel, [this] { return startSearch(); });
+    m_state->walk.startPause(&panel, [this] { return startSearch(); });
 }
 
 void MainWindow::stopCommand()
 {
     WidgetPanel panel(this);
-    zorvane::stopCommand(*m_state, panel);
+    m_state->walk.stop(&panel);
 }
 
 void MainWindow::onSearchEnded()
 {
     m_goodsModel->flush();
+    m_state->workers.release(Worker::Search);
     WidgetPanel panel(this);
-    searchEnded(*m_state, panel);
+    m_state->walk.ended(&panel);
 }
 
 bool MainWindow::startSearch()
@@ -42,18 +41,16 @@ bool MainWindow::startSearch()
     typed.cookie = editText(QString::fromUtf8("编辑框_参数_COOKIE")).toStdString();
     SearchStart start = prepareSearchStart(*m_state, typed);
     if (!start.accepted) {
-        if (!start.control.empty()) {
-            if (auto* box = findChild<QWidget*>(QString::fromStdString(start.control)))
+        if (start.field != InputField::None) {
+            if (QWidget* box = WidgetPanel(this).inputBox(start.field))
                 box->setFocus();
             logAndTell(QString::fromStdString(start.message), QMessageBox::Warning);
         }
         return false;
     }
-    try {
-        // The thread holds the state and the sink itself: it may outlive the window.
-        m_state->searchThread =
-            std::thread([state = m_state, sink = m_sink] { searchThreadMain(*state, *sink); });
-    } catch (const std::system_error&) {
+    // The thread holds the state and the sink itself: it may outlive the window.
+    if (!m_state->workers.start(Worker::Search,
+                                [state = m_state, sink = m_sink] { searchThreadMain(*state, *sink); })) {
         logAndTell(QString::fromUtf8("启动搜索线程失败"), QMessageBox::NoIcon);
         return false;
     }

@@ -110,7 +110,6 @@ protected:
         AppState state(shop->config());
         EXPECT_TRUE(state.createLocks(nullptr));
         SilentSink sink;
-        state.stopRequested = 1;
         SearchInput typed;
         typed.address = shop->firstPageUrl();
         typed.interval = "0";
@@ -119,9 +118,9 @@ protected:
         searchThreadMain(state, sink);
         if (arrange)
             arrange(state, sink);
-        state.exportPath = dir.file("window.csv");
-        runExport(state, sink);
-        return readFileBytes(state.exportPath);
+        const std::string path = dir.file("window.csv");
+        runExport(state, sink, path);
+        return readFileBytes(path);
     }
 
     // Waits (without a deadline of its own) until the shop has had n requests.
@@ -179,13 +178,9 @@ TEST_F(CliSearch, FilterAndSortAreAppliedAsInTheWindow)
     const std::string csv = readFileBytes(csvPath);
     EXPECT_EQ(idsInCsv(csv), (std::vector<std::string>{"3001", "2002", "2001"}));
     EXPECT_EQ(csv, windowExport([](AppState& state, FeedbackSink& sink) {
-                  state.sortAscending = 0;
+                  state.goods.setSortAscending(false);
                   runSort(state, sink);
-                  {
-                      std::lock_guard guard(*state.goodsLock);
-                      state.filterCriteria = makeFilterCriteria({"自营"}, "15", "31.5");
-                  }
-                  runFilter(state, sink);
+                  runFilter(state, sink, makeFilterCriteria({"自营"}, "15", "31.5"));
               }));
     const std::vector<std::string> log = logMessages(run.err);
     EXPECT_TRUE(contains(log, "总数量：6，符合要求商品的数量：3")) << run.err;

@@ -58,7 +58,7 @@ TEST(Log, PumpBatchesLinesAndSendsNothingWhenIdle)
     EXPECT_EQ(sent[0].code, kFeedbackLog);
     EXPECT_TRUE(std::regex_match(*sent[0].text,
                                  std::regex("\\d\\d:\\d\\d:\\d\\d one\r\n\\d\\d:\\d\\d:\\d\\d two\r\n")));
-    EXPECT_TRUE(state.logBuffer.empty());
+    EXPECT_EQ(takeLogBuffer(state), "");
 }
 
 TEST(Log, ConcurrentWritersNeverInterleave)

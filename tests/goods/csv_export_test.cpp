@@ -111,22 +111,19 @@ TEST(CsvFormat, LargeStoreConvertsEveryBlock)
 class CsvFile : public test::WorkerTest
 {
 protected:
-    void exportTo(const std::string& path)
-    {
-        state.exportPath = path;
-        runExport(state, sink);
-    }
+    void exportTo(const std::string& path) { runExport(state, sink, path); }
 
     test::TempDir dir;
 };
 
 TEST_F(CsvFile, ExportWritesTheShownGoodsAndLogsSuccess)
 {
-    state.goodsStore = {makeGoods("1", 59.9), makeGoods("2", 100)};
-    state.goodsStore[1].passesFilter = 0;
+    GoodsList goods = {makeGoods("1", 59.9), makeGoods("2", 100)};
+    goods[1].passesFilter = 0;
+    test::setStore(state, goods);
     const std::string path = dir.file("商品.csv");
     exportTo(path);
-    EXPECT_EQ(readFile(path), csvOf(state.goodsStore));
+    EXPECT_EQ(readFile(path), csvOf(goods));
     EXPECT_EQ(test::takeLogMessages(state), std::vector<std::string>{"已导出到\"" + path + "\""});
     EXPECT_EQ(sink.codes(), (std::vector<std::pair<int, long long>>{{kFeedbackExportEnded, 0}}));
     EXPECT_TRUE(sink.locksFreeOnEverySend);
@@ -136,9 +133,9 @@ TEST_F(CsvFile, ExportWritesTheShownGoodsAndLogsSuccess)
 TEST_F(CsvFile, SecondExportLeavesNoTraceOfTheFirst)
 {
     const std::string path = dir.file("out.csv");
-    state.goodsStore = {makeGoods("1", 1), makeGoods("2", 2), makeGoods("3", 3)};
+    test::setStore(state, {makeGoods("1", 1), makeGoods("2", 2), makeGoods("3", 3)});
     exportTo(path);
-    state.goodsStore = {makeGoods("9", 9)};
+    test::setStore(state, {makeGoods("9", 9)});
     exportTo(path);
     EXPECT_EQ(readFile(path), kHeader + kQuotedName + ",\"9\",\"9\",\"\"\r\n");
 }
@@ -183,7 +180,7 @@ TEST_F(CsvFile, FailedWriteKeepsThePreviousFile)
     const std::string path = dir.file("out.csv");
     writeFile(path, "previous export");
     for (int i = 0; i < 2000; ++i)
-        state.goodsStore.push_back(makeGoods(std::to_string(i), i, {"券"}, "商品名称比较长的商品"));
+        state.goods.append(makeGoods(std::to_string(i), i, {"券"}, "商品名称比较长的商品"));
 
     // A file size limit stops the write part-way even for root.
     rlimit saved{};

@@ -76,9 +76,8 @@ class FileFaults : public WorkerTest
 protected:
     void exportTo(const std::string& path, GoodsList goods)
     {
-        state.goodsStore = std::move(goods);
-        state.exportPath = path;
-        runExport(state, sink);
+        setStore(state, goods);
+        runExport(state, sink, path);
     }
 
     TempDir dir;

@@ -16,7 +16,7 @@ namespace {
 std::optional<std::vector<GoodsItemText>> globalRun(const std::string& page)
 {
     RegexService regex;
-    if (!regex.create(kGoodsItemPattern, page, false, true, true))
+    if (!regex.create(kGoodsItemPattern, page))
         return std::nullopt;
     std::vector<GoodsItemText> items;
     for (int i = 1; i <= regex.matchCount(); ++i)

@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
+
 #include "core/app_state.h"
 #include "core/log.h"
+#include "core/walk_feedback.h"
 #include "fixture_shop.h"
 #include "real_pages.h"
 #include "recording_sink.h"
@@ -112,18 +115,20 @@ protected:
     test::FixtureShop shop;
     AppState state;
     testing::RecordingSink sink;
+    FeedbackWalkObserver observer{state.log, sink};
     SearchJob job;
 };
 
 TEST_F(AnalysePageOverHttps, StoresEachItemWithItsMessageAndMovesOn)
 {
-    EXPECT_TRUE(analysePage(state, sink, job));
-    ASSERT_EQ(state.goodsStore.size(), 2u);
-    EXPECT_EQ(state.goodsStore[0].goodsId, "1001");
-    EXPECT_EQ(state.goodsStore[0].price, 11.5);
-    EXPECT_EQ(state.goodsStore[0].name, "测试商品 1-1");
-    EXPECT_EQ(state.goodsStore[0].tagText, "自营");
-    EXPECT_EQ(state.goodsStore[1].goodsId, "1002");
+    EXPECT_TRUE(analysePage(state, observer, job));
+    const GoodsList stored = state.goods.snapshot();
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[0].goodsId, "1001");
+    EXPECT_EQ(stored[0].price, 11.5);
+    EXPECT_EQ(stored[0].name, "测试商品 1-1");
+    EXPECT_EQ(stored[0].tagText, "自营");
+    EXPECT_EQ(stored[1].goodsId, "1002");
     const std::vector<Feedback> messages = sink.messages();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].code, kFeedbackNewGoods);
@@ -161,15 +166,19 @@ TEST_F(AnalysePageOverHttps, FailureTable)
     };
     for (const Row& row : rows) {
         shop.setPage(1, row.kind);
-        state.stopRequested = 1;
-        state.stopEvent.reset();
+        if (state.walk.walking())
+            state.walk.ended(nullptr);
+        state.walk.startPause(nullptr, [] { return true; }); // a walk runs
+        takeLogBuffer(state);
+        job.pausedItself = false;
         job.params.nextPageAddress = shop.firstPageUrl();
-        EXPECT_EQ(analysePage(state, sink, job), row.result) << row.log;
+        EXPECT_EQ(analysePage(state, observer, job), row.result) << row.log;
         const std::string log = takeLogBuffer(state);
         EXPECT_EQ(log.substr(9), std::string(row.log) + "\r\n");
         EXPECT_EQ(job.params.nextPageAddress, row.keepsAddress ? shop.firstPageUrl() : "") << row.log;
-        EXPECT_EQ(state.stopEvent.isSet(), row.pauses) << row.log;
-        EXPECT_EQ(state.stopRequested.load(), row.pauses ? 0 : 1) << row.log;
+        EXPECT_EQ(state.walk.waitForRequest(std::chrono::milliseconds(0)), row.pauses) << row.log;
+        EXPECT_EQ(state.walk.state(), row.pauses ? RunState::Pausing : RunState::Running) << row.log;
+        EXPECT_EQ(job.pausedItself, row.pauses) << row.log;
     }
 }
 
@@ -177,15 +186,15 @@ TEST_F(AnalysePageOverHttps, EmptyBodiesFailWhateverTheStatus)
 {
     const char body[] = "\0<li data-sku=\"1\"><div></div></li>";
     shop.setRawPage(1, 200, std::string(body, sizeof body - 1));
-    EXPECT_FALSE(analysePage(state, sink, job));
+    EXPECT_FALSE(analysePage(state, observer, job));
     EXPECT_EQ(takeLogBuffer(state).substr(9), "搜索线程：访问失败，状态码：200\r\n");
-    EXPECT_TRUE(state.goodsStore.empty());
+    EXPECT_EQ(state.goods.size(), 0u);
 }
 
 TEST_F(AnalysePageOverHttps, UnreachableShopLogsStatusZero)
 {
     job.params.nextPageAddress = "https://127.0.0.1:1/Search?x";
-    EXPECT_FALSE(analysePage(state, sink, job));
+    EXPECT_FALSE(analysePage(state, observer, job));
     EXPECT_EQ(takeLogBuffer(state).substr(9), "搜索线程：访问失败，状态码：0\r\n");
 }
 
@@ -194,19 +203,19 @@ TEST(StoreGoods, SendsTheCountAfterReleasingTheLock)
     AppState state;
     ASSERT_TRUE(state.createLocks(nullptr));
     testing::RecordingSink sink;
+    FeedbackWalkObserver observer(state.log, sink);
     bool lockFree = false;
-    sink.onSend = [&](const Feedback&) {
-        // The window's handler takes goodsLock; it must be free here.
-        lockFree = state.goodsLock->try_lock();
-        if (lockFree)
-            state.goodsLock->unlock();
+    sink.onSend = [&](const Feedback& message) {
+        // The window's handler reads the store on its own thread; it must not wait here.
+        auto reader = std::async(std::launch::async, [&] { return state.goods.takeNew(message.number); });
+        lockFree = reader.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
     };
     GoodsRecord record;
     record.goodsId = "42";
-    storeGoods(state, sink, record);
-    storeGoods(state, sink, record); // the same id again is stored again
+    storeGoods(state, observer, record);
+    storeGoods(state, observer, record); // the same id again is stored again
     EXPECT_TRUE(lockFree);
-    ASSERT_EQ(state.goodsStore.size(), 2u);
+    ASSERT_EQ(state.goods.size(), 2u);
     const std::vector<Feedback> messages = sink.messages();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[1].code, kFeedbackNewGoods);

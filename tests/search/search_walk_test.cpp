@@ -46,49 +46,41 @@ protected:
         sink = std::make_unique<testing::RecordingSink>();
         sink->onSend = [this, onSend](const Feedback& message) {
             if (message.code == kFeedbackSearchEnded)
-                atEnd = copySearchParams(*state); // the thread's write-back, before the window acts
+                atEnd = state->position.copy(); // the thread's write-back, before the window acts
             if (onSend)
                 onSend(message);
         };
-        state->stopRequested = 1;
         const SearchStart start = prepareSearchStart(*state, typed);
         ASSERT_TRUE(start.accepted) << start.message;
-        ASSERT_TRUE(startSearchThread(*state, *sink));
+        state->walk.startPause(nullptr, [this] { return startSearchThread(*state, *sink); });
+        ASSERT_EQ(state->walk.state(), RunState::Running);
         if (whileRunning)
             whileRunning();
         ASSERT_TRUE(sink->waitFor(kFeedbackSearchEnded));
-        state->searchThread.join();
-        state->stopEvent.reset();
-        if (state->stopRequested != 0) {
-            std::lock_guard guard(*state->paramsLock);
-            state->searchParams.nextPageAddress.clear();
-        }
+        state->workers.join(Worker::Search);
+        state->walk.ended(nullptr);
     }
 
-    void requestPause()
-    {
-        state->stopRequested = 0;
-        state->stopEvent.set();
-    }
+    void requestPause() { state->walk.startPause(nullptr, {}); }
+    void requestStop() { state->walk.stop(nullptr); }
 
-    void requestStop()
-    {
-        state->stopRequested = 1;
-        state->stopEvent.set();
-    }
-
+    // The walk's log lines, without those of the run control.
     std::vector<std::string> logMessages()
     {
         std::vector<std::string> messages;
-        for (const std::string& line : splitText(takeLogBuffer(*state), "\r\n"))
-            messages.push_back(line.substr(9));
+        for (const std::string& line : splitText(takeLogBuffer(*state), "\r\n")) {
+            const std::string message = line.substr(9);
+            if (!message.starts_with("搜索线程："))
+                continue;
+            messages.push_back(message);
+        }
         return messages;
     }
 
     std::vector<std::string> storedIds()
     {
         std::vector<std::string> ids;
-        for (const GoodsRecord& r : state->goodsStore)
+        for (const GoodsRecord& r : state->goods.snapshot())
             ids.push_back(r.goodsId);
         return ids;
     }
@@ -210,7 +202,7 @@ TEST_F(SearchWalk, PauseAndResumeContinueThePageCount)
     EXPECT_EQ(shop->requestedPages(), (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(atEnd.pagesDone, 3);
     EXPECT_EQ(atEnd.nextPageAddress, "https://" + shop->searchHost() + target(4, 181));
-    EXPECT_EQ(copySearchParams(*state).nextPageAddress, atEnd.nextPageAddress); // a pause keeps it
+    EXPECT_EQ(state->position.copy().nextPageAddress, atEnd.nextPageAddress); // a pause keeps it
     takeLogBuffer(*state);
 
     SearchInput ignored = input(0, 0);
@@ -218,7 +210,7 @@ TEST_F(SearchWalk, PauseAndResumeContinueThePageCount)
     walk(ignored);
     EXPECT_EQ(shop->requestedPages(), (std::vector<int>{1, 2, 3, 4, 5}));
     EXPECT_EQ(atEnd.pagesDone, 5);
-    EXPECT_EQ(state->goodsStore.size(), 10u);
+    EXPECT_EQ(state->goods.size(), 10u);
     EXPECT_EQ(logMessages(), (std::vector<std::string>{"搜索线程：(4页)正在搜索...", "搜索线程：已搜索4页",
                                                        "搜索线程：(5页)正在搜索...", "搜索线程：已搜索5页"}));
     // The resumed walk still sends the gathered cookie and the first Referer.
@@ -241,7 +233,7 @@ TEST_F(SearchWalk, StopWithoutIntervalWritesBackAndTheWindowDiscards)
     EXPECT_EQ(atEnd.nextPageAddress, "https://" + shop->searchHost() + target(3, 121));
     for (const std::string& line : logMessages())
         EXPECT_EQ(line.find("毫秒后继续"), std::string::npos) << line;
-    EXPECT_EQ(copySearchParams(*state).nextPageAddress, "");
+    EXPECT_EQ(state->position.copy().nextPageAddress, "");
 
     // The next start reads the input again and begins at the first page.
     walk(input(0, 1));
@@ -260,7 +252,7 @@ TEST_F(SearchWalk, PauseDuringASlowPageFinishesThatPage)
         requestPause();
     });
     EXPECT_EQ(shop->requestedPages(), std::vector<int>{1});
-    EXPECT_EQ(state->goodsStore.size(), 2u);
+    EXPECT_EQ(state->goods.size(), 2u);
     EXPECT_EQ(atEnd.pagesDone, 1);
     EXPECT_EQ(atEnd.nextPageAddress, "https://" + shop->searchHost() + target(2, 61));
 }
@@ -295,10 +287,10 @@ TEST_F(SearchWalk, PageWithoutGoodsPausesAtThatPage)
     openShop();
     shop->setPage(2, test::ShopPage::NoGoods);
     walk(input(0, 0));
-    EXPECT_EQ(state->stopRequested.load(), 0);
+    EXPECT_EQ(state->walk.state(), RunState::Paused);
     EXPECT_EQ(atEnd.pagesDone, 1);
     EXPECT_EQ(atEnd.nextPageAddress, "https://" + shop->searchHost() + target(2, 61));
-    EXPECT_EQ(copySearchParams(*state).nextPageAddress, atEnd.nextPageAddress);
+    EXPECT_EQ(state->position.copy().nextPageAddress, atEnd.nextPageAddress);
     const std::vector<std::string> log = logMessages();
     EXPECT_EQ(log.back(), "搜索线程：未找到商品");
 }
