@@ -1,5 +1,6 @@
 #include "search/search_thread.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <limits>
@@ -28,6 +29,15 @@ WalkEndReason requestedEnd(AppState& state, const SearchJob& job)
 
 } // namespace
 
+int retryWait(int interval, int failures)
+{
+    const int longest = std::max(60000, interval);
+    int wait = std::max(1000, interval);
+    for (int i = 1; i < failures && wait < longest; ++i)
+        wait = wait > longest / 2 ? longest : wait * 2;
+    return wait;
+}
+
 bool waitInterval(AppState& state, int ms)
 {
     return state.walk.waitForRequest(std::chrono::milliseconds(ms));
@@ -46,10 +56,16 @@ void runWalk(AppState& state, WalkObserver& observer)
     auto limitReached = [&] { return params.pageLimit > 0 && params.pagesDone >= params.pageLimit; };
 
     WalkEnd end{WalkEndReason::PageLimit, 0, {}};
+    int failures = 0; // consecutive failures of the page in hand
     while (!limitReached()) {
         observer.pageStarted(params.pagesDone + 1);
         observer.logLine(prefix + "(" + std::to_string(params.pagesDone + 1) + "页)正在搜索...");
-        if (analysePage(state, observer, job)) {
+        const bool counted = analysePage(state, observer, job);
+        // A page that failed is asked again unless a pause or stop is pending,
+        // each time after a longer wait: a shop that refuses is not hammered.
+        const bool retry = !counted && !waitInterval(state, 0);
+        failures = retry ? failures + 1 : 0;
+        if (counted) {
             ++params.pagesDone;
             observer.pageDone(params.pagesDone);
             observer.logLine(prefix + "已搜索" + std::to_string(params.pagesDone) + "页");
@@ -63,10 +79,11 @@ void runWalk(AppState& state, WalkObserver& observer)
                 break;
             }
         }
-        if (params.pageInterval > 0)
-            observer.logLine(prefix + std::to_string(params.pageInterval) + "毫秒后继续...");
+        const int wait = retry ? retryWait(params.pageInterval, failures) : params.pageInterval;
+        if (wait > 0)
+            observer.logLine(prefix + std::to_string(wait) + "毫秒后继续...");
         // Made also for interval 0: a stop or pause is seen after every page.
-        if (waitInterval(state, params.pageInterval)) {
+        if (waitInterval(state, wait)) {
             end.reason = requestedEnd(state, job);
             break;
         }
@@ -116,6 +133,9 @@ SearchStart prepareSearchStart(AppState& state, const SearchInput& typed)
     params.goodsAddress = trimSpaces(typed.address);
     if (params.goodsAddress.empty())
         return refuse(InputField::Address, "请输入可用商品地址");
+    // Only web pages are ever requested: a local file or a typo never reaches libcurl.
+    if (!isWebAddress(params.goodsAddress))
+        return refuse(InputField::Address, "请输入正确的可用商品地址(http或https)");
     params.pageInterval = readWholeNumber(typed.interval);
     if (params.pageInterval < 0)
         return refuse(InputField::Interval, "翻页间隔不能为负数");

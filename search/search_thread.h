@@ -14,6 +14,12 @@ class WalkObserver;
 // one came before the time ran out, false on time-out. ms <= 0 only looks.
 bool waitInterval(AppState& state, int ms);
 
+// The wait in milliseconds before the given consecutive retry (1 = the
+// first) of a page that failed: at least a second (the interval when that is
+// longer), doubled for each further failure, up to a minute (or the interval
+// when that is longer).
+int retryWait(int interval, int failures);
+
 // The search walk: walks the result pages from the saved position (or afresh
 // from the goods address), reporting to the observer, writes the parameters
 // back to the search position and ends with observer.walkEnded as its very

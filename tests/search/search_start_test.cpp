@@ -63,9 +63,12 @@ TEST_F(SearchStartTest, RefusalsNameTheInputAndChangeNothing)
     const Case cases[] = {
         {" \xE3\x80\x80 ", "1", "1", InputField::Address, "请输入可用商品地址"},
         {"", "1", "1", InputField::Address, "请输入可用商品地址"},
-        {"x", "-1", "1", InputField::Interval, "翻页间隔不能为负数"},
-        {"x", "-1.5", "-1", InputField::Interval, "翻页间隔不能为负数"},
-        {"x", "0", "-3", InputField::PageLimit, "搜索页数不能为负数"},
+        {"abc", "1", "1", InputField::Address, "请输入正确的可用商品地址(http或https)"},
+        {"file:///etc/passwd", "1", "1", InputField::Address, "请输入正确的可用商品地址(http或https)"},
+        {"https://", "-1", "1", InputField::Address, "请输入正确的可用商品地址(http或https)"},
+        {"http://x", "-1", "1", InputField::Interval, "翻页间隔不能为负数"},
+        {"HTTPS://x", "-1.5", "-1", InputField::Interval, "翻页间隔不能为负数"},
+        {"https://x", "0", "-3", InputField::PageLimit, "搜索页数不能为负数"},
     };
     SearchParams old;
     old.goodsAddress = "old";
@@ -84,9 +87,9 @@ TEST_F(SearchStartTest, RefusalsNameTheInputAndChangeNothing)
 
 TEST_F(SearchStartTest, TabsAndLineBreaksAreNoSpaces)
 {
-    const SearchStart start = prepareSearchStart(state, typed("\t"));
+    const SearchStart start = prepareSearchStart(state, typed("https://x.test/\t\n"));
     EXPECT_TRUE(start.accepted);
-    EXPECT_EQ(state.position.copy().goodsAddress, "\t");
+    EXPECT_EQ(state.position.copy().goodsAddress, "https://x.test/\t\n");
 }
 
 TEST_F(SearchStartTest, ResumeReadsNoInput)

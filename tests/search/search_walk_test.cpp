@@ -265,12 +265,41 @@ TEST_F(SearchWalk, ServerErrorIsRetriedAtTheSameAddress)
     EXPECT_EQ(shop->requestedPages(), (std::vector<int>{1, 2, 2, 3}));
     EXPECT_EQ(storedIds(), (std::vector<std::string>{"1001", "1002", "2001", "2002", "3001", "3002"}));
     const std::vector<std::string> log = logMessages();
-    const std::vector<std::string> expected = {"搜索线程：(2页)正在搜索...",
-                                               "搜索线程：访问失败，状态码：500",
-                                               "搜索线程：(2页)正在搜索...", "搜索线程：已搜索2页"};
-    ASSERT_GE(log.size(), 6u);
-    EXPECT_EQ(std::vector<std::string>(log.begin() + 2, log.begin() + 6), expected);
+    const std::vector<std::string> expected = {
+        "搜索线程：(2页)正在搜索...", "搜索线程：访问失败，状态码：500", "搜索线程：1000毫秒后继续...",
+        "搜索线程：(2页)正在搜索...", "搜索线程：已搜索2页"};
+    ASSERT_GE(log.size(), 7u);
+    EXPECT_EQ(std::vector<std::string>(log.begin() + 2, log.begin() + 7), expected);
     EXPECT_EQ(atEnd.pagesDone, 3);
+}
+
+TEST_F(SearchWalk, EachFurtherFailureOfAPageDoublesTheWaitAndASuccessResetsIt)
+{
+    openShop();
+    shop->setPage(2, test::ShopPage::EmptyServerError, 2);
+    shop->setPage(3, test::ShopPage::EmptyServerError, 1);
+    walk(input(0, 0));
+    EXPECT_EQ(shop->requestedPages(), (std::vector<int>{1, 2, 2, 2, 3, 3}));
+    std::vector<std::string> waits;
+    for (const std::string& line : logMessages()) {
+        if (line.ends_with("毫秒后继续..."))
+            waits.push_back(line);
+    }
+    EXPECT_EQ(waits, (std::vector<std::string>{"搜索线程：1000毫秒后继续...", "搜索线程：2000毫秒后继续...",
+                                               "搜索线程：1000毫秒后继续..."}));
+}
+
+TEST(RetryWait, ASecondAtLeastDoubledUpToAMinute)
+{
+    struct Row
+    {
+        int interval, failures, wait;
+    };
+    const Row rows[] = {{0, 1, 1000},      {0, 2, 2000},      {0, 6, 32000},   {0, 7, 60000},
+                        {0, 1000, 60000},  {1500, 1, 1500},   {1500, 3, 6000}, {50000, 2, 60000},
+                        {90000, 1, 90000}, {90000, 5, 90000}, {999, 1, 1000},  {2147483647, 3, 2147483647}};
+    for (const Row& row : rows)
+        EXPECT_EQ(retryWait(row.interval, row.failures), row.wait) << row.interval << " " << row.failures;
 }
 
 TEST_F(SearchWalk, FailedPagingStoresThePageAgainOnRetry)
