@@ -284,12 +284,13 @@ zorvane-cli extract FILE...
   breaks inside a field written as \t, \n, \r, and a backslash as \\
 zorvane-cli --version | --help
 
-The log goes to standard error. Ctrl-C stops the walk after the current page and still writes what
-was gathered; a second Ctrl-C ends the program at once.
+The log goes to standard error. Ctrl-C, SIGTERM (kill, timeout) and SIGHUP stop the walk after the
+current page and still write what was gathered; a second one ends the program at once. When the
+reader of the standard output goes away (-o - | head), the program ends without a word.
 
 Exit status: 0 the walk ended by itself; 3 the walk paused itself (its position is printed);
-130 stopped by Ctrl-C; 2 usage error; 1 the output file (or an extract input) could not be written
-(read).
+130 stopped by Ctrl-C, 143 by SIGTERM, 129 by SIGHUP; 141 the standard output's reader went away;
+2 usage error; 1 the output file (or an extract input) could not be written (read).
 )";
 }
 

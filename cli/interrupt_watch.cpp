@@ -17,6 +17,8 @@ sigset_t watchedSignals()
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
     sigaddset(&set, SIGUSR1);
     return set;
 }
@@ -50,12 +52,13 @@ void InterruptWatch::watch()
                 return;
             continue;
         }
-        if (m_interrupted.exchange(true)) {
+        int none = 0;
+        if (!m_signal.compare_exchange_strong(none, signal)) {
             // Over the progress display, if there is one, not below it.
             if (isatty(STDERR_FILENO))
                 std::fputs("\r\x1b[K", stderr);
             std::fputs("zorvane-cli: interrupted again, ending at once\n", stderr);
-            std::_Exit(130);
+            std::_Exit(128 + signal);
         }
         m_onInterrupt();
     }

@@ -15,7 +15,7 @@ using namespace zorvane;
 
 int main(int argc, char** argv)
 {
-    // A closed pipe on the output is a write error to report, not a reason to die.
+    // A closed pipe on the output is a write error to tell apart, not a reason to die.
     std::signal(SIGPIPE, SIG_IGN);
     const cli::ParseResult parsed = cli::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     if (!parsed.command) {

@@ -1,5 +1,6 @@
 #include "cli/search_command.h"
 
+#include <cerrno>
 #include <iostream>
 #include <string>
 #include <thread>
@@ -94,33 +95,44 @@ void arrangeGoods(AppState& state, FeedbackSink& sink, const SearchOptions& opti
             makeFilterCriteria(options.tags, options.minPrice.value_or(""), options.maxPrice.value_or("")));
 }
 
+// What became of the output.
+struct Output
+{
+    std::string failure;     // why it could not be written, "" when it was
+    bool pipeClosed = false; // the standard output's reader went away (head, a closed pager)
+};
+
 // The shown goods in the export's format, logged as the export logs it.
-// Gives why the file could not be written, or "" when it was.
-std::string writeOutput(AppState& state, const std::string& path)
+Output writeOutput(AppState& state, const std::string& path)
 {
     const GoodsList goods = state.goods.snapshot();
     if (path == "-") {
+        errno = 0;
         writeCsv(std::cout, goods);
         std::cout.flush();
-        return std::cout ? "" : "cannot write the standard output";
+        if (std::cout)
+            return {};
+        if (errno == EPIPE)
+            return {"", true};
+        return {"cannot write the standard output"};
     }
     std::string error;
     FileWriteStatus status = FileWriteStatus::Ok;
     const bool written = exportCsvFile(path, goods, &error, &status);
     appendLog(state, exportOutcomeMessage(path, status));
     appendLog(state, "导出完毕");
-    return written ? "" : "cannot write " + path + ": " + error;
+    return {written ? "" : "cannot write " + path + ": " + error};
 }
 
 // From the started walk to the written goods, with the log pump running: the
 // walk answers its own end, then the sort, the filter and the CSV run over
-// whatever was gathered. Gives why the output could not be written, or "".
-std::string finishWalk(AppState& state, ConsoleSink& sink, const SearchOptions& options)
+// whatever was gathered.
+Output finishWalk(AppState& state, ConsoleSink& sink, const SearchOptions& options)
 {
     LogPumpThread pump(state, sink);
     state.workers.join(Worker::Search);
     arrangeGoods(state, sink, options);
-    return options.csvPath ? writeOutput(state, *options.csvPath) : "";
+    return options.csvPath ? writeOutput(state, *options.csvPath) : Output{};
 }
 
 } // namespace
@@ -148,20 +160,23 @@ int runSearch(const SearchOptions& options, std::FILE* err)
         std::fprintf(err, "zorvane-cli: %s\n", refusal.reason.c_str());
         return refusal.status;
     }
-    const std::string writeFailure = finishWalk(state, sink, options);
+    const Output output = finishWalk(state, sink, options);
     sink.finish();
+    // Whoever closed the pipe has what they wanted: no error, no note.
+    if (output.pipeClosed)
+        return kExitPipeClosed;
     const bool interrupted = watch.interrupted();
     const WalkEnd end = sink.walkEnd();
     const bool paused = end.reason == WalkEndReason::PausedItself || end.reason == WalkEndReason::Paused;
     if (paused && !interrupted)
         std::fprintf(err, "zorvane-cli: paused after %d pages; go on from: %s\n", end.pagesDone,
                      end.nextAddress.c_str());
-    if (!writeFailure.empty()) {
-        std::fprintf(err, "zorvane-cli: %s\n", writeFailure.c_str());
+    if (!output.failure.empty()) {
+        std::fprintf(err, "zorvane-cli: %s\n", output.failure.c_str());
         return kExitWriteFailed;
     }
     if (interrupted)
-        return kExitInterrupted;
+        return 128 + watch.signal(); // kExitInterrupted, kExitTerminated or kExitHangUp
     return paused ? kExitPaused : kExitOk;
 }
 

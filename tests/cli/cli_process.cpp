@@ -8,13 +8,14 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <unistd.h>
 #include <sys/wait.h>
 
 extern char** environ;
 
 namespace zorvane::test {
 
-CliProcess::CliProcess(const std::vector<std::string>& args)
+CliProcess::CliProcess(const std::vector<std::string>& args, bool outputPipeClosed)
 {
     std::vector<std::string> argv{ZORVANE_CLI};
     argv.insert(argv.end(), args.begin(), args.end());
@@ -28,7 +29,14 @@ CliProcess::CliProcess(const std::vector<std::string>& args)
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     const std::string outPath = m_dir.file("out");
     const std::string errPath = m_dir.file("err");
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int pipeEnds[2] = {-1, -1};
+    if (outputPipeClosed && ::pipe(pipeEnds) == 0) {
+        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+        posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+        posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
 
     posix_spawnattr_t attributes;
@@ -47,6 +55,11 @@ CliProcess::CliProcess(const std::vector<std::string>& args)
         m_pid = -1;
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
+    // Nobody reads the pipe: the child's first write to it fails.
+    for (int end : pipeEnds) {
+        if (end >= 0)
+            ::close(end);
+    }
 }
 
 CliProcess::~CliProcess()

@@ -18,12 +18,13 @@ struct CliRun
 };
 
 // zorvane-cli started as a child process with the given arguments, standard
-// input from /dev/null and both outputs captured in files. Signals start at
-// their defaults in the child, whatever the test process does with them.
+// input from /dev/null and both outputs captured in files (or the standard
+// output a pipe whose reader has gone). Signals start at their defaults in
+// the child, whatever the test process does with them.
 class CliProcess final
 {
 public:
-    explicit CliProcess(const std::vector<std::string>& args);
+    explicit CliProcess(const std::vector<std::string>& args, bool outputPipeClosed = false);
     ~CliProcess();
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;

@@ -1,5 +1,6 @@
 // zorvane-cli search against the fixture shop, run as a child process.
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -273,29 +274,42 @@ TEST_F(CliSearch, InsecureOrTheSettingsFileAcceptsAnUntrustedCertificate)
     }
 }
 
-TEST_F(CliSearch, CtrlCFinishesThePageStopsAndStillWrites)
+TEST_F(CliSearch, CtrlCTermAndHangUpFinishThePageStopAndStillWrite)
 {
-    FixtureShopOptions options;
-    options.pages = 40;
-    options.delay = std::chrono::milliseconds(150);
-    openShop(options);
-    const std::string csvPath = dir.file("goods.csv");
-    CliProcess process(searchArgs({"-o", csvPath}));
-    ASSERT_TRUE(process.started());
-    waitForRequests(3);
-    process.sendSignal(SIGINT);
-    const CliRun run = process.wait();
-    ASSERT_EQ(run.status, 130) << run.err;
+    for (auto [signal, status] : {std::pair{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}}) {
+        SCOPED_TRACE(strsignal(signal));
+        FixtureShopOptions options;
+        options.pages = 40;
+        options.delay = std::chrono::milliseconds(150);
+        openShop(options);
+        const std::string csvPath = dir.file("goods.csv");
+        CliProcess process(searchArgs({"-o", csvPath}));
+        ASSERT_TRUE(process.started());
+        waitForRequests(3);
+        process.sendSignal(signal);
+        const CliRun run = process.wait();
+        ASSERT_EQ(run.status, status) << run.err;
 
-    // The page being fetched was finished and kept; no page came after it.
-    const std::size_t pages = shop->requests().size();
-    EXPECT_GE(pages, 3u);
-    EXPECT_LT(pages, 40u);
-    EXPECT_EQ(idsInCsv(readFileBytes(csvPath)).size(), 2 * pages);
-    const std::vector<std::string> log = logMessages(run.err);
-    EXPECT_TRUE(contains(log, "正在停止。。。")) << run.err;
-    EXPECT_TRUE(contains(log, "已停止")) << run.err;
-    EXPECT_TRUE(contains(log, "已导出到\"" + csvPath + "\"")) << run.err;
+        // The page being fetched was finished and kept; no page came after it.
+        const std::size_t pages = shop->requests().size();
+        EXPECT_GE(pages, 3u);
+        EXPECT_LT(pages, 40u);
+        EXPECT_EQ(idsInCsv(readFileBytes(csvPath)).size(), 2 * pages);
+        const std::vector<std::string> log = logMessages(run.err);
+        EXPECT_TRUE(contains(log, "正在停止。。。")) << run.err;
+        EXPECT_TRUE(contains(log, "已停止")) << run.err;
+        EXPECT_TRUE(contains(log, "已导出到\"" + csvPath + "\"")) << run.err;
+    }
+}
+
+TEST_F(CliSearch, AClosedOutputPipeEndsWithoutAWord)
+{
+    openShop();
+    CliProcess process(searchArgs({"-o", "-"}), true);
+    ASSERT_TRUE(process.started());
+    const CliRun run = process.wait();
+    EXPECT_EQ(run.status, 141) << run.err;
+    EXPECT_EQ(run.err.find("zorvane-cli:"), std::string::npos) << run.err;
 }
 
 TEST_F(CliSearch, CtrlCEndsTheIntervalWait)
