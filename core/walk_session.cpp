@@ -23,7 +23,7 @@ void showMeaning(RunControlView* view, StartMeaning meaning)
 void lockControls(RunControlView* view, bool lock)
 {
     for (ControlGroup group :
-         {ControlGroup::Inputs, ControlGroup::GoodsList, ControlGroup::TagFilter, ControlGroup::Export})
+         {ControlGroup::Inputs, ControlGroup::Goods, ControlGroup::TagFilter, ControlGroup::Export})
         show(view, group, !lock);
     show(view, ControlGroup::Stop, lock);
 }
@@ -99,7 +99,7 @@ void WalkSession::ended(RunControlView* view)
     } else {
         show(view, ControlGroup::Stop, true);
         // Filtering and sorting stay possible while paused.
-        show(view, ControlGroup::GoodsList, true);
+        show(view, ControlGroup::Goods, true);
         show(view, ControlGroup::TagFilter, true);
     }
     setState(stopped ? RunState::Idle : RunState::Paused);

@@ -27,7 +27,7 @@ enum class RunState
 enum class ControlGroup
 {
     Inputs,     // the search's input boxes and the clearing of the goods
-    GoodsList,  // the goods list and its sorting
+    Goods,      // the goods list and its sorting
     TagFilter,  // the tag list, the price bounds and the filter command
     Export,     // the export command
     StartPause, // the start/pause command

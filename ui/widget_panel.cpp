@@ -15,7 +15,7 @@ std::vector<const char*> widgetsOf(ControlGroup group)
     case ControlGroup::Inputs:
         return {"编辑框_参数_地址",       "编辑框_参数_间隔",   "编辑框_参数_页数",
                 "编辑框_参数_附加协议头", "编辑框_参数_COOKIE", "按钮_清空商品"};
-    case ControlGroup::GoodsList:
+    case ControlGroup::Goods:
         return {"超级列表框_商品列表"};
     case ControlGroup::TagFilter:
         return {"超级列表框_商品标签", "编辑框_价格min", "编辑框_价格max", "按钮_筛选"};

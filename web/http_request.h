@@ -12,27 +12,27 @@ class CurlHandle; // a reusable request object (an easy handle), see curl_handle
 // written back after the exchange.
 struct HttpRequest
 {
-    std::string url;                         // in, required
-    int method = 0;                          // 0 GET, 1 POST, 2 HEAD, 3 PUT, 4 PATCH, 5 DELETE; others GET
-    std::string bodyText;                    // in, sent when bodyBytes is empty
-    std::optional<std::string> cookie;       // in/out; given = merged cookie written back
-    std::string returnedCookie;              // out
-    std::string extraHeaders;                // in/out: completed header text written back
-    std::string returnedHeaders;             // out: final response's headers
-    int statusCode = 0;                      // out
-    bool noRedirect = false;                 // in
-    std::string bodyBytes;                   // in: raw body bytes, win over bodyText
-    std::string proxy;                       // in: host:port, "" = none (environment ignored)
-    int timeoutSeconds = 0;                  // in: -1 = curl's own, <1 = 15 s
-    std::string proxyUser;                   // in
-    std::string proxyPassword;               // in
-    std::optional<int> proxyMode;            // in: only 1 (the default) sends credentials
-    CurlHandle* requestObject = nullptr;     // in: reuse this handle instead of a new one
-    std::optional<bool> mergeCookies;        // in: default true
+    std::string url;                     // in, required
+    int method = 0;                      // 0 GET, 1 POST, 2 HEAD, 3 PUT, 4 PATCH, 5 DELETE; others GET
+    std::string bodyText;                // in, sent when bodyBytes is empty
+    std::optional<std::string> cookie;   // in/out; given = merged cookie written back
+    std::string returnedCookie;          // out
+    std::string extraHeaders;            // in/out: completed header text written back
+    std::string returnedHeaders;         // out: final response's headers
+    int statusCode = 0;                  // out
+    bool noRedirect = false;             // in
+    std::string bodyBytes;               // in: raw body bytes, win over bodyText
+    std::string proxy;                   // in: host:port, "" = none (environment ignored)
+    int timeoutSeconds = 0;              // in: -1 = curl's own, <1 = 15 s
+    std::string proxyUser;               // in
+    std::string proxyPassword;           // in
+    std::optional<int> proxyMode;        // in: only 1 (the default) sends credentials
+    CurlHandle* requestObject = nullptr; // in: reuse this handle instead of a new one
+    std::optional<bool> mergeCookies;    // in: default true
 
     // Transport settings the original left to the platform.
-    bool ignoreCertErrors = false;           // accept untrusted/expired/mismatched certificates
-    std::string caFile;                      // trust only this CA bundle ("" = system store)
+    bool ignoreCertErrors = false;                    // accept untrusted/expired/mismatched certificates
+    std::string caFile;                               // trust only this CA bundle ("" = system store)
     std::size_t maxBodyBytes = std::size_t{64} << 20; // larger bodies fail the exchange
 };
 

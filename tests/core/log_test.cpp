@@ -82,7 +82,7 @@ TEST(Log, ConcurrentWritersNeverInterleave)
     EXPECT_EQ(all.size(), [&] {
         std::size_t n = 0;
         for (std::sregex_iterator it(all.begin(), all.end(), line), end; it != end; ++it)
-            n += it->length();
+            n += static_cast<std::size_t>(it->length());
         return n;
     }());
 }

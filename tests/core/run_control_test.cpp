@@ -22,20 +22,20 @@ using S = RunState;
 class FakeView final : public RunControlView
 {
 public:
-    void setUsable(ControlGroup group, bool usable) override { usable_[group] = usable; }
-    void setStartMeaning(StartMeaning meaning) override { this->meaning = meaning; }
+    void setUsable(ControlGroup group, bool usable) override { m_usable[group] = usable; }
+    void setStartMeaning(StartMeaning to) override { meaning = to; }
 
     // The groups in a fixed order as a string of '1' (usable) and '0'.
     std::string look() const
     {
         std::string out;
-        for (G g : {G::Inputs, G::GoodsList, G::TagFilter, G::Export, G::StartPause, G::Stop})
-            out += usable_.at(g) ? '1' : '0';
+        for (G g : {G::Inputs, G::Goods, G::TagFilter, G::Export, G::StartPause, G::Stop})
+            out += m_usable.at(g) ? '1' : '0';
         return out + (meaning == StartMeaning::Start ? " start" : " pause");
     }
 
-    std::map<ControlGroup, bool> usable_{{G::Inputs, true}, {G::GoodsList, true},  {G::TagFilter, true},
-                                         {G::Export, true}, {G::StartPause, true}, {G::Stop, false}};
+    std::map<ControlGroup, bool> m_usable{{G::Inputs, true}, {G::Goods, true},      {G::TagFilter, true},
+                                          {G::Export, true}, {G::StartPause, true}, {G::Stop, false}};
     StartMeaning meaning = StartMeaning::Start;
 };
 

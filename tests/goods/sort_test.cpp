@@ -45,7 +45,7 @@ template <typename MakePrice> void expectSameOrderAsReference(std::uint32_t seed
 {
     std::mt19937 rng(seed);
     std::uniform_int_distribution<std::size_t> sizes(0, 200);
-    for (int round = 0; round < 300; ++round) {
+    for (std::size_t round = 0; round < 300; ++round) {
         GoodsList goods = randomStore(rng, round < 4 ? round : sizes(rng), makePrice);
         for (bool ascending : {true, false}) {
             GoodsList expected = goods;

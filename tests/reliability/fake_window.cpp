@@ -40,7 +40,7 @@ void FakeWindow::handle(const Feedback& message)
         const bool filter = message.code == kFeedbackFilterEnded;
         m_state->workers.release(filter ? Worker::Filter : Worker::Sort);
         m_panel.setUsable(ControlGroup::TagFilter, true);
-        m_panel.setUsable(ControlGroup::GoodsList, true);
+        m_panel.setUsable(ControlGroup::Goods, true);
         appendLog(*m_state, filter ? "筛选完毕" : "排序完毕");
         break;
     }
@@ -94,7 +94,7 @@ void FakeWindow::clickFilter(const std::string& minPrice, const std::string& max
         return;
     }
     const FilterCriteria criteria = makeFilterCriteria({}, minPrice, maxPrice);
-    m_panel.setUsable(ControlGroup::GoodsList, false);
+    m_panel.setUsable(ControlGroup::Goods, false);
     m_rows.clear();
     m_state->workers.start(
         Worker::Filter, [state = m_state, sink = m_sink, criteria] { runFilter(*state, *sink, criteria); });
@@ -102,11 +102,11 @@ void FakeWindow::clickFilter(const std::string& minPrice, const std::string& max
 
 void FakeWindow::clickPriceHeader()
 {
-    if (!m_panel.isUsable(ControlGroup::GoodsList))
+    if (!m_panel.isUsable(ControlGroup::Goods))
         return;
-    m_panel.setUsable(ControlGroup::GoodsList, false);
+    m_panel.setUsable(ControlGroup::Goods, false);
     if (!busyCheck(*m_state, true)) {
-        m_panel.setUsable(ControlGroup::GoodsList, true);
+        m_panel.setUsable(ControlGroup::Goods, true);
         return;
     }
     m_panel.setUsable(ControlGroup::TagFilter, false);

@@ -24,7 +24,7 @@ public:
     StartMeaning meaning() const { return m_meaning; }
 
 private:
-    std::map<ControlGroup, bool> m_usable{{ControlGroup::Inputs, true},     {ControlGroup::GoodsList, true},
+    std::map<ControlGroup, bool> m_usable{{ControlGroup::Inputs, true},     {ControlGroup::Goods, true},
                                           {ControlGroup::TagFilter, true},  {ControlGroup::Export, true},
                                           {ControlGroup::StartPause, true}, {ControlGroup::Stop, false}};
     StartMeaning m_meaning = StartMeaning::Start;

@@ -61,7 +61,7 @@ public:
     {
         std::ofstream filler(m_at / "filler", std::ios::binary);
         const std::string block(4096, 'f');
-        for (int i = 0; i < 64 && filler.write(block.data(), block.size()); ++i)
+        for (int i = 0; i < 64 && filler.write(block.data(), static_cast<std::streamsize>(block.size())); ++i)
             filler.flush();
     }
     void unfill() { fs::remove(m_at / "filler"); }

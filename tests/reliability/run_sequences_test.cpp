@@ -86,7 +86,7 @@ QuietState readQuiet(AppState& state, FakeWindow& window)
     q.startEnabled = panel.isUsable(ControlGroup::StartPause);
     q.stopEnabled = panel.isUsable(ControlGroup::Stop);
     for (ControlGroup group :
-         {ControlGroup::Inputs, ControlGroup::GoodsList, ControlGroup::TagFilter, ControlGroup::Export})
+         {ControlGroup::Inputs, ControlGroup::Goods, ControlGroup::TagFilter, ControlGroup::Export})
         q.lockable[group] = panel.isUsable(group);
     q.pauseClicked = window.pauseClicked();
     q.runState = state.walk.state();
@@ -107,7 +107,7 @@ void expectTableState(const QuietState& q)
     }
     EXPECT_TRUE(q.pauseClicked) << "the Paused look without a pause";
     EXPECT_EQ(q.runState, RunState::Paused);
-    const std::set<ControlGroup> openWhilePaused = {ControlGroup::GoodsList, ControlGroup::TagFilter};
+    const std::set<ControlGroup> openWhilePaused = {ControlGroup::Goods, ControlGroup::TagFilter};
     for (const auto& [group, on] : q.lockable) {
         // The end of an export enables its button whatever the walk's state
         // (the window does the same), so it may be enabled here.

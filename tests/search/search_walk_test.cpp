@@ -110,7 +110,7 @@ TEST_F(SearchWalk, WalksEveryPageAndTellsTheWindow)
     EXPECT_EQ(storedIds(), (std::vector<std::string>{"1001", "1002", "2001", "2002", "3001", "3002"}));
     const std::vector<Feedback> messages = sink->messages();
     ASSERT_EQ(messages.size(), 7u);
-    for (int i = 0; i < 6; ++i) {
+    for (std::size_t i = 0; i < 6; ++i) {
         EXPECT_EQ(messages[i].code, kFeedbackNewGoods);
         EXPECT_EQ(messages[i].number, i + 1);
     }

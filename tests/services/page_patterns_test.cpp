@@ -173,8 +173,8 @@ TEST_P(PagePatternsTest, ScriptValuesNeedAWordBoundaryAndOneLine)
 }
 
 INSTANTIATE_TEST_SUITE_P(JitAndInterpreter, PagePatternsTest, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? "Jit" : "Interpreter";
+                         [](const ::testing::TestParamInfo<bool>& run) {
+                             return run.param ? "Jit" : "Interpreter";
                          });
 
 } // namespace

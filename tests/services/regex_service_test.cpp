@@ -281,8 +281,8 @@ TEST_P(RegexServiceTest, ThreadsShareCompiledPatternsSafely)
 }
 
 INSTANTIATE_TEST_SUITE_P(JitAndInterpreter, RegexServiceTest, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? "Jit" : "Interpreter";
+                         [](const ::testing::TestParamInfo<bool>& run) {
+                             return run.param ? "Jit" : "Interpreter";
                          });
 
 } // namespace
