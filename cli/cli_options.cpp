@@ -169,7 +169,7 @@ ParseResult refuse(std::string reason)
 ParseResult parseSearch(const std::vector<std::string>& args)
 {
     CliCommand command;
-    command.action = CliAction::search;
+    command.action = CliAction::Search;
     std::vector<std::string> operands;
     bool optionsEnded = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
@@ -183,7 +183,7 @@ ParseResult parseSearch(const std::vector<std::string>& args)
             continue;
         }
         if (isHelp(arg))
-            return ParseResult{CliCommand{CliAction::help, {}, {}}, ""};
+            return ParseResult{CliCommand{CliAction::Help, {}, {}}, ""};
         std::string name;
         std::optional<std::string> value;
         const OptionSpec* option = findOption(arg, name, value);
@@ -212,14 +212,14 @@ ParseResult parseSearch(const std::vector<std::string>& args)
 ParseResult parseExtract(const std::vector<std::string>& args)
 {
     CliCommand command;
-    command.action = CliAction::extract;
+    command.action = CliAction::Extract;
     bool optionsEnded = false;
     for (std::size_t i = 1; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && isHelp(arg)) {
-            return ParseResult{CliCommand{CliAction::help, {}, {}}, ""};
+            return ParseResult{CliCommand{CliAction::Help, {}, {}}, ""};
         } else if (!optionsEnded && looksLikeOption(arg)) {
             return refuse("extract takes no options: " + arg);
         } else {
@@ -239,9 +239,9 @@ ParseResult parseCommandLine(const std::vector<std::string>& args)
         return refuse("no command given");
     const std::string& first = args.front();
     if (isHelp(first))
-        return ParseResult{CliCommand{CliAction::help, {}, {}}, ""};
+        return ParseResult{CliCommand{CliAction::Help, {}, {}}, ""};
     if (first == "--version")
-        return ParseResult{CliCommand{CliAction::version, {}, {}}, ""};
+        return ParseResult{CliCommand{CliAction::Version, {}, {}}, ""};
     if (first == "search")
         return parseSearch(args);
     if (first == "extract")

@@ -28,15 +28,15 @@ struct SearchOptions
 
 enum class CliAction
 {
-    help,
-    version,
-    search,
-    extract
+    Help,
+    Version,
+    Search,
+    Extract
 };
 
 struct CliCommand
 {
-    CliAction action = CliAction::help;
+    CliAction action = CliAction::Help;
     SearchOptions search;           // for search
     std::vector<std::string> files; // for extract
 };

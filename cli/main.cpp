@@ -24,15 +24,15 @@ int main(int argc, char** argv)
     }
     const cli::CliCommand& command = *parsed.command;
     switch (command.action) {
-    case cli::CliAction::help:
+    case cli::CliAction::Help:
         std::fputs(cli::usageText(), stdout);
         return cli::kExitOk;
-    case cli::CliAction::version:
+    case cli::CliAction::Version:
         std::printf("zorvane-cli %s\n", kProgramVersion);
         return cli::kExitOk;
-    case cli::CliAction::extract:
+    case cli::CliAction::Extract:
         return cli::runExtract(command.files, stdout, stderr);
-    case cli::CliAction::search:
+    case cli::CliAction::Search:
         break;
     }
     return cli::runSearch(command.search, stderr);

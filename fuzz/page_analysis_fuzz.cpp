@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     FUZZ_CHECK(verdict.goodsCount == static_cast<int>(handed.size()));
-    if (verdict.outcome != PageOutcome::goodsFound) {
+    if (verdict.outcome != PageOutcome::GoodsFound) {
         FUZZ_CHECK(handed.empty());
         return 0;
     }

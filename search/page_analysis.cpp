@@ -63,22 +63,22 @@ PageVerdict analysePageText(std::string_view pageText, const Config& config, con
 {
     PageVerdict verdict;
     if (pageText.find(kCouponExpiredMarker) != std::string_view::npos) {
-        verdict.outcome = PageOutcome::couponExpired;
+        verdict.outcome = PageOutcome::CouponExpired;
         return verdict;
     }
     if (pageText.find(loginRedirectMarker(config.loginHost)) != std::string_view::npos) {
-        verdict.outcome = PageOutcome::loginRequired;
+        verdict.outcome = PageOutcome::LoginRequired;
         return verdict;
     }
     // One UTF-8 check serves every run over the page and over its items.
     const bool checked = isValidUtf8(pageText);
     std::optional<std::vector<GoodsItemText>> items = findGoodsItems(pageText, checked);
     if (!items) {
-        verdict.outcome = PageOutcome::patternFailed;
+        verdict.outcome = PageOutcome::PatternFailed;
         return verdict;
     }
     if (items->empty()) {
-        verdict.outcome = PageOutcome::noGoods;
+        verdict.outcome = PageOutcome::NoGoods;
         return verdict;
     }
     // The extraction of all the page's goods shares one time budget (the time
@@ -97,7 +97,7 @@ PageVerdict analysePageText(std::string_view pageText, const Config& config, con
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
         onGoods(std::move(record));
     }
-    verdict.outcome = PageOutcome::goodsFound;
+    verdict.outcome = PageOutcome::GoodsFound;
     verdict.goodsCount = static_cast<int>(items->size());
     verdict.next = findNextPage(pageText, config.searchHost, checked);
     return verdict;
@@ -121,24 +121,24 @@ bool analysePage(AppState& state, WalkObserver& observer, SearchJob& job)
         storeGoods(state, observer, std::move(record));
     });
     switch (verdict.outcome) {
-    case PageOutcome::couponExpired:
+    case PageOutcome::CouponExpired:
         observer.logLine(prefix + "优惠券已过期");
         job.params.nextPageAddress.clear();
         job.ending = WalkEndReason::CouponExpired;
         return true;
-    case PageOutcome::loginRequired:
+    case PageOutcome::LoginRequired:
         observer.logLine(prefix + "被京东限制，请输入Cookie后再进行搜索");
         job.params.nextPageAddress.clear();
         job.ending = WalkEndReason::LoginPage;
         return true;
-    case PageOutcome::patternFailed:
+    case PageOutcome::PatternFailed:
         observer.logLine(prefix + "创建正则表达式失败");
         return false;
-    case PageOutcome::noGoods:
+    case PageOutcome::NoGoods:
         observer.logLine(prefix + "未找到商品");
         pauseItself(state, job);
         return false;
-    case PageOutcome::goodsFound:
+    case PageOutcome::GoodsFound:
         break;
     }
     switch (applyNextPage(state, job, verdict.next)) {

@@ -18,16 +18,16 @@ class WalkObserver;
 // What one result page's text came to, in the order the checks run.
 enum class PageOutcome
 {
-    couponExpired, // the coupon has run out: the walk ends
-    loginRequired, // the shop wants a login: the walk ends
-    patternFailed, // the goods item pattern was rejected
-    noGoods,       // no goods item on the page
-    goodsFound,    // goods were handed over; next tells where the walk goes on
+    CouponExpired, // the coupon has run out: the walk ends
+    LoginRequired, // the shop wants a login: the walk ends
+    PatternFailed, // the goods item pattern was rejected
+    NoGoods,       // no goods item on the page
+    GoodsFound,    // goods were handed over; next tells where the walk goes on
 };
 
 struct PageVerdict
 {
-    PageOutcome outcome = PageOutcome::noGoods;
+    PageOutcome outcome = PageOutcome::NoGoods;
     int goodsCount = 0;
     NextPageOutcome next; // only for goodsFound
 };

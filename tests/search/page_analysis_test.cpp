@@ -64,7 +64,7 @@ TEST(AnalysePageText, GoodsInPageOrderThenTheNextPage)
                                 "<LI CLASS=\"X\" DATA-SKU=\"99\">"
                                 "<DIV>x</DIV>\n</LI>" +
                                 kPaging);
-    EXPECT_EQ(c.verdict.outcome, PageOutcome::goodsFound);
+    EXPECT_EQ(c.verdict.outcome, PageOutcome::GoodsFound);
     EXPECT_EQ(c.verdict.goodsCount, 3);
     EXPECT_EQ(c.ids, (std::vector<std::string>{"11", "7", "99"}));
     EXPECT_EQ(c.verdict.next.result, nextPageDone);
@@ -75,7 +75,7 @@ TEST(AnalysePageText, CouponExpiredWinsOverLoginAndGoods)
 {
     const std::string coupon(kCouponExpiredMarker);
     const Collected c = analyse(goodsItem("1") + coupon + loginRedirectMarker("passport.jd.com") + kPaging);
-    EXPECT_EQ(c.verdict.outcome, PageOutcome::couponExpired);
+    EXPECT_EQ(c.verdict.outcome, PageOutcome::CouponExpired);
     EXPECT_TRUE(c.ids.empty());
 }
 
@@ -84,17 +84,17 @@ TEST(AnalysePageText, LoginPageOfTheConfiguredHostOnly)
     Config config;
     config.loginHost = "login.example.test";
     const std::string page = goodsItem("1") + loginRedirectMarker("login.example.test") + kPaging;
-    EXPECT_EQ(analyse(page, config).verdict.outcome, PageOutcome::loginRequired);
-    EXPECT_EQ(analyse(page).verdict.outcome, PageOutcome::goodsFound); // another host: a page like any other
+    EXPECT_EQ(analyse(page, config).verdict.outcome, PageOutcome::LoginRequired);
+    EXPECT_EQ(analyse(page).verdict.outcome, PageOutcome::GoodsFound); // another host: a page like any other
 }
 
 TEST(AnalysePageText, NoGoodsAndMissingPaging)
 {
-    EXPECT_EQ(analyse(kPaging).verdict.outcome, PageOutcome::noGoods);
+    EXPECT_EQ(analyse(kPaging).verdict.outcome, PageOutcome::NoGoods);
     // An item must end with </div> and </li>.
-    EXPECT_EQ(analyse("<li data-sku=\"5\">x</li>" + kPaging).verdict.outcome, PageOutcome::noGoods);
+    EXPECT_EQ(analyse("<li data-sku=\"5\">x</li>" + kPaging).verdict.outcome, PageOutcome::NoGoods);
     const Collected c = analyse(goodsItem("3"));
-    EXPECT_EQ(c.verdict.outcome, PageOutcome::goodsFound);
+    EXPECT_EQ(c.verdict.outcome, PageOutcome::GoodsFound);
     EXPECT_EQ(c.verdict.next.result, nextPageNotFound);
     EXPECT_EQ(c.ids, std::vector<std::string>{"3"});
 }
