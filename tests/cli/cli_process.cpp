@@ -2,8 +2,6 @@
 
 #include <chrono>
 #include <csignal>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include <fcntl.h>
@@ -122,17 +120,6 @@ std::vector<std::string> linesOf(const std::string& text)
         start = end + 1;
     }
     return lines;
-}
-
-std::string readFileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeFileBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 } // namespace zorvane::test

@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
 namespace zorvane::test {
@@ -46,8 +47,5 @@ CliRun runCli(const std::vector<std::string>& args);
 
 // The lines of a text split at LF (a last empty piece dropped).
 std::vector<std::string> linesOf(const std::string& text);
-
-std::string readFileBytes(const std::string& path);
-void writeFileBytes(const std::string& path, const std::string& bytes);
 
 } // namespace zorvane::test

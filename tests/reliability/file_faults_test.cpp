@@ -90,19 +90,19 @@ TEST_F(FileFaults, FullDiskFailsExportAndSettingsAndKeepsThePreviousFiles)
         GTEST_SKIP() << "no permission to mount a tmpfs";
     const std::string csv = (dir.path() / "disk" / "goods.csv").string();
     const std::string ini = (dir.path() / "disk" / "setsoft.ini").string();
-    writeFile(csv, "previous export");
-    writeFile(ini, previousSettings());
+    writeFileBytes(csv, "previous export");
+    writeFileBytes(ini, previousSettings());
     disk.fill();
 
     exportTo(csv, manyGoods());
     EXPECT_EQ(takeLogMessages(state), std::vector<std::string>{"导出失败，写入\"" + csv + "\"失败"});
     EXPECT_EQ(sink.codes(), (std::vector<std::pair<int, long long>>{{kFeedbackExportEnded, 0}}));
-    EXPECT_EQ(readFile(csv), "previous export");
+    EXPECT_EQ(readFileBytes(csv), "previous export");
 
     IniFile settings = IniFile::load(ini);
     ASSERT_TRUE(settings.setValue("编辑框", "编辑框_参数_COOKIE", std::string(60000, 'c')));
     EXPECT_FALSE(settings.save(ini));
-    EXPECT_EQ(readFile(ini), previousSettings());
+    EXPECT_EQ(readFileBytes(ini), previousSettings());
     EXPECT_EQ(entriesOf(dir.path() / "disk"),
               (std::vector<std::string>{"filler", "goods.csv", "setsoft.ini"}));
 
@@ -119,14 +119,14 @@ TEST_F(FileFaults, ReadOnlyDirectoryRefusesExportAndSettingsMoveToTheUserDirecto
         GTEST_SKIP() << "no permission to mount a tmpfs";
     const std::string exeDir = (dir.path() / "program").string();
     ASSERT_EQ(settingsFilePath(exeDir, nullptr, nullptr), exeDir + "/data/setsoft.ini");
-    writeFile(exeDir + "/data/setsoft.ini", previousSettings());
-    writeFile(exeDir + "/goods.csv", "previous export");
+    writeFileBytes(exeDir + "/data/setsoft.ini", previousSettings());
+    writeFileBytes(exeDir + "/goods.csv", "previous export");
     ASSERT_TRUE(disk.makeReadOnly());
 
     const std::string csv = exeDir + "/goods.csv";
     exportTo(csv, manyGoods());
     EXPECT_EQ(takeLogMessages(state), std::vector<std::string>{"导出失败，打开\"" + csv + "\"失败"});
-    EXPECT_EQ(readFile(csv), "previous export");
+    EXPECT_EQ(readFileBytes(csv), "previous export");
 
     // The next start keeps its settings in the user's directory instead.
     const std::string xdg = dir.file("xdg");
@@ -135,14 +135,14 @@ TEST_F(FileFaults, ReadOnlyDirectoryRefusesExportAndSettingsMoveToTheUserDirecto
     EXPECT_EQ(settings.value("编辑框", "编辑框_参数_页数"), "5");
     ASSERT_TRUE(settings.setValue("编辑框", "编辑框_参数_页数", "6"));
     EXPECT_FALSE(settings.save(exeDir + "/data/setsoft.ini"));
-    EXPECT_EQ(readFile(exeDir + "/data/setsoft.ini"), previousSettings());
+    EXPECT_EQ(readFileBytes(exeDir + "/data/setsoft.ini"), previousSettings());
 }
 
 TEST_F(FileFaults, DataDirectoryThatIsAFileSendsTheSettingsElsewhere)
 {
     const std::string exeDir = dir.file("program");
     fs::create_directories(exeDir);
-    writeFile(exeDir + "/data", "a file where the data directory belongs");
+    writeFileBytes(exeDir + "/data", "a file where the data directory belongs");
     const std::string xdg = dir.file("xdg");
 
     const std::string path = settingsFilePath(exeDir, xdg.c_str(), nullptr);
@@ -151,24 +151,24 @@ TEST_F(FileFaults, DataDirectoryThatIsAFileSendsTheSettingsElsewhere)
     ASSERT_TRUE(settings.setValue("编辑框", "编辑框_参数_页数", "7"));
     ASSERT_TRUE(settings.save(path));
     EXPECT_EQ(IniFile::load(path).value("编辑框", "编辑框_参数_页数"), "7");
-    EXPECT_EQ(readFile(exeDir + "/data"), "a file where the data directory belongs");
+    EXPECT_EQ(readFileBytes(exeDir + "/data"), "a file where the data directory belongs");
     // Nowhere else to go: the file's own path, where saving fails.
     const std::string nowhere = settingsFilePath(exeDir, nullptr, nullptr);
     EXPECT_FALSE(settings.save(nowhere));
-    EXPECT_EQ(readFile(exeDir + "/data"), "a file where the data directory belongs");
+    EXPECT_EQ(readFileBytes(exeDir + "/data"), "a file where the data directory belongs");
 }
 
 TEST_F(FileFaults, SettingsSavedPastTheFileSizeLimitKeepThePreviousFile)
 {
     const std::string path = dir.file("setsoft.ini");
-    writeFile(path, previousSettings());
+    writeFileBytes(path, previousSettings());
     IniFile settings = IniFile::load(path);
     ASSERT_TRUE(settings.setValue("编辑框", "编辑框_参数_COOKIE", std::string(20000, 'c')));
     {
         FileSizeLimit limit(4096);
         EXPECT_FALSE(settings.save(path));
     }
-    EXPECT_EQ(readFile(path), previousSettings());
+    EXPECT_EQ(readFileBytes(path), previousSettings());
     EXPECT_EQ(entriesOf(dir.path()), std::vector<std::string>{"setsoft.ini"});
     EXPECT_TRUE(settings.save(path));
     EXPECT_EQ(IniFile::load(path).value("编辑框", "编辑框_参数_COOKIE"), std::string(20000, 'c'));
@@ -188,7 +188,7 @@ TEST_F(FileFaults, RandomBytesGiveEveryControlAUsableValue)
         bytes = "[编辑框]\n编辑框_1=" + bytes + "\n[组合框]\n组合框_1=" + bytes.substr(0, 80) +
                 "\n[日期框]\n日期框_1=" + bytes.substr(0, 40) + "\n[选择框]\n选择框_1=" + bytes.substr(0, 3) +
                 "\n" + bytes;
-        writeFile(path, bytes);
+        writeFileBytes(path, bytes);
 
         IniFile settings = IniFile::load(path);
         const std::optional<std::string> edit = loadEditBox(settings, "编辑框_1");

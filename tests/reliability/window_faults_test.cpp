@@ -21,7 +21,7 @@ TEST_F(WindowFaults, SettingsThatCannotBeSavedAreLoggedAndThePreviousFileStays)
     control<QLineEdit>("编辑框_参数_页数")->setText(QStringLiteral("5"));
     closeWindow();
     const std::filesystem::path path = exeDir / "data" / "setsoft.ini";
-    const std::string previous = fileBytes(path);
+    const std::string previous = readFileBytes(path);
     ASSERT_FALSE(previous.empty());
 
     openWindow({}, false);
@@ -32,7 +32,7 @@ TEST_F(WindowFaults, SettingsThatCannotBeSavedAreLoggedAndThePreviousFileStays)
         closeWindow();
     }
     EXPECT_NE(takeLogBuffer(*state).find("保存设置失败：" + path.string()), std::string::npos);
-    EXPECT_EQ(fileBytes(path), previous);
+    EXPECT_EQ(readFileBytes(path), previous);
     openWindow({}, false);
     EXPECT_EQ(control<QLineEdit>("编辑框_参数_页数")->text(), QStringLiteral("5"));
 }
@@ -41,7 +41,7 @@ TEST_F(WindowFaults, DataDirectoryThatIsAFileSendsTheSettingsToTheUserDirectory)
 {
     closeWindow();
     std::filesystem::remove_all(exeDir / "data");
-    writeFile(exeDir / "data", "not a directory");
+    writeFileBytes(exeDir / "data", "not a directory");
     const std::string xdg = (exeDir / "xdg").string();
     const char* before = std::getenv("XDG_CONFIG_HOME");
     const std::string saved = before ? before : "";
@@ -54,7 +54,7 @@ TEST_F(WindowFaults, DataDirectoryThatIsAFileSendsTheSettingsToTheUserDirectory)
     EXPECT_EQ(takeLogBuffer(*state).find("保存设置失败"), std::string::npos);
     openWindow({}, false);
     EXPECT_EQ(control<QLineEdit>("编辑框_参数_页数")->text(), QStringLiteral("9"));
-    EXPECT_EQ(fileBytes(exeDir / "data"), "not a directory");
+    EXPECT_EQ(readFileBytes(exeDir / "data"), "not a directory");
 
     if (before)
         ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
@@ -75,7 +75,7 @@ TEST_F(WindowFaults, SettingsFileOfRandomBytesOpensAndIsRewrittenUsable)
         std::string lines;
         for (const char* box : boxes)
             lines += std::string("\n[编辑框]\n") + box + "=" + bytes.substr(0, random() % 200) + "\n";
-        writeFile(exeDir / "data" / "setsoft.ini", bytes + lines + bytes);
+        writeFileBytes(exeDir / "data" / "setsoft.ini", bytes + lines + bytes);
 
         openWindow({}, false);
         std::vector<QString> shown;

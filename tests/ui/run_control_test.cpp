@@ -155,5 +155,5 @@ TEST_F(RunControl, WalkFilterSortTwiceAndExport)
                                            "\"测试商品 2-2\",\"2002\",\"22.5\",\"自营\"\r\n"
                                            "\"测试商品 2-1\",\"2001\",\"21.5\",\"自营\"\r\n"
                                            "\"测试商品 1-2\",\"1002\",\"12.5\",\"自营\"\r\n");
-    EXPECT_EQ(fileBytes(path), expected);
+    EXPECT_EQ(readFileBytes(path), expected);
 }
