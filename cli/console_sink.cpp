@@ -60,11 +60,8 @@ void ConsoleSink::logLine(std::string_view message)
 
 void ConsoleSink::walkEnded(const WalkEnd& end)
 {
-    {
-        std::lock_guard guard(m_mutex);
-        m_end = end;
-    }
-    m_state.walk.ended(nullptr);
+    std::lock_guard guard(m_mutex);
+    m_end = end;
 }
 
 WalkEnd ConsoleSink::walkEnd()

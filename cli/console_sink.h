@@ -16,8 +16,8 @@ namespace zorvane::cli {
 
 // The walk and the workers rendered on a terminal: log text goes to a stream
 // with LF line ends; on a terminal a one-line progress display (pages done,
-// goods found) is redrawn beneath the log instead of scrolling. The walk's
-// end is answered at once, on the walk's thread. Any thread.
+// goods found) is redrawn beneath the log instead of scrolling; the walk's
+// end is kept for the exit status. Any thread.
 class ConsoleSink final : public FeedbackSink, public WalkObserver
 {
 public:

@@ -125,12 +125,13 @@ Output writeOutput(AppState& state, const std::string& path)
 }
 
 // From the started walk to the written goods, with the log pump running: the
-// walk answers its own end, then the sort, the filter and the CSV run over
-// whatever was gathered.
+// walk's end is answered here, as the window answers it on its own thread,
+// then the sort, the filter and the CSV run over whatever was gathered.
 Output finishWalk(AppState& state, ConsoleSink& sink, const SearchOptions& options)
 {
     LogPumpThread pump(state, sink);
     state.workers.join(Worker::Search);
+    state.walk.ended(nullptr);
     arrangeGoods(state, sink, options);
     return options.csvPath ? writeOutput(state, *options.csvPath) : Output{};
 }

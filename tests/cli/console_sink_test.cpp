@@ -102,16 +102,5 @@ TEST_F(ConsoleSinkTest, FilterAndSortEndsAreLoggedAsTheWindowLogsThem)
     EXPECT_EQ(log.substr(log.find("\r\n") + 2 + 9), "筛选完毕\r\n");
 }
 
-TEST_F(ConsoleSinkTest, TheWalksEndIsAnsweredAndKept)
-{
-    ConsoleSink sink(state, out.file(), false);
-    state.walk.startPause(nullptr, [] { return true; });
-    state.walk.pauseItself();
-    sink.walkEnded(WalkEnd{WalkEndReason::PausedItself, 4, "https://next"});
-    EXPECT_EQ(state.walk.state(), RunState::Paused);
-    EXPECT_EQ(sink.walkEnd().reason, WalkEndReason::PausedItself);
-    EXPECT_EQ(sink.walkEnd().nextAddress, "https://next");
-}
-
 } // namespace
 } // namespace zorvane::cli
