@@ -84,7 +84,7 @@ void BM_WriteCsv(benchmark::State& state)
         bytes = out.view().size();
         benchmark::DoNotOptimize(bytes);
     }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes));
 }
 BENCHMARK(BM_WriteCsv)->Unit(benchmark::kMillisecond);
 

@@ -38,7 +38,7 @@ std::shared_ptr<AppState> stateWithGoods(int n)
         r.price = (i % 10000) / 100.0;
         r.tags = {"自营", "券"};
         r.tagText = "自营,券";
-        appendGoods(*state, r);
+        state->goods.append(r);
     }
     return state;
 }

@@ -13,6 +13,7 @@
 
 #include "cli/history_hook.h"
 #include "core/app_state.h"
+#include "core/walk_feedback.h"
 #include "core/feedback.h"
 #include "history/coupon_key.h"
 #include "history/history_store.h"
@@ -140,12 +141,13 @@ WalkTimes walkOnce(test::FixtureShop& shop, const std::string& dbPath)
     if (dbPath.empty()) {
         searchThreadMain(state, console);
     } else {
-        cli::HistoryHook hook(state, console, dbPath, typed.address);
-        searchThreadMain(state, hook);
-        hook.endWalk(false, false);
+        FeedbackWalkObserver feedback(state.log, console);
+        cli::HistoryHook hook(state, feedback, dbPath, typed.address);
+        runWalk(state, hook);
+        hook.finish();
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    if (state.searchParams.pagesDone != kPages)
+    if (state.position.copy().pagesDone != kPages)
         return {};
     return WalkTimes{seconds, processCpuSeconds() - cpuStarted};
 }

@@ -73,11 +73,11 @@ int main(int argc, char* argv[])
     const long after10k = residentKiB();
     feed(*state, box, 10000, 200000);
     const long after200k = residentKiB();
-    const double growth = 100.0 * (after200k - after10k) / after10k;
+    const double growth = 100.0 * static_cast<double>(after200k - after10k) / static_cast<double>(after10k);
     std::printf("log lines in the box: %d\n", box->blockCount() - 1);
     std::printf("resident after 10,000 lines: %ld KiB\n", after10k);
     std::printf("resident after 200,000 lines: %ld KiB (%+.1f %%)\n", after200k, growth);
-    std::printf("time for 200,000 lines: %.1f s\n", timer.elapsed() / 1000.0);
+    std::printf("time for 200,000 lines: %.1f s\n", static_cast<double>(timer.elapsed()) / 1000.0);
     window->close();
     return growth <= 20.0 ? 0 : 1;
 }

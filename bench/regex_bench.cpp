@@ -117,16 +117,16 @@ std::size_t analyse(const std::string& page)
     for (int i = 1; i <= items.matchCount(); ++i) {
         found += items.subMatchText(i, 1).size();
         const std::string item = items.matchText(i);
-        if (re.create(kNamePattern, item, false, true, false))
+        if (re.create(kNamePattern, item, {.global = false}))
             found += re.subMatchText(1, 2).size();
-        if (re.create(kPricePattern, item, false, true, false))
+        if (re.create(kPricePattern, item, {.global = false}))
             found += re.subMatchText(1, 1).size();
-        if (re.create(kIconBlockPattern, item, false, true, false) && re.matchCount() > 0) {
+        if (re.create(kIconBlockPattern, item, {.global = false}) && re.matchCount() > 0) {
             RegexService icons;
             if (icons.create(kIconItemPattern, re.subMatchText(1, 1)))
                 found += static_cast<std::size_t>(icons.matchCount());
         }
-        if (re.create(kSignPattern, item, false, true, false))
+        if (re.create(kSignPattern, item, {.global = false}))
             found += re.subMatchText(1, 1).size() + re.subMatchText(1, 2).size();
     }
     return found;

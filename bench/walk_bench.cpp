@@ -57,7 +57,7 @@ bool walkOnce(const Config& config)
         return false;
     DiscardingSink sink;
     searchThreadMain(state, sink);
-    return state.searchParams.pagesDone == kPages;
+    return state.position.copy().pagesDone == kPages;
 }
 
 void reportPerPage(benchmark::State& state, double seconds, std::size_t handshakes, std::size_t connections)

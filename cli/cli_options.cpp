@@ -269,13 +269,13 @@ Scan scanArguments(const std::vector<std::string>& args, const OptionFinder& fin
 
 ParseResult helpCommand()
 {
-    return ParseResult{CliCommand{CliAction::help, {}, {}}, ""};
+    return ParseResult{CliCommand{CliAction::Help, {}, {}}, ""};
 }
 
 ParseResult parseSearch(const std::vector<std::string>& args)
 {
     CliCommand command;
-    command.action = CliAction::search;
+    command.action = CliAction::Search;
     SearchOptions& options = command.search;
     const Scan scan = scanArguments(args, [&options](const std::string& name) {
         std::optional<BoundOption> option = bindOption(kSearchOptions, options, name);
@@ -298,7 +298,7 @@ ParseResult parseSearch(const std::vector<std::string>& args)
 ParseResult parseExtract(const std::vector<std::string>& args)
 {
     CliCommand command;
-    command.action = CliAction::extract;
+    command.action = CliAction::Extract;
     OutputOptions& output = command.extract.output;
     Scan scan = scanArguments(
         args, [&output](const std::string& name) { return bindOption(kOutputOptions, output, name); });
@@ -322,7 +322,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args)
     if (isHelp(first))
         return helpCommand();
     if (first == "--version")
-        return ParseResult{CliCommand{CliAction::version, {}, {}}, ""};
+        return ParseResult{CliCommand{CliAction::Version, {}, {}}, ""};
     if (first == "search")
         return parseSearch(args);
     if (first == "extract")
@@ -350,8 +350,8 @@ zorvane-cli search [options] ADDRESS
   -p, --pages N         page limit, 0 = no limit (default 0; negative is a usage error)
       --cookie TEXT     cookie text, as the window's Cookie box
   -H, --header LINE     an extra request header "Name: value"; repeatable; joined with CR LF
-      --min PRICE       lower price bound, as the window's 编辑框_价格min
-      --max PRICE       upper price bound, as 编辑框_价格max
+      --min PRICE       lower price bound, as the window's first price box
+      --max PRICE       upper price bound, as its second price box
   -t, --tag TAG         a required promotion tag; repeatable; a goods must carry all of them
       --sort asc|desc   sort by price, as the price column does
   -o, --output FILE     write the shown goods to FILE ("-" = standard output); --csv FILE is the same;
@@ -383,14 +383,15 @@ zorvane-cli extract [options] FILE...
       --format F, --encoding E, -q, --quiet   as for search
 zorvane-cli --version | --help
 
-The log goes to standard error. Ctrl-C stops the walk after the current page and still writes what
-was gathered; a second Ctrl-C ends the program at once.
+The log goes to standard error. Ctrl-C, SIGTERM (kill, timeout) and SIGHUP stop the walk after the
+current page and still write what was gathered; a second one ends the program at once. When the
+reader of the standard output goes away (-o - | head), the program ends without a word.
 
 CSV in GBK is not written to a terminal: choose --format tsv, --encoding utf-8 or a file.
 
 Exit status: 0 the walk ended by itself; 3 the walk paused itself (its position is printed);
-130 stopped by Ctrl-C; 2 usage error; 1 the output file (or an extract input) could not be written
-(read).
+130 stopped by Ctrl-C, 143 by SIGTERM, 129 by SIGHUP; 141 the standard output's reader went away;
+2 usage error; 1 the output file (or an extract input) could not be written (read).
 )";
 }
 

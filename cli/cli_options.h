@@ -34,7 +34,7 @@ struct SearchOptions
     std::optional<std::string> configPath;
     std::optional<std::string> searchHost;
     bool insecure = false;
-    std::string caFile; // --cacert (or --ca-file): trust just this PEM bundle
+    std::string caFile;     // --cacert (or --ca-file): trust just this PEM bundle
     std::string historyDb;  // --db: the history file, "" = the window's
     bool noHistory = false; // --no-history: the walk is not recorded
     OutputOptions output;
@@ -48,15 +48,15 @@ struct ExtractOptions
 
 enum class CliAction
 {
-    help,
-    version,
-    search,
-    extract
+    Help,
+    Version,
+    Search,
+    Extract
 };
 
 struct CliCommand
 {
-    CliAction action = CliAction::help;
+    CliAction action = CliAction::Help;
     SearchOptions search;   // for search
     ExtractOptions extract; // for extract
 };

@@ -1,10 +1,8 @@
 #include "cli/console_sink.h"
 
-#include <charconv>
-
+#include "core/app_state.h"
 #include "core/log.h"
 #include "core/text.h"
-#include "search/search_job.h"
 
 namespace zorvane::cli {
 
@@ -14,23 +12,6 @@ namespace {
 constexpr std::string_view kClearLine = "\r\x1b[K";
 
 } // namespace
-
-int lastPagesDone(std::string_view logText)
-{
-    // The walk logs "<prefix>已搜索N页" after every page it counts.
-    const std::string marker = SearchJob().logPrefix + "已搜索";
-    int last = -1;
-    for (std::size_t at = logText.find(marker); at != std::string_view::npos;
-         at = logText.find(marker, at + 1)) {
-        const char* first = logText.data() + at + marker.size();
-        const char* end = logText.data() + logText.size();
-        int pages = 0;
-        auto [next, error] = std::from_chars(first, end, pages);
-        if (error == std::errc() && std::string_view(next, end - next).starts_with("页"))
-            last = pages;
-    }
-    return last;
-}
 
 ConsoleSink::ConsoleSink(AppState& state, std::FILE* out, bool showProgress)
     : m_state(state), m_out(out), m_showProgress(showProgress)
@@ -44,15 +25,6 @@ void ConsoleSink::send(const Feedback& message)
         if (message.text)
             writeLog(*message.text);
         break;
-    case kFeedbackNewGoods: {
-        std::lock_guard guard(m_mutex);
-        m_goodsFound = message.number;
-        drawProgress();
-        break;
-    }
-    case kFeedbackSearchEnded:
-        waitForEndHandled();
-        break;
     // The window logs the end of its filter and sort workers; so does this side.
     case kFeedbackFilterEnded:
         appendLog(m_state, "筛选完毕");
@@ -65,32 +37,43 @@ void ConsoleSink::send(const Feedback& message)
     }
 }
 
-void ConsoleSink::waitForEndHandled()
+void ConsoleSink::pageDone(int pagesDone)
 {
-    std::unique_lock lock(m_endMutex);
-    m_endArrived = true;
-    m_endChanged.notify_all();
-    m_endChanged.wait(lock, [this] { return m_endHandled; });
+    std::lock_guard guard(m_mutex);
+    m_pagesDone = pagesDone;
+    drawProgress();
 }
 
-void ConsoleSink::handleSearchEnd(const std::function<void()>& handler)
+void ConsoleSink::goodsStored(std::int64_t count)
 {
-    {
-        std::unique_lock lock(m_endMutex);
-        m_endChanged.wait(lock, [this] { return m_endArrived; });
-    }
-    handler();
-    std::lock_guard guard(m_endMutex);
-    m_endHandled = true;
-    m_endChanged.notify_all();
+    std::lock_guard guard(m_mutex);
+    m_goodsFound = count;
+    drawProgress();
+}
+
+// The walk's lines join the log in the order they were written, with the
+// lines of the run control and the workers.
+void ConsoleSink::logLine(std::string_view message)
+{
+    appendLog(m_state, message);
+}
+
+void ConsoleSink::walkEnded(const WalkEnd& end)
+{
+    std::lock_guard guard(m_mutex);
+    m_end = end;
+}
+
+WalkEnd ConsoleSink::walkEnd()
+{
+    std::lock_guard guard(m_mutex);
+    return m_end;
 }
 
 void ConsoleSink::writeLog(const std::string& text)
 {
     const std::string lines = replaceAll(text, "\r\n", "\n");
     std::lock_guard guard(m_mutex);
-    if (int pages = lastPagesDone(text); pages >= 0)
-        m_pagesDone = pages;
     clearProgress();
     std::fwrite(lines.data(), 1, lines.size(), m_out);
     drawProgress();

@@ -1,14 +1,12 @@
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
-#include <functional>
 #include <mutex>
 #include <string>
-#include <string_view>
 
 #include "core/feedback.h"
+#include "core/walk_events.h"
 
 namespace zorvane {
 struct AppState;
@@ -16,10 +14,11 @@ struct AppState;
 
 namespace zorvane::cli {
 
-// The window's side of the channel for a terminal: log text goes to a stream
+// The walk and the workers rendered on a terminal: log text goes to a stream
 // with LF line ends; on a terminal a one-line progress display (pages done,
-// goods found) is redrawn beneath the log instead of scrolling. Any thread.
-class ConsoleSink final : public FeedbackSink
+// goods found) is redrawn beneath the log instead of scrolling; the walk's
+// end is kept for the exit status. Any thread.
+class ConsoleSink final : public FeedbackSink, public WalkObserver
 {
 public:
     ConsoleSink(AppState& state, std::FILE* out, bool showProgress);
@@ -27,16 +26,19 @@ public:
     void send(const Feedback& message) override;
     void post(const Feedback& message) override { send(message); }
 
-    // Waits for the walk's end (code 1091) and runs handler on this thread
-    // while the search thread still waits in its send, as the window handles
-    // the end on its own thread.
-    void handleSearchEnd(const std::function<void()>& handler);
+    void pageStarted(int) override {}
+    void pageDone(int pagesDone) override;
+    void goodsStored(std::int64_t count) override;
+    void logLine(std::string_view message) override;
+    void walkEnded(const WalkEnd& end) override;
+
+    // How the walk ended; meaningful once it has.
+    WalkEnd walkEnd();
 
     // Takes the progress display away for good.
     void finish();
 
 private:
-    void waitForEndHandled();
     void writeLog(const std::string& text);
     void clearProgress();
     void drawProgress();
@@ -48,15 +50,7 @@ private:
     bool m_progressShown = false;
     int m_pagesDone = 0;
     std::int64_t m_goodsFound = 0;
-
-    std::mutex m_endMutex;
-    std::condition_variable m_endChanged;
-    bool m_endArrived = false;
-    bool m_endHandled = false;
+    WalkEnd m_end;
 };
-
-// The number of the last "pages searched" line of the walk in the log text, or
-// -1 when there is none.
-int lastPagesDone(std::string_view logText);
 
 } // namespace zorvane::cli

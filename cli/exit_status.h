@@ -3,13 +3,14 @@
 namespace zorvane::cli {
 
 // What the command tells its caller. Scripts test these, so they never change.
-enum ExitStatus : int
-{
-    kExitOk = 0,            // the walk ended by itself; extract read every file
-    kExitWriteFailed = 1,   // the output (or an input of extract) could not be written or read
-    kExitUsage = 2,         // the command line is wrong; nothing was done
-    kExitPaused = 3,        // the walk paused itself; the position was printed
-    kExitInterrupted = 130, // Ctrl-C stopped the walk; what was gathered was still written
-};
+inline constexpr int kExitOk = 0;          // the walk ended by itself; extract read every file
+inline constexpr int kExitWriteFailed = 1; // the output (or an input of extract) could not be written or read
+inline constexpr int kExitUsage = 2;       // the command line is wrong; nothing was done
+inline constexpr int kExitPaused = 3;      // the walk paused itself; the position was printed
+inline constexpr int kExitPipeClosed = 141; // the standard output's reader went away; nothing more said
+// A signal stopped the walk (128 + its number); what was gathered was still written.
+inline constexpr int kExitHangUp = 129;      // SIGHUP
+inline constexpr int kExitInterrupted = 130; // SIGINT (Ctrl-C)
+inline constexpr int kExitTerminated = 143;  // SIGTERM (kill, timeout)
 
 } // namespace zorvane::cli

@@ -24,15 +24,15 @@ bool readStandardInput(std::string& bytes)
 const char* outcomeNote(PageOutcome outcome)
 {
     switch (outcome) {
-    case PageOutcome::couponExpired:
+    case PageOutcome::CouponExpired:
         return "the coupon has expired";
-    case PageOutcome::loginRequired:
+    case PageOutcome::LoginRequired:
         return "a login page";
-    case PageOutcome::patternFailed:
+    case PageOutcome::PatternFailed:
         return "the goods item pattern failed";
-    case PageOutcome::noGoods:
+    case PageOutcome::NoGoods:
         return "no goods items";
-    case PageOutcome::goodsFound:
+    case PageOutcome::GoodsFound:
         break;
     }
     return nullptr;

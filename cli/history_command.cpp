@@ -63,7 +63,7 @@ void printChange(std::FILE* out, const SightingChange& item, bool json)
                                {"name", goods.name},
                                {"price", goods.price},
                                {"change", changeKindName(item.change.kind)},
-                               {"by", item.change.cents / 100.0},
+                               {"by", static_cast<double>(item.change.cents) / 100.0},
                                {"page", goods.page},
                                {"position", goods.position}};
         line["lastPrice"] = item.lastPrice ? nlohmann::json(*item.lastPrice) : nlohmann::json();

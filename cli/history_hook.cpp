@@ -7,37 +7,39 @@
 
 namespace zorvane::cli {
 
-HistoryHook::HistoryHook(AppState& state, FeedbackSink& next, const std::string& dbPath, std::string address)
+HistoryHook::HistoryHook(AppState& state, WalkObserver& next, const std::string& dbPath, std::string address)
     : m_state(state), m_next(next), m_address(std::move(address)),
       m_recorder(std::make_unique<HistoryRecorder>(
           dbPath, [&state](const std::string& notice) { appendLog(state, notice); }))
 {
 }
 
-void HistoryHook::send(const Feedback& message)
+void HistoryHook::pageStarted(int number)
 {
-    observe(message);
-    m_next.send(message);
+    beginOnce();
+    m_page = number;
+    m_position = 0;
+    m_next.pageStarted(number);
 }
 
-void HistoryHook::post(const Feedback& message)
+void HistoryHook::pageDone(int pagesDone)
 {
-    observe(message);
-    m_next.post(message);
+    m_recorder->pageDone(pagesDone);
+    m_next.pageDone(pagesDone);
 }
 
-void HistoryHook::observe(const Feedback& message)
+void HistoryHook::goodsStored(std::int64_t count)
 {
-    if (message.code == kFeedbackNewGoods) {
-        beginOnce();
-        if (std::optional<GoodsRecord> record = copyGoods(m_state, message.number))
-            m_recorder->addGoods(m_pagesDone + 1, ++m_position, *record);
-    } else if (message.code == kFeedbackPageDone) {
-        beginOnce();
-        m_pagesDone = static_cast<int>(message.number);
-        m_position = 0;
-        m_recorder->pageDone(m_pagesDone);
-    }
+    if (std::optional<GoodsRecord> record = m_state.goods.copyAt(count))
+        m_recorder->addGoods(m_page, ++m_position, *record);
+    m_next.goodsStored(count);
+}
+
+void HistoryHook::walkEnded(const WalkEnd& end)
+{
+    beginOnce();
+    m_recorder->endWalk(end.reason);
+    m_next.walkEnded(end);
 }
 
 void HistoryHook::beginOnce()
@@ -47,18 +49,12 @@ void HistoryHook::beginOnce()
     m_begun = true;
 }
 
-void HistoryHook::endWalk(bool interrupted, bool paused)
+void HistoryHook::finish()
 {
-    if (!m_recorder)
-        return;
-    beginOnce();
-    m_recorder->endWalk(interrupted ? WalkEnd::stopped : paused ? WalkEnd::paused : WalkEnd::finished);
     m_recorder.reset();
-    if (auto text = makePayloadText(takeLogBuffer(m_state)))
-        m_next.send(Feedback{kFeedbackLog, 0, std::move(text)});
 }
 
-std::unique_ptr<HistoryHook> makeHistoryHook(AppState& state, FeedbackSink& next,
+std::unique_ptr<HistoryHook> makeHistoryHook(AppState& state, WalkObserver& next,
                                              const SearchOptions& options)
 {
     if (options.noHistory)

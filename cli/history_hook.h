@@ -4,7 +4,7 @@
 #include <string>
 
 #include "cli/cli_options.h"
-#include "core/feedback.h"
+#include "core/walk_events.h"
 #include "history/history_recorder.h"
 
 namespace zorvane {
@@ -13,39 +13,39 @@ struct AppState;
 
 namespace zorvane::cli {
 
-// Records the walk of "search" in the history file. It sits between the
-// search thread and the console: it notes each stored goods item (code 1006)
-// and each page's end (code 1008), and passes every message on unchanged.
-// The walk is begun in the file with its first message, so a refused start
-// leaves nothing behind.
-class HistoryHook final : public FeedbackSink
+// Records the walk of "search" in the history file. It sits between the walk
+// and the console: it notes each page and each stored goods item, and passes
+// every event on unchanged. The walk is begun in the file with its first
+// page, so a refused start leaves nothing behind.
+class HistoryHook final : public WalkObserver
 {
 public:
-    HistoryHook(AppState& state, FeedbackSink& next, const std::string& dbPath, std::string address);
+    HistoryHook(AppState& state, WalkObserver& next, const std::string& dbPath, std::string address);
 
-    void send(const Feedback& message) override;
-    void post(const Feedback& message) override;
+    void pageStarted(int number) override;
+    void pageDone(int pagesDone) override;
+    void goodsStored(std::int64_t count) override;
+    void logLine(std::string_view message) override { m_next.logLine(message); }
+    void walkEnded(const WalkEnd& end) override;
 
-    // Records the end, waits until the file has everything and passes on what
-    // the recorder logged since the log pump stopped. Call after the search
-    // thread and the pump are gone.
-    void endWalk(bool interrupted, bool paused);
+    // Waits until the file has everything, then hands the recorder's own log
+    // lines to the log. Call after the walk's thread is gone.
+    void finish();
 
 private:
-    void observe(const Feedback& message);
     void beginOnce();
 
     AppState& m_state;
-    FeedbackSink& m_next;
+    WalkObserver& m_next;
     std::string m_address;
     std::unique_ptr<HistoryRecorder> m_recorder;
     bool m_begun = false;
-    int m_pagesDone = 0;
+    int m_page = 0;
     int m_position = 0; // goods so far on the current page
 };
 
 // The hook for a search, or none under --no-history.
-std::unique_ptr<HistoryHook> makeHistoryHook(AppState& state, FeedbackSink& next,
+std::unique_ptr<HistoryHook> makeHistoryHook(AppState& state, WalkObserver& next,
                                              const SearchOptions& options);
 
 } // namespace zorvane::cli

@@ -17,6 +17,8 @@ sigset_t watchedSignals()
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
     sigaddset(&set, SIGUSR1);
     return set;
 }
@@ -58,12 +60,16 @@ void InterruptWatch::watch()
                 return;
             continue;
         }
-        if (m_interrupted.exchange(true)) {
+        int none = 0;
+        if (!m_signal.compare_exchange_strong(none, signal)) {
             tell("zorvane-cli: interrupted again, ending at once\n");
-            std::_Exit(130);
+            std::_Exit(128 + signal);
         }
         // The stop is logged only once the log pump comes round; say it now.
-        tell("zorvane-cli: finishing the current page; press Ctrl-C again to quit without waiting\n");
+        // A terminal's Ctrl-C can be pressed again; kill and a closed terminal
+        // get the page finished without the offer.
+        if (signal == SIGINT)
+            tell("zorvane-cli: finishing the current page; press Ctrl-C again to quit without waiting\n");
         m_onInterrupt();
     }
 }

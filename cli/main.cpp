@@ -16,7 +16,7 @@ using namespace zorvane;
 
 int main(int argc, char** argv)
 {
-    // A closed pipe on the output is a write error to report, not a reason to die.
+    // A closed pipe on the output is a write error to tell apart, not a reason to die.
     std::signal(SIGPIPE, SIG_IGN);
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && cli::isHistoryCommand(args.front())) {
@@ -33,15 +33,15 @@ int main(int argc, char** argv)
     }
     const cli::CliCommand& command = *parsed.command;
     switch (command.action) {
-    case cli::CliAction::help:
+    case cli::CliAction::Help:
         std::fputs(cli::usageText(), stdout);
         return cli::kExitOk;
-    case cli::CliAction::version:
+    case cli::CliAction::Version:
         std::printf("zorvane-cli %s\n", kProgramVersion);
         return cli::kExitOk;
-    case cli::CliAction::extract:
+    case cli::CliAction::Extract:
         return cli::runExtract(command.extract, stdout, stderr);
-    case cli::CliAction::search:
+    case cli::CliAction::Search:
         break;
     }
     return cli::runSearch(command.search, stderr);

@@ -1,9 +1,8 @@
 #include "cli/search_command.h"
 
+#include <cerrno>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <system_error>
 #include <thread>
 
 #include <unistd.h>
@@ -16,7 +15,6 @@
 #include "cli/search_inputs.h"
 #include "core/app_state.h"
 #include "core/log.h"
-#include "core/run_control.h"
 #include "goods/csv_export.h"
 #include "goods/filter.h"
 #include "goods/goods_formats.h"
@@ -27,15 +25,6 @@
 namespace zorvane::cli {
 
 namespace {
-
-// A terminal has no controls for the run control to lock or caption.
-class NoControls final : public ControlPanel
-{
-public:
-    std::vector<std::string> controlNames() const override { return {}; }
-    void setEnabled(std::string_view, bool) override {}
-    void setCaption(std::string_view, std::string_view) override {}
-};
 
 // Runs the window's log pump for as long as it lives, then hands over what is
 // still pending.
@@ -70,19 +59,16 @@ struct Refusal
     std::string reason;
 };
 
-// The start callback of the run control, as the window's startSearch: the
-// start's input check, then (here) the output file, then the search thread.
-// The thread is kept in walker, not in state.searchThread: the end handling
-// releases that one without joining, and this side must join before the sink
-// goes away.
-bool startWalk(AppState& state, FeedbackSink& sink, const SearchOptions& options, Refusal& refusal,
-               std::thread& walker)
+// The start of the walk, as the window's start: the start's input check,
+// then (here) the output file, then the walk's thread, which the console
+// observes.
+bool startWalk(AppState& state, WalkObserver& observer, const SearchOptions& options, Refusal& refusal)
 {
     const SearchInput typed{options.address, options.interval, options.pages,
                             joinHeaderLines(options.headers), options.cookie};
     const SearchStart start = prepareSearchStart(state, typed);
     if (!start.accepted) {
-        refusal = {kExitUsage, optionOfControl(start.control) + start.message};
+        refusal = {kExitUsage, optionOfField(start.field) + start.message};
         return false;
     }
     if (options.csvPath) {
@@ -91,9 +77,7 @@ bool startWalk(AppState& state, FeedbackSink& sink, const SearchOptions& options
             return false;
         }
     }
-    try {
-        walker = std::thread([&state, &sink] { searchThreadMain(state, sink); });
-    } catch (const std::system_error&) {
+    if (!state.workers.start(Worker::Search, [&state, &observer] { runWalk(state, observer); })) {
         appendLog(state, "启动搜索线程失败");
         refusal = {kExitWriteFailed, "cannot start the search thread"};
         return false;
@@ -105,58 +89,54 @@ bool startWalk(AppState& state, FeedbackSink& sink, const SearchOptions& options
 void arrangeGoods(AppState& state, FeedbackSink& sink, const SearchOptions& options)
 {
     if (options.sortAscending) {
-        state.sortAscending = *options.sortAscending ? 1 : 0;
+        state.goods.setSortAscending(*options.sortAscending);
         runSort(state, sink);
     }
-    if (options.minPrice || options.maxPrice || !options.tags.empty()) {
-        FilterCriteria criteria =
-            makeFilterCriteria(options.tags, options.minPrice.value_or(""), options.maxPrice.value_or(""));
-        {
-            std::lock_guard guard(*state.goodsLock);
-            state.filterCriteria = std::move(criteria);
-        }
-        runFilter(state, sink);
-    }
+    if (options.minPrice || options.maxPrice || !options.tags.empty())
+        runFilter(
+            state, sink,
+            makeFilterCriteria(options.tags, options.minPrice.value_or(""), options.maxPrice.value_or("")));
 }
 
-// The shown goods in the chosen format, a file logged as the export logs it.
-// Gives why they could not be written, or "" when they were.
-std::string writeOutput(AppState& state, const GoodsOutput& output)
+// What became of the output.
+struct Output
 {
-    GoodsList goods;
-    {
-        std::lock_guard guard(*state.goodsLock);
-        goods = state.goodsStore;
+    std::string failure;     // why it could not be written, "" when it was
+    bool pipeClosed = false; // the standard output's reader went away (head, a closed pager)
+};
+
+// The shown goods in the chosen format, a file logged as the export logs it.
+Output writeOutput(AppState& state, const GoodsOutput& output)
+{
+    const std::string bytes = formatGoods(state.goods.snapshot(), output.format, output.encoding);
+    if (output.path == "-") {
+        errno = 0;
+        if (writeAll(stdout, bytes))
+            return {};
+        if (errno == EPIPE)
+            return {"", true};
+        return {"cannot write the standard output"};
     }
-    const std::string bytes = formatGoods(goods, output.format, output.encoding);
-    if (output.path == "-")
-        return writeAll(stdout, bytes) ? "" : "cannot write the standard output";
     const FileWriteResult result = replaceFileContents(output.path, bytes);
     appendLog(state, exportOutcomeMessage(output.path, result.status));
     appendLog(state, "导出完毕");
-    return result.ok() ? "" : "cannot write " + output.path + ": " + result.error;
+    return {result.ok() ? "" : "cannot write " + output.path + ": " + result.error};
 }
 
-struct Outcome
-{
-    bool paused = false;
-    std::string writeFailure; // "" = written, or nothing to write
-};
-
 // From the started walk to the written goods, with the log pump running: the
-// walk's end is handled here as the window handles it, then the sort, the
-// filter and the output run over whatever was gathered.
-Outcome finishWalk(AppState& state, ConsoleSink& sink, ControlPanel& panel, const SearchOptions& options,
-                   const GoodsOutput& output, std::thread& walker)
+// walk's end is answered here, as the window answers it on its own thread,
+// then the sort, the filter and the output run over whatever was gathered.
+Output finishWalk(AppState& state, ConsoleSink& sink, const SearchOptions& options, const GoodsOutput& output,
+                  HistoryHook* history)
 {
     LogPumpThread pump(state, sink);
-    Outcome outcome;
-    sink.handleSearchEnd([&] { searchEnded(state, panel); });
-    walker.join();
-    outcome.paused = state.stopRequested.load() == 0;
+    state.workers.join(Worker::Search);
+    state.walk.ended(nullptr);
     arrangeGoods(state, sink, options);
-    outcome.writeFailure = writeOutput(state, output);
-    return outcome;
+    // The history's last lines still go out through the pump.
+    if (history)
+        history->finish();
+    return writeOutput(state, output);
 }
 
 } // namespace
@@ -181,36 +161,35 @@ int runSearch(const SearchOptions& options, std::FILE* err)
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> nowhere(
         options.output.quiet ? std::fopen("/dev/null", "w") : nullptr, &std::fclose);
     ConsoleSink sink(state, nowhere ? nowhere.get() : err, !nowhere && isatty(fileno(err)) != 0);
-    NoControls panel;
     // The watch comes first: every thread started after it leaves SIGINT to it.
-    InterruptWatch watch([&state, &panel] { stopCommand(state, panel); });
-    // The history hook sees the walk's messages on their way to the console.
+    InterruptWatch watch([&state] { state.walk.stop(nullptr); });
+    // The history hook sees the walk's events on their way to the console.
     const std::unique_ptr<HistoryHook> history = makeHistoryHook(state, sink, options);
-    FeedbackSink& walkSink = history ? static_cast<FeedbackSink&>(*history) : sink;
+    WalkObserver& observer = history ? static_cast<WalkObserver&>(*history) : sink;
     Refusal refusal;
-    std::thread walker;
-    startPause(state, panel, [&] { return startWalk(state, walkSink, options, refusal, walker); });
+    state.walk.startPause(nullptr, [&] { return startWalk(state, observer, options, refusal); });
     if (refusal.status != kExitOk) {
         std::fprintf(err, "zorvane-cli: %s\n", refusal.reason.c_str());
         return refusal.status;
     }
-    const Outcome outcome = finishWalk(state, sink, panel, options, *output, walker);
-    if (history)
-        history->endWalk(watch.interrupted(), outcome.paused);
+    const Output written = finishWalk(state, sink, options, *output, history.get());
     sink.finish();
+    // Whoever closed the pipe has what they wanted: no error, no note.
+    if (written.pipeClosed)
+        return kExitPipeClosed;
     const bool interrupted = watch.interrupted();
-    if (outcome.paused && !interrupted) {
-        const SearchParams position = copySearchParams(state);
-        std::fprintf(err, "zorvane-cli: paused after %d pages; go on from: %s\n", position.pagesDone,
-                     position.nextPageAddress.c_str());
-    }
-    if (!outcome.writeFailure.empty()) {
-        std::fprintf(err, "zorvane-cli: %s\n", outcome.writeFailure.c_str());
+    const WalkEnd end = sink.walkEnd();
+    const bool paused = end.reason == WalkEndReason::PausedItself || end.reason == WalkEndReason::Paused;
+    if (paused && !interrupted)
+        std::fprintf(err, "zorvane-cli: paused after %d pages; go on from: %s\n", end.pagesDone,
+                     end.nextAddress.c_str());
+    if (!written.failure.empty()) {
+        std::fprintf(err, "zorvane-cli: %s\n", written.failure.c_str());
         return kExitWriteFailed;
     }
     if (interrupted)
-        return kExitInterrupted;
-    return outcome.paused ? kExitPaused : kExitOk;
+        return 128 + watch.signal(); // kExitInterrupted, kExitTerminated or kExitHangUp
+    return paused ? kExitPaused : kExitOk;
 }
 
 } // namespace zorvane::cli

@@ -52,14 +52,18 @@ std::string outputProblem(const std::string& path)
     return access(dir.c_str(), W_OK) == 0 ? "" : std::strerror(errno);
 }
 
-std::string optionOfControl(const std::string& control)
+std::string optionOfField(InputField field)
 {
-    if (control == "编辑框_参数_间隔")
-        return "--interval: ";
-    if (control == "编辑框_参数_页数")
-        return "--pages: ";
-    if (control == "编辑框_参数_地址")
+    switch (field) {
+    case InputField::Address:
         return "ADDRESS: ";
+    case InputField::Interval:
+        return "--interval: ";
+    case InputField::PageLimit:
+        return "--pages: ";
+    case InputField::None:
+        break;
+    }
     return "";
 }
 

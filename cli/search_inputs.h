@@ -5,6 +5,7 @@
 
 #include "cli/cli_options.h"
 #include "core/config.h"
+#include "search/search_thread.h"
 
 namespace zorvane::cli {
 
@@ -17,8 +18,8 @@ std::optional<Config> searchConfig(const SearchOptions& options, std::string& er
 // before the walk so that a typo does not cost the whole walk.
 std::string outputProblem(const std::string& path);
 
-// The option that stands for a refused input box of the start, as the
-// prefix of the start's message ("--interval: ").
-std::string optionOfControl(const std::string& control);
+// The option that stands for a refused input of the start, as the prefix of
+// the start's message ("--interval: ").
+std::string optionOfField(InputField field);
 
 } // namespace zorvane::cli

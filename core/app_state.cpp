@@ -4,82 +4,52 @@
 
 namespace zorvane {
 
-AppState::AppState(Config cfg) : config(std::move(cfg)), itemUrlTemplate(config.itemUrlTemplate) {}
+AppState::AppState(Config cfg) : config(std::move(cfg)), goodsAddress(config.itemUrlTemplate) {}
 
 bool AppState::createLocks(std::string* failureMessage)
 {
     struct Slot
     {
-        LockRegistry::Lock** lock;
+        std::vector<OwnerLock*> owners;
         const char* message;
     };
     const Slot slots[] = {
-        {&memoryLock, "创建内存关键段失败"},     {&logLock, "创建日志关键段失败"},
-        {&paramsLock, "创建全局参数关键段失败"}, {&handlesLock, "创建句柄关键段失败"},
-        {&goodsLock, "创建商品关键段失败"},
+        // Payloads cross threads as values now; the first lock is still made so
+        // that the start-up fails as it always did when no lock can be had.
+        {{}, "创建内存关键段失败"},
+        {{&log.m_lock}, "创建日志关键段失败"},
+        {{&position.m_lock, &goodsAddress.m_lock}, "创建全局参数关键段失败"},
+        {{&workers.m_lock}, "创建句柄关键段失败"},
+        {{&goods.m_lock}, "创建商品关键段失败"},
     };
     for (const Slot& slot : slots) {
-        *slot.lock = registry.createLock();
-        if (!*slot.lock) {
+        LockRegistry::Lock* lock = registry.createLock();
+        if (!lock) {
             if (failureMessage)
                 *failureMessage = slot.message;
             return false;
         }
+        for (OwnerLock* owner : slot.owners)
+            owner->useRegistered(lock);
     }
     return true;
 }
 
 bool busyCheck(AppState& state, bool searchCounts)
 {
-    if (searchCounts && state.searchRunning.load() != 0) {
+    if (searchCounts && state.walk.walking()) {
         appendLog(state, "正在搜索中");
         return false;
     }
-    if (state.filterRunning.joinable()) {
+    if (state.workers.running(Worker::Filter)) {
         appendLog(state, "正在筛选中");
         return false;
     }
-    if (state.sortRunning.joinable()) {
+    if (state.workers.running(Worker::Sort)) {
         appendLog(state, "正在排序中");
         return false;
     }
     return true;
-}
-
-void closeThreadHandle(AppState& state, std::thread& worker)
-{
-    std::lock_guard guard(*state.handlesLock);
-    if (worker.joinable())
-        worker.detach();
-}
-
-std::optional<GoodsRecord> copyGoods(AppState& state, std::int64_t n)
-{
-    std::lock_guard guard(*state.goodsLock);
-    if (n < 1 || n > static_cast<std::int64_t>(state.goodsStore.size()))
-        return std::nullopt;
-    return state.goodsStore[static_cast<std::size_t>(n - 1)];
-}
-
-NewGoods takeNewGoods(AppState& state, std::int64_t n)
-{
-    NewGoods result;
-    std::lock_guard guard(*state.goodsLock);
-    if (n < 1 || n > static_cast<std::int64_t>(state.goodsStore.size()))
-        return result;
-    result.record = state.goodsStore[static_cast<std::size_t>(n - 1)];
-    for (const std::string& tag : result.record->tags) {
-        if (state.knownTags.insert(tag).second)
-            result.newTags.push_back(tag);
-    }
-    return result;
-}
-
-std::int64_t appendGoods(AppState& state, GoodsRecord record)
-{
-    std::lock_guard guard(*state.goodsLock);
-    state.goodsStore.push_back(std::move(record));
-    return static_cast<std::int64_t>(state.goodsStore.size());
 }
 
 } // namespace zorvane

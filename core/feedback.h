@@ -6,22 +6,19 @@
 
 namespace zorvane {
 
-// Codes of the worker-to-window channel.
-enum FeedbackCode : int
-{
-    kFeedbackLog = 1001,         // text: log lines to append
-    kFeedbackMenu = 1002,        // text: menu description (JSON)
-    kFeedbackCaption = 1003,     // text: window caption
-    kFeedbackMessage = 1004,     // text: message box text
-    kFeedbackLoadPage = 1005,    // text: address for the browser box
-    kFeedbackNewGoods = 1006,    // number: records now in the store
-    kFeedbackShowGoods = 1007,   // number: 1-based position of a record
-    kFeedbackPageDone = 1008,    // number: pages the walk has done (posted, for observers)
-    kFeedbackSearchEnded = 1091, // the search walk ended
-    kFeedbackFilterEnded = 1092,
-    kFeedbackSortEnded = 1093,
-    kFeedbackExportEnded = 1094, // number: 1 when the file was written
-};
+// Codes of the worker-to-window channel: numbers on the wire, so constants.
+inline constexpr int kFeedbackLog = 1001;         // text: log lines to append
+inline constexpr int kFeedbackMenu = 1002;        // text: menu description (JSON)
+inline constexpr int kFeedbackCaption = 1003;     // text: window caption
+inline constexpr int kFeedbackMessage = 1004;     // text: message box text
+inline constexpr int kFeedbackLoadPage = 1005;    // text: address for the browser box
+inline constexpr int kFeedbackNewGoods = 1006;    // number: records now in the store
+inline constexpr int kFeedbackShowGoods = 1007;   // number: 1-based position of a record
+inline constexpr int kFeedbackPageDone = 1008;    // number: pages done (posted, for the status bar)
+inline constexpr int kFeedbackSearchEnded = 1091; // the search walk ended
+inline constexpr int kFeedbackFilterEnded = 1092;
+inline constexpr int kFeedbackSortEnded = 1093;
+inline constexpr int kFeedbackExportEnded = 1094; // number: 1 when the file was written
 
 // One message. The payload is a value: whoever handles it owns its copy, so
 // nothing is freed by hand and nothing is lost.

@@ -35,22 +35,36 @@ std::string formatLogLine(int hours, int minutes, int seconds, std::string_view 
     return line;
 }
 
-bool appendLog(AppState& state, std::string_view message)
+bool appendLog(LogBuffer& log, std::string_view message)
 {
     std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    std::string line = formatLogLine(local.tm_hour, local.tm_min, local.tm_sec, message);
-    std::lock_guard guard(*state.logLock);
-    state.logBuffer.append(line);
+    log.append(formatLogLine(local.tm_hour, local.tm_min, local.tm_sec, message));
     return true;
+}
+
+bool appendLog(AppState& state, std::string_view message)
+{
+    return appendLog(state.log, message);
 }
 
 std::string takeLogBuffer(AppState& state)
 {
+    return state.log.take();
+}
+
+void LogBuffer::append(std::string_view lines)
+{
+    std::lock_guard guard(m_lock.get());
+    m_text.append(lines);
+}
+
+std::string LogBuffer::take()
+{
     std::string taken;
-    std::lock_guard guard(*state.logLock);
-    taken.swap(state.logBuffer);
+    std::lock_guard guard(m_lock.get());
+    taken.swap(m_text);
     return taken;
 }
 

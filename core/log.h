@@ -7,6 +7,7 @@ namespace zorvane {
 
 struct AppState;
 class FeedbackSink;
+class LogBuffer;
 class ManualResetEvent;
 
 // "HH:MM:SS message\r\n".
@@ -14,6 +15,7 @@ std::string formatLogLine(int hours, int minutes, int seconds, std::string_view 
 
 // Adds one time-stamped line to the pending log text. Any thread, never blocks
 // beyond the append.
+bool appendLog(LogBuffer& log, std::string_view message);
 bool appendLog(AppState& state, std::string_view message);
 
 // Takes the pending log text, leaving it empty.

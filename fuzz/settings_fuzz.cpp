@@ -19,8 +19,8 @@ using namespace zorvane;
 // Sections and keys the text itself names, so that lookups find something.
 struct Names
 {
-    std::vector<std::string> sections{"编辑框"};
-    std::vector<std::string> keys{"编辑框_参数_地址"};
+    std::vector<std::string> sections{"编辑框", "配置"};
+    std::vector<std::string> keys{"搜索主机"};
 };
 
 Names namesIn(const std::string& text)

@@ -1,6 +1,5 @@
 #include "goods/csv_export.h"
 
-#include <mutex>
 #include <ostream>
 #include <sstream>
 
@@ -104,20 +103,10 @@ std::string exportOutcomeMessage(const std::string& path, FileWriteStatus status
     return "已导出到" + quotedPath;
 }
 
-void runExport(AppState& state, FeedbackSink& sink)
+void runExport(AppState& state, FeedbackSink& sink, const std::string& path)
 {
-    std::string path;
-    {
-        std::lock_guard guard(*state.paramsLock);
-        path = state.exportPath;
-    }
-    GoodsList goods;
-    {
-        std::lock_guard guard(*state.goodsLock);
-        goods = state.goodsStore;
-    }
     FileWriteStatus status = FileWriteStatus::Ok;
-    exportCsvFile(path, goods, nullptr, &status);
+    exportCsvFile(path, state.goods.snapshot(), nullptr, &status);
     appendLog(state, exportOutcomeMessage(path, status));
     sink.send(Feedback{kFeedbackExportEnded, status == FileWriteStatus::Ok ? 1 : 0, std::nullopt});
 }

@@ -39,8 +39,8 @@ bool exportCsvFile(const std::string& path, const GoodsList& goods, std::string*
 // "导出失败，打开"<path>"失败" / "导出失败，写入"<path>"失败".
 std::string exportOutcomeMessage(const std::string& path, FileWriteStatus status);
 
-// The export worker: writes the store's shown records to state.exportPath,
-// logs the outcome and sends 1094.
-void runExport(AppState& state, FeedbackSink& sink);
+// The export worker: writes the store's shown records to path, logs the
+// outcome and sends 1094.
+void runExport(AppState& state, FeedbackSink& sink, const std::string& path);
 
 } // namespace zorvane

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <mutex>
 
 #include "core/app_state.h"
 #include "core/feedback.h"
@@ -105,20 +104,13 @@ bool goodsPassesFilter(const GoodsRecord& record, const FilterCriteria& criteria
     return true;
 }
 
-void runFilter(AppState& state, FeedbackSink& sink)
+void runFilter(AppState& state, FeedbackSink& sink, const FilterCriteria& criteria)
 {
-    std::vector<std::int64_t> passing;
     std::size_t total = 0;
-    {
-        std::lock_guard guard(*state.goodsLock);
-        total = state.goodsStore.size();
-        for (std::size_t i = 0; i < total; ++i) {
-            GoodsRecord& record = state.goodsStore[i];
-            record.passesFilter = goodsPassesFilter(record, state.filterCriteria) ? 1 : 0;
-            if (record.passesFilter)
-                passing.push_back(static_cast<std::int64_t>(i) + 1);
-        }
-    }
+    const std::vector<std::int64_t> passing = state.goods.markPassing([&](const GoodsRecord& record) {
+        ++total;
+        return goodsPassesFilter(record, criteria);
+    });
     appendLog(state,
               "总数量：" + std::to_string(total) + "，符合要求商品的数量：" + std::to_string(passing.size()));
     for (std::int64_t n : passing)

@@ -30,9 +30,9 @@ FilterCriteria makeFilterCriteria(std::vector<std::string> tickedTags, std::stri
 // lies within the bounds present, each bound inclusive within kPriceTolerance.
 bool goodsPassesFilter(const GoodsRecord& record, const FilterCriteria& criteria);
 
-// The filter worker: marks every record of the store against
-// state.filterCriteria, logs the counts, sends 1007 for each passing record
-// (1-based, in store order) and then 1092.
-void runFilter(AppState& state, FeedbackSink& sink);
+// The filter worker: marks every record of the store against the criteria,
+// logs the counts, sends 1007 for each passing record (1-based, in store
+// order) and then 1092.
+void runFilter(AppState& state, FeedbackSink& sink, const FilterCriteria& criteria);
 
 } // namespace zorvane

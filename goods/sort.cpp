@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <mutex>
-#include <iterator>
 #include <numeric>
 
 #include "core/app_state.h"
@@ -83,25 +81,10 @@ void sortGoodsByPrice(GoodsList& goods, bool ascending)
 
 void runSort(AppState& state, FeedbackSink& sink)
 {
-    const bool ascending = state.sortAscending.load() != 0;
-    GoodsList working;
-    {
-        std::lock_guard guard(*state.goodsLock);
-        working = state.goodsStore;
-    }
+    GoodsList working = state.goods.snapshot();
     const std::size_t sortedCount = working.size();
-    sortGoodsByPrice(working, ascending);
-    {
-        std::lock_guard guard(*state.goodsLock);
-        // No search may start while a sort runs; should a record arrive anyway,
-        // it is kept after the sorted ones rather than lost.
-        GoodsList& store = state.goodsStore;
-        if (store.size() > sortedCount)
-            working.insert(working.end(),
-                           std::make_move_iterator(store.begin() + static_cast<std::ptrdiff_t>(sortedCount)),
-                           std::make_move_iterator(store.end()));
-        store = std::move(working);
-    }
+    sortGoodsByPrice(working, state.goods.sortAscending());
+    state.goods.installSorted(std::move(working));
     const auto count = static_cast<std::int64_t>(sortedCount);
     for (std::int64_t n = 1; n <= count; ++n)
         sink.send(Feedback{kFeedbackShowGoods, n, std::nullopt});

@@ -14,8 +14,8 @@ class FeedbackSink;
 // (always so for prices in whole cents).
 void sortGoodsByPrice(GoodsList& goods, bool ascending);
 
-// The sort worker: sorts a copy of the store in the direction of
-// state.sortAscending, installs it, sends 1007 for every position 1..n and
+// The sort worker: sorts a copy of the store in the store's sort direction,
+// installs it, sends 1007 for every position 1..n and
 // then 1093.
 void runSort(AppState& state, FeedbackSink& sink);
 

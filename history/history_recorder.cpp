@@ -14,15 +14,23 @@ std::int64_t nowMs()
 
 } // namespace
 
-const char* walkEndName(WalkEnd reason)
+const char* walkEndName(WalkEndReason reason)
 {
     switch (reason) {
-    case WalkEnd::paused:
-        return "paused";
-    case WalkEnd::stopped:
-        return "stopped";
-    case WalkEnd::finished:
+    case WalkEndReason::Finished:
         break;
+    case WalkEndReason::PageLimit:
+        return "page-limit";
+    case WalkEndReason::CouponExpired:
+        return "coupon-expired";
+    case WalkEndReason::LoginPage:
+        return "login-page";
+    case WalkEndReason::PausedItself:
+        return "paused-itself";
+    case WalkEndReason::Paused:
+        return "paused";
+    case WalkEndReason::Stopped:
+        return "stopped";
     }
     return "finished";
 }
@@ -69,7 +77,7 @@ void HistoryRecorder::pageDone(int pages)
     queue(std::move(event), false);
 }
 
-void HistoryRecorder::endWalk(WalkEnd reason)
+void HistoryRecorder::endWalk(WalkEndReason reason)
 {
     Event event;
     event.kind = Event::end;

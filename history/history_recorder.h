@@ -10,20 +10,14 @@
 #include <vector>
 
 #include "core/goods_record.h"
+#include "core/walk_events.h"
 #include "history/history_store.h"
 
 namespace zorvane {
 
-// Why a walk ended, as the store keeps it.
-enum class WalkEnd
-{
-    finished, // it reached the last page or its page limit
-    paused,   // it paused itself or was paused
-    stopped   // it was stopped
-};
-
-// "finished", "paused" or "stopped".
-const char* walkEndName(WalkEnd reason);
+// Why a walk ended, as the store keeps it: "finished", "page-limit",
+// "coupon-expired", "login-page", "paused-itself", "paused" or "stopped".
+const char* walkEndName(WalkEndReason reason);
 
 // Writes one walk at a time into the history file while the walk runs. The
 // walk's thread only queues; one writer thread commits the queue in batches,
@@ -50,7 +44,7 @@ public:
     void addGoods(int page, int position, const GoodsRecord& record);
     // The page's goods are all there; pages is how many the walk has done.
     void pageDone(int pages);
-    void endWalk(WalkEnd reason);
+    void endWalk(WalkEndReason reason);
 
 private:
     struct Event
@@ -65,7 +59,7 @@ private:
         std::string address;
         Sighting sighting;
         int pages = 0;
-        WalkEnd reason = WalkEnd::finished;
+        WalkEndReason reason = WalkEndReason::Finished;
         std::int64_t timeMs = 0;
     };
 

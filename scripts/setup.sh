@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-wqy-microhei
   openssl libssl-dev ca-certificates tinyproxy xvfb xauth
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   file librsvg2-bin man-db bash-completion appstream desktop-file-utils
 )
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine, builds Zorvane with its tests and runs them all.
 #   ZORVANE_SANITIZE=address,undefined | thread   build with sanitizers (own build directory)
+#   ZORVANE_WERROR=ON                              warnings are errors (as in CI)
 #   any arguments are passed to ctest (for example -R Walk)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,7 +20,8 @@ if [ "$sanitize" = thread ]; then
   extra+=(-DZORVANE_BUILD_UI=OFF)
 fi
 
-cmake -S . -B "$build" -G Ninja -DZORVANE_SANITIZE="$sanitize" "${extra[@]}" >/dev/null
+cmake -S . -B "$build" -G Ninja -DZORVANE_SANITIZE="$sanitize" -DZORVANE_WERROR="${ZORVANE_WERROR:-OFF}" \
+  "${extra[@]}" >/dev/null
 cmake --build "$build"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"

@@ -4,7 +4,6 @@
 #include <chrono>
 
 #include "core/app_state.h"
-#include "core/feedback.h"
 #include "core/log.h"
 #include "core/text.h"
 #include "core/text_scan.h"
@@ -19,11 +18,10 @@ namespace zorvane {
 
 namespace {
 
-// Signals a pause the way the pause command does, without its log line.
-void requestPause(AppState& state)
+void pauseItself(AppState& state, SearchJob& job)
 {
-    state.stopRequested = 0;
-    state.stopEvent.set();
+    job.pausedItself = true;
+    state.walk.pauseItself();
 }
 
 // What one fetch of a page came to.
@@ -58,17 +56,17 @@ Fetched fetchPage(AppState& state, SearchJob& job)
 
 // Logs a fetch that gave no page text. An address the transport refuses as
 // it stands would fail on every retry, so the walk pauses at it instead.
-void reportFailedFetch(AppState& state, const SearchJob& job, const Fetched& fetched)
+void reportFailedFetch(AppState& state, WalkObserver& observer, SearchJob& job, const Fetched& fetched)
 {
     const std::string& prefix = job.logPrefix;
     if (fetched.failure == HttpFailure::badAddress) {
-        appendLog(state, prefix + "访问失败，地址无效：" + job.params.nextPageAddress);
-        requestPause(state);
+        observer.logLine(prefix + "访问失败，地址无效：" + job.params.nextPageAddress);
+        pauseItself(state, job);
         return;
     }
-    appendLog(state, prefix + "访问失败，状态码：" + std::to_string(fetched.statusCode));
+    observer.logLine(prefix + "访问失败，状态码：" + std::to_string(fetched.statusCode));
     if (fetched.statusCode == 0 && fetched.failure != HttpFailure::none)
-        appendLog(state, prefix + "原因：" + failureCause(fetched.failure, fetched.failureText));
+        observer.logLine(prefix + "原因：" + failureCause(fetched.failure, fetched.failureText));
 }
 
 } // namespace
@@ -112,16 +110,16 @@ PageVerdict analysePageText(std::string_view pageText, const Config& config, con
     if (marker.at != std::string_view::npos) {
         const bool expired = marker.which == 0 || findText(pageText.substr(marker.at),
                                                            kCouponExpiredMarker) != std::string_view::npos;
-        verdict.outcome = expired ? PageOutcome::couponExpired : PageOutcome::loginRequired;
+        verdict.outcome = expired ? PageOutcome::CouponExpired : PageOutcome::LoginRequired;
         return verdict;
     }
     std::optional<std::vector<GoodsItemText>> items = findGoodsItems(pageText, checked);
     if (!items) {
-        verdict.outcome = PageOutcome::patternFailed;
+        verdict.outcome = PageOutcome::PatternFailed;
         return verdict;
     }
     if (items->empty()) {
-        verdict.outcome = PageOutcome::noGoods;
+        verdict.outcome = PageOutcome::NoGoods;
         return verdict;
     }
     // The extraction of all the page's goods shares one time budget (the time
@@ -140,52 +138,53 @@ PageVerdict analysePageText(std::string_view pageText, const Config& config, con
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
         onGoods(std::move(record));
     }
-    verdict.outcome = PageOutcome::goodsFound;
+    verdict.outcome = PageOutcome::GoodsFound;
     verdict.goodsCount = static_cast<int>(items->size());
     verdict.next = findNextPage(pageText, config.searchHost, checked);
     return verdict;
 }
 
-void storeGoods(AppState& state, FeedbackSink& sink, GoodsRecord record)
+void storeGoods(AppState& state, WalkObserver& observer, GoodsRecord record)
 {
-    const std::int64_t count = appendGoods(state, std::move(record));
-    sink.send(Feedback{kFeedbackNewGoods, count, std::nullopt});
+    observer.goodsStored(state.goods.append(std::move(record)));
 }
 
-bool analysePage(AppState& state, FeedbackSink& sink, SearchJob& job)
+bool analysePage(AppState& state, WalkObserver& observer, SearchJob& job)
 {
     const Fetched fetched = fetchPage(state, job);
     const std::string pageText = pageTextFromBody(fetched.body);
     const std::string& prefix = job.logPrefix;
     if (pageText.empty()) {
-        reportFailedFetch(state, job, fetched);
+        reportFailedFetch(state, observer, job, fetched);
         return false;
     }
     const PageVerdict verdict = analysePageText(
-        pageText, state.config, [&](GoodsRecord&& record) { storeGoods(state, sink, std::move(record)); },
+        pageText, state.config, [&](GoodsRecord&& record) { storeGoods(state, observer, std::move(record)); },
         true);
     switch (verdict.outcome) {
-    case PageOutcome::couponExpired:
-        appendLog(state, prefix + "优惠券已过期");
+    case PageOutcome::CouponExpired:
+        observer.logLine(prefix + "优惠券已过期");
         job.params.nextPageAddress.clear();
+        job.ending = WalkEndReason::CouponExpired;
         return true;
-    case PageOutcome::loginRequired:
-        appendLog(state, prefix + "被京东限制，请输入Cookie后再进行搜索");
+    case PageOutcome::LoginRequired:
+        observer.logLine(prefix + "被京东限制，请输入Cookie后再进行搜索");
         job.params.nextPageAddress.clear();
+        job.ending = WalkEndReason::LoginPage;
         return true;
-    case PageOutcome::patternFailed:
-        appendLog(state, prefix + "创建正则表达式失败");
+    case PageOutcome::PatternFailed:
+        observer.logLine(prefix + "创建正则表达式失败");
         return false;
-    case PageOutcome::noGoods:
-        appendLog(state, prefix + "未找到商品");
-        requestPause(state);
+    case PageOutcome::NoGoods:
+        observer.logLine(prefix + "未找到商品");
+        pauseItself(state, job);
         return false;
-    case PageOutcome::goodsFound:
+    case PageOutcome::GoodsFound:
         break;
     }
     switch (applyNextPage(state, job, verdict.next)) {
     case nextPageNotFound:
-        requestPause(state);
+        pauseItself(state, job);
         return false;
     case nextPageScriptFailed:
         return false;

@@ -12,22 +12,22 @@
 namespace zorvane {
 
 struct AppState;
-class FeedbackSink;
 struct SearchJob;
+class WalkObserver;
 
 // What one result page's text came to, in the order the checks run.
 enum class PageOutcome
 {
-    couponExpired, // the coupon has run out: the walk ends
-    loginRequired, // the shop wants a login: the walk ends
-    patternFailed, // the goods item pattern was rejected
-    noGoods,       // no goods item on the page
-    goodsFound,    // goods were handed over; next tells where the walk goes on
+    CouponExpired, // the coupon has run out: the walk ends
+    LoginRequired, // the shop wants a login: the walk ends
+    PatternFailed, // the goods item pattern was rejected
+    NoGoods,       // no goods item on the page
+    GoodsFound,    // goods were handed over; next tells where the walk goes on
 };
 
 struct PageVerdict
 {
-    PageOutcome outcome = PageOutcome::noGoods;
+    PageOutcome outcome = PageOutcome::NoGoods;
     int goodsCount = 0;
     NextPageOutcome next; // only for goodsFound
 };
@@ -56,13 +56,13 @@ PageVerdict analysePageText(std::string_view pageText, const Config& config, con
 PageVerdict analysePageText(std::string_view pageText, const Config& config, const GoodsHandler& onGoods,
                             bool textChecked);
 
-// Appends the record to the goods store, then tells the window the new count
-// (code 1006) with goodsLock released.
-void storeGoods(AppState& state, FeedbackSink& sink, GoodsRecord record);
+// Appends the record to the goods store, then tells the observer the new
+// count with the store unlocked.
+void storeGoods(AppState& state, WalkObserver& observer, GoodsRecord record);
 
 // Fetches the job's current page and analyses it. True when the page counts as
 // searched (its next address, or "", is in the job); false when the same
-// address is to be tried again. May request a pause of the walk.
-bool analysePage(AppState& state, FeedbackSink& sink, SearchJob& job);
+// address is to be tried again. May pause the walk.
+bool analysePage(AppState& state, WalkObserver& observer, SearchJob& job);
 
 } // namespace zorvane

@@ -1,19 +1,24 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "core/search_params.h"
+#include "core/walk_events.h"
 #include "web/curl_handle.h"
 
 namespace zorvane {
 
 // What the search thread owns for its whole life: the prefix of its log lines,
-// its private copy of the search parameters and its one connection to the
-// shop, kept open from page to page (libcurl opens it again when it broke).
+// its private copy of the search parameters, what its pages decided about its
+// end, and its one connection to the shop, kept open from page to page
+// (libcurl opens it again when it broke).
 struct SearchJob
 {
     std::string logPrefix = "搜索线程：";
     SearchParams params;
+    std::optional<WalkEndReason> ending; // a page ended the walk (coupon expired, login page)
+    bool pausedItself = false;           // a page asked for a pause
     CurlHandle connection;
 };
 

@@ -1,36 +1,52 @@
 #include "search/search_thread.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <limits>
-#include <mutex>
-#include <system_error>
 
 #include "core/app_state.h"
-#include "core/feedback.h"
-#include "core/log.h"
 #include "core/numbers.h"
 #include "core/text.h"
+#include "core/walk_feedback.h"
 #include "search/page_analysis.h"
 #include "search/search_job.h"
 
 namespace zorvane {
 
-SearchParams copySearchParams(AppState& state)
+namespace {
+
+// Why the walk left its loop on a request: what was asked for, or what the
+// page asked for.
+WalkEndReason requestedEnd(AppState& state, const SearchJob& job)
 {
-    std::lock_guard guard(*state.paramsLock);
-    return state.searchParams;
+    if (state.walk.state() == RunState::Stopping)
+        return WalkEndReason::Stopped;
+    if (job.pausedItself)
+        return WalkEndReason::PausedItself;
+    return state.walk.state() == RunState::Pausing ? WalkEndReason::Paused : WalkEndReason::Stopped;
+}
+
+} // namespace
+
+int retryWait(int interval, int failures)
+{
+    const int longest = std::max(60000, interval);
+    int wait = std::max(1000, interval);
+    for (int i = 1; i < failures && wait < longest; ++i)
+        wait = wait > longest / 2 ? longest : wait * 2;
+    return wait;
 }
 
 bool waitInterval(AppState& state, int ms)
 {
-    return state.stopEvent.waitFor(std::chrono::milliseconds(ms > 0 ? ms : 0));
+    return state.walk.waitForRequest(std::chrono::milliseconds(ms));
 }
 
-void searchThreadMain(AppState& state, FeedbackSink& sink)
+void runWalk(AppState& state, WalkObserver& observer)
 {
     SearchJob job;
-    job.params = copySearchParams(state);
+    job.params = state.position.copy();
     SearchParams& params = job.params;
     const std::string& prefix = job.logPrefix;
     if (params.nextPageAddress.empty()) {
@@ -39,32 +55,51 @@ void searchThreadMain(AppState& state, FeedbackSink& sink)
     }
     auto limitReached = [&] { return params.pageLimit > 0 && params.pagesDone >= params.pageLimit; };
 
+    WalkEnd end{WalkEndReason::PageLimit, 0, {}};
+    int failures = 0; // consecutive failures of the page in hand
     while (!limitReached()) {
-        appendLog(state, prefix + "(" + std::to_string(params.pagesDone + 1) + "页)正在搜索...");
-        if (analysePage(state, sink, job)) {
+        observer.pageStarted(params.pagesDone + 1);
+        observer.logLine(prefix + "(" + std::to_string(params.pagesDone + 1) + "页)正在搜索...");
+        const bool counted = analysePage(state, observer, job);
+        // A page that failed is asked again unless a pause or stop is pending,
+        // each time after a longer wait: a shop that refuses is not hammered.
+        const bool retry = !counted && !waitInterval(state, 0);
+        failures = retry ? failures + 1 : 0;
+        if (counted) {
             ++params.pagesDone;
-            sink.post(Feedback{kFeedbackPageDone, params.pagesDone, std::nullopt});
-            appendLog(state, prefix + "已搜索" + std::to_string(params.pagesDone) + "页");
-            if (limitReached())
+            observer.pageDone(params.pagesDone);
+            observer.logLine(prefix + "已搜索" + std::to_string(params.pagesDone) + "页");
+            if (limitReached()) {
+                end.reason = job.ending.value_or(WalkEndReason::PageLimit);
                 break;
+            }
             if (params.nextPageAddress.empty()) {
-                appendLog(state, prefix + "搜索完毕");
+                observer.logLine(prefix + "搜索完毕");
+                end.reason = job.ending.value_or(WalkEndReason::Finished);
                 break;
             }
         }
-        if (params.pageInterval > 0)
-            appendLog(state, prefix + std::to_string(params.pageInterval) + "毫秒后继续...");
+        const int wait = retry ? retryWait(params.pageInterval, failures) : params.pageInterval;
+        if (wait > 0)
+            observer.logLine(prefix + std::to_string(wait) + "毫秒后继续...");
         // Made also for interval 0: a stop or pause is seen after every page.
-        if (waitInterval(state, params.pageInterval))
+        if (waitInterval(state, wait)) {
+            end.reason = requestedEnd(state, job);
             break;
+        }
     }
 
-    {
-        std::lock_guard guard(*state.paramsLock);
-        state.searchParams = params;
-    }
-    // The window may release everything on this message: touch nothing after it.
-    sink.send(Feedback{kFeedbackSearchEnded, 0, std::nullopt});
+    state.position.install(params);
+    end.pagesDone = params.pagesDone;
+    end.nextAddress = params.nextPageAddress;
+    // The front end may release everything on this call: touch nothing after it.
+    observer.walkEnded(end);
+}
+
+void searchThreadMain(AppState& state, FeedbackSink& sink)
+{
+    FeedbackWalkObserver observer(state.log, sink);
+    runWalk(state, observer);
 }
 
 int readWholeNumber(const std::string& text)
@@ -84,51 +119,39 @@ SearchStart prepareSearchStart(AppState& state, const SearchInput& typed)
     SearchStart start;
     if (!busyCheck(state, false))
         return start;
-    {
-        std::lock_guard guard(*state.paramsLock);
-        if (!state.searchParams.nextPageAddress.empty()) {
-            start.accepted = true;
-            start.resume = true;
-            return start;
-        }
+    if (state.position.canResume()) {
+        start.accepted = true;
+        start.resume = true;
+        return start;
     }
-    auto refuse = [&](const char* control, const char* message) {
-        start.control = control;
+    auto refuse = [&](InputField field, const char* message) {
+        start.field = field;
         start.message = message;
         return start;
     };
     SearchParams params;
     params.goodsAddress = trimSpaces(typed.address);
     if (params.goodsAddress.empty())
-        return refuse("编辑框_参数_地址", "请输入可用商品地址");
+        return refuse(InputField::Address, "请输入可用商品地址");
+    // Only web pages are ever requested: a local file or a typo never reaches libcurl.
+    if (!isWebAddress(params.goodsAddress))
+        return refuse(InputField::Address, "请输入正确的可用商品地址(http或https)");
     params.pageInterval = readWholeNumber(typed.interval);
     if (params.pageInterval < 0)
-        return refuse("编辑框_参数_间隔", "翻页间隔不能为负数");
+        return refuse(InputField::Interval, "翻页间隔不能为负数");
     params.pageLimit = readWholeNumber(typed.pageLimit);
     if (params.pageLimit < 0)
-        return refuse("编辑框_参数_页数", "搜索页数不能为负数");
+        return refuse(InputField::PageLimit, "搜索页数不能为负数");
     params.extraHeaders = typed.extraHeaders;
     params.cookie = typed.cookie;
-    {
-        std::lock_guard guard(*state.paramsLock);
-        state.searchParams = std::move(params);
-    }
+    state.position.install(std::move(params));
     start.accepted = true;
     return start;
 }
 
 bool startSearchThread(AppState& state, FeedbackSink& sink)
 {
-    // The last walk's thread object was released on its end message; a leftover
-    // one is released here rather than ending the program on assignment.
-    if (state.searchThread.joinable())
-        closeThreadHandle(state, state.searchThread);
-    try {
-        state.searchThread = std::thread([&state, &sink] { searchThreadMain(state, sink); });
-    } catch (const std::system_error&) {
-        return false;
-    }
-    return true;
+    return state.workers.start(Worker::Search, [&state, &sink] { searchThreadMain(state, sink); });
 }
 
 } // namespace zorvane

@@ -105,8 +105,7 @@ RegexService::~RegexService() = default;
 RegexService::RegexService(RegexService&&) noexcept = default;
 RegexService& RegexService::operator=(RegexService&&) noexcept = default;
 
-bool RegexService::create(std::string_view pattern, std::string subject, bool caseSensitive, bool multiLine,
-                          bool global, bool quoteMarker, bool subjectChecked)
+bool RegexService::create(std::string_view pattern, std::string subject, RegexOptions how)
 {
     if (!m_impl)
         m_impl = std::make_unique<Impl>();
@@ -114,18 +113,19 @@ bool RegexService::create(std::string_view pattern, std::string subject, bool ca
     d.pattern.reset();
     d.matches.reset();
     d.subject = std::move(subject);
-    d.global = global;
+    d.global = how.global;
 
     std::uint32_t options = regex_detail::kBaseOptions;
-    if (!caseSensitive)
+    if (!how.caseSensitive)
         options |= PCRE2_CASELESS;
-    if (multiLine)
+    if (how.multiLine)
         options |= PCRE2_MULTILINE;
-    d.pattern = quoteMarker ? regex_detail::compiledPattern(replaceAll(pattern, kQuoteMarker, "\""), options)
-                            : regex_detail::compiledPattern(pattern, options);
+    d.pattern = how.quoteMarker
+                    ? regex_detail::compiledPattern(replaceAll(pattern, kQuoteMarker, "\""), options)
+                    : regex_detail::compiledPattern(pattern, options);
     if (!d.pattern)
         return false;
-    std::optional<MatchList> list = runPattern(*d.pattern, d.subject, global, subjectChecked);
+    std::optional<MatchList> list = runPattern(*d.pattern, d.subject, how.global, how.subjectChecked);
     if (!list)
         return false;
     d.matches = std::make_shared<const MatchList>(std::move(*list));

@@ -7,6 +7,20 @@
 
 namespace zorvane {
 
+// How a pattern is compiled and run. The defaults are the page patterns':
+// case-insensitive, ^ and $ at line breaks, every match.
+struct RegexOptions
+{
+    bool caseSensitive = false;
+    bool multiLine = true;
+    bool global = true;       // every match, not only the first
+    bool quoteMarker = false; // kQuoteMarker in the pattern stands for a double quote
+    // The caller has already found the subject to be valid UTF-8, so the run
+    // skips that check (pages are checked once, not once per pattern).
+    // Passing true for invalid UTF-8 is undefined behaviour.
+    bool subjectChecked = false;
+};
+
 // One compiled pattern and the matches of its last run, on PCRE2 (UTF mode,
 // ECMAScript-like: no UCP, so \d \s \W keep their ASCII meaning; '.' does not
 // match a line feed, but does match a carriage return; after an empty match
@@ -27,12 +41,7 @@ public:
     // Compiles the pattern and runs it over the subject. True when the run
     // produced a match list (possibly empty); false when the pattern was
     // rejected, the subject is not UTF-8, or a limit was hit.
-    // subjectChecked: the caller has already found the subject to be valid
-    // UTF-8, so the run skips that check (pages are checked once, not once
-    // per pattern). Passing true for invalid UTF-8 is undefined behaviour.
-    bool create(std::string_view pattern, std::string subject, bool caseSensitive = false,
-                bool multiLine = true, bool global = true, bool quoteMarker = false,
-                bool subjectChecked = false);
+    bool create(std::string_view pattern, std::string subject, RegexOptions options = {});
 
     // A new instance sharing the compiled pattern, with the same matches and its own subject copy.
     RegexService copy() const;

@@ -387,8 +387,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 bool MainWindow::closeNeedsConfirmation() const
 {
-    const bool walking =
-        m_state->searchRunning.load() != 0 || m_status->walkState() != StatusPanel::WalkState::Idle;
+    const bool walking = m_state->walk.state() != RunState::Idle;
     return walking || (m_storeCount > 0 && m_gathered != m_exported);
 }
 

@@ -5,9 +5,11 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/app_state.h"
 #include "core/feedback.h"
+#include "core/filter_criteria.h"
 #include "ui/status_panel.h"
 
 class QAction;
@@ -94,9 +96,8 @@ private:
     void showGoodsMenu(const QPoint& at);
     void showSortDirection();
     std::string goodsLink(int row) const;
-    void showWalkState(StatusPanel::WalkState walkState);
+    void showWalkState();
     void noteSearchStart(bool fromFirstPage, int pageLimit);
-    void notePagesFromLog(const std::string& text);
 
     bool startSearch();
     void onSearchEnded();
@@ -138,6 +139,7 @@ private:
     std::int64_t m_exported = 0;
     bool m_sorted = false; // a sort ran since the goods were last cleared
     QAction* m_versionAction = nullptr;
+    std::vector<std::string> m_menuLinks; // the menu entries' links, by 1-based id
     bool m_settingsSaved = false;
     std::shared_ptr<ManualResetEvent> m_pumpQuit;
     std::shared_ptr<ManualResetEvent> m_startupQuit;

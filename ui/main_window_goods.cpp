@@ -10,8 +10,6 @@
 #include <QTableView>
 #include <QTreeWidget>
 
-#include <system_error>
-
 #include "core/log.h"
 #include "core/text.h"
 #include "goods/csv_export.h"
@@ -29,10 +27,11 @@ void MainWindow::feedbackHandler(const Feedback& message)
 {
     switch (message.code) {
     case kFeedbackLog:
-        if (message.text) {
+        if (message.text)
             appendLogText(*message.text);
-            notePagesFromLog(*message.text);
-        }
+        break;
+    case kFeedbackPageDone:
+        m_status->setPagesDone(static_cast<int>(message.number));
         break;
     case kFeedbackMenu:
         if (message.text)
@@ -52,7 +51,7 @@ void MainWindow::feedbackHandler(const Feedback& message)
             loadBrowserPage(*message.text);
         break;
     case kFeedbackNewGoods: {
-        NewGoods fresh = takeNewGoods(*m_state, message.number);
+        NewGoods fresh = m_state->goods.takeNew(message.number);
         if (fresh.record)
             addGoodsRow(*fresh.record);
         for (const std::string& tag : fresh.newTags) {
@@ -70,7 +69,7 @@ void MainWindow::feedbackHandler(const Feedback& message)
         break;
     }
     case kFeedbackShowGoods:
-        if (auto record = copyGoods(*m_state, message.number))
+        if (auto record = m_state->goods.copyAt(message.number))
             addGoodsRow(*record);
         break;
     case kFeedbackSearchEnded:
@@ -80,7 +79,7 @@ void MainWindow::feedbackHandler(const Feedback& message)
     case kFeedbackSortEnded: {
         const bool filter = message.code == kFeedbackFilterEnded;
         m_goodsModel->flush();
-        closeThreadHandle(*m_state, filter ? m_state->filterRunning : m_state->sortRunning);
+        m_state->workers.release(filter ? Worker::Filter : Worker::Sort);
         control<QPushButton>("按钮_筛选")->setEnabled(true);
         setListLocked(m_goodsView, false);
         showSortDirection();
@@ -88,7 +87,7 @@ void MainWindow::feedbackHandler(const Feedback& message)
         break;
     }
     case kFeedbackExportEnded:
-        closeThreadHandle(*m_state, m_state->exportRunning);
+        m_state->workers.release(Worker::Export);
         control<QPushButton>("按钮_导出")->setEnabled(true);
         if (message.number == 1)
             m_exported = m_exportStarted;
@@ -122,7 +121,7 @@ void MainWindow::clearGoods()
         return;
     if (!busyCheck(*m_state, true))
         return;
-    clearGoodsStore(*m_state, [this] {
+    m_state->goods.clear([this] {
         m_goodsModel->clear();
         m_tagList->clear();
     });
@@ -139,7 +138,6 @@ void MainWindow::clearLog()
                          QString::fromUtf8("确认清除日志？"),
                          QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
         return;
-    std::lock_guard guard(*m_state->logLock);
     m_logBox->clear();
 }
 
@@ -163,16 +161,12 @@ void MainWindow::onFilterClicked()
         filterButton->setEnabled(true);
         return;
     }
-    FilterCriteria criteria = readFilterCriteria();
-    {
-        std::lock_guard guard(*m_state->goodsLock);
-        m_state->filterCriteria = std::move(criteria);
-    }
+    const FilterCriteria criteria = readFilterCriteria();
     setListLocked(m_goodsView, true);
     m_goodsModel->clear();
-    try {
-        m_state->filterRunning = std::thread([state = m_state, sink = m_sink] { runFilter(*state, *sink); });
-    } catch (const std::system_error&) {
+    if (!m_state->workers.start(Worker::Filter, [state = m_state, sink = m_sink, criteria] {
+            runFilter(*state, *sink, criteria);
+        })) {
         logAndTell(QString::fromUtf8("启动筛选线程失败"), QMessageBox::NoIcon);
         filterButton->setEnabled(true);
         setListLocked(m_goodsView, false);
@@ -191,11 +185,9 @@ void MainWindow::onGoodsHeaderClicked(int column)
     setListLocked(m_goodsView, true);
     control<QPushButton>("按钮_筛选")->setEnabled(false);
     m_goodsModel->clear();
-    m_state->sortAscending = (m_state->sortAscending.load() & 1) ^ 1;
+    m_state->goods.toggleSortDirection();
     m_sorted = true;
-    try {
-        m_state->sortRunning = std::thread([state = m_state, sink = m_sink] { runSort(*state, *sink); });
-    } catch (const std::system_error&) {
+    if (!m_state->workers.start(Worker::Sort, [state = m_state, sink = m_sink] { runSort(*state, *sink); })) {
         logAndTell(QString::fromUtf8("启动排序线程失败"), QMessageBox::NoIcon);
         control<QPushButton>("按钮_筛选")->setEnabled(true);
         setListLocked(m_goodsView, false);
@@ -207,7 +199,7 @@ void MainWindow::showSortDirection()
     QHeaderView* header = m_goodsView->horizontalHeader();
     header->setSortIndicatorShown(m_sorted);
     header->setSortIndicator(GoodsTableModel::kPriceColumn,
-                             m_state->sortAscending.load() ? Qt::AscendingOrder : Qt::DescendingOrder);
+                             m_state->goods.sortAscending() ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 void MainWindow::onGoodsListClicked()
@@ -224,7 +216,7 @@ void MainWindow::onExportClicked()
 {
     auto* exportButton = control<QPushButton>("按钮_导出");
     exportButton->setEnabled(false);
-    if (m_state->exportRunning.joinable()) {
+    if (m_state->workers.running(Worker::Export)) {
         appendLog(*m_state, "正在导出中");
         exportButton->setEnabled(true);
         return;
@@ -241,13 +233,9 @@ void MainWindow::onExportClicked()
     }
     m_exportDir = QFileInfo(path).absolutePath();
     m_exportStarted = m_gathered;
-    {
-        std::lock_guard guard(*m_state->paramsLock);
-        m_state->exportPath = path.toStdString();
-    }
-    try {
-        m_state->exportRunning = std::thread([state = m_state, sink = m_sink] { runExport(*state, *sink); });
-    } catch (const std::system_error&) {
+    if (!m_state->workers.start(Worker::Export, [state = m_state, sink = m_sink, file = path.toStdString()] {
+            runExport(*state, *sink, file);
+        })) {
         logAndTell(QString::fromUtf8("启动导出线程失败"), QMessageBox::NoIcon);
         exportButton->setEnabled(true);
     }

@@ -28,7 +28,7 @@ void copyText(const std::string& text)
 void MainWindow::connectShortcuts()
 {
     connect(control<QLineEdit>("编辑框_参数_地址"), &QLineEdit::returnPressed, this, [this] {
-        if (m_startPause->isEnabled() && m_state->searchRunning.load() == 0)
+        if (m_startPause->isEnabled() && !m_state->walk.walking())
             m_startPause->click();
     });
     auto* exportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
@@ -67,8 +67,7 @@ std::string MainWindow::goodsLink(int row) const
     const std::string id = goods ? removeSpaces(goods->goodsId) : std::string();
     if (id.empty())
         return {};
-    std::lock_guard guard(*m_state->paramsLock);
-    return replaceAll(m_state->itemUrlTemplate, "{goods_id}", id);
+    return m_state->goodsAddress.addressOf(id);
 }
 
 void MainWindow::showGoodsMenu(const QPoint& at)

@@ -1,11 +1,8 @@
-// Run control: the start/pause and stop buttons drive the core's run control;
-// starting a walk reads the input boxes.
+// Run control: the start/pause and stop buttons drive the core's walk
+// session; starting a walk reads the input boxes.
 #include "ui/main_window.h"
 
-#include <mutex>
-#include <system_error>
-
-#include "core/run_control.h"
+#include "core/walk_session.h"
 #include "search/search_thread.h"
 #include "ui/dialogs.h"
 #include "ui/feedback_bridge.h"
@@ -16,30 +13,25 @@ namespace zorvane::ui {
 
 void MainWindow::startPause()
 {
-    const bool wasRunning = m_state->searchRunning.load() != 0;
     WidgetPanel panel(this);
-    zorvane::startPause(*m_state, panel, [this] { return startSearch(); });
-    if (wasRunning)
-        showWalkState(StatusPanel::WalkState::Pausing);
-    else if (m_state->searchRunning.load() != 0)
-        showWalkState(StatusPanel::WalkState::Searching);
+    m_state->walk.startPause(&panel, [this] { return startSearch(); });
+    showWalkState();
 }
 
 void MainWindow::stopCommand()
 {
-    const bool wasRunning = m_state->searchRunning.load() != 0;
     WidgetPanel panel(this);
-    zorvane::stopCommand(*m_state, panel);
-    showWalkState(wasRunning ? StatusPanel::WalkState::Stopping : StatusPanel::WalkState::Idle);
+    m_state->walk.stop(&panel);
+    showWalkState();
 }
 
 void MainWindow::onSearchEnded()
 {
     m_goodsModel->flush();
-    const bool stopped = m_state->stopRequested.load() != 0;
+    m_state->workers.release(Worker::Search);
     WidgetPanel panel(this);
-    searchEnded(*m_state, panel);
-    showWalkState(stopped ? StatusPanel::WalkState::Idle : StatusPanel::WalkState::Paused);
+    m_state->walk.ended(&panel);
+    showWalkState();
 }
 
 bool MainWindow::startSearch()
@@ -52,22 +44,20 @@ bool MainWindow::startSearch()
     typed.cookie = editText(QString::fromUtf8("编辑框_参数_COOKIE")).toStdString();
     SearchStart start = prepareSearchStart(*m_state, typed);
     if (!start.accepted) {
-        if (!start.control.empty()) {
-            if (auto* box = findChild<QWidget*>(QString::fromStdString(start.control)))
+        if (start.field != InputField::None) {
+            if (QWidget* box = WidgetPanel(this).inputBox(start.field))
                 box->setFocus();
             logAndTell(QString::fromStdString(start.message), QMessageBox::Warning);
         }
         return false;
     }
     {
-        std::lock_guard guard(*m_state->paramsLock);
-        noteSearchStart(m_state->searchParams.nextPageAddress.empty(), m_state->searchParams.pageLimit);
+        const SearchParams params = m_state->position.copy();
+        noteSearchStart(params.nextPageAddress.empty(), params.pageLimit);
     }
-    try {
-        // The thread holds the state and the sink itself: it may outlive the window.
-        m_state->searchThread =
-            std::thread([state = m_state, sink = m_sink] { searchThreadMain(*state, *sink); });
-    } catch (const std::system_error&) {
+    // The thread holds the state and the sink itself: it may outlive the window.
+    if (!m_state->workers.start(Worker::Search,
+                                [state = m_state, sink = m_sink] { searchThreadMain(*state, *sink); })) {
         logAndTell(QString::fromUtf8("启动搜索线程失败"), QMessageBox::NoIcon);
         return false;
     }

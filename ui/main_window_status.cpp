@@ -2,13 +2,32 @@
 // control did and what the walk reported.
 #include "ui/main_window.h"
 
-#include <mutex>
-
 namespace zorvane::ui {
 
-void MainWindow::showWalkState(StatusPanel::WalkState walkState)
+namespace {
+
+StatusPanel::WalkState shownState(RunState state)
 {
-    m_status->setWalkState(walkState);
+    switch (state) {
+    case RunState::Idle:
+        break;
+    case RunState::Running:
+        return StatusPanel::WalkState::Searching;
+    case RunState::Pausing:
+        return StatusPanel::WalkState::Pausing;
+    case RunState::Paused:
+        return StatusPanel::WalkState::Paused;
+    case RunState::Stopping:
+        return StatusPanel::WalkState::Stopping;
+    }
+    return StatusPanel::WalkState::Idle;
+}
+
+} // namespace
+
+void MainWindow::showWalkState()
+{
+    m_status->setWalkState(shownState(m_state->walk.state()));
 }
 
 void MainWindow::noteSearchStart(bool fromFirstPage, int pageLimit)
@@ -17,21 +36,6 @@ void MainWindow::noteSearchStart(bool fromFirstPage, int pageLimit)
         m_status->startWalk(pageLimit);
     else
         m_status->setPageLimit(pageLimit);
-}
-
-void MainWindow::notePagesFromLog(const std::string& text)
-{
-    // The walk reports a finished page only as its "已搜索N页" log line.
-    static const std::string marker = "已搜索";
-    const std::size_t at = text.rfind(marker);
-    if (at == std::string::npos)
-        return;
-    int pages = 0;
-    std::size_t i = at + marker.size();
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9' && pages < 100000000; ++i)
-        pages = pages * 10 + (text[i] - '0');
-    if (i > at + marker.size() && text.compare(i, 3, "页") == 0)
-        m_status->setPagesDone(pages);
 }
 
 } // namespace zorvane::ui

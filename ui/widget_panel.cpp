@@ -4,47 +4,68 @@
 #include <QAbstractItemView>
 #include <QWidget>
 
+#include <vector>
+
 #include "ui/list_lock.h"
 
 namespace zorvane::ui {
 
 namespace {
 
-QString toQString(std::string_view text)
+std::vector<const char*> widgetsOf(ControlGroup group)
 {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    switch (group) {
+    case ControlGroup::Inputs:
+        return {"编辑框_参数_地址",       "编辑框_参数_间隔",   "编辑框_参数_页数",
+                "编辑框_参数_附加协议头", "编辑框_参数_COOKIE", "按钮_清空商品"};
+    case ControlGroup::Goods:
+        return {"超级列表框_商品列表"};
+    case ControlGroup::TagFilter:
+        return {"超级列表框_商品标签", "编辑框_价格min", "编辑框_价格max", "按钮_筛选"};
+    case ControlGroup::Export:
+        return {"按钮_导出"};
+    case ControlGroup::StartPause:
+        return {"按钮_控制_开始2暂停"};
+    case ControlGroup::Stop:
+        return {"按钮_控制_停止"};
+    }
+    return {};
 }
 
 } // namespace
 
-std::vector<std::string> WidgetPanel::controlNames() const
+QWidget* WidgetPanel::find(const char* name) const
 {
-    std::vector<std::string> names;
-    for (const QWidget* w : m_window->findChildren<QWidget*>()) {
-        if (!w->objectName().isEmpty())
-            names.push_back(w->objectName().toStdString());
+    return m_window->findChild<QWidget*>(QString::fromUtf8(name));
+}
+
+void WidgetPanel::setUsable(ControlGroup group, bool usable)
+{
+    for (const char* name : widgetsOf(group)) {
+        if (QWidget* w = find(name))
+            w->setEnabled(usable);
     }
-    return names;
 }
 
-QWidget* WidgetPanel::find(std::string_view name) const
+void WidgetPanel::setStartMeaning(StartMeaning meaning)
 {
-    return m_window->findChild<QWidget*>(toQString(name));
+    if (auto* button = qobject_cast<QAbstractButton*>(find("按钮_控制_开始2暂停")))
+        button->setText(QString::fromUtf8(meaning == StartMeaning::Start ? "开始" : "暂停"));
 }
 
-void WidgetPanel::setEnabled(std::string_view name, bool enabled)
+QWidget* WidgetPanel::inputBox(InputField field) const
 {
-    // Lists stay readable and scrollable while locked.
-    if (auto* list = qobject_cast<QAbstractItemView*>(find(name)))
-        setListLocked(list, !enabled);
-    else if (QWidget* w = find(name))
-        w->setEnabled(enabled);
-}
-
-void WidgetPanel::setCaption(std::string_view name, std::string_view caption)
-{
-    if (auto* button = qobject_cast<QAbstractButton*>(find(name)))
-        button->setText(toQString(caption));
+    switch (field) {
+    case InputField::Address:
+        return find("编辑框_参数_地址");
+    case InputField::Interval:
+        return find("编辑框_参数_间隔");
+    case InputField::PageLimit:
+        return find("编辑框_参数_页数");
+    case InputField::None:
+        break;
+    }
+    return nullptr;
 }
 
 } // namespace zorvane::ui

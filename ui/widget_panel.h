@@ -1,23 +1,28 @@
 #pragma once
 
-#include "core/run_control.h"
+#include "core/walk_session.h"
+#include "search/search_thread.h"
 
 class QWidget;
 
 namespace zorvane::ui {
 
-// The window's controls as the run control sees them: found by objectName.
-class WidgetPanel final : public ControlPanel
+// The window's controls as the run control sees them: each group is a set of
+// widgets found by objectName, and the start/pause button's meaning is its
+// caption.
+class WidgetPanel final : public RunControlView
 {
 public:
     explicit WidgetPanel(QWidget* window) : m_window(window) {}
 
-    std::vector<std::string> controlNames() const override;
-    void setEnabled(std::string_view name, bool enabled) override;
-    void setCaption(std::string_view name, std::string_view caption) override;
+    void setUsable(ControlGroup group, bool usable) override;
+    void setStartMeaning(StartMeaning meaning) override;
+
+    // The input box a refused start names; nullptr for none.
+    QWidget* inputBox(InputField field) const;
 
 private:
-    QWidget* find(std::string_view name) const;
+    QWidget* find(const char* name) const;
     QWidget* m_window;
 };
 

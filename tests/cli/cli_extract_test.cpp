@@ -16,10 +16,10 @@ std::string realPagePath(const std::string& name)
     return std::string(ZORVANE_TEST_DATA) + "/realpages/" + name;
 }
 
-std::string field(const std::string& line, int n)
+std::string field(const std::string& line, std::size_t n)
 {
     const std::vector<std::string> fields = splitText(line, "\t");
-    return n < static_cast<int>(fields.size()) ? fields[n] : "";
+    return n < fields.size() ? fields[n] : "";
 }
 
 TEST(CliExtract, EveryRealPageGivesOneLinePerGoodsItemInPageOrder)

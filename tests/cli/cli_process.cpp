@@ -2,13 +2,12 @@
 
 #include <chrono>
 #include <csignal>
-#include <fstream>
-#include <iterator>
 #include <thread>
 
 #include <fcntl.h>
 #include <pty.h>
 #include <spawn.h>
+#include <unistd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,7 +40,7 @@ private:
 
 } // namespace
 
-CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& input)
+CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& input, bool outputPipeClosed)
 {
     const ArgumentVector argv(args);
 
@@ -50,7 +49,14 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& 
     posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
     const std::string outPath = m_dir.file("out");
     const std::string errPath = m_dir.file("err");
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    int pipeEnds[2] = {-1, -1};
+    if (outputPipeClosed && ::pipe(pipeEnds) == 0) {
+        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+        posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+        posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
 
     posix_spawnattr_t attributes;
@@ -69,6 +75,11 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& 
         m_pid = -1;
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
+    // Nobody reads the pipe: the child's first write to it fails.
+    for (int end : pipeEnds) {
+        if (end >= 0)
+            ::close(end);
+    }
 }
 
 CliProcess::~CliProcess()
@@ -154,17 +165,6 @@ std::vector<std::string> linesOf(const std::string& text)
         start = end + 1;
     }
     return lines;
-}
-
-std::string readFileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeFileBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 } // namespace zorvane::test

@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
 namespace zorvane::test {
@@ -18,12 +19,14 @@ struct CliRun
 };
 
 // zorvane-cli started as a child process with the given arguments, standard
-// input from a file (/dev/null unless named) and both outputs captured in files. Signals start at
-// their defaults in the child, whatever the test process does with them.
+// input from a file (/dev/null unless named) and both outputs captured in files
+// (or the standard output a pipe whose reader has gone). Signals start at their
+// defaults in the child, whatever the test process does with them.
 class CliProcess final
 {
 public:
-    explicit CliProcess(const std::vector<std::string>& args, const std::string& input = "/dev/null");
+    explicit CliProcess(const std::vector<std::string>& args, const std::string& input = "/dev/null",
+                        bool outputPipeClosed = false);
     ~CliProcess();
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;
@@ -49,8 +52,5 @@ CliRun runCliOnTerminal(const std::vector<std::string>& args);
 
 // The lines of a text split at LF (a last empty piece dropped).
 std::vector<std::string> linesOf(const std::string& text);
-
-std::string readFileBytes(const std::string& path);
-void writeFileBytes(const std::string& path, const std::string& bytes);
 
 } // namespace zorvane::test

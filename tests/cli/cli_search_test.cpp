@@ -1,5 +1,6 @@
 // zorvane-cli search against the fixture shop, run as a child process.
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -110,7 +111,6 @@ protected:
         AppState state(shop->config());
         EXPECT_TRUE(state.createLocks(nullptr));
         SilentSink sink;
-        state.stopRequested = 1;
         SearchInput typed;
         typed.address = shop->firstPageUrl();
         typed.interval = "0";
@@ -119,9 +119,9 @@ protected:
         searchThreadMain(state, sink);
         if (arrange)
             arrange(state, sink);
-        state.exportPath = dir.file("window.csv");
-        runExport(state, sink);
-        return readFileBytes(state.exportPath);
+        const std::string path = dir.file("window.csv");
+        runExport(state, sink, path);
+        return readFileBytes(path);
     }
 
     // Waits (without a deadline of its own) until the shop has had n requests.
@@ -230,13 +230,9 @@ TEST_F(CliSearch, FilterAndSortAreAppliedAsInTheWindow)
     const std::string csv = readFileBytes(csvPath);
     EXPECT_EQ(idsInCsv(csv), (std::vector<std::string>{"3001", "2002", "2001"}));
     EXPECT_EQ(csv, windowExport([](AppState& state, FeedbackSink& sink) {
-                  state.sortAscending = 0;
+                  state.goods.setSortAscending(false);
                   runSort(state, sink);
-                  {
-                      std::lock_guard guard(*state.goodsLock);
-                      state.filterCriteria = makeFilterCriteria({"自营"}, "15", "31.5");
-                  }
-                  runFilter(state, sink);
+                  runFilter(state, sink, makeFilterCriteria({"自营"}, "15", "31.5"));
               }));
     const std::vector<std::string> log = logMessages(run.err);
     EXPECT_TRUE(contains(log, "总数量：6，符合要求商品的数量：3")) << run.err;
@@ -329,33 +325,47 @@ TEST_F(CliSearch, InsecureOrTheSettingsFileAcceptsAnUntrustedCertificate)
     }
 }
 
-TEST_F(CliSearch, CtrlCFinishesThePageStopsAndStillWrites)
+TEST_F(CliSearch, CtrlCTermAndHangUpFinishThePageStopAndStillWrite)
 {
-    FixtureShopOptions options;
-    options.pages = 40;
-    options.delay = std::chrono::milliseconds(150);
-    openShop(options);
-    const std::string csvPath = dir.file("goods.csv");
-    CliProcess process(searchArgs({"-o", csvPath}));
-    ASSERT_TRUE(process.started());
-    waitForRequests(3);
-    process.sendSignal(SIGINT);
-    const CliRun run = process.wait();
-    ASSERT_EQ(run.status, 130) << run.err;
+    for (auto [signal, status] : {std::pair{SIGINT, 130}, {SIGTERM, 143}, {SIGHUP, 129}}) {
+        SCOPED_TRACE(strsignal(signal));
+        FixtureShopOptions options;
+        options.pages = 40;
+        options.delay = std::chrono::milliseconds(150);
+        openShop(options);
+        const std::string csvPath = dir.file("goods.csv");
+        CliProcess process(searchArgs({"-o", csvPath}));
+        ASSERT_TRUE(process.started());
+        waitForRequests(3);
+        process.sendSignal(signal);
+        const CliRun run = process.wait();
+        ASSERT_EQ(run.status, status) << run.err;
 
-    // The page being fetched was finished and kept; no page came after it.
-    const std::size_t pages = shop->requests().size();
-    EXPECT_GE(pages, 3u);
-    EXPECT_LT(pages, 40u);
-    EXPECT_EQ(idsInCsv(readFileBytes(csvPath)).size(), 2 * pages);
-    const std::vector<std::string> log = logMessages(run.err);
-    EXPECT_TRUE(contains(log, "正在停止。。。")) << run.err;
-    EXPECT_TRUE(contains(log, "已停止")) << run.err;
-    // Said at once, before the stop reaches the log.
-    EXPECT_TRUE(contains(log, "unstamped: zorvane-cli: finishing the current page; press Ctrl-C again to "
-                              "quit without waiting"))
-        << run.err;
-    EXPECT_TRUE(contains(log, "已导出到\"" + csvPath + "\"")) << run.err;
+        // The page being fetched was finished and kept; no page came after it.
+        const std::size_t pages = shop->requests().size();
+        EXPECT_GE(pages, 3u);
+        EXPECT_LT(pages, 40u);
+        EXPECT_EQ(idsInCsv(readFileBytes(csvPath)).size(), 2 * pages);
+        const std::vector<std::string> log = logMessages(run.err);
+        EXPECT_TRUE(contains(log, "正在停止。。。")) << run.err;
+        EXPECT_TRUE(contains(log, "已停止")) << run.err;
+        // Ctrl-C is answered at once, before the stop reaches the log.
+        EXPECT_EQ(contains(log, "unstamped: zorvane-cli: finishing the current page; press Ctrl-C again to "
+                                "quit without waiting"),
+                  signal == SIGINT)
+            << run.err;
+        EXPECT_TRUE(contains(log, "已导出到\"" + csvPath + "\"")) << run.err;
+    }
+}
+
+TEST_F(CliSearch, AClosedOutputPipeEndsWithoutAWord)
+{
+    openShop();
+    CliProcess process(searchArgs({"-o", "-"}), "/dev/null", true);
+    ASSERT_TRUE(process.started());
+    const CliRun run = process.wait();
+    EXPECT_EQ(run.status, 141) << run.err;
+    EXPECT_EQ(run.err.find("zorvane-cli:"), std::string::npos) << run.err;
 }
 
 TEST_F(CliSearch, CtrlCEndsTheIntervalWait)

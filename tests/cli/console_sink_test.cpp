@@ -60,7 +60,8 @@ TEST_F(ConsoleSinkTest, WithoutATerminalOnlyLogLinesWithLineFeeds)
 {
     ConsoleSink sink(state, out.file(), false);
     log("08:00:01 搜索线程：(1页)正在搜索...\r\n08:00:02 搜索线程：已搜索1页\r\n", sink);
-    sink.send(Feedback{kFeedbackNewGoods, 2, std::nullopt});
+    sink.pageDone(1);
+    sink.goodsStored(2);
     sink.finish();
     EXPECT_EQ(out.take(), "08:00:01 搜索线程：(1页)正在搜索...\n08:00:02 搜索线程：已搜索1页\n");
 }
@@ -68,14 +69,20 @@ TEST_F(ConsoleSinkTest, WithoutATerminalOnlyLogLinesWithLineFeeds)
 TEST_F(ConsoleSinkTest, OnATerminalTheProgressLineIsRedrawnBelowTheLog)
 {
     ConsoleSink sink(state, out.file(), true);
+    sink.pageDone(1);
     log("08:00:02 搜索线程：已搜索1页\r\n", sink);
-    sink.send(Feedback{kFeedbackNewGoods, 2, std::nullopt});
+    sink.goodsStored(2);
+    sink.pageDone(2);
     log("08:00:03 搜索线程：(2页)正在搜索...\r\n08:00:04 搜索线程：已搜索2页\r\n", sink);
     sink.finish();
     log("08:00:05 已停止\r\n", sink);
-    EXPECT_EQ(out.take(), "08:00:02 搜索线程：已搜索1页\n"
+    // Progress comes from the walk's events, not from the log text.
+    EXPECT_EQ(out.take(), "pages done: 1, goods found: 0"
+                          "\r\x1b[K"
+                          "08:00:02 搜索线程：已搜索1页\n"
                           "pages done: 1, goods found: 0"
                           "\r\x1b[Kpages done: 1, goods found: 2"
+                          "\r\x1b[Kpages done: 2, goods found: 2"
                           "\r\x1b[K"
                           "08:00:03 搜索线程：(2页)正在搜索...\n08:00:04 搜索线程：已搜索2页\n"
                           "pages done: 2, goods found: 2"
@@ -93,15 +100,6 @@ TEST_F(ConsoleSinkTest, FilterAndSortEndsAreLoggedAsTheWindowLogsThem)
     ASSERT_EQ(log.size(), 2 * (9 + std::string("排序完毕").size() + 2));
     EXPECT_EQ(log.substr(9, log.find("\r\n") - 9), "排序完毕");
     EXPECT_EQ(log.substr(log.find("\r\n") + 2 + 9), "筛选完毕\r\n");
-}
-
-TEST(LastPagesDone, TakesTheLastCountedPageOfTheWalk)
-{
-    EXPECT_EQ(lastPagesDone(""), -1);
-    EXPECT_EQ(lastPagesDone("08:00:01 搜索线程：(3页)正在搜索...\r\n"), -1);
-    EXPECT_EQ(lastPagesDone("08:00:01 搜索线程：已搜索9页\r\n08:00:02 搜索线程：已搜索10页\r\n"), 10);
-    // Another worker's line that merely looks alike does not count.
-    EXPECT_EQ(lastPagesDone("08:00:01 已搜索4页\r\n"), -1);
 }
 
 } // namespace

@@ -58,7 +58,7 @@ TEST(Log, PumpBatchesLinesAndSendsNothingWhenIdle)
     EXPECT_EQ(sent[0].code, kFeedbackLog);
     EXPECT_TRUE(std::regex_match(*sent[0].text,
                                  std::regex("\\d\\d:\\d\\d:\\d\\d one\r\n\\d\\d:\\d\\d:\\d\\d two\r\n")));
-    EXPECT_TRUE(state.logBuffer.empty());
+    EXPECT_EQ(takeLogBuffer(state), "");
 }
 
 TEST(Log, ConcurrentWritersNeverInterleave)
@@ -82,7 +82,7 @@ TEST(Log, ConcurrentWritersNeverInterleave)
     EXPECT_EQ(all.size(), [&] {
         std::size_t n = 0;
         for (std::sregex_iterator it(all.begin(), all.end(), line), end; it != end; ++it)
-            n += it->length();
+            n += static_cast<std::size_t>(it->length());
         return n;
     }());
 }

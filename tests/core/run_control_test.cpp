@@ -1,4 +1,7 @@
-#include "core/run_control.h"
+// The walk session's run-control table over its typed API: from each state,
+// each command or end gives the next state, its log line, the controls'
+// look and what becomes of the position.
+#include "core/walk_session.h"
 
 #include <gtest/gtest.h>
 
@@ -11,116 +14,140 @@ using namespace zorvane;
 
 namespace {
 
-// A window of plain values: every control starts enabled, as the form makes them.
-class FakePanel final : public ControlPanel
+using G = ControlGroup;
+using S = RunState;
+
+// A front end of plain values, starting as the window's form does: every
+// group usable but stop, and the start button meaning start.
+class FakeView final : public RunControlView
 {
 public:
-    FakePanel()
+    void setUsable(ControlGroup group, bool usable) override { m_usable[group] = usable; }
+    void setStartMeaning(StartMeaning to) override { meaning = to; }
+
+    // The groups in a fixed order as a string of '1' (usable) and '0'.
+    std::string look() const
     {
-        for (const char* name :
-             {"按钮_清空商品", "按钮_筛选", "按钮_导出", "按钮_日志_清空", "按钮_控制_开始2暂停",
-              "按钮_控制_停止", "编辑框_参数_地址", "编辑框_价格min", "编辑框_日志", "超级列表框_商品列表",
-              "超级列表框_商品标签", "透明标签1", "分组框_控制", "按钮_控制_开始2暂停甲"})
-            enabled[name] = true;
-        enabled["按钮_控制_停止"] = false;
-        captions["按钮_控制_开始2暂停"] = "开始";
-    }
-    std::vector<std::string> controlNames() const override
-    {
-        std::vector<std::string> names;
-        for (const auto& [name, on] : enabled)
-            names.push_back(name);
-        return names;
-    }
-    void setEnabled(std::string_view name, bool on) override { enabled[std::string(name)] = on; }
-    void setCaption(std::string_view name, std::string_view caption) override
-    {
-        captions[std::string(name)] = std::string(caption);
+        std::string out;
+        for (G g : {G::Inputs, G::Goods, G::TagFilter, G::Export, G::StartPause, G::Stop})
+            out += m_usable.at(g) ? '1' : '0';
+        return out + (meaning == StartMeaning::Start ? " start" : " pause");
     }
 
-    std::map<std::string, bool> enabled;
-    std::map<std::string, std::string> captions;
+    std::map<ControlGroup, bool> m_usable{{G::Inputs, true}, {G::Goods, true},      {G::TagFilter, true},
+                                          {G::Export, true}, {G::StartPause, true}, {G::Stop, false}};
+    StartMeaning meaning = StartMeaning::Start;
 };
 
-struct RunControlTest : ::testing::Test
+enum class Step
 {
-    void SetUp() override { ASSERT_TRUE(state.createLocks(nullptr)); }
-    std::string log() { return takeLogBuffer(state); }
-    AppState state;
-    FakePanel panel;
+    Start,   // start/pause, the start being accepted
+    Refused, // start/pause, the start being refused
+    Stop,
+    Ended,
+    PauseItself,
 };
+
+// The steps that lead from Idle to a state.
+std::vector<Step> pathTo(RunState state)
+{
+    switch (state) {
+    case S::Idle:
+        return {};
+    case S::Running:
+        return {Step::Start};
+    case S::Pausing:
+        return {Step::Start, Step::Start};
+    case S::Stopping:
+        return {Step::Start, Step::Stop};
+    case S::Paused:
+        return {Step::Start, Step::Start, Step::Ended};
+    }
+    return {};
+}
+
+void perform(AppState& state, FakeView& view, Step step)
+{
+    switch (step) {
+    case Step::Start:
+    case Step::Refused:
+        state.walk.startPause(&view, [step] { return step == Step::Start; });
+        break;
+    case Step::Stop:
+        state.walk.stop(&view);
+        break;
+    case Step::Ended:
+        state.walk.ended(&view);
+        break;
+    case Step::PauseItself:
+        state.walk.pauseItself();
+        break;
+    }
+}
 
 } // namespace
 
-TEST_F(RunControlTest, LockingSparesExceptionsAndOtherKinds)
+TEST(RunControlTable, EveryStateAndStep)
 {
-    setControlsLocked(panel, true);
-    EXPECT_FALSE(panel.enabled["按钮_清空商品"]);
-    EXPECT_FALSE(panel.enabled["编辑框_参数_地址"]);
-    EXPECT_FALSE(panel.enabled["超级列表框_商品标签"]);
-    EXPECT_TRUE(panel.enabled["按钮_日志_清空"]);
-    EXPECT_TRUE(panel.enabled["编辑框_日志"]);
-    EXPECT_TRUE(panel.enabled["透明标签1"]);
-    EXPECT_TRUE(panel.enabled["分组框_控制"]);
-    EXPECT_TRUE(panel.enabled["按钮_控制_停止"]); // the stop button takes the opposite state
-    // Only "name|" counts: a name that merely starts like an exception is locked.
-    EXPECT_FALSE(panel.enabled["按钮_控制_开始2暂停甲"]);
-    setControlsLocked(panel, false, "|按钮_导出|");
-    EXPECT_TRUE(panel.enabled["按钮_清空商品"]);
-    EXPECT_FALSE(panel.enabled["按钮_控制_停止"]);
+    struct Row
+    {
+        RunState from;
+        Step step;
+        RunState to;
+        const char* log;  // the step's log line, "" for none
+        const char* look; // inputs, goods list, tags/filter, export, start/pause, stop; meaning
+        bool asked;       // a pause or stop is asked of the walk
+        bool keepsPosition;
+    };
+    const Row rows[] = {
+        {S::Idle, Step::Start, S::Running, "开始成功", "000011 pause", false, true},
+        {S::Idle, Step::Refused, S::Idle, "开始失败", "111110 start", false, true},
+        {S::Idle, Step::Stop, S::Idle, "已停止", "111110 start", false, false},
+        {S::Running, Step::Start, S::Pausing, "正在暂停。。。", "000000 pause", true, true},
+        {S::Running, Step::Stop, S::Stopping, "正在停止。。。", "000000 pause", true, true},
+        {S::Running, Step::PauseItself, S::Pausing, "", "000011 pause", true, true},
+        // A walk that ends by itself counts as stopped.
+        {S::Running, Step::Ended, S::Idle, "已停止", "111110 start", false, false},
+        {S::Pausing, Step::Stop, S::Stopping, "正在停止。。。", "000000 pause", true, true},
+        {S::Pausing, Step::Ended, S::Paused, "已暂停", "011011 start", false, true},
+        {S::Stopping, Step::PauseItself, S::Stopping, "", "000000 pause", true, true},
+        {S::Stopping, Step::Ended, S::Idle, "已停止", "111110 start", false, false},
+        {S::Paused, Step::Start, S::Running, "开始成功", "000011 pause", false, true},
+        // A refused start leaves the idle look but keeps where the walk was.
+        {S::Paused, Step::Refused, S::Idle, "开始失败", "111110 start", false, true},
+        {S::Paused, Step::Stop, S::Idle, "已停止", "111110 start", false, false},
+    };
+    for (const Row& row : rows) {
+        AppState state;
+        FakeView view;
+        SearchParams position;
+        position.nextPageAddress = "https://next";
+        state.position.install(position);
+        for (Step step : pathTo(row.from))
+            perform(state, view, step);
+        ASSERT_EQ(state.walk.state(), row.from);
+        takeLogBuffer(state);
+
+        perform(state, view, row.step);
+        const std::string log = takeLogBuffer(state);
+        const std::string trace = "from " + std::to_string(static_cast<int>(row.from)) + " by step " +
+                                  std::to_string(static_cast<int>(row.step));
+        EXPECT_EQ(state.walk.state(), row.to) << trace;
+        EXPECT_EQ(log.empty() ? "" : log.substr(9), *row.log ? std::string(row.log) + "\r\n" : "") << trace;
+        EXPECT_EQ(view.look(), row.look) << trace;
+        EXPECT_EQ(state.walk.waitForRequest(std::chrono::milliseconds(0)), row.asked) << trace;
+        EXPECT_EQ(state.position.canResume(), row.keepsPosition) << trace;
+    }
 }
 
-TEST_F(RunControlTest, ARejectedStartRestoresTheIdleLook)
+TEST(RunControlTable, AStartThatFailsSeesTheRunningLookWithoutItsButton)
 {
-    startPause(state, panel, [] { return false; });
-    EXPECT_EQ(panel.captions["按钮_控制_开始2暂停"], "开始");
-    EXPECT_TRUE(panel.enabled["按钮_控制_开始2暂停"]);
-    EXPECT_FALSE(panel.enabled["按钮_控制_停止"]);
-    EXPECT_TRUE(panel.enabled["编辑框_参数_地址"]);
-    EXPECT_EQ(state.searchRunning, 0);
-    EXPECT_NE(log().find("开始失败"), std::string::npos);
-}
-
-TEST_F(RunControlTest, PauseThenEndKeepsThePositionAndStopForgetsIt)
-{
-    startPause(state, panel, [] { return true; });
-    EXPECT_EQ(panel.captions["按钮_控制_开始2暂停"], "暂停");
-    EXPECT_EQ(state.stopRequested, 1);
-    EXPECT_NE(log().find("开始成功"), std::string::npos);
-
-    startPause(state, panel, [] { return true; }); // pause
-    EXPECT_FALSE(panel.enabled["按钮_控制_开始2暂停"]);
-    EXPECT_FALSE(panel.enabled["按钮_控制_停止"]);
-    EXPECT_TRUE(state.stopEvent.isSet());
-    EXPECT_EQ(state.stopRequested, 0);
-
-    state.searchParams.nextPageAddress = "https://next";
-    searchEnded(state, panel);
-    EXPECT_FALSE(state.stopEvent.isSet());
-    EXPECT_EQ(state.searchRunning, 0);
-    EXPECT_EQ(state.searchParams.nextPageAddress, "https://next");
-    EXPECT_TRUE(panel.enabled["按钮_控制_停止"]);
-    EXPECT_TRUE(panel.enabled["按钮_筛选"]);
-    EXPECT_TRUE(panel.enabled["超级列表框_商品列表"]);
-    EXPECT_TRUE(panel.enabled["编辑框_价格min"]);
-    EXPECT_FALSE(panel.enabled["编辑框_参数_地址"]);
-    EXPECT_FALSE(panel.enabled["按钮_清空商品"]);
-    EXPECT_NE(log().find("已暂停"), std::string::npos);
-
-    stopCommand(state, panel); // paused: no thread to tell
-    EXPECT_TRUE(state.searchParams.nextPageAddress.empty());
-    EXPECT_TRUE(panel.enabled["编辑框_参数_地址"]);
-    EXPECT_FALSE(panel.enabled["按钮_控制_停止"]);
-    EXPECT_NE(log().find("已停止"), std::string::npos);
-}
-
-TEST_F(RunControlTest, AWalkThatEndsByItselfCountsAsStopped)
-{
-    startPause(state, panel, [] { return true; });
-    state.searchParams.nextPageAddress = "https://next";
-    searchEnded(state, panel);
-    EXPECT_TRUE(state.searchParams.nextPageAddress.empty());
-    EXPECT_TRUE(panel.enabled["编辑框_参数_地址"]);
-    EXPECT_FALSE(panel.enabled["按钮_控制_停止"]);
-    EXPECT_NE(log().find("已停止"), std::string::npos);
+    AppState state;
+    FakeView view;
+    std::string during;
+    state.walk.startPause(&view, [&] {
+        during = view.look();
+        return false;
+    });
+    EXPECT_EQ(during, "000001 pause");
 }

@@ -53,46 +53,48 @@ TEST(LockRegistryTest, InvalidLocksAreIgnored)
 TEST_F(Fixture, BusyCheckOrderAndSearchFlag)
 {
     EXPECT_TRUE(busyCheck(state, true));
-    state.searchRunning = 1;
+    state.walk.startPause(nullptr, [] { return true; });
     EXPECT_TRUE(busyCheck(state, false));
     EXPECT_FALSE(busyCheck(state, true));
     EXPECT_NE(log().find("正在搜索中"), std::string::npos);
 
     ManualResetEvent release;
-    state.sortRunning = std::thread([&] { release.waitFor(std::chrono::seconds(10)); });
+    ASSERT_TRUE(state.workers.start(Worker::Sort, [&] { release.waitFor(std::chrono::seconds(10)); }));
     EXPECT_FALSE(busyCheck(state, false));
     EXPECT_NE(log().find("正在排序中"), std::string::npos);
-    state.filterRunning = std::thread([&] { release.waitFor(std::chrono::seconds(10)); });
+    ASSERT_TRUE(state.workers.start(Worker::Filter, [&] { release.waitFor(std::chrono::seconds(10)); }));
     EXPECT_FALSE(busyCheck(state, false));
     EXPECT_NE(log().find("正在筛选中"), std::string::npos);
     // A running export does not count.
     release.set();
-    state.filterRunning.join();
-    state.sortRunning.join();
-    state.exportRunning = std::thread([] {});
+    state.workers.join(Worker::Filter);
+    state.workers.join(Worker::Sort);
+    ASSERT_TRUE(state.workers.start(Worker::Export, [] {}));
     EXPECT_TRUE(busyCheck(state, false));
-    closeThreadHandle(state, state.exportRunning);
-    EXPECT_FALSE(state.exportRunning.joinable());
+    state.workers.release(Worker::Export);
+    EXPECT_FALSE(state.workers.running(Worker::Export));
 }
 
 TEST_F(Fixture, NewGoodsListsEachTagOnceInFirstSeenOrder)
 {
-    EXPECT_EQ(appendGoods(state, goods("1", {"自营", "券"})), 1);
-    EXPECT_EQ(appendGoods(state, goods("1", {"券", "满减"})), 2);
-    auto first = takeNewGoods(state, 1);
-    auto second = takeNewGoods(state, 2);
+    EXPECT_EQ(state.goods.append(goods("1", {"自营", "券"})), 1);
+    EXPECT_EQ(state.goods.append(goods("1", {"券", "满减"})), 2);
+    auto first = state.goods.takeNew(1);
+    auto second = state.goods.takeNew(2);
     EXPECT_EQ(first.newTags, (std::vector<std::string>{"自营", "券"}));
     EXPECT_EQ(second.newTags, (std::vector<std::string>{"满减"}));
     ASSERT_TRUE(second.record);
     EXPECT_EQ(second.record->goodsId, "1"); // duplicates stay
-    EXPECT_FALSE(takeNewGoods(state, 3).record);
-    EXPECT_FALSE(copyGoods(state, 0));
+    EXPECT_FALSE(state.goods.takeNew(3).record);
+    EXPECT_FALSE(state.goods.copyAt(0));
 
-    state.sortAscending = 1;
+    state.goods.setSortAscending(true);
     int cleared = 0;
-    clearGoodsStore(state, [&] { ++cleared; });
+    state.goods.clear([&] { ++cleared; });
     EXPECT_EQ(cleared, 1);
-    EXPECT_TRUE(state.goodsStore.empty());
-    EXPECT_TRUE(state.knownTags.empty());
-    EXPECT_EQ(state.sortAscending, 0);
+    EXPECT_EQ(state.goods.size(), 0u);
+    EXPECT_EQ(state.goods.takeNew(1).newTags.size(), 0u);
+    state.goods.append(goods("1", {"自营"}));
+    EXPECT_EQ(state.goods.takeNew(1).newTags, std::vector<std::string>{"自营"}); // known tags forgotten
+    EXPECT_FALSE(state.goods.sortAscending());
 }

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include <sys/resource.h>
@@ -13,6 +12,7 @@
 #include "goods/filter.h"
 #include "goods/sort.h"
 #include "tests/goods/goods_test_util.h"
+#include "tests/support/files.h"
 #include "tests/support/temp_dir.h"
 
 using namespace zorvane;
@@ -33,17 +33,6 @@ std::string csvOf(const GoodsList& goods)
     std::ostringstream out;
     writeCsv(out, goods);
     return out.str();
-}
-
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
 }
 
 std::vector<std::string> entriesOf(const fs::path& dir)
@@ -111,22 +100,19 @@ TEST(CsvFormat, LargeStoreConvertsEveryBlock)
 class CsvFile : public test::WorkerTest
 {
 protected:
-    void exportTo(const std::string& path)
-    {
-        state.exportPath = path;
-        runExport(state, sink);
-    }
+    void exportTo(const std::string& path) { runExport(state, sink, path); }
 
     test::TempDir dir;
 };
 
 TEST_F(CsvFile, ExportWritesTheShownGoodsAndLogsSuccess)
 {
-    state.goodsStore = {makeGoods("1", 59.9), makeGoods("2", 100)};
-    state.goodsStore[1].passesFilter = 0;
+    GoodsList goods = {makeGoods("1", 59.9), makeGoods("2", 100)};
+    goods[1].passesFilter = 0;
+    test::setStore(state, goods);
     const std::string path = dir.file("商品.csv");
     exportTo(path);
-    EXPECT_EQ(readFile(path), csvOf(state.goodsStore));
+    EXPECT_EQ(test::readFileBytes(path), csvOf(goods));
     EXPECT_EQ(test::takeLogMessages(state), std::vector<std::string>{"已导出到\"" + path + "\""});
     EXPECT_EQ(sink.codes(),
               (std::vector<std::pair<int, long long>>{{kFeedbackExportEnded, 1}})); // 1: written
@@ -137,11 +123,11 @@ TEST_F(CsvFile, ExportWritesTheShownGoodsAndLogsSuccess)
 TEST_F(CsvFile, SecondExportLeavesNoTraceOfTheFirst)
 {
     const std::string path = dir.file("out.csv");
-    state.goodsStore = {makeGoods("1", 1), makeGoods("2", 2), makeGoods("3", 3)};
+    test::setStore(state, {makeGoods("1", 1), makeGoods("2", 2), makeGoods("3", 3)});
     exportTo(path);
-    state.goodsStore = {makeGoods("9", 9)};
+    test::setStore(state, {makeGoods("9", 9)});
     exportTo(path);
-    EXPECT_EQ(readFile(path), kHeader + kQuotedName + ",\"9\",\"9\",\"\"\r\n");
+    EXPECT_EQ(test::readFileBytes(path), kHeader + kQuotedName + ",\"9\",\"9\",\"\"\r\n");
 }
 
 TEST_F(CsvFile, MissingDirectoryIsAnOpenFailureAndCreatesNothing)
@@ -157,11 +143,11 @@ TEST_F(CsvFile, DirectoryAsTargetIsAnOpenFailure)
 {
     const std::string path = dir.file("taken");
     fs::create_directory(path);
-    writeFile(dir.file("taken/inside"), "keep");
+    test::writeFileBytes(dir.file("taken/inside"), "keep");
     exportTo(path);
     EXPECT_EQ(test::takeLogMessages(state), std::vector<std::string>{"导出失败，打开\"" + path + "\"失败"});
     EXPECT_TRUE(fs::is_directory(path));
-    EXPECT_EQ(readFile(dir.file("taken/inside")), "keep");
+    EXPECT_EQ(test::readFileBytes(dir.file("taken/inside")), "keep");
     EXPECT_EQ(entriesOf(dir.path()), std::vector<std::string>{"taken"});
 }
 
@@ -182,9 +168,9 @@ TEST_F(CsvFile, WriteErrorOnADeviceIsReported)
 TEST_F(CsvFile, FailedWriteKeepsThePreviousFile)
 {
     const std::string path = dir.file("out.csv");
-    writeFile(path, "previous export");
+    test::writeFileBytes(path, "previous export");
     for (int i = 0; i < 2000; ++i)
-        state.goodsStore.push_back(makeGoods(std::to_string(i), i, {"券"}, "商品名称比较长的商品"));
+        state.goods.append(makeGoods(std::to_string(i), i, {"券"}, "商品名称比较长的商品"));
 
     // A file size limit stops the write part-way even for root.
     rlimit saved{};
@@ -198,7 +184,7 @@ TEST_F(CsvFile, FailedWriteKeepsThePreviousFile)
     std::signal(SIGXFSZ, previousHandler);
 
     EXPECT_EQ(test::takeLogMessages(state), std::vector<std::string>{"导出失败，写入\"" + path + "\"失败"});
-    EXPECT_EQ(readFile(path), "previous export");
+    EXPECT_EQ(test::readFileBytes(path), "previous export");
     EXPECT_EQ(entriesOf(dir.path()), std::vector<std::string>{"out.csv"});
     EXPECT_EQ(sink.codes(), (std::vector<std::pair<int, long long>>{{kFeedbackExportEnded, 0}}));
 }
@@ -206,7 +192,7 @@ TEST_F(CsvFile, FailedWriteKeepsThePreviousFile)
 TEST_F(CsvFile, ReplacedFileKeepsItsPermissionsAndNewFileFollowsUmask)
 {
     const std::string kept = dir.file("kept.csv");
-    writeFile(kept, "old");
+    test::writeFileBytes(kept, "old");
     fs::permissions(kept, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     ASSERT_TRUE(exportCsvFile(kept, {}, nullptr));
     EXPECT_EQ(fs::status(kept).permissions(),
@@ -226,9 +212,9 @@ TEST_F(CsvFile, SymbolicLinkTargetIsReplacedThroughTheLink)
 {
     const std::string real = dir.file("real.csv");
     const std::string link = dir.file("link.csv");
-    writeFile(real, "old");
+    test::writeFileBytes(real, "old");
     fs::create_symlink(real, link);
     ASSERT_TRUE(exportCsvFile(link, {}, nullptr));
     EXPECT_TRUE(fs::is_symlink(link));
-    EXPECT_EQ(readFile(real), kHeader);
+    EXPECT_EQ(test::readFileBytes(real), kHeader);
 }

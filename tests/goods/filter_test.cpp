@@ -117,15 +117,15 @@ using RunFilter = test::WorkerTest;
 
 TEST_F(RunFilter, RewritesFlagsLogsCountsAndListsPassingGoodsInStoreOrder)
 {
-    state.goodsStore = {makeGoods("1", 5), makeGoods("2", 15, {"券"}), makeGoods("3", 8, {"券"}),
-                        makeGoods("4", 9, {"券"})};
-    state.goodsStore[3].passesFilter = 0; // hidden by an earlier run, passes now
-    state.filterCriteria = makeFilterCriteria({"券"}, "", "10");
+    GoodsList goods = {makeGoods("1", 5), makeGoods("2", 15, {"券"}), makeGoods("3", 8, {"券"}),
+                       makeGoods("4", 9, {"券"})};
+    goods[3].passesFilter = 0; // hidden by an earlier run, passes now
+    test::setStore(state, goods);
 
-    runFilter(state, sink);
+    runFilter(state, sink, makeFilterCriteria({"券"}, "", "10"));
 
     std::vector<int> flags;
-    for (const GoodsRecord& r : state.goodsStore)
+    for (const GoodsRecord& r : state.goods.snapshot())
         flags.push_back(r.passesFilter);
     EXPECT_EQ(flags, (std::vector<int>{0, 0, 1, 1}));
     EXPECT_EQ(test::takeLogMessages(state), std::vector<std::string>{"总数量：4，符合要求商品的数量：2"});
@@ -138,17 +138,17 @@ TEST_F(RunFilter, RewritesFlagsLogsCountsAndListsPassingGoodsInStoreOrder)
 
 TEST_F(RunFilter, EmptyStoreSendsOnlyTheEnd)
 {
-    runFilter(state, sink);
+    runFilter(state, sink, {});
     EXPECT_EQ(test::takeLogMessages(state), std::vector<std::string>{"总数量：0，符合要求商品的数量：0"});
     EXPECT_EQ(sink.codes(), (std::vector<std::pair<int, long long>>{{kFeedbackFilterEnded, 0}}));
 }
 
 TEST_F(RunFilter, NothingPassingHidesEverything)
 {
-    state.goodsStore = {makeGoods("1", 5), makeGoods("2", 6)};
-    state.filterCriteria = makeFilterCriteria({}, "7", "1");
-    runFilter(state, sink);
-    EXPECT_EQ(state.goodsStore[0].passesFilter + state.goodsStore[1].passesFilter, 0);
+    test::setStore(state, {makeGoods("1", 5), makeGoods("2", 6)});
+    runFilter(state, sink, makeFilterCriteria({}, "7", "1"));
+    const GoodsList goods = state.goods.snapshot();
+    EXPECT_EQ(goods[0].passesFilter + goods[1].passesFilter, 0);
     EXPECT_EQ(test::takeLogMessages(state), std::vector<std::string>{"总数量：2，符合要求商品的数量：0"});
     EXPECT_EQ(sink.codes(), (std::vector<std::pair<int, long long>>{{kFeedbackFilterEnded, 0}}));
 }

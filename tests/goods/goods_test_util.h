@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -14,9 +16,10 @@
 
 namespace zorvane::test {
 
-// Records what a worker sends. The window's handlers take goodsLock and
-// paramsLock, so a worker that sends while holding one would deadlock the
-// real window: every message notes whether both locks were free.
+// Records what a worker sends. The window's handlers read the goods store and
+// the search position, so a worker that sends while holding the lock of
+// either would deadlock the real window: every message notes whether another
+// thread could read both.
 class RecordingSink final : public FeedbackSink
 {
 public:
@@ -25,8 +28,7 @@ public:
     void send(const Feedback& message) override
     {
         messages.push_back(message);
-        locksFreeOnEverySend =
-            locksFreeOnEverySend && isFree(*m_state.goodsLock) && isFree(*m_state.paramsLock);
+        locksFreeOnEverySend = locksFreeOnEverySend && ownersFree();
     }
     void post(const Feedback& message) override { posted.push_back(message); }
 
@@ -44,12 +46,13 @@ public:
     bool locksFreeOnEverySend = true;
 
 private:
-    static bool isFree(std::mutex& lock)
+    bool ownersFree()
     {
-        if (!lock.try_lock())
-            return false;
-        lock.unlock();
-        return true;
+        auto reader = std::async(std::launch::async, [this] {
+            m_state.goods.size();
+            m_state.position.copy();
+        });
+        return reader.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
     }
 
     AppState& m_state;
@@ -64,6 +67,14 @@ protected:
     AppState state;
     RecordingSink sink{state};
 };
+
+// Makes the store hold exactly these records.
+inline void setStore(AppState& state, const GoodsList& goods)
+{
+    state.goods.clear([] {});
+    for (const GoodsRecord& record : goods)
+        state.goods.append(record);
+}
 
 inline GoodsRecord makeGoods(std::string id, double price, std::vector<std::string> tags = {},
                              std::string name = "商品")

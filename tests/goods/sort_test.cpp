@@ -45,7 +45,7 @@ template <typename MakePrice> void expectSameOrderAsReference(std::uint32_t seed
 {
     std::mt19937 rng(seed);
     std::uniform_int_distribution<std::size_t> sizes(0, 200);
-    for (int round = 0; round < 300; ++round) {
+    for (std::size_t round = 0; round < 300; ++round) {
         GoodsList goods = randomStore(rng, round < 4 ? round : sizes(rng), makePrice);
         for (bool ascending : {true, false}) {
             GoodsList expected = goods;
@@ -103,34 +103,35 @@ using RunSort = test::WorkerTest;
 
 TEST_F(RunSort, SortsTheStoreInTheSetDirectionAndRelistsEveryPosition)
 {
-    state.goodsStore = {makeGoods("mid", 5), makeGoods("low", 1), makeGoods("high", 9)};
-    state.goodsStore[0].passesFilter = 0;
-    state.sortAscending = 0;
+    GoodsList goods = {makeGoods("mid", 5), makeGoods("low", 1), makeGoods("high", 9)};
+    goods[0].passesFilter = 0;
+    test::setStore(state, goods);
+    state.goods.setSortAscending(false);
     runSort(state, sink);
-    EXPECT_EQ(idsOf(state.goodsStore), (std::vector<std::string>{"high", "mid", "low"}));
-    EXPECT_EQ(state.goodsStore[1].passesFilter, 0); // the hidden record stays hidden
+    EXPECT_EQ(idsOf(state.goods.snapshot()), (std::vector<std::string>{"high", "mid", "low"}));
+    EXPECT_EQ(state.goods.snapshot()[1].passesFilter, 0); // the hidden record stays hidden
     EXPECT_EQ(sink.codes(), (std::vector<std::pair<int, long long>>{{kFeedbackShowGoods, 1},
                                                                     {kFeedbackShowGoods, 2},
                                                                     {kFeedbackShowGoods, 3},
                                                                     {kFeedbackSortEnded, 0}}));
     EXPECT_TRUE(sink.locksFreeOnEverySend);
 
-    state.sortAscending = 1;
+    state.goods.setSortAscending(true);
     runSort(state, sink);
-    EXPECT_EQ(idsOf(state.goodsStore), (std::vector<std::string>{"low", "mid", "high"}));
+    EXPECT_EQ(idsOf(state.goods.snapshot()), (std::vector<std::string>{"low", "mid", "high"}));
 }
 
 TEST_F(RunSort, ZeroAndOneGoods)
 {
     runSort(state, sink);
     EXPECT_EQ(sink.codes(), (std::vector<std::pair<int, long long>>{{kFeedbackSortEnded, 0}}));
-    EXPECT_TRUE(state.goodsStore.empty());
+    EXPECT_EQ(state.goods.size(), 0u);
 
     sink.messages.clear();
-    state.goodsStore = {makeGoods("only", 3)};
+    test::setStore(state, {makeGoods("only", 3)});
     runSort(state, sink);
     EXPECT_EQ(sink.codes(),
               (std::vector<std::pair<int, long long>>{{kFeedbackShowGoods, 1}, {kFeedbackSortEnded, 0}}));
-    EXPECT_EQ(state.goodsStore[0].goodsId, "only");
+    EXPECT_EQ(state.goods.snapshot()[0].goodsId, "only");
     EXPECT_TRUE(test::takeLogMessages(state).empty()); // the window logs the end, not the worker
 }

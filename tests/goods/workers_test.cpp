@@ -17,26 +17,24 @@ using GoodsWorkers = test::WorkerTest;
 TEST_F(GoodsWorkers, RunBesideASearchThatKeepsAddingGoods)
 {
     test::TempDir dir;
-    state.exportPath = dir.file("out.csv");
     for (int i = 0; i < 200; ++i)
-        state.goodsStore.push_back(makeGoods(std::to_string(i), i % 50));
-    state.filterCriteria = makeFilterCriteria({}, "10", "");
+        state.goods.append(makeGoods(std::to_string(i), i % 50));
 
     std::thread search([this] {
         for (int i = 200; i < 1200; ++i)
-            appendGoods(state, makeGoods(std::to_string(i), i % 50));
+            state.goods.append(makeGoods(std::to_string(i), i % 50));
     });
-    std::thread workers([this] {
-        runFilter(state, sink);
+    std::thread workers([this, &dir] {
+        runFilter(state, sink, makeFilterCriteria({}, "10", ""));
         runSort(state, sink);
-        runExport(state, sink);
+        runExport(state, sink, dir.file("out.csv"));
     });
     for (int i = 0; i < 1000; ++i)
-        copyGoods(state, i % 300 + 1);
+        state.goods.copyAt(i % 300 + 1);
     search.join();
     workers.join();
 
-    EXPECT_EQ(state.goodsStore.size(), 1200u);
+    EXPECT_EQ(state.goods.size(), 1200u);
     int ends = 0;
     for (const Feedback& m : sink.messages)
         ends +=

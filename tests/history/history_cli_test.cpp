@@ -129,10 +129,10 @@ TEST_F(HistoryCli, KilledMidWalkKeepsEveryPageStoredBeforeTheKill)
     EXPECT_FALSE(walk.endedMs);
     EXPECT_GE(walk.pages, pagesSeen);
     const std::vector<Sighting> goods = store.walkGoods(walk.id).rows;
-    ASSERT_GE(goods.size(), 2u * walk.pages);
+    ASSERT_GE(goods.size(), 2u * static_cast<unsigned>(walk.pages));
     for (int page = 1; page <= walk.pages; ++page) {
         for (int item = 1; item <= 2; ++item) {
-            const Sighting& seen = goods[2 * (page - 1) + item - 1];
+            const Sighting& seen = goods[static_cast<std::size_t>(2 * (page - 1) + item - 1)];
             EXPECT_EQ(seen, (Sighting{page, item, FixtureShop::goodsId(page, item),
                                       "测试商品 " + std::to_string(page) + "-" + std::to_string(item),
                                       FixtureShop::price(page, item), "自营"}));

@@ -6,31 +6,28 @@
 #include <vector>
 
 #include "core/app_state.h"
-#include "core/run_control.h"
+#include "core/walk_session.h"
 #include "search/search_thread.h"
 #include "tests/reliability/ui_thread.h"
 
 namespace zorvane::test {
 
-// The window's named controls as plain values; every control starts enabled
-// but the stop button, and the start/pause button reads "开始".
-class FakePanel final : public ControlPanel
+// The window's controls as plain values, by group; every group starts
+// usable but stop, and the start/pause button means start.
+class FakePanel final : public RunControlView
 {
 public:
-    FakePanel();
-    std::vector<std::string> controlNames() const override;
-    void setEnabled(std::string_view name, bool on) override;
-    void setCaption(std::string_view name, std::string_view caption) override;
+    void setUsable(ControlGroup group, bool usable) override { m_usable[group] = usable; }
+    void setStartMeaning(StartMeaning meaning) override { m_meaning = meaning; }
 
-    bool isEnabled(const std::string& name) const { return m_enabled.at(name); }
-    std::string caption(const std::string& name) const { return m_captions.at(name); }
-    // The controls the run control locks (the lockable kinds, no exceptions).
-    std::vector<std::string> lockableNames() const;
+    bool isUsable(ControlGroup group) const { return m_usable.at(group); }
+    StartMeaning meaning() const { return m_meaning; }
 
 private:
-    std::vector<std::string> m_names;
-    std::map<std::string, bool> m_enabled;
-    std::map<std::string, std::string> m_captions;
+    std::map<ControlGroup, bool> m_usable{{ControlGroup::Inputs, true},     {ControlGroup::Goods, true},
+                                          {ControlGroup::TagFilter, true},  {ControlGroup::Export, true},
+                                          {ControlGroup::StartPause, true}, {ControlGroup::Stop, false}};
+    StartMeaning m_meaning = StartMeaning::Start;
 };
 
 // The window's part in the goods and run commands, without a toolkit: its

@@ -1,5 +1,6 @@
 #include "tests/reliability/fault_walk.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -32,7 +33,7 @@ void FaultWalk::openShop(FixtureShopOptions options)
     ASSERT_TRUE(state->createLocks(nullptr));
     m_earlier = {earlierGoods("900001"), earlierGoods("900002")};
     for (const GoodsRecord& record : m_earlier)
-        appendGoods(*state, record);
+        state->goods.append(record);
 }
 
 void FaultWalk::walk(std::chrono::seconds bound)
@@ -40,21 +41,21 @@ void FaultWalk::walk(std::chrono::seconds bound)
     sink.onSend = [this](const Feedback& message) {
         if (message.code == kFeedbackNewGoods) {
             // The window's side: read the announced record back at once.
-            std::optional<GoodsRecord> record = copyGoods(*state, message.number);
+            std::optional<GoodsRecord> record = state->goods.copyAt(message.number);
             m_announced.push_back(record ? record->goodsId : "(missing)");
         } else if (message.code == kFeedbackSearchEnded) {
-            atEnd = copySearchParams(*state);
-            stopRequestedAtEnd = state->stopRequested;
+            atEnd = state->position.copy();
+            pausedAtEnd = state->walk.state() == RunState::Pausing;
         }
     };
-    state->stopRequested = 1;
     SearchInput typed;
     typed.address = shop->firstPageUrl();
     typed.interval = "0";
     typed.pageLimit = "0";
     typed.cookie = "user=typed";
     ASSERT_TRUE(prepareSearchStart(*state, typed).accepted);
-    ASSERT_TRUE(startSearchThread(*state, sink));
+    state->walk.startPause(nullptr, [this] { return startSearchThread(*state, sink); });
+    ASSERT_EQ(state->walk.state(), RunState::Running);
     if (!sink.waitFor(kFeedbackSearchEnded, bound)) {
         ADD_FAILURE() << "the walk did not end within " << bound.count() << " s";
         std::fprintf(stderr, "hang: the search thread is stuck after %zu requests; its log:\n%s\n",
@@ -62,15 +63,20 @@ void FaultWalk::walk(std::chrono::seconds bound)
         std::fflush(stderr);
         std::_Exit(EXIT_FAILURE);
     }
-    state->searchThread.join();
-    state->stopEvent.reset();
+    state->workers.join(Worker::Search);
+    state->walk.ended(nullptr);
 }
 
 std::vector<std::string> FaultWalk::logMessages()
 {
     std::vector<std::string> messages;
-    for (const std::string& line : splitText(takeLogBuffer(*state), "\r\n"))
-        messages.push_back(line.substr(9));
+    // The run control's own lines are not the walk's.
+    const std::string runControl[] = {"开始成功", "已停止", "已暂停"};
+    for (const std::string& line : splitText(takeLogBuffer(*state), "\r\n")) {
+        const std::string message = line.substr(9);
+        if (std::find(std::begin(runControl), std::end(runControl), message) == std::end(runControl))
+            messages.push_back(message);
+    }
     return messages;
 }
 
@@ -84,19 +90,18 @@ int FaultWalk::countOf(const std::vector<std::string>& log, const std::string& m
 
 std::vector<std::string> FaultWalk::storedIds() const
 {
-    std::lock_guard guard(*state->goodsLock);
     std::vector<std::string> ids;
-    for (const GoodsRecord& record : state->goodsStore)
+    for (const GoodsRecord& record : state->goods.snapshot())
         ids.push_back(record.goodsId);
     return ids;
 }
 
 void FaultWalk::expectEarlierGoodsKept() const
 {
-    std::lock_guard guard(*state->goodsLock);
-    ASSERT_GE(state->goodsStore.size(), m_earlier.size());
+    const GoodsList stored = state->goods.snapshot();
+    ASSERT_GE(stored.size(), m_earlier.size());
     for (std::size_t i = 0; i < m_earlier.size(); ++i)
-        EXPECT_EQ(state->goodsStore[i], m_earlier[i]) << i;
+        EXPECT_EQ(stored[i], m_earlier[i]) << i;
 }
 
 void FaultWalk::expectRecovered(int failedFetches, const std::vector<int>& requestedPages)

@@ -45,8 +45,8 @@ protected:
     std::unique_ptr<HostileShop> shop;
     std::unique_ptr<AppState> state;
     testing::RecordingSink sink;
-    SearchParams atEnd; // the thread's write-back, as the window finds it
-    int stopRequestedAtEnd = -1;
+    SearchParams atEnd;       // the thread's write-back, as the window finds it
+    bool pausedAtEnd = false; // the walk had paused itself when it ended
 
 private:
     std::vector<GoodsRecord> m_earlier;

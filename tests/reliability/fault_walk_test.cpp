@@ -82,12 +82,12 @@ TEST_F(FaultWalk, ItemsBuiltToStallTheExtractionCostBoundedTime)
     EXPECT_EQ(storedIds(), expected);
     expectEarlierGoodsKept();
     // The real goods before them keep their fields; theirs stay empty.
-    std::lock_guard guard(*state->goodsLock);
-    EXPECT_EQ(state->goodsStore[5].name, "测试商品 2-2");
-    EXPECT_EQ(state->goodsStore[5].price, FixtureShop::price(2, 2));
+    const GoodsList stored = state->goods.snapshot();
+    EXPECT_EQ(stored[5].name, "测试商品 2-2");
+    EXPECT_EQ(stored[5].price, FixtureShop::price(2, 2));
     for (std::size_t i = 6; i < 22; ++i) {
-        EXPECT_EQ(state->goodsStore[i].name, "") << i;
-        EXPECT_EQ(state->goodsStore[i].price, 0) << i;
+        EXPECT_EQ(stored[i].name, "") << i;
+        EXPECT_EQ(stored[i].price, 0) << i;
     }
 }
 
@@ -133,15 +133,15 @@ TEST_F(FaultWalk, NulBytesAndInvalidUtf8)
     // The goods before the NUL are kept; the paging after it is missing, so
     // the walk pauses at page 3.
     EXPECT_EQ(countOf(log, "搜索线程：获取下一页地址失败(匹配baseUrl失败)"), 1);
-    EXPECT_EQ(stopRequestedAtEnd, 0);
+    EXPECT_TRUE(pausedAtEnd);
     EXPECT_NE(atEnd.nextPageAddress.find("page=3"), std::string::npos);
     EXPECT_EQ(atEnd.pagesDone, 2);
     EXPECT_EQ(shop->requestedPages(), (std::vector<int>{1, 2, 2, 3}));
     EXPECT_EQ(storedIds(), fixtureIds({1, 2, 3}));
     expectEarlierGoodsKept();
 
-    std::lock_guard guard(*state->goodsLock);
-    const GoodsRecord& broken = state->goodsStore[2];
+    const GoodsList stored = state->goods.snapshot();
+    const GoodsRecord& broken = stored[2];
     EXPECT_EQ(broken.name, "\xEF\xBF\xBD坏\xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
     EXPECT_EQ(broken.price, FixtureShop::price(1, 1));
     EXPECT_EQ(broken.tagText, "自营");

@@ -68,7 +68,7 @@ public:
     {
         std::ofstream filler(m_at / "filler", std::ios::binary);
         const std::string block(4096, 'f');
-        for (int i = 0; i < 64 && filler.write(block.data(), block.size()); ++i)
+        for (int i = 0; i < 64 && filler.write(block.data(), static_cast<std::streamsize>(block.size())); ++i)
             filler.flush();
     }
     void unfill() { fs::remove(m_at / "filler"); }
@@ -83,9 +83,8 @@ class FileFaults : public WorkerTest
 protected:
     void exportTo(const std::string& path, GoodsList goods)
     {
-        state.goodsStore = std::move(goods);
-        state.exportPath = path;
-        runExport(state, sink);
+        setStore(state, goods);
+        runExport(state, sink, path);
     }
 
     TempDir dir;
@@ -98,19 +97,19 @@ TEST_F(FileFaults, FullDiskFailsExportAndSettingsAndKeepsThePreviousFiles)
         GTEST_SKIP() << "no permission to mount a tmpfs";
     const std::string csv = (dir.path() / "disk" / "goods.csv").string();
     const std::string ini = (dir.path() / "disk" / "setsoft.ini").string();
-    writeFile(csv, "previous export");
-    writeFile(ini, previousSettings());
+    writeFileBytes(csv, "previous export");
+    writeFileBytes(ini, previousSettings());
     disk.fill();
 
     exportTo(csv, manyGoods());
     EXPECT_EQ(takeLogMessages(state), std::vector<std::string>{"导出失败，写入\"" + csv + "\"失败"});
     EXPECT_EQ(sink.codes(), (std::vector<std::pair<int, long long>>{{kFeedbackExportEnded, 0}}));
-    EXPECT_EQ(readFile(csv), "previous export");
+    EXPECT_EQ(readFileBytes(csv), "previous export");
 
     IniFile settings = IniFile::load(ini);
     ASSERT_TRUE(settings.setValue("编辑框", "编辑框_参数_COOKIE", std::string(60000, 'c')));
     EXPECT_FALSE(settings.save(ini));
-    EXPECT_EQ(readFile(ini), previousSettings());
+    EXPECT_EQ(readFileBytes(ini), previousSettings());
     EXPECT_EQ(entriesOf(dir.path() / "disk"),
               (std::vector<std::string>{"filler", "goods.csv", "setsoft.ini"}));
 
@@ -127,14 +126,14 @@ TEST_F(FileFaults, ReadOnlyDirectoryRefusesExportAndSettingsMoveToTheUserDirecto
         GTEST_SKIP() << "no permission to mount a tmpfs";
     const std::string exeDir = (dir.path() / "program").string();
     ASSERT_EQ(settingsFilePath(exeDir, nullptr, nullptr), exeDir + "/data/setsoft.ini");
-    writeFile(exeDir + "/data/setsoft.ini", previousSettings());
-    writeFile(exeDir + "/goods.csv", "previous export");
+    writeFileBytes(exeDir + "/data/setsoft.ini", previousSettings());
+    writeFileBytes(exeDir + "/goods.csv", "previous export");
     ASSERT_TRUE(disk.makeReadOnly());
 
     const std::string csv = exeDir + "/goods.csv";
     exportTo(csv, manyGoods());
     EXPECT_EQ(takeLogMessages(state), std::vector<std::string>{"导出失败，打开\"" + csv + "\"失败"});
-    EXPECT_EQ(readFile(csv), "previous export");
+    EXPECT_EQ(readFileBytes(csv), "previous export");
 
     // No user directory either: the program's file is still what is read.
     const std::string programFile = exeDir + "/data/setsoft.ini";
@@ -144,12 +143,12 @@ TEST_F(FileFaults, ReadOnlyDirectoryRefusesExportAndSettingsMoveToTheUserDirecto
     const std::string xdg = dir.file("xdg");
     const std::string userFile = xdg + "/zorvane/data/setsoft.ini";
     EXPECT_EQ(settingsFilePath(exeDir, xdg.c_str(), nullptr), userFile);
-    EXPECT_EQ(readFile(userFile), previousSettings());
+    EXPECT_EQ(readFileBytes(userFile), previousSettings());
     IniFile settings = IniFile::load(userFile);
     EXPECT_EQ(settings.value("编辑框", "编辑框_参数_页数"), "5");
     ASSERT_TRUE(settings.setValue("编辑框", "编辑框_参数_页数", "6"));
     EXPECT_FALSE(settings.save(programFile));
-    EXPECT_EQ(readFile(programFile), previousSettings());
+    EXPECT_EQ(readFileBytes(programFile), previousSettings());
     EXPECT_TRUE(settings.save(userFile));
     // From then on the user's file is the one read.
     EXPECT_EQ(settingsFilePath(exeDir, xdg.c_str(), nullptr), userFile);
@@ -162,10 +161,10 @@ TEST_F(FileFaults, WritableFileInADirectoryTakingNoNewFileIsRewrittenInPlace)
     if (!disk.mounted())
         GTEST_SKIP() << "no permission to mount a tmpfs";
     const std::string csv = (dir.path() / "program" / "goods.csv").string();
-    writeFile(csv, "");
+    writeFileBytes(csv, "");
     ASSERT_TRUE(disk.makeReadOnly());
     const std::string outside = dir.file("outside.csv");
-    writeFile(outside, "previous export");
+    writeFileBytes(outside, "previous export");
     ASSERT_TRUE(disk.bindFile(outside, csv));
 
     struct Case
@@ -176,7 +175,7 @@ TEST_F(FileFaults, WritableFileInADirectoryTakingNoNewFileIsRewrittenInPlace)
     for (const Case& c :
          {Case{0, "已导出到\"" + csv + "\""}, Case{4096, "导出失败，写入\"" + csv + "\"失败"}}) {
         SCOPED_TRACE(c.log);
-        writeFile(outside, "previous export");
+        writeFileBytes(outside, "previous export");
         {
             std::optional<FileSizeLimit> limit;
             if (c.sizeLimit)
@@ -184,11 +183,11 @@ TEST_F(FileFaults, WritableFileInADirectoryTakingNoNewFileIsRewrittenInPlace)
             exportTo(csv, manyGoods());
         }
         EXPECT_EQ(takeLogMessages(state), std::vector<std::string>{c.log});
-        const std::string written = readFile(outside);
+        const std::string written = readFileBytes(outside);
         if (c.sizeLimit)
             EXPECT_EQ(written.size(), c.sizeLimit);
         else
-            EXPECT_EQ(written, readFile(csv));
+            EXPECT_EQ(written, readFileBytes(csv));
         EXPECT_NE(written.find(utf8ToGbk("一件名字颇长的商品")), std::string::npos);
     }
     EXPECT_EQ(entriesOf(dir.path() / "program"), std::vector<std::string>{"goods.csv"});
@@ -198,7 +197,7 @@ TEST_F(FileFaults, DataDirectoryThatIsAFileSendsTheSettingsElsewhere)
 {
     const std::string exeDir = dir.file("program");
     fs::create_directories(exeDir);
-    writeFile(exeDir + "/data", "a file where the data directory belongs");
+    writeFileBytes(exeDir + "/data", "a file where the data directory belongs");
     const std::string xdg = dir.file("xdg");
 
     const std::string path = settingsFilePath(exeDir, xdg.c_str(), nullptr);
@@ -207,24 +206,24 @@ TEST_F(FileFaults, DataDirectoryThatIsAFileSendsTheSettingsElsewhere)
     ASSERT_TRUE(settings.setValue("编辑框", "编辑框_参数_页数", "7"));
     ASSERT_TRUE(settings.save(path));
     EXPECT_EQ(IniFile::load(path).value("编辑框", "编辑框_参数_页数"), "7");
-    EXPECT_EQ(readFile(exeDir + "/data"), "a file where the data directory belongs");
+    EXPECT_EQ(readFileBytes(exeDir + "/data"), "a file where the data directory belongs");
     // Nowhere else to go: the file's own path, where saving fails.
     const std::string nowhere = settingsFilePath(exeDir, nullptr, nullptr);
     EXPECT_FALSE(settings.save(nowhere));
-    EXPECT_EQ(readFile(exeDir + "/data"), "a file where the data directory belongs");
+    EXPECT_EQ(readFileBytes(exeDir + "/data"), "a file where the data directory belongs");
 }
 
 TEST_F(FileFaults, SettingsSavedPastTheFileSizeLimitKeepThePreviousFile)
 {
     const std::string path = dir.file("setsoft.ini");
-    writeFile(path, previousSettings());
+    writeFileBytes(path, previousSettings());
     IniFile settings = IniFile::load(path);
     ASSERT_TRUE(settings.setValue("编辑框", "编辑框_参数_COOKIE", std::string(20000, 'c')));
     {
         FileSizeLimit limit(4096);
         EXPECT_FALSE(settings.save(path));
     }
-    EXPECT_EQ(readFile(path), previousSettings());
+    EXPECT_EQ(readFileBytes(path), previousSettings());
     EXPECT_EQ(entriesOf(dir.path()), std::vector<std::string>{"setsoft.ini"});
     EXPECT_TRUE(settings.save(path));
     EXPECT_EQ(IniFile::load(path).value("编辑框", "编辑框_参数_COOKIE"), std::string(20000, 'c'));
@@ -244,7 +243,7 @@ TEST_F(FileFaults, RandomBytesGiveEveryControlAUsableValue)
         bytes = "[编辑框]\n编辑框_1=" + bytes + "\n[组合框]\n组合框_1=" + bytes.substr(0, 80) +
                 "\n[日期框]\n日期框_1=" + bytes.substr(0, 40) + "\n[选择框]\n选择框_1=" + bytes.substr(0, 3) +
                 "\n" + bytes;
-        writeFile(path, bytes);
+        writeFileBytes(path, bytes);
 
         IniFile settings = IniFile::load(path);
         const std::optional<std::string> edit = loadEditBox(settings, "编辑框_1");

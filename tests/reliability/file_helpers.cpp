@@ -2,21 +2,8 @@
 
 #include <algorithm>
 #include <csignal>
-#include <fstream>
-#include <iterator>
 
 namespace zorvane::test {
-
-std::string readFile(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void writeFile(const std::filesystem::path& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 std::vector<std::string> entriesOf(const std::filesystem::path& dir)
 {

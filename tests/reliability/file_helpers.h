@@ -6,11 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/files.h"
+
 namespace zorvane::test {
 
-// The bytes of a file ("" when it cannot be read), and a file of these bytes.
-std::string readFile(const std::filesystem::path& path);
-void writeFile(const std::filesystem::path& path, const std::string& bytes);
 // The names in a directory, sorted.
 std::vector<std::string> entriesOf(const std::filesystem::path& dir);
 

@@ -23,7 +23,7 @@ struct RunItem
 std::optional<std::vector<RunItem>> globalRun(const std::string& page)
 {
     RegexService regex;
-    if (!regex.create(kGoodsItemPattern, page, false, true, true))
+    if (!regex.create(kGoodsItemPattern, page))
         return std::nullopt;
     std::vector<RunItem> items;
     for (int i = 1; i <= regex.matchCount(); ++i)

@@ -31,7 +31,7 @@ TEST(RegexRunClock, RunThatReadsOnFromEveryStartFailsInBoundedTime)
         RegexService::setJitEnabled(jit);
         auto run = std::async(std::launch::async, [] {
             RegexService regex;
-            return regex.create(kNamePattern, nameBlocksWithoutName(), false, true, false);
+            return regex.create(kNamePattern, nameBlocksWithoutName(), {.global = false});
         });
         // Ends after the two seconds of its clock; a minute is the hang bound.
         ASSERT_EQ(run.wait_for(60s), std::future_status::ready) << "the run was not stopped";

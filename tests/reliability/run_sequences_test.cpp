@@ -63,35 +63,33 @@ struct QuietState
     std::map<std::string, int> announced; // goods id -> 1006 messages since the last clear
     std::vector<std::string> shownIds;    // passing records of the store, in store order
     std::vector<std::string> rows;
-    std::string caption;
+    StartMeaning meaning = StartMeaning::Pause;
     bool startEnabled = false;
     bool stopEnabled = false;
-    std::map<std::string, bool> lockable;
+    std::map<ControlGroup, bool> lockable;
     bool pauseClicked = false;
-    int stopRequested = -1;
+    RunState runState = RunState::Running;
 };
 
 QuietState readQuiet(AppState& state, FakeWindow& window)
 {
     QuietState q;
-    {
-        std::lock_guard guard(*state.goodsLock);
-        for (const GoodsRecord& record : state.goodsStore) {
-            ++q.stored[record.goodsId];
-            if (record.passesFilter)
-                q.shownIds.push_back(record.goodsId);
-        }
+    for (const GoodsRecord& record : state.goods.snapshot()) {
+        ++q.stored[record.goodsId];
+        if (record.passesFilter)
+            q.shownIds.push_back(record.goodsId);
     }
     q.announced = window.announced();
     q.rows = window.rows();
     FakePanel& panel = window.panel();
-    q.caption = panel.caption(std::string(kStartPauseButton));
-    q.startEnabled = panel.isEnabled(std::string(kStartPauseButton));
-    q.stopEnabled = panel.isEnabled(std::string(kStopButton));
-    for (const std::string& name : panel.lockableNames())
-        q.lockable[name] = panel.isEnabled(name);
+    q.meaning = panel.meaning();
+    q.startEnabled = panel.isUsable(ControlGroup::StartPause);
+    q.stopEnabled = panel.isUsable(ControlGroup::Stop);
+    for (ControlGroup group :
+         {ControlGroup::Inputs, ControlGroup::Goods, ControlGroup::TagFilter, ControlGroup::Export})
+        q.lockable[group] = panel.isUsable(group);
     q.pauseClicked = window.pauseClicked();
-    q.stopRequested = state.stopRequested;
+    q.runState = state.walk.state();
     return q;
 }
 
@@ -99,23 +97,23 @@ QuietState readQuiet(AppState& state, FakeWindow& window)
 // was clicked; a start refused there also ends in the Idle look).
 void expectTableState(const QuietState& q)
 {
-    EXPECT_EQ(q.caption, "开始");
+    EXPECT_EQ(q.meaning, StartMeaning::Start);
     EXPECT_TRUE(q.startEnabled);
     if (!q.stopEnabled) {
-        for (const auto& [name, on] : q.lockable)
-            EXPECT_TRUE(on) << name << " stays disabled in the Idle state";
+        EXPECT_EQ(q.runState, RunState::Idle);
+        for (const auto& [group, on] : q.lockable)
+            EXPECT_TRUE(on) << static_cast<int>(group) << " stays disabled in the Idle state";
         return;
     }
     EXPECT_TRUE(q.pauseClicked) << "the Paused look without a pause";
-    EXPECT_EQ(q.stopRequested, 0);
-    static const std::set<std::string> openWhilePaused = {"超级列表框_商品列表", "超级列表框_商品标签",
-                                                          "编辑框_价格min", "编辑框_价格max", "按钮_筛选"};
-    for (const auto& [name, on] : q.lockable) {
+    EXPECT_EQ(q.runState, RunState::Paused);
+    const std::set<ControlGroup> openWhilePaused = {ControlGroup::Goods, ControlGroup::TagFilter};
+    for (const auto& [group, on] : q.lockable) {
         // The end of an export enables its button whatever the walk's state
         // (the window does the same), so it may be enabled here.
-        if (name == "按钮_导出")
+        if (group == ControlGroup::Export)
             continue;
-        EXPECT_EQ(on, openWhilePaused.count(name) != 0) << name << " in the Paused state";
+        EXPECT_EQ(on, openWhilePaused.count(group) != 0) << static_cast<int>(group) << " in the Paused state";
     }
 }
 

@@ -23,7 +23,7 @@ TEST_F(WindowFaults, SettingsThatCannotBeSavedAreLoggedAndThePreviousFileStays)
     control<QLineEdit>("编辑框_参数_页数")->setText(QStringLiteral("5"));
     closeWindow();
     const std::filesystem::path path = exeDir / "data" / "setsoft.ini";
-    const std::string previous = fileBytes(path);
+    const std::string previous = readFileBytes(path);
     ASSERT_FALSE(previous.empty());
 
     openWindow({}, false);
@@ -34,7 +34,7 @@ TEST_F(WindowFaults, SettingsThatCannotBeSavedAreLoggedAndThePreviousFileStays)
         closeWindow();
     }
     EXPECT_NE(takeLogBuffer(*state).find("保存设置失败：" + path.string()), std::string::npos);
-    EXPECT_EQ(fileBytes(path), previous);
+    EXPECT_EQ(readFileBytes(path), previous);
     openWindow({}, false);
     EXPECT_EQ(control<QLineEdit>("编辑框_参数_页数")->text(), QStringLiteral("5"));
 }
@@ -43,7 +43,7 @@ TEST_F(WindowFaults, DataDirectoryThatIsAFileSendsTheSettingsToTheUserDirectory)
 {
     closeWindow();
     std::filesystem::remove_all(exeDir / "data");
-    writeFile(exeDir / "data", "not a directory");
+    writeFileBytes(exeDir / "data", "not a directory");
     const std::string xdg = (exeDir / "xdg").string();
     const char* before = std::getenv("XDG_CONFIG_HOME");
     const std::string saved = before ? before : "";
@@ -56,7 +56,7 @@ TEST_F(WindowFaults, DataDirectoryThatIsAFileSendsTheSettingsToTheUserDirectory)
     EXPECT_EQ(takeLogBuffer(*state).find("保存设置失败"), std::string::npos);
     openWindow({}, false);
     EXPECT_EQ(control<QLineEdit>("编辑框_参数_页数")->text(), QStringLiteral("9"));
-    EXPECT_EQ(fileBytes(exeDir / "data"), "not a directory");
+    EXPECT_EQ(readFileBytes(exeDir / "data"), "not a directory");
 
     if (before)
         ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
@@ -77,7 +77,7 @@ TEST_F(WindowFaults, SettingsFileKeepsItsEncodingAndAnUndecodableOneIsLoggedOnce
     };
     for (const Case& c : {Case{utf8, false}, Case{"\xFF\n" + utf8ToGbk(utf8), true}}) {
         closeWindow();
-        writeFile(path, c.before);
+        writeFileBytes(path, c.before);
         openWindow({}, false);
         EXPECT_EQ(control<QLineEdit>("编辑框_参数_页数")->text(), QStringLiteral("8"));
         closeWindow();
@@ -85,7 +85,7 @@ TEST_F(WindowFaults, SettingsFileKeepsItsEncodingAndAnUndecodableOneIsLoggedOnce
         const std::size_t first = log.find(logLine);
         EXPECT_EQ(first != std::string::npos, c.logged) << log;
         EXPECT_EQ(first, log.rfind(logLine)) << log;
-        const std::string saved = fileBytes(path);
+        const std::string saved = readFileBytes(path);
         EXPECT_TRUE(startsWith(saved, c.before)) << saved;
         EXPECT_EQ(saved.find('\r'), std::string::npos) << saved;
         EXPECT_EQ(splitText(saved, c.logged ? utf8ToGbk("[编辑框]") : "[编辑框]").size(), 2u) << saved;
@@ -105,7 +105,7 @@ TEST_F(WindowFaults, SettingsFileOfRandomBytesOpensAndIsRewrittenUsable)
         std::string lines;
         for (const char* box : boxes)
             lines += std::string("\n[编辑框]\n") + box + "=" + bytes.substr(0, random() % 200) + "\n";
-        writeFile(exeDir / "data" / "setsoft.ini", bytes + lines + bytes);
+        writeFileBytes(exeDir / "data" / "setsoft.ini", bytes + lines + bytes);
 
         openWindow({}, false);
         std::vector<QString> shown;

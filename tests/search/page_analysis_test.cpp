@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <curl/curl.h>
+#include <future>
 
 #include "core/app_state.h"
 #include "core/log.h"
+#include "core/walk_feedback.h"
 #include "fixture_shop.h"
 #include "real_pages.h"
 #include "recording_sink.h"
@@ -63,7 +65,7 @@ TEST(AnalysePageText, GoodsInPageOrderThenTheNextPage)
                                 "<LI CLASS=\"X\" DATA-SKU=\"99\">"
                                 "<DIV>x</DIV>\n</LI>" +
                                 kPaging);
-    EXPECT_EQ(c.verdict.outcome, PageOutcome::goodsFound);
+    EXPECT_EQ(c.verdict.outcome, PageOutcome::GoodsFound);
     EXPECT_EQ(c.verdict.goodsCount, 3);
     EXPECT_EQ(c.ids, (std::vector<std::string>{"11", "7", "99"}));
     EXPECT_EQ(c.verdict.next.result, nextPageDone);
@@ -74,7 +76,7 @@ TEST(AnalysePageText, CouponExpiredWinsOverLoginAndGoods)
 {
     const std::string coupon(kCouponExpiredMarker);
     const Collected c = analyse(goodsItem("1") + coupon + loginRedirectMarker("passport.jd.com") + kPaging);
-    EXPECT_EQ(c.verdict.outcome, PageOutcome::couponExpired);
+    EXPECT_EQ(c.verdict.outcome, PageOutcome::CouponExpired);
     EXPECT_TRUE(c.ids.empty());
 }
 
@@ -83,17 +85,17 @@ TEST(AnalysePageText, LoginPageOfTheConfiguredHostOnly)
     Config config;
     config.loginHost = "login.example.test";
     const std::string page = goodsItem("1") + loginRedirectMarker("login.example.test") + kPaging;
-    EXPECT_EQ(analyse(page, config).verdict.outcome, PageOutcome::loginRequired);
-    EXPECT_EQ(analyse(page).verdict.outcome, PageOutcome::goodsFound); // another host: a page like any other
+    EXPECT_EQ(analyse(page, config).verdict.outcome, PageOutcome::LoginRequired);
+    EXPECT_EQ(analyse(page).verdict.outcome, PageOutcome::GoodsFound); // another host: a page like any other
 }
 
 TEST(AnalysePageText, NoGoodsAndMissingPaging)
 {
-    EXPECT_EQ(analyse(kPaging).verdict.outcome, PageOutcome::noGoods);
+    EXPECT_EQ(analyse(kPaging).verdict.outcome, PageOutcome::NoGoods);
     // An item must end with </div> and </li>.
-    EXPECT_EQ(analyse("<li data-sku=\"5\">x</li>" + kPaging).verdict.outcome, PageOutcome::noGoods);
+    EXPECT_EQ(analyse("<li data-sku=\"5\">x</li>" + kPaging).verdict.outcome, PageOutcome::NoGoods);
     const Collected c = analyse(goodsItem("3"));
-    EXPECT_EQ(c.verdict.outcome, PageOutcome::goodsFound);
+    EXPECT_EQ(c.verdict.outcome, PageOutcome::GoodsFound);
     EXPECT_EQ(c.verdict.next.result, nextPageNotFound);
     EXPECT_EQ(c.ids, std::vector<std::string>{"3"});
 }
@@ -114,18 +116,20 @@ protected:
     test::FixtureShop shop;
     AppState state;
     testing::RecordingSink sink;
+    FeedbackWalkObserver observer{state.log, sink};
     SearchJob job;
 };
 
 TEST_F(AnalysePageOverHttps, StoresEachItemWithItsMessageAndMovesOn)
 {
-    EXPECT_TRUE(analysePage(state, sink, job));
-    ASSERT_EQ(state.goodsStore.size(), 2u);
-    EXPECT_EQ(state.goodsStore[0].goodsId, "1001");
-    EXPECT_EQ(state.goodsStore[0].price, 11.5);
-    EXPECT_EQ(state.goodsStore[0].name, "测试商品 1-1");
-    EXPECT_EQ(state.goodsStore[0].tagText, "自营");
-    EXPECT_EQ(state.goodsStore[1].goodsId, "1002");
+    EXPECT_TRUE(analysePage(state, observer, job));
+    const GoodsList stored = state.goods.snapshot();
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_EQ(stored[0].goodsId, "1001");
+    EXPECT_EQ(stored[0].price, 11.5);
+    EXPECT_EQ(stored[0].name, "测试商品 1-1");
+    EXPECT_EQ(stored[0].tagText, "自营");
+    EXPECT_EQ(stored[1].goodsId, "1002");
     const std::vector<Feedback> messages = sink.messages();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].code, kFeedbackNewGoods);
@@ -163,15 +167,19 @@ TEST_F(AnalysePageOverHttps, FailureTable)
     };
     for (const Row& row : rows) {
         shop.setPage(1, row.kind);
-        state.stopRequested = 1;
-        state.stopEvent.reset();
+        if (state.walk.walking())
+            state.walk.ended(nullptr);
+        state.walk.startPause(nullptr, [] { return true; }); // a walk runs
+        takeLogBuffer(state);
+        job.pausedItself = false;
         job.params.nextPageAddress = shop.firstPageUrl();
-        EXPECT_EQ(analysePage(state, sink, job), row.result) << row.log;
+        EXPECT_EQ(analysePage(state, observer, job), row.result) << row.log;
         const std::string log = takeLogBuffer(state);
         EXPECT_EQ(log.substr(9), std::string(row.log) + "\r\n");
         EXPECT_EQ(job.params.nextPageAddress, row.keepsAddress ? shop.firstPageUrl() : "") << row.log;
-        EXPECT_EQ(state.stopEvent.isSet(), row.pauses) << row.log;
-        EXPECT_EQ(state.stopRequested.load(), row.pauses ? 0 : 1) << row.log;
+        EXPECT_EQ(state.walk.waitForRequest(std::chrono::milliseconds(0)), row.pauses) << row.log;
+        EXPECT_EQ(state.walk.state(), row.pauses ? RunState::Pausing : RunState::Running) << row.log;
+        EXPECT_EQ(job.pausedItself, row.pauses) << row.log;
     }
 }
 
@@ -179,9 +187,9 @@ TEST_F(AnalysePageOverHttps, EmptyBodiesFailWhateverTheStatus)
 {
     const char body[] = "\0<li data-sku=\"1\"><div></div></li>";
     shop.setRawPage(1, 200, std::string(body, sizeof body - 1));
-    EXPECT_FALSE(analysePage(state, sink, job));
+    EXPECT_FALSE(analysePage(state, observer, job));
     EXPECT_EQ(takeLogBuffer(state).substr(9), "搜索线程：访问失败，状态码：200\r\n");
-    EXPECT_TRUE(state.goodsStore.empty());
+    EXPECT_EQ(state.goods.size(), 0u);
 }
 
 TEST_F(AnalysePageOverHttps, FailedFetchLogsItsCause)
@@ -208,10 +216,13 @@ TEST_F(AnalysePageOverHttps, FailedFetchLogsItsCause)
     };
     for (const Row& row : rows) {
         state.config.caFile = row.caFile;
-        state.stopRequested = 1;
-        state.stopEvent.reset();
+        if (state.walk.walking())
+            state.walk.ended(nullptr);
+        state.walk.startPause(nullptr, [] { return true; }); // a walk runs
+        takeLogBuffer(state);
+        job.pausedItself = false;
         job.params.nextPageAddress = row.address.empty() ? shop.firstPageUrl() : row.address;
-        EXPECT_FALSE(analysePage(state, sink, job)) << row.log;
+        EXPECT_FALSE(analysePage(state, observer, job)) << row.log;
         // Every line starts with its time stamp.
         const std::string raw = takeLogBuffer(state);
         std::string log;
@@ -219,7 +230,8 @@ TEST_F(AnalysePageOverHttps, FailedFetchLogsItsCause)
             log += raw.substr(at + 9, end + 2 - at - 9);
         EXPECT_EQ(log, row.log);
         EXPECT_EQ(job.params.nextPageAddress, row.address.empty() ? shop.firstPageUrl() : row.address);
-        EXPECT_EQ(state.stopEvent.isSet(), row.pauses) << row.log;
+        EXPECT_EQ(job.pausedItself, row.pauses) << row.log;
+        EXPECT_EQ(state.walk.waitForRequest(std::chrono::milliseconds(0)), row.pauses) << row.log;
     }
 }
 
@@ -228,19 +240,19 @@ TEST(StoreGoods, SendsTheCountAfterReleasingTheLock)
     AppState state;
     ASSERT_TRUE(state.createLocks(nullptr));
     testing::RecordingSink sink;
+    FeedbackWalkObserver observer(state.log, sink);
     bool lockFree = false;
-    sink.onSend = [&](const Feedback&) {
-        // The window's handler takes goodsLock; it must be free here.
-        lockFree = state.goodsLock->try_lock();
-        if (lockFree)
-            state.goodsLock->unlock();
+    sink.onSend = [&](const Feedback& message) {
+        // The window's handler reads the store on its own thread; it must not wait here.
+        auto reader = std::async(std::launch::async, [&] { return state.goods.takeNew(message.number); });
+        lockFree = reader.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
     };
     GoodsRecord record;
     record.goodsId = "42";
-    storeGoods(state, sink, record);
-    storeGoods(state, sink, record); // the same id again is stored again
+    storeGoods(state, observer, record);
+    storeGoods(state, observer, record); // the same id again is stored again
     EXPECT_TRUE(lockFree);
-    ASSERT_EQ(state.goodsStore.size(), 2u);
+    ASSERT_EQ(state.goods.size(), 2u);
     const std::vector<Feedback> messages = sink.messages();
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[1].code, kFeedbackNewGoods);

@@ -36,76 +36,87 @@ TEST_F(SearchStartTest, FreshStartInstallsTheInput)
     SearchInput input = typed("\xE3\x80\x80 https://x.test/Search?a=1 \xE3\x80\x80");
     input.interval = "1.9";
     input.pageLimit = "-0.5";
-    state.searchParams.pagesDone = 7;
+    SearchParams before;
+    before.pagesDone = 7;
+    state.position.install(before);
     const SearchStart start = prepareSearchStart(state, input);
     EXPECT_TRUE(start.accepted);
     EXPECT_FALSE(start.resume);
-    EXPECT_EQ(start.control, "");
+    EXPECT_EQ(start.field, InputField::None);
     SearchParams expected;
     expected.goodsAddress = "https://x.test/Search?a=1";
     expected.pageInterval = 1;
     expected.pageLimit = 0;
     expected.extraHeaders = "X-A: 1";
     expected.cookie = "a=1";
-    EXPECT_EQ(copySearchParams(state), expected);
+    EXPECT_EQ(state.position.copy(), expected);
 }
 
-TEST_F(SearchStartTest, RefusalsNameTheControlAndChangeNothing)
+TEST_F(SearchStartTest, RefusalsNameTheInputAndChangeNothing)
 {
     struct Case
     {
         std::string address, interval, pageLimit;
-        const char* control;
+        InputField field;
         const char* message;
     };
     const Case cases[] = {
-        {" \xE3\x80\x80 ", "1", "1", "编辑框_参数_地址", "请输入可用商品地址"},
-        {"", "1", "1", "编辑框_参数_地址", "请输入可用商品地址"},
-        {"x", "-1", "1", "编辑框_参数_间隔", "翻页间隔不能为负数"},
-        {"x", "-1.5", "-1", "编辑框_参数_间隔", "翻页间隔不能为负数"},
-        {"x", "0", "-3", "编辑框_参数_页数", "搜索页数不能为负数"},
+        {" \xE3\x80\x80 ", "1", "1", InputField::Address, "请输入可用商品地址"},
+        {"", "1", "1", InputField::Address, "请输入可用商品地址"},
+        {"abc", "1", "1", InputField::Address, "请输入正确的可用商品地址(http或https)"},
+        {"file:///etc/passwd", "1", "1", InputField::Address, "请输入正确的可用商品地址(http或https)"},
+        {"https://", "-1", "1", InputField::Address, "请输入正确的可用商品地址(http或https)"},
+        {"http://x", "-1", "1", InputField::Interval, "翻页间隔不能为负数"},
+        {"HTTPS://x", "-1.5", "-1", InputField::Interval, "翻页间隔不能为负数"},
+        {"https://x", "0", "-3", InputField::PageLimit, "搜索页数不能为负数"},
     };
-    state.searchParams.goodsAddress = "old";
+    SearchParams old;
+    old.goodsAddress = "old";
+    state.position.install(old);
     for (const Case& c : cases) {
         SearchInput input = typed(c.address);
         input.interval = c.interval;
         input.pageLimit = c.pageLimit;
         const SearchStart start = prepareSearchStart(state, input);
         EXPECT_FALSE(start.accepted) << c.message;
-        EXPECT_EQ(start.control, c.control);
+        EXPECT_EQ(start.field, c.field);
         EXPECT_EQ(start.message, c.message);
-        EXPECT_EQ(state.searchParams.goodsAddress, "old");
+        EXPECT_EQ(state.position.copy().goodsAddress, "old");
     }
 }
 
 TEST_F(SearchStartTest, TabsAndLineBreaksAreNoSpaces)
 {
-    const SearchStart start = prepareSearchStart(state, typed("\t"));
+    const SearchStart start = prepareSearchStart(state, typed("https://x.test/\t\n"));
     EXPECT_TRUE(start.accepted);
-    EXPECT_EQ(state.searchParams.goodsAddress, "\t");
+    EXPECT_EQ(state.position.copy().goodsAddress, "https://x.test/\t\n");
 }
 
 TEST_F(SearchStartTest, ResumeReadsNoInput)
 {
-    state.searchParams.nextPageAddress = "https://x.test/Search?page=4";
-    state.searchParams.pagesDone = 3;
-    const SearchParams before = state.searchParams;
+    SearchParams before;
+    before.nextPageAddress = "https://x.test/Search?page=4";
+    before.pagesDone = 3;
+    state.position.install(before);
     const SearchStart start = prepareSearchStart(state, typed(""));
     EXPECT_TRUE(start.accepted);
     EXPECT_TRUE(start.resume);
-    EXPECT_EQ(state.searchParams, before);
+    EXPECT_EQ(state.position.copy(), before);
 }
 
 TEST_F(SearchStartTest, BusyFilterOrSortRefusesWithoutAMessage)
 {
-    state.searchRunning = 1; // set by the start command itself: no refusal
-    state.filterRunning = std::thread([] {});
-    const SearchStart start = prepareSearchStart(state, typed());
-    state.filterRunning.join();
-    EXPECT_FALSE(start.accepted);
-    EXPECT_EQ(start.message, "");
-    EXPECT_EQ(takeLogBuffer(state).substr(9), "正在筛选中\r\n");
-    EXPECT_EQ(state.searchParams.goodsAddress, "");
+    // The start command has made the session Running itself: no refusal for that.
+    state.walk.startPause(nullptr, [&] {
+        EXPECT_TRUE(state.workers.start(Worker::Filter, [] {}));
+        const SearchStart start = prepareSearchStart(state, typed());
+        state.workers.join(Worker::Filter);
+        EXPECT_FALSE(start.accepted);
+        EXPECT_EQ(start.message, "");
+        return false;
+    });
+    EXPECT_EQ(takeLogBuffer(state).substr(9, 17), "正在筛选中\r\n");
+    EXPECT_EQ(state.position.copy().goodsAddress, "");
 }
 
 TEST(ReadWholeNumber, TruncatesTowardZeroAndClamps)
@@ -128,9 +139,10 @@ TEST(WaitInterval, EndsOnTheEventOrTheTime)
     state.createLocks(nullptr);
     EXPECT_FALSE(waitInterval(state, 0));
     EXPECT_FALSE(waitInterval(state, 5));
+    state.walk.startPause(nullptr, [] { return true; });
     std::thread signaller([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        state.stopEvent.set();
+        state.walk.stop(nullptr);
     });
     EXPECT_TRUE(waitInterval(state, 60 * 1000)); // returns on the signal, not after a minute
     signaller.join();

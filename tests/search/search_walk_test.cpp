@@ -46,49 +46,41 @@ protected:
         sink = std::make_unique<testing::RecordingSink>();
         sink->onSend = [this, onSend](const Feedback& message) {
             if (message.code == kFeedbackSearchEnded)
-                atEnd = copySearchParams(*state); // the thread's write-back, before the window acts
+                atEnd = state->position.copy(); // the thread's write-back, before the window acts
             if (onSend)
                 onSend(message);
         };
-        state->stopRequested = 1;
         const SearchStart start = prepareSearchStart(*state, typed);
         ASSERT_TRUE(start.accepted) << start.message;
-        ASSERT_TRUE(startSearchThread(*state, *sink));
+        state->walk.startPause(nullptr, [this] { return startSearchThread(*state, *sink); });
+        ASSERT_EQ(state->walk.state(), RunState::Running);
         if (whileRunning)
             whileRunning();
         ASSERT_TRUE(sink->waitFor(kFeedbackSearchEnded));
-        state->searchThread.join();
-        state->stopEvent.reset();
-        if (state->stopRequested != 0) {
-            std::lock_guard guard(*state->paramsLock);
-            state->searchParams.nextPageAddress.clear();
-        }
+        state->workers.join(Worker::Search);
+        state->walk.ended(nullptr);
     }
 
-    void requestPause()
-    {
-        state->stopRequested = 0;
-        state->stopEvent.set();
-    }
+    void requestPause() { state->walk.startPause(nullptr, {}); }
+    void requestStop() { state->walk.stop(nullptr); }
 
-    void requestStop()
-    {
-        state->stopRequested = 1;
-        state->stopEvent.set();
-    }
-
+    // The walk's log lines, without those of the run control.
     std::vector<std::string> logMessages()
     {
         std::vector<std::string> messages;
-        for (const std::string& line : splitText(takeLogBuffer(*state), "\r\n"))
-            messages.push_back(line.substr(9));
+        for (const std::string& line : splitText(takeLogBuffer(*state), "\r\n")) {
+            const std::string message = line.substr(9);
+            if (!message.starts_with("搜索线程："))
+                continue;
+            messages.push_back(message);
+        }
         return messages;
     }
 
     std::vector<std::string> storedIds()
     {
         std::vector<std::string> ids;
-        for (const GoodsRecord& r : state->goodsStore)
+        for (const GoodsRecord& r : state->goods.snapshot())
             ids.push_back(r.goodsId);
         return ids;
     }
@@ -188,10 +180,11 @@ TEST_F(SearchWalk, OneConnectionCarriesTheWholeWalk)
                 {"Content-Type", "application/x-www-form-urlencoded"},
             };
             EXPECT_EQ(requests[i].method, "GET");
-            EXPECT_EQ(requests[i].target, i == 0 ? kQuery : target(static_cast<int>(i) + 1, 60 * i + 1));
+            EXPECT_EQ(requests[i].target,
+                      i == 0 ? kQuery : target(static_cast<int>(i) + 1, 60 * static_cast<int>(i) + 1));
             EXPECT_EQ(requests[i].headers, expected) << i;
         }
-        EXPECT_EQ(state->goodsStore.size(), 10u);
+        EXPECT_EQ(state->goods.size(), 10u);
     }
 }
 
@@ -249,7 +242,7 @@ TEST_F(SearchWalk, PauseAndResumeContinueThePageCount)
     EXPECT_EQ(shop->requestedPages(), (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(atEnd.pagesDone, 3);
     EXPECT_EQ(atEnd.nextPageAddress, "https://" + shop->searchHost() + target(4, 181));
-    EXPECT_EQ(copySearchParams(*state).nextPageAddress, atEnd.nextPageAddress); // a pause keeps it
+    EXPECT_EQ(state->position.copy().nextPageAddress, atEnd.nextPageAddress); // a pause keeps it
     takeLogBuffer(*state);
 
     SearchInput ignored = input(0, 0);
@@ -257,7 +250,7 @@ TEST_F(SearchWalk, PauseAndResumeContinueThePageCount)
     walk(ignored);
     EXPECT_EQ(shop->requestedPages(), (std::vector<int>{1, 2, 3, 4, 5}));
     EXPECT_EQ(atEnd.pagesDone, 5);
-    EXPECT_EQ(state->goodsStore.size(), 10u);
+    EXPECT_EQ(state->goods.size(), 10u);
     EXPECT_EQ(logMessages(), (std::vector<std::string>{"搜索线程：(4页)正在搜索...", "搜索线程：已搜索4页",
                                                        "搜索线程：(5页)正在搜索...", "搜索线程：已搜索5页"}));
     // The resumed walk still sends the gathered cookie and the first Referer.
@@ -280,7 +273,7 @@ TEST_F(SearchWalk, StopWithoutIntervalWritesBackAndTheWindowDiscards)
     EXPECT_EQ(atEnd.nextPageAddress, "https://" + shop->searchHost() + target(3, 121));
     for (const std::string& line : logMessages())
         EXPECT_EQ(line.find("毫秒后继续"), std::string::npos) << line;
-    EXPECT_EQ(copySearchParams(*state).nextPageAddress, "");
+    EXPECT_EQ(state->position.copy().nextPageAddress, "");
 
     // The next start reads the input again and begins at the first page.
     walk(input(0, 1));
@@ -299,7 +292,7 @@ TEST_F(SearchWalk, PauseDuringASlowPageFinishesThatPage)
         requestPause();
     });
     EXPECT_EQ(shop->requestedPages(), std::vector<int>{1});
-    EXPECT_EQ(state->goodsStore.size(), 2u);
+    EXPECT_EQ(state->goods.size(), 2u);
     EXPECT_EQ(atEnd.pagesDone, 1);
     EXPECT_EQ(atEnd.nextPageAddress, "https://" + shop->searchHost() + target(2, 61));
 }
@@ -312,12 +305,41 @@ TEST_F(SearchWalk, ServerErrorIsRetriedAtTheSameAddress)
     EXPECT_EQ(shop->requestedPages(), (std::vector<int>{1, 2, 2, 3}));
     EXPECT_EQ(storedIds(), (std::vector<std::string>{"1001", "1002", "2001", "2002", "3001", "3002"}));
     const std::vector<std::string> log = logMessages();
-    const std::vector<std::string> expected = {"搜索线程：(2页)正在搜索...",
-                                               "搜索线程：访问失败，状态码：500",
-                                               "搜索线程：(2页)正在搜索...", "搜索线程：已搜索2页"};
-    ASSERT_GE(log.size(), 6u);
-    EXPECT_EQ(std::vector<std::string>(log.begin() + 2, log.begin() + 6), expected);
+    const std::vector<std::string> expected = {
+        "搜索线程：(2页)正在搜索...", "搜索线程：访问失败，状态码：500", "搜索线程：1000毫秒后继续...",
+        "搜索线程：(2页)正在搜索...", "搜索线程：已搜索2页"};
+    ASSERT_GE(log.size(), 7u);
+    EXPECT_EQ(std::vector<std::string>(log.begin() + 2, log.begin() + 7), expected);
     EXPECT_EQ(atEnd.pagesDone, 3);
+}
+
+TEST_F(SearchWalk, EachFurtherFailureOfAPageDoublesTheWaitAndASuccessResetsIt)
+{
+    openShop();
+    shop->setPage(2, test::ShopPage::EmptyServerError, 2);
+    shop->setPage(3, test::ShopPage::EmptyServerError, 1);
+    walk(input(0, 0));
+    EXPECT_EQ(shop->requestedPages(), (std::vector<int>{1, 2, 2, 2, 3, 3}));
+    std::vector<std::string> waits;
+    for (const std::string& line : logMessages()) {
+        if (line.ends_with("毫秒后继续..."))
+            waits.push_back(line);
+    }
+    EXPECT_EQ(waits, (std::vector<std::string>{"搜索线程：1000毫秒后继续...", "搜索线程：2000毫秒后继续...",
+                                               "搜索线程：1000毫秒后继续..."}));
+}
+
+TEST(RetryWait, ASecondAtLeastDoubledUpToAMinute)
+{
+    struct Row
+    {
+        int interval, failures, wait;
+    };
+    const Row rows[] = {{0, 1, 1000},      {0, 2, 2000},      {0, 6, 32000},   {0, 7, 60000},
+                        {0, 1000, 60000},  {1500, 1, 1500},   {1500, 3, 6000}, {50000, 2, 60000},
+                        {90000, 1, 90000}, {90000, 5, 90000}, {999, 1, 1000},  {2147483647, 3, 2147483647}};
+    for (const Row& row : rows)
+        EXPECT_EQ(retryWait(row.interval, row.failures), row.wait) << row.interval << " " << row.failures;
 }
 
 TEST_F(SearchWalk, FailedPagingStoresThePageAgainOnRetry)
@@ -334,10 +356,10 @@ TEST_F(SearchWalk, PageWithoutGoodsPausesAtThatPage)
     openShop();
     shop->setPage(2, test::ShopPage::NoGoods);
     walk(input(0, 0));
-    EXPECT_EQ(state->stopRequested.load(), 0);
+    EXPECT_EQ(state->walk.state(), RunState::Paused);
     EXPECT_EQ(atEnd.pagesDone, 1);
     EXPECT_EQ(atEnd.nextPageAddress, "https://" + shop->searchHost() + target(2, 61));
-    EXPECT_EQ(copySearchParams(*state).nextPageAddress, atEnd.nextPageAddress);
+    EXPECT_EQ(state->position.copy().nextPageAddress, atEnd.nextPageAddress);
     const std::vector<std::string> log = logMessages();
     EXPECT_EQ(log.back(), "搜索线程：未找到商品");
 }

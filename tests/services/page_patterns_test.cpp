@@ -30,7 +30,7 @@ protected:
     static std::string firstGroup(std::string_view pattern, const std::string& subject, int group = 1)
     {
         RegexService re;
-        EXPECT_TRUE(re.create(pattern, subject, false, true, false));
+        EXPECT_TRUE(re.create(pattern, subject, {.global = false}));
         return re.subMatchText(1, group);
     }
 };
@@ -157,7 +157,7 @@ TEST_P(PagePatternsTest, ScriptValuesNeedAWordBoundaryAndOneLine)
                                "s.init(2, 10, \"\", 0, 0, 0, 61, 1, 0, 0);";
     EXPECT_EQ(firstGroup(kBaseUrlPattern, script), "keyword=a&enc=utf-8");
     RegexService re;
-    ASSERT_TRUE(re.create(kClickPattern, script, false, true, false));
+    ASSERT_TRUE(re.create(kClickPattern, script, {.global = false}));
     ASSERT_EQ(re.matchCount(), 1);
     EXPECT_EQ(re.subMatchText(1, 1), "");
     EXPECT_EQ(firstGroup(kPagingPattern, script), "2, 10, \"\", 0, 0, 0, 61, 1, 0, 0");
@@ -166,15 +166,15 @@ TEST_P(PagePatternsTest, ScriptValuesNeedAWordBoundaryAndOneLine)
          {";MYSEARCH.base_url='x';", ";SEARCH.base_url='a\nb';", ";this.init(1);", ";s.init(1,\n2);"}) {
         SCOPED_TRACE(miss);
         for (std::string_view pattern : {kBaseUrlPattern, kPagingPattern}) {
-            ASSERT_TRUE(re.create(pattern, miss, false, true, false));
+            ASSERT_TRUE(re.create(pattern, miss, {.global = false}));
             EXPECT_EQ(re.matchCount(), 0);
         }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(JitAndInterpreter, PagePatternsTest, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? "Jit" : "Interpreter";
+                         [](const ::testing::TestParamInfo<bool>& run) {
+                             return run.param ? "Jit" : "Interpreter";
                          });
 
 } // namespace

@@ -44,7 +44,7 @@ TEST_P(RegexServiceTest, GlobalWalksAllMatchesAndNonGlobalStopsAtTheFirst)
 {
     const std::string subject = "a1 b2 c3";
     RegexService re;
-    ASSERT_TRUE(re.create("([a-z])(\\d)", subject, false, true, false));
+    ASSERT_TRUE(re.create("([a-z])(\\d)", subject, {.global = false}));
     ASSERT_EQ(re.matchCount(), 1);
     EXPECT_EQ(re.matchText(1), "a1");
     EXPECT_EQ(re.matchText(2), "");
@@ -109,7 +109,7 @@ TEST_P(RegexServiceTest, QuoteMarkerStandsForADoubleQuoteOnlyWhenAsked)
 {
     const std::string pattern = "id=#引号(\\d+)#引号";
     RegexService re;
-    ASSERT_TRUE(re.create(pattern, "<a id=\"42\">", false, true, true, true));
+    ASSERT_TRUE(re.create(pattern, "<a id=\"42\">", {.quoteMarker = true}));
     ASSERT_EQ(re.matchCount(), 1);
     EXPECT_EQ(re.subMatchText(1, 1), "42");
     EXPECT_EQ(re.pattern(), "id=\"(\\d+)\"");
@@ -125,7 +125,7 @@ TEST_P(RegexServiceTest, CaseIsIgnoredUnlessCaseSensitive)
     RegexService re;
     ASSERT_TRUE(re.create("<li class=\"x\">", "<LI CLASS=\"x\"><li class=\"X\">"));
     EXPECT_EQ(re.matchCount(), 2);
-    ASSERT_TRUE(re.create("<li class=\"x\">", "<LI CLASS=\"x\"><li class=\"X\">", true));
+    ASSERT_TRUE(re.create("<li class=\"x\">", "<LI CLASS=\"x\"><li class=\"X\">", {.caseSensitive = true}));
     EXPECT_EQ(re.matchCount(), 0);
 }
 
@@ -144,7 +144,7 @@ TEST_P(RegexServiceTest, MultiLineAnchorsMatchAtLineBreaks)
     RegexService re;
     ASSERT_TRUE(re.create("^\\w+$", "ab\ncd"));
     EXPECT_EQ(re.matchCount(), 2);
-    ASSERT_TRUE(re.create("^\\w+$", "ab\ncd", false, false));
+    ASSERT_TRUE(re.create("^\\w+$", "ab\ncd", {.multiLine = false}));
     EXPECT_EQ(re.matchCount(), 0);
 }
 
@@ -201,7 +201,7 @@ TEST_P(RegexServiceTest, ReplaceUsesGroupReferencesAndTheRunsGlobalFlag)
     ASSERT_TRUE(re.create("(\\d+)元", "3元 和 45元"));
     EXPECT_EQ(re.replace("[$1]"), "[3] 和 [45]");
     EXPECT_EQ(re.replace("$$"), "$ 和 $");
-    ASSERT_TRUE(re.create("(\\d+)元", "3元 和 45元", false, true, false));
+    ASSERT_TRUE(re.create("(\\d+)元", "3元 和 45元", {.global = false}));
     EXPECT_EQ(re.replace("¥$1"), "¥3 和 45元");
     // A reference to a group the pattern lacks is an error, not literal text.
     EXPECT_EQ(re.replace("$7"), "");
@@ -281,8 +281,8 @@ TEST_P(RegexServiceTest, ThreadsShareCompiledPatternsSafely)
 }
 
 INSTANTIATE_TEST_SUITE_P(JitAndInterpreter, RegexServiceTest, ::testing::Bool(),
-                         [](const ::testing::TestParamInfo<bool>& info) {
-                             return info.param ? "Jit" : "Interpreter";
+                         [](const ::testing::TestParamInfo<bool>& run) {
+                             return run.param ? "Jit" : "Interpreter";
                          });
 
 } // namespace

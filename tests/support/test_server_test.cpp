@@ -221,7 +221,7 @@ TEST_F(TestServerTest, StopReturnsWhileClientsWaitForStalledAnswers)
     std::vector<Fetched> results(3);
     std::vector<std::thread> clients;
     const char* targets[] = {"/stall", "/delay", "/mid"};
-    for (int i = 0; i < 3; ++i) {
+    for (std::size_t i = 0; i < 3; ++i) {
         clients.emplace_back([&, i] { results[i] = fetch(server.url(targets[i]), trustingTestCa()); });
     }
     ASSERT_TRUE(server.waitForRequests(3, 60s));
@@ -236,18 +236,18 @@ TEST_F(TestServerTest, ServesConcurrentClientsAndCanBeCleared)
 {
     server.setHandler([](const TestRequest& request) { return TestResponse{200, "", {}, request.target}; });
     ASSERT_TRUE(server.start(true));
-    constexpr int kClients = 8;
+    constexpr std::size_t kClients = 8;
     std::vector<std::string> bodies(kClients);
     std::vector<std::thread> clients;
-    for (int i = 0; i < kClients; ++i) {
+    for (std::size_t i = 0; i < kClients; ++i) {
         clients.emplace_back(
             [&, i] { bodies[i] = fetch(server.url("/n" + std::to_string(i)), trustingTestCa()).body; });
     }
     for (std::thread& client : clients)
         client.join();
-    for (int i = 0; i < kClients; ++i)
+    for (std::size_t i = 0; i < kClients; ++i)
         EXPECT_EQ(bodies[i], "/n" + std::to_string(i));
-    EXPECT_EQ(server.requestCount(), static_cast<std::size_t>(kClients));
+    EXPECT_EQ(server.requestCount(), kClients);
     server.clearRequests();
     EXPECT_EQ(server.requestCount(), 0u);
     EXPECT_FALSE(server.waitForRequests(1, 10ms));

@@ -48,7 +48,7 @@ TEST_F(WindowFixture, NewGoodsFromAWorkerShowRowsAndEachNewTagOnce)
         const GoodsRecord records[] = {goods("1", 12.9, {"自营", "券"}), goods("2", 15, {"券", "满减"}),
                                        goods("3", 1, {"隐藏"}, 0)};
         for (const GoodsRecord& r : records) {
-            std::int64_t n = appendGoods(*state, r);
+            std::int64_t n = state->goods.append(r);
             window->sink().send({kFeedbackNewGoods, n, std::nullopt});
         }
     });
@@ -85,40 +85,38 @@ TEST_F(WindowFixture, PostedCaptionAndMessageAndUnknownCodes)
 
 TEST_F(WindowFixture, ClearGoodsAsksFirstAndIsRefusedWhileSorting)
 {
-    std::int64_t n = appendGoods(*state, goods("7", 3, {"券"}));
+    std::int64_t n = state->goods.append(goods("7", 3, {"券"}));
     window->feedbackHandler({kFeedbackNewGoods, n, std::nullopt});
-    state->sortAscending = 1;
+    state->goods.setSortAscending(true);
 
     ui::Dialogs::scriptMessageAnswer(QMessageBox::Cancel);
     window->clearGoods();
-    EXPECT_EQ(state->goodsStore.size(), 1u);
+    EXPECT_EQ(state->goods.size(), 1u);
 
     auto release = std::make_shared<ManualResetEvent>();
-    state->sortRunning = std::thread([release] { release->waitFor(std::chrono::seconds(30)); });
+    ASSERT_TRUE(
+        state->workers.start(Worker::Sort, [release] { release->waitFor(std::chrono::seconds(30)); }));
     ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok);
     window->clearGoods();
-    EXPECT_EQ(state->goodsStore.size(), 1u);
+    EXPECT_EQ(state->goods.size(), 1u);
     EXPECT_TRUE(logShows("正在排序中"));
     release->set();
-    state->sortRunning.join();
+    state->workers.join(Worker::Sort);
 
     ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok);
     window->clearGoods();
-    EXPECT_TRUE(state->goodsStore.empty());
+    EXPECT_EQ(state->goods.size(), 0u);
     EXPECT_EQ(window->goodsModel()->totalRows(), 0);
     EXPECT_EQ(control<QTreeWidget>("超级列表框_商品标签")->topLevelItemCount(), 0);
-    EXPECT_EQ(state->sortAscending, 0);
+    EXPECT_FALSE(state->goods.sortAscending());
     EXPECT_TRUE(logShows("已清空"));
     EXPECT_EQ(ui::Dialogs::shownMessages().back().text, QString::fromUtf8("确认清空商品吗？"));
 }
 
 TEST_F(WindowFixture, ClickingARowOpensTheItemPageFromTheTemplate)
 {
-    {
-        std::lock_guard guard(*state->paramsLock);
-        state->itemUrlTemplate = "https://item.example/{goods_id}.html?again={goods_id}";
-    }
-    std::int64_t n = appendGoods(*state, goods("100012043978", 9, {}));
+    state->goodsAddress.set("https://item.example/{goods_id}.html?again={goods_id}");
+    std::int64_t n = state->goods.append(goods("100012043978", 9, {}));
     window->feedbackHandler({kFeedbackNewGoods, n, std::nullopt});
     window->goodsModel()->flush();
     auto* view = control<QAbstractItemView>("超级列表框_商品列表");
@@ -132,10 +130,7 @@ TEST_F(WindowFixture, ClickingARowOpensTheItemPageFromTheTemplate)
               QStringLiteral("https://item.example/100012043978.html?again=100012043978"));
 
     // A template that is not a web address never reaches the desktop.
-    {
-        std::lock_guard guard(*state->paramsLock);
-        state->itemUrlTemplate = "file:///tmp/{goods_id}";
-    }
+    state->goodsAddress.set("file:///tmp/{goods_id}");
     window->onGoodsListClicked();
     EXPECT_EQ(ui::Dialogs::openedAddresses().size(), 1u);
 }

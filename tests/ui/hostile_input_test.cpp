@@ -48,7 +48,7 @@ TEST_F(WindowFixture, WebAddressesAreOpenedTolerantlyAndOthersRefused)
         {"file:///etc/passwd", false},           {"abc", false},
     };
     auto* view = control<QTableView>("超级列表框_商品列表");
-    appendGoods(*state, GoodsRecord{"1001", "商品", 1, {}, "", 1});
+    state->goods.append(GoodsRecord{"1001", "商品", 1, {}, "", 1});
     window->feedbackHandler({kFeedbackNewGoods, 1, std::nullopt});
     window->goodsModel()->flush();
     for (const auto& c : cases) {
@@ -61,10 +61,7 @@ TEST_F(WindowFixture, WebAddressesAreOpenedTolerantlyAndOthersRefused)
              std::string(R"({"top":{"L":")") + replaceAll(c.address, "\"", "\\\"") + "\"}}"});
         window->menuBar()->actions().last()->trigger();
 
-        {
-            std::lock_guard guard(*state->paramsLock);
-            state->itemUrlTemplate = replaceAll(c.address, ".html", "{goods_id}");
-        }
+        state->goodsAddress.set(replaceAll(c.address, ".html", "{goods_id}"));
         const QRect row = view->visualRect(window->goodsModel()->index(0, 0));
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row.center());
         EXPECT_EQ(ui::Dialogs::openedAddresses().size(), c.opened ? 3u : 0u);
@@ -110,7 +107,7 @@ TEST_F(WindowFixture, NumberBoxesTakePastedAndComposedTextByTheTypingRules)
 TEST_F(WindowFixture, AClickBelowTheRowsOpensNothing)
 {
     auto* view = control<QTableView>("超级列表框_商品列表");
-    appendGoods(*state, GoodsRecord{"1001", "商品", 1, {}, "", 1});
+    state->goods.append(GoodsRecord{"1001", "商品", 1, {}, "", 1});
     window->feedbackHandler({kFeedbackNewGoods, 1, std::nullopt});
     window->goodsModel()->flush();
     QApplication::processEvents();

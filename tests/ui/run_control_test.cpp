@@ -81,9 +81,9 @@ TEST_F(RunControl, StartPauseResumeStopWalkThroughEveryState)
     expectLook("暂停", false, false, true); // Pausing: the page in hand is finished first
     ASSERT_TRUE(logShows("已暂停", 10000));
     expectLook("开始", true, true, true, true); // Paused
-    const int donePaused = state->searchParams.pagesDone;
+    const int donePaused = state->position.copy().pagesDone;
     EXPECT_GE(donePaused, 1);
-    EXPECT_FALSE(state->searchParams.nextPageAddress.empty());
+    EXPECT_FALSE(state->position.copy().nextPageAddress.empty());
 
     startButton()->click(); // resumes at the position
     expectLook("暂停", true, true, true);
@@ -94,8 +94,8 @@ TEST_F(RunControl, StartPauseResumeStopWalkThroughEveryState)
     EXPECT_TRUE(logShows("正在停止。。。"));
     ASSERT_TRUE(waitUntil([&] { return startButton()->text() == QString::fromUtf8("开始"); }, 10000));
     expectLook("开始", true, false, false); // Idle again
-    EXPECT_TRUE(state->searchParams.nextPageAddress.empty());
-    EXPECT_GT(state->searchParams.pagesDone, donePaused);
+    EXPECT_TRUE(state->position.copy().nextPageAddress.empty());
+    EXPECT_GT(state->position.copy().pagesDone, donePaused);
     EXPECT_TRUE(logShows("已停止"));
 }
 
@@ -111,7 +111,7 @@ TEST_F(RunControl, StopWhilePausedNeedsNoThreadAndAnEmptyAddressIsRefused)
     ASSERT_TRUE(logShows("已暂停", 10000));
     stopButton()->click();
     expectLook("开始", true, false, false);
-    EXPECT_TRUE(state->searchParams.nextPageAddress.empty());
+    EXPECT_TRUE(state->position.copy().nextPageAddress.empty());
 
     control<QLineEdit>("编辑框_参数_地址")->setText(QString::fromUtf8(" \u3000 "));
     ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok);
@@ -129,7 +129,7 @@ TEST_F(RunControl, WalkFilterSortTwiceAndExport)
     startButton()->click();
     ASSERT_TRUE(logShows("搜索线程：搜索完毕", 15000));
     ASSERT_TRUE(waitUntil([&] { return startButton()->text() == QString::fromUtf8("开始"); }));
-    ASSERT_EQ(state->goodsStore.size(), 6u);
+    ASSERT_EQ(state->goods.size(), 6u);
     ASSERT_TRUE(waitUntil([&] { return window->goodsModel()->rowCount() == 6; }));
 
     auto* tags = control<QTreeWidget>("超级列表框_商品标签");
@@ -142,9 +142,9 @@ TEST_F(RunControl, WalkFilterSortTwiceAndExport)
     ASSERT_TRUE(logShows("筛选完毕"));
 
     window->onGoodsHeaderClicked(ui::GoodsTableModel::kPriceColumn);
-    ASSERT_TRUE(waitUntil([&] { return !state->sortRunning.joinable(); }));
+    ASSERT_TRUE(waitUntil([&] { return !state->workers.running(Worker::Sort); }));
     window->onGoodsHeaderClicked(ui::GoodsTableModel::kPriceColumn);
-    ASSERT_TRUE(waitUntil([&] { return !state->sortRunning.joinable(); }));
+    ASSERT_TRUE(waitUntil([&] { return !state->workers.running(Worker::Sort); }));
     ASSERT_TRUE(waitUntil([&] { return window->goodsModel()->rowCount() == 3; }));
     EXPECT_EQ(window->goodsModel()->rowAt(0)->priceText, "22.5"); // second sort: descending
     EXPECT_EQ(window->goodsModel()->rowAt(2)->priceText, "12.5");
@@ -158,5 +158,5 @@ TEST_F(RunControl, WalkFilterSortTwiceAndExport)
                                            "\"测试商品 2-2\",\"2002\",\"22.5\",\"自营\"\r\n"
                                            "\"测试商品 2-1\",\"2001\",\"21.5\",\"自营\"\r\n"
                                            "\"测试商品 1-2\",\"1002\",\"12.5\",\"自营\"\r\n");
-    EXPECT_EQ(fileBytes(path), expected);
+    EXPECT_EQ(readFileBytes(path), expected);
 }

@@ -22,7 +22,7 @@ TEST_F(WindowFixture, InputValuesSurviveARestartAndTheLogIsNeverStored)
     closeWindow();
 
     const auto path = exeDir / "data" / "setsoft.ini";
-    const std::string bytes = fileBytes(path);
+    const std::string bytes = readFileBytes(path);
     EXPECT_NE(bytes.find(utf8ToGbk("[编辑框]")), std::string::npos);
     EXPECT_NE(bytes.find(utf8ToGbk("编辑框_参数_附加协议头=X-A: 1><br><X-B: 2")), std::string::npos);
     EXPECT_EQ(bytes.find(utf8ToGbk("编辑框_日志")), std::string::npos);

@@ -5,22 +5,12 @@
 #include <QPlainTextEdit>
 #include <QThread>
 
-#include <fstream>
 #include <random>
-#include <sstream>
 
 #include "core/log.h"
 #include "ui/dialogs.h"
 
 namespace zorvane::test {
-
-std::string fileBytes(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
 {

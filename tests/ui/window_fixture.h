@@ -10,12 +10,10 @@
 #include <gtest/gtest.h>
 
 #include "core/app_state.h"
+#include "tests/support/files.h"
 #include "ui/main_window.h"
 
 namespace zorvane::test {
-
-// The bytes of a file ("" when it cannot be read).
-std::string fileBytes(const std::filesystem::path& path);
 
 // Runs the event loop until the condition holds or the time is up.
 bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);

@@ -109,7 +109,7 @@ TEST_F(SafeClose, TheQuestionComesExactlyWhileWalkingPausedOrWithUnexportedGoods
         {"walking", [&] { start()->click(); }, true},
         {"paused",
          [&] {
-             ASSERT_TRUE(waitUntil([&] { return state->goodsStore.size() >= 2; }, 10000));
+             ASSERT_TRUE(waitUntil([&] { return state->goods.size() >= 2; }, 10000));
              start()->click();
              ASSERT_TRUE(logShows("已暂停", 10000));
          },

@@ -195,9 +195,11 @@ TEST_F(WindowFixture, ClosingTheWindowDoesNotWaitForAStuckWorker)
 {
     // A worker stuck in its work (like a 15-second request) must not hold up
     // the close; the program then ends without joining it.
-    state->searchRunning = 1;
     auto release = std::make_shared<ManualResetEvent>();
-    state->searchThread = std::thread([release] { release->waitFor(std::chrono::seconds(30)); });
+    state->walk.startPause(nullptr, [&] {
+        return state->workers.start(Worker::Search,
+                                    [release] { release->waitFor(std::chrono::seconds(30)); });
+    });
     control<QLineEdit>("编辑框_参数_地址")->setText(QStringLiteral("https://example.invalid/s"));
     ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok); // 退出 at the question about the running walk
     const auto started = std::chrono::steady_clock::now();
@@ -205,6 +207,5 @@ TEST_F(WindowFixture, ClosingTheWindowDoesNotWaitForAStuckWorker)
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
     EXPECT_TRUE(std::filesystem::exists(exeDir / "data" / "setsoft.ini"));
     release->set();
-    state->searchThread.join();
-    state->searchRunning = 0;
+    state->workers.join(Worker::Search);
 }

@@ -211,11 +211,11 @@ TEST_F(HttpRequestFailing, ConcurrentCallsStayApart)
         return TestResponse{
             200, "", {{"Set-Cookie", "echo=" + request.header("Cookie").value_or("")}}, request.target};
     });
-    constexpr int kThreads = 4;
+    constexpr std::size_t kThreads = 4;
     constexpr int kEach = 5;
     std::vector<std::thread> threads;
     std::vector<int> mismatches(kThreads, 0);
-    for (int t = 0; t < kThreads; ++t) {
+    for (std::size_t t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
             for (int i = 0; i < kEach; ++i) {
                 HttpRequest request = requestTo("/t" + std::to_string(t) + "/" + std::to_string(i));

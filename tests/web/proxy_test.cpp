@@ -66,10 +66,10 @@ protected:
     }
 
     // A request to the plain-http server through proxy.
-    HttpRequest viaProxy(const TinyProxyRunner& proxy) const
+    HttpRequest viaProxy(const TinyProxyRunner& runner) const
     {
         HttpRequest request = requestTo("/through");
-        request.proxy = proxy.address();
+        request.proxy = runner.address();
         return request;
     }
 

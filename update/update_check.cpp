@@ -1,8 +1,7 @@
-#include "startup/startup_check.h"
+#include "update/update_check.h"
 
 #include <algorithm>
 #include <cmath>
-#include <mutex>
 #include <thread>
 
 #include "core/app_state.h"
@@ -51,13 +50,11 @@ bool acceptAddress(AppState& state, const std::string& address)
 }
 
 void applyAnswer(AppState& state, FeedbackSink& sink, const JsonService& answer,
-                 const StartupCheckOptions& options)
+                 const UpdateCheckOptions& options)
 {
     if (std::string redirect = textOf(answer, "redirect_url"); !redirect.empty()) {
-        if (acceptAddress(state, replaceAll(redirect, "{goods_id}", "1"))) {
-            std::lock_guard guard(*state.paramsLock);
-            state.itemUrlTemplate = redirect;
-        }
+        if (acceptAddress(state, goodsPageAddress(redirect, "1")))
+            state.goodsAddress.set(redirect);
     }
     if (std::string title = textOf(answer, "soft_title"); !title.empty())
         sink.post({kFeedbackCaption, 0, makePayloadText(title)});
@@ -79,7 +76,23 @@ void applyAnswer(AppState& state, FeedbackSink& sink, const JsonService& answer,
 
 } // namespace
 
-bool retryPause(AppState& state, bool log, const StartupCheckOptions& options)
+void requestPageQuietly(AppState& state, const std::string& address)
+{
+    if (!acceptAddress(state, address))
+        return;
+    const Config config = state.config;
+    const bool started = Workers::startDetached([address, config] {
+        HttpRequest request;
+        request.url = address;
+        request.ignoreCertErrors = config.ignoreCertErrors;
+        request.caFile = config.caFile;
+        httpRequest(request);
+    });
+    if (!started)
+        appendLog(state, "加载页面失败：" + address);
+}
+
+bool retryPause(AppState& state, bool log, const UpdateCheckOptions& options)
 {
     if (log)
         appendLog(state, "3秒后重试。。。");
@@ -89,7 +102,7 @@ bool retryPause(AppState& state, bool log, const StartupCheckOptions& options)
     return true;
 }
 
-void startupCheck(AppState& state, FeedbackSink& sink, const StartupCheckOptions& options)
+void updateCheck(AppState& state, FeedbackSink& sink, const UpdateCheckOptions& options)
 {
     JsonService answer;
     for (;;) {

@@ -1,4 +1,4 @@
-#include "startup/startup_check.h"
+#include "update/update_check.h"
 
 #include <gtest/gtest.h>
 
@@ -37,7 +37,7 @@ private:
     std::vector<Feedback> m_messages;
 };
 
-struct StartupCheck : ::testing::Test
+struct UpdateCheck : ::testing::Test
 {
     void SetUp() override
     {
@@ -62,18 +62,18 @@ struct StartupCheck : ::testing::Test
 
     TestServer server;
     std::unique_ptr<AppState> state;
-    StartupCheckOptions options;
+    UpdateCheckOptions options;
     RecordingSink sink;
     std::vector<std::string> opened;
 };
 
 } // namespace
 
-TEST_F(StartupCheck, InvalidAnswersAreRetriedSilentlyAndAValidOneIsAppliedOnce)
+TEST_F(UpdateCheck, InvalidAnswersAreRetriedSilentlyAndAValidOneIsAppliedOnce)
 {
     serve({"not json", R"({"pop_msg":"x"})", R"({"success":0,"pop_msg":"x"})",
            R"({"success":1,"pop_msg":"公告","log":"说明"})"});
-    startupCheck(*state, sink, options);
+    updateCheck(*state, sink, options);
     EXPECT_EQ(server.requestCount(), 4u);
     const auto messages = sink.messages();
     ASSERT_EQ(messages.size(), 1u);
@@ -92,14 +92,14 @@ TEST_F(StartupCheck, InvalidAnswersAreRetriedSilentlyAndAValidOneIsAppliedOnce)
         EXPECT_TRUE(first.header(name)) << name;
 }
 
-TEST_F(StartupCheck, EveryMemberTakesEffect)
+TEST_F(UpdateCheck, EveryMemberTakesEffect)
 {
     serve(
         {R"({"success":"1","redirect_url":"https://item.example/{goods_id}.htm","soft_title":"标题",)"
          R"("log":"一条说明","latest_version":"0.2","latest_intro":"新版本","load_page":"https://page.example/",)"
          R"("open_url":"https://open.example/","pop_msg":"弹窗","menu":{"top":{"A":"https://u1/"}}})"});
-    startupCheck(*state, sink, options);
-    EXPECT_EQ(state->itemUrlTemplate, "https://item.example/{goods_id}.htm");
+    updateCheck(*state, sink, options);
+    EXPECT_EQ(state->goodsAddress.addressOf("7"), "https://item.example/7.htm");
     const auto messages = sink.messages();
     ASSERT_EQ(messages.size(), 4u);
     EXPECT_EQ(messages[0].code, kFeedbackCaption);
@@ -114,28 +114,28 @@ TEST_F(StartupCheck, EveryMemberTakesEffect)
     EXPECT_LT(log.find("一条说明"), log.find("新版本"));
 }
 
-TEST_F(StartupCheck, VersionNoteOnlyForAnotherVersionAndEmptyMembersChangeNothing)
+TEST_F(UpdateCheck, VersionNoteOnlyForAnotherVersionAndEmptyMembersChangeNothing)
 {
     serve(
         {R"({"success":1,"latest_version":"0.1.1","latest_intro":"不应出现","redirect_url":"","soft_title":""})"});
-    const std::string before = state->itemUrlTemplate;
-    startupCheck(*state, sink, options);
+    const std::string before = state->goodsAddress.addressOf("7");
+    updateCheck(*state, sink, options);
     EXPECT_EQ(takeLogBuffer(*state).find("不应出现"), std::string::npos);
-    EXPECT_EQ(state->itemUrlTemplate, before);
+    EXPECT_EQ(state->goodsAddress.addressOf("7"), before);
     EXPECT_TRUE(sink.messages().empty());
 
     serve({R"({"success":1,"latest_version":"0.1.0","latest_intro":"旧也提示"})"});
-    startupCheck(*state, sink, options);
+    updateCheck(*state, sink, options);
     EXPECT_NE(takeLogBuffer(*state).find("旧也提示"), std::string::npos);
 }
 
-TEST_F(StartupCheck, AddressesThatAreNotWebAddressesAreIgnoredAndLogged)
+TEST_F(UpdateCheck, AddressesThatAreNotWebAddressesAreIgnoredAndLogged)
 {
     serve({R"j({"success":1,"redirect_url":"file:///etc/{goods_id}","open_url":"/usr/bin/xterm",)j"
            R"j("load_page":"javascript:alert(1)"})j"});
-    const std::string before = state->itemUrlTemplate;
-    startupCheck(*state, sink, options);
-    EXPECT_EQ(state->itemUrlTemplate, before);
+    const std::string before = state->goodsAddress.addressOf("7");
+    updateCheck(*state, sink, options);
+    EXPECT_EQ(state->goodsAddress.addressOf("7"), before);
     EXPECT_TRUE(opened.empty());
     EXPECT_TRUE(sink.messages().empty());
     const std::string log = takeLogBuffer(*state);
@@ -143,22 +143,22 @@ TEST_F(StartupCheck, AddressesThatAreNotWebAddressesAreIgnoredAndLogged)
     EXPECT_NE(log.find("javascript:alert(1)"), std::string::npos);
 }
 
-TEST_F(StartupCheck, TheAnswerIsGbkText)
+TEST_F(UpdateCheck, TheAnswerIsGbkText)
 {
     // serve() sends GBK bytes; a UTF-8 answer would read as other characters.
     serve({R"({"success":1,"pop_msg":"优惠公告"})"});
-    startupCheck(*state, sink, options);
+    updateCheck(*state, sink, options);
     ASSERT_EQ(sink.messages().size(), 1u);
     EXPECT_EQ(*sink.messages()[0].text, "优惠公告");
 }
 
-TEST_F(StartupCheck, QuitEndsTheRetries)
+TEST_F(UpdateCheck, QuitEndsTheRetries)
 {
     serve({"never valid"});
     ManualResetEvent quit;
     options.quit = &quit;
     options.retryDelay = std::chrono::milliseconds(50);
-    std::thread check([&] { startupCheck(*state, sink, options); });
+    std::thread check([&] { updateCheck(*state, sink, options); });
     ASSERT_TRUE(server.waitForRequests(2, std::chrono::seconds(10)));
     quit.set();
     check.join();

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "core/feedback.h"
+#include "core/walk_events.h"
+
+namespace zorvane {
+
+class LogBuffer;
+
+// The walk's events on the worker-to-window channel: log lines go to the log
+// (the log pump carries them as 1001), a stored record is 1006 with the new
+// count, a page done is 1008 (posted: nothing waits on it), the end is 1091;
+// a page started has no code.
+class FeedbackWalkObserver final : public WalkObserver
+{
+public:
+    FeedbackWalkObserver(LogBuffer& log, FeedbackSink& sink) : m_log(log), m_sink(sink) {}
+
+    void pageStarted(int) override {}
+    void pageDone(int pagesDone) override;
+    void goodsStored(std::int64_t count) override;
+    void logLine(std::string_view message) override;
+    void walkEnded(const WalkEnd& end) override;
+
+private:
+    LogBuffer& m_log;
+    FeedbackSink& m_sink;
+};
+
+} // namespace zorvane
