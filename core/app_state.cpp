@@ -61,6 +61,13 @@ std::optional<GoodsRecord> copyGoods(AppState& state, std::int64_t n)
     return state.goodsStore[static_cast<std::size_t>(n - 1)];
 }
 
+void setGoodsChange(AppState& state, std::int64_t n, std::string change)
+{
+    std::lock_guard guard(*state.goodsLock);
+    if (n >= 1 && n <= static_cast<std::int64_t>(state.goodsStore.size()))
+        state.goodsStore[static_cast<std::size_t>(n - 1)].change = std::move(change);
+}
+
 NewGoods takeNewGoods(AppState& state, std::int64_t n)
 {
     NewGoods result;

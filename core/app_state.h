@@ -72,6 +72,10 @@ template <typename OnCleared> void clearGoodsStore(AppState& state, OnCleared on
 // A copy of the n-th (1-based) record, or nothing when n is out of range.
 std::optional<GoodsRecord> copyGoods(AppState& state, std::int64_t n);
 
+// Notes the n-th (1-based) record's change against earlier walks; nothing
+// when n is out of range.
+void setGoodsChange(AppState& state, std::int64_t n, std::string change);
+
 // The window side of a new record: a copy of record n and the tags not seen
 // before, which are now known.
 struct NewGoods

@@ -17,7 +17,8 @@ constexpr std::string_view kLockExceptions =
 
 // Controls a paused walk leaves usable: filtering and sorting stay possible.
 constexpr std::string_view kOpenWhilePaused[] = {"超级列表框_商品列表", "超级列表框_商品标签",
-                                                 "编辑框_价格min", "编辑框_价格max", "按钮_筛选"};
+                                                 "编辑框_价格min",      "编辑框_价格max",
+                                                 "按钮_筛选",           "选择框_只看新品和降价"};
 
 void forgetPosition(AppState& state)
 {

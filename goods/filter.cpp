@@ -89,6 +89,11 @@ FilterCriteria makeFilterCriteria(std::vector<std::string> tickedTags, std::stri
     return criteria;
 }
 
+bool isNewOrCheaper(std::string_view change)
+{
+    return startsWith(change, "新") || startsWith(change, "降");
+}
+
 bool goodsPassesFilter(const GoodsRecord& record, const FilterCriteria& criteria)
 {
     std::size_t tagCount =
@@ -102,7 +107,7 @@ bool goodsPassesFilter(const GoodsRecord& record, const FilterCriteria& criteria
         return false;
     if (criteria.hasMaxPrice && !(record.price - criteria.maxPrice <= kPriceTolerance))
         return false;
-    return true;
+    return !criteria.onlyNewOrCheaper || isNewOrCheaper(record.change);
 }
 
 void runFilter(AppState& state, FeedbackSink& sink)

@@ -9,7 +9,7 @@ namespace zorvane::ui {
 
 namespace {
 
-const char* const kTitles[] = {"名称", "商品ID", "价格", "商品标签"};
+const char* const kTitles[] = {"名称", "商品ID", "价格", "商品标签", "变化"};
 
 } // namespace
 
@@ -22,7 +22,7 @@ int GoodsTableModel::rowCount(const QModelIndex& parent) const
 
 int GoodsTableModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : 4;
+    return parent.isValid() ? 0 : kColumns;
 }
 
 QVariant GoodsTableModel::data(const QModelIndex& index, int role) const
@@ -45,6 +45,8 @@ QVariant GoodsTableModel::data(const QModelIndex& index, int role) const
         return QString::fromStdString(row.priceText);
     case 3:
         return QString::fromStdString(row.shownTags);
+    case kChangeColumn:
+        return QString::fromStdString(row.change);
     default:
         return {};
     }
@@ -61,7 +63,7 @@ Qt::Alignment GoodsTableModel::alignment(int column)
 
 QVariant GoodsTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || section > 3)
+    if (orientation != Qt::Horizontal || section < 0 || section >= kColumns)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
         return QString::fromUtf8(kTitles[section]);
@@ -73,7 +75,7 @@ QVariant GoodsTableModel::headerData(int section, Qt::Orientation orientation, i
 void GoodsTableModel::appendRecord(const GoodsRecord& record)
 {
     m_pending.push_back({record.name, record.goodsId, formatNumber(record.price), record.tagText,
-                         displayText(record.name), displayText(record.tagText)});
+                         displayText(record.name), displayText(record.tagText), record.change, record.price});
     if (!m_flushScheduled) {
         m_flushScheduled = true;
         // Rows arrive one blocking message at a time, so a zero timer would
@@ -108,6 +110,15 @@ const GoodsTableModel::Row* GoodsTableModel::rowAt(int row) const
     if (row < 0 || row >= static_cast<int>(m_rows.size()))
         return nullptr;
     return &m_rows[static_cast<std::size_t>(row)];
+}
+
+std::vector<double> GoodsTableModel::shownPrices() const
+{
+    std::vector<double> prices;
+    prices.reserve(m_rows.size());
+    for (const Row& row : m_rows)
+        prices.push_back(row.price);
+    return prices;
 }
 
 } // namespace zorvane::ui

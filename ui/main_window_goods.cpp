@@ -2,6 +2,7 @@
 // filter, sort, export and opening a goods item's page.
 #include "ui/main_window.h"
 
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -21,6 +22,7 @@
 #include "ui/dialogs.h"
 #include "ui/feedback_bridge.h"
 #include "ui/goods_table_model.h"
+#include "ui/history_bridge.h"
 #include "ui/list_lock.h"
 
 namespace zorvane::ui {
@@ -51,30 +53,20 @@ void MainWindow::feedbackHandler(const Feedback& message)
         if (message.text)
             loadBrowserPage(*message.text);
         break;
-    case kFeedbackNewGoods: {
-        NewGoods fresh = takeNewGoods(*m_state, message.number);
-        if (fresh.record)
-            addGoodsRow(*fresh.record);
-        for (const std::string& tag : fresh.newTags) {
-            // The row shows the tag's display form; the filter reads the raw tag.
-            const QString shown = QString::fromStdString(displayText(tag));
-            auto* item = new QTreeWidgetItem(m_tagList, {shown});
-            item->setData(0, Qt::UserRole, QString::fromStdString(tag));
-            item->setToolTip(0, shown);
-            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            item->setCheckState(0, Qt::Unchecked);
-        }
-        m_storeCount = message.number;
-        ++m_gathered;
-        m_status->setGoods(message.number);
+    case kFeedbackNewGoods:
+        showNewGoods(message.number, true); // history glue: records the goods item
         break;
-    }
+    case kFeedbackPageDone:
+        history().pageDone(static_cast<int>(message.number)); // history glue
+        break;
     case kFeedbackShowGoods:
         if (auto record = copyGoods(*m_state, message.number))
             addGoodsRow(*record);
         break;
     case kFeedbackSearchEnded:
+        recordWalkEnd(); // history glue
         onSearchEnded();
+        refreshPriceChart();
         break;
     case kFeedbackFilterEnded:
     case kFeedbackSortEnded: {
@@ -85,6 +77,7 @@ void MainWindow::feedbackHandler(const Feedback& message)
         setListLocked(m_goodsView, false);
         showSortDirection();
         appendLog(*m_state, filter ? "筛选完毕" : "排序完毕");
+        refreshPriceChart();
         break;
     }
     case kFeedbackExportEnded:
@@ -116,12 +109,20 @@ void MainWindow::appendLogText(const std::string& text)
 
 void MainWindow::clearGoods()
 {
-    if (Dialogs::message(this, QMessageBox::Question, QString::fromUtf8("提示"),
-                         QString::fromUtf8("确认清空商品吗？"),
-                         QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
+    if (!confirmClear() || !busyCheck(*m_state, true))
         return;
-    if (!busyCheck(*m_state, true))
-        return;
+    emptyGoods();
+}
+
+bool MainWindow::confirmClear()
+{
+    return Dialogs::message(this, QMessageBox::Question, QString::fromUtf8("提示"),
+                            QString::fromUtf8("确认清空商品吗？"),
+                            QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+void MainWindow::emptyGoods()
+{
     clearGoodsStore(*m_state, [this] {
         m_goodsModel->clear();
         m_tagList->clear();
@@ -130,6 +131,7 @@ void MainWindow::clearGoods()
     m_sorted = false;
     m_status->setGoods(0);
     showSortDirection();
+    refreshPriceChart();
     appendLog(*m_state, "已清空");
 }
 
@@ -151,8 +153,11 @@ FilterCriteria MainWindow::readFilterCriteria() const
         if (item->checkState(0) == Qt::Checked)
             ticked.push_back(item->data(0, Qt::UserRole).toString().toStdString());
     }
-    return makeFilterCriteria(std::move(ticked), editText(QString::fromUtf8("编辑框_价格min")).toStdString(),
-                              editText(QString::fromUtf8("编辑框_价格max")).toStdString());
+    FilterCriteria criteria =
+        makeFilterCriteria(std::move(ticked), editText(QString::fromUtf8("编辑框_价格min")).toStdString(),
+                           editText(QString::fromUtf8("编辑框_价格max")).toStdString());
+    criteria.onlyNewOrCheaper = control<QCheckBox>("选择框_只看新品和降价")->isChecked();
+    return criteria;
 }
 
 void MainWindow::onFilterClicked()

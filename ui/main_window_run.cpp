@@ -63,11 +63,13 @@ bool MainWindow::startSearch()
         std::lock_guard guard(*m_state->paramsLock);
         noteSearchStart(m_state->searchParams.nextPageAddress.empty(), m_state->searchParams.pageLimit);
     }
+    recordWalkStart(); // history glue: before the thread can change the position
     try {
         // The thread holds the state and the sink itself: it may outlive the window.
         m_state->searchThread =
             std::thread([state = m_state, sink = m_sink] { searchThreadMain(*state, *sink); });
     } catch (const std::system_error&) {
+        recordWalkEnd(); // history glue
         logAndTell(QString::fromUtf8("启动搜索线程失败"), QMessageBox::NoIcon);
         return false;
     }
