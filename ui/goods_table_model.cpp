@@ -1,5 +1,6 @@
 #include "ui/goods_table_model.h"
 
+#include <QColor>
 #include <QTimer>
 
 #include "core/numbers.h"
@@ -10,6 +11,16 @@ namespace zorvane::ui {
 namespace {
 
 const char* const kTitles[] = {"名称", "商品ID", "价格", "商品标签", "变化"};
+
+// Red for dearer and green for cheaper, as price boards in China show them.
+QVariant changeColour(const std::string& change)
+{
+    if (change.starts_with("降"))
+        return QColor(0, 140, 60);
+    if (change.starts_with("涨"))
+        return QColor(200, 30, 30);
+    return change.empty() ? QVariant() : QVariant(QColor(30, 90, 200));
+}
 
 } // namespace
 
@@ -34,6 +45,8 @@ QVariant GoodsTableModel::data(const QModelIndex& index, int role) const
     const Row& row = m_rows[static_cast<std::size_t>(index.row())];
     if (role == Qt::ToolTipRole && index.column() == kNameColumn)
         return QString::fromStdString(row.shownName); // the whole name, however wide the column
+    if (role == Qt::ForegroundRole && index.column() == kChangeColumn)
+        return changeColour(row.change);
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
     switch (index.column()) {

@@ -330,7 +330,8 @@ void MainWindow::buildGoodsGroup(QWidget* g)
     header->setDefaultAlignment(Qt::AlignCenter);
     header->setStretchLastSection(true);
     const int idWidth = m_goodsView->fontMetrics().horizontalAdvance(u8("0000000000000")) + 24;
-    const int widths[] = {280, std::max(80, idWidth), 100, 300};
+    // The tags leave room for the 变化 column, which takes the rest.
+    const int widths[] = {280, std::max(80, idWidth), 100, 200};
     for (int c = 0; c < 4; ++c)
         m_goodsView->setColumnWidth(c, widths[c]);
     m_goodsView->setMinimumHeight(60);
