@@ -65,7 +65,7 @@ int main(int argc, char* argv[])
     window->show();
     if (!window->startUp())
         return 2;
-    auto* box = window->findChild<QPlainTextEdit*>(QString::fromUtf8("编辑框_日志"));
+    QPlainTextEdit* box = window->logBox();
 
     QElapsedTimer timer;
     timer.start();

@@ -156,8 +156,7 @@ std::optional<HistoryOptions> parseHistoryCommand(const std::vector<std::string>
 
 std::string defaultHistoryPath()
 {
-    return (std::filesystem::path(settingsFilePath(programDirectory())).parent_path() / "goods.sqlite")
-        .string();
+    return historyFilePath(settingsFilePath(programDirectory()));
 }
 
 int runHistoryCommand(const HistoryOptions& given, std::FILE* out, std::FILE* err)

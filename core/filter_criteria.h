@@ -14,6 +14,7 @@ struct FilterCriteria
     int hasMinPrice = 0;
     double maxPrice = 0;
     int hasMaxPrice = 0;
+    bool onlyNewOrCheaper = false; // only goods never seen before or cheaper than last time
 };
 
 } // namespace zorvane

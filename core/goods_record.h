@@ -15,6 +15,9 @@ struct GoodsRecord
     std::vector<std::string> tags; // promotion tags in the order found, none empty
     std::string tagText;           // tags joined with ","
     int passesFilter = 1;          // 1 when the goods list shows the record
+    // The price against the coupon's earlier walks as the window shows it:
+    // "新", "降¥x.xx", "涨¥x.xx", or "" (same price, or no history). Never exported.
+    std::string change;
 
     bool operator==(const GoodsRecord&) const = default;
 };

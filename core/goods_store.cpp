@@ -19,6 +19,13 @@ std::optional<GoodsRecord> GoodsStore::copyAt(std::int64_t n)
     return m_goods[static_cast<std::size_t>(n - 1)];
 }
 
+void GoodsStore::setChange(std::int64_t n, std::string change)
+{
+    std::lock_guard guard(m_lock.get());
+    if (n >= 1 && n <= static_cast<std::int64_t>(m_goods.size()))
+        m_goods[static_cast<std::size_t>(n - 1)].change = std::move(change);
+}
+
 NewGoods GoodsStore::takeNew(std::int64_t n)
 {
     NewGoods result;

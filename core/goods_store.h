@@ -33,6 +33,9 @@ public:
     // A copy of the n-th (1-based) record, or nothing when n is out of range.
     std::optional<GoodsRecord> copyAt(std::int64_t n);
     NewGoods takeNew(std::int64_t n);
+    // Notes the n-th (1-based) record's change against earlier walks; nothing
+    // when n is out of range.
+    void setChange(std::int64_t n, std::string change);
 
     GoodsList snapshot();
     std::size_t size();

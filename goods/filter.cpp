@@ -88,6 +88,11 @@ FilterCriteria makeFilterCriteria(std::vector<std::string> tickedTags, std::stri
     return criteria;
 }
 
+bool isNewOrCheaper(std::string_view change)
+{
+    return startsWith(change, "新") || startsWith(change, "降");
+}
+
 bool goodsPassesFilter(const GoodsRecord& record, const FilterCriteria& criteria)
 {
     std::size_t tagCount =
@@ -101,7 +106,7 @@ bool goodsPassesFilter(const GoodsRecord& record, const FilterCriteria& criteria
         return false;
     if (criteria.hasMaxPrice && !(record.price - criteria.maxPrice <= kPriceTolerance))
         return false;
-    return true;
+    return !criteria.onlyNewOrCheaper || isNewOrCheaper(record.change);
 }
 
 void runFilter(AppState& state, FeedbackSink& sink, const FilterCriteria& criteria)

@@ -26,8 +26,12 @@ double parsePriceBound(std::string_view text);
 FilterCriteria makeFilterCriteria(std::vector<std::string> tickedTags, std::string_view minText,
                                   std::string_view maxText);
 
-// True when the record carries every ticked tag (byte for byte) and its price
-// lies within the bounds present, each bound inclusive within kPriceTolerance.
+// True for a record's change that reads new ("新") or cheaper ("降¥x.xx").
+bool isNewOrCheaper(std::string_view change);
+
+// True when the record carries every ticked tag (byte for byte), its price
+// lies within the bounds present, each bound inclusive within kPriceTolerance,
+// and, when asked, it is new or cheaper.
 bool goodsPassesFilter(const GoodsRecord& record, const FilterCriteria& criteria);
 
 // The filter worker: marks every record of the store against the criteria,

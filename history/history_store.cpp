@@ -190,6 +190,12 @@ std::optional<WalkSummary> HistoryStore::lastWalk(const std::string& couponKey)
     return walkAt(select);
 }
 
+std::int64_t HistoryStore::nextWalkId()
+{
+    SqlStatement select = m_db.prepare("SELECT coalesce(max(id), 0) + 1 FROM walks");
+    return select.valid() && select.step() == SQLITE_ROW ? select.int64At(0) : 0;
+}
+
 SqlRows<SightingChange> HistoryStore::changes(std::int64_t walkId, const std::string& couponKey)
 {
     SqlRows<SightingChange> result;

@@ -91,6 +91,9 @@ public:
     // The walk's goods, each against its last sighting in earlier walks of the
     // coupon.
     SqlRows<SightingChange> changes(std::int64_t walkId, const std::string& couponKey);
+    // Above the id of every walk stored so far: a walk begun later gets at
+    // least this id. 0 on failure.
+    std::int64_t nextWalkId();
     // The price a goods item had when last seen in a walk of the coupon before
     // walkId: what the window needs per goods item while a walk runs.
     std::optional<double> lastPrice(const std::string& couponKey, const std::string& goodsId,

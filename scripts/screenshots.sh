@@ -39,6 +39,29 @@ shot() {
   wait "$app" "$wm" "$xvfb" 2>/dev/null || true
 }
 
+# finished NAME SECONDS [helper options...]: one shot, once the helper's walks
+# are done.
+finished() {
+  local name=$1 wait=$2
+  shift 2
+  local d
+  d=$(free_display)
+  Xvfb ":$d" -screen 0 1280x900x24 -nolisten tcp &
+  local xvfb=$!
+  sleep 1
+  DISPLAY=":$d" openbox &
+  local wm=$!
+  sleep 1
+  DISPLAY=":$d" LANG=zh_CN.UTF-8 "$helper" --pages 10 --delay 100 "$@" &
+  local app=$!
+  sleep "$wait"
+  DISPLAY=":$d" import -window root "$out/$name.png"
+  kill "$app" "$wm" "$xvfb"
+  wait "$app" "$wm" "$xvfb" 2>/dev/null || true
+}
+
+finished history-changes 16 --second-walk
+finished history-new-and-cheaper 18 --second-walk --tick
 shot first-start 1280x900 1
 shot minimum 1280x900 1 --minimum
 shot laptop-125 1366x768 1.25

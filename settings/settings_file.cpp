@@ -109,6 +109,11 @@ std::string settingsFilePath(const std::string& exeDir, const char* xdgConfigHom
     return programFile; // read where it is; saving will quietly fail
 }
 
+std::string historyFilePath(const std::string& settingsPath)
+{
+    return (std::filesystem::path(settingsPath).parent_path() / "goods.sqlite").string();
+}
+
 std::optional<std::string> loadEditBox(const IniFile& ini, std::string_view name)
 {
     return loadDecoded(ini, kEditBoxSection, name, decodeEditText);

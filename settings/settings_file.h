@@ -38,6 +38,10 @@ std::string settingsFilePath(const std::string& exeDir,
                              const char* xdgConfigHome = std::getenv("XDG_CONFIG_HOME"),
                              const char* home = std::getenv("HOME"));
 
+// The goods history file the program keeps beside its settings file:
+// goods.sqlite in the folder of settingsPath.
+std::string historyFilePath(const std::string& settingsPath);
+
 // Loaders: what to apply to the control, or nothing when it keeps its state
 // (the key is missing or empty).
 std::optional<std::string> loadEditBox(const IniFile& ini, std::string_view name);

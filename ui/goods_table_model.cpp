@@ -1,5 +1,6 @@
 #include "ui/goods_table_model.h"
 
+#include <QColor>
 #include <QTimer>
 
 #include "core/numbers.h"
@@ -9,7 +10,17 @@ namespace zorvane::ui {
 
 namespace {
 
-const char* const kTitles[] = {"名称", "商品ID", "价格", "商品标签"};
+const char* const kTitles[] = {"名称", "商品ID", "价格", "商品标签", "变化"};
+
+// Red for dearer and green for cheaper, as price boards in China show them.
+QVariant changeColour(const std::string& change)
+{
+    if (change.starts_with("降"))
+        return QColor(0, 140, 60);
+    if (change.starts_with("涨"))
+        return QColor(200, 30, 30);
+    return change.empty() ? QVariant() : QVariant(QColor(30, 90, 200));
+}
 
 } // namespace
 
@@ -22,7 +33,7 @@ int GoodsTableModel::rowCount(const QModelIndex& parent) const
 
 int GoodsTableModel::columnCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : 4;
+    return parent.isValid() ? 0 : kColumns;
 }
 
 QVariant GoodsTableModel::data(const QModelIndex& index, int role) const
@@ -34,6 +45,8 @@ QVariant GoodsTableModel::data(const QModelIndex& index, int role) const
     const Row& row = m_rows[static_cast<std::size_t>(index.row())];
     if (role == Qt::ToolTipRole && index.column() == kNameColumn)
         return QString::fromStdString(row.shownName); // the whole name, however wide the column
+    if (role == Qt::ForegroundRole && index.column() == kChangeColumn)
+        return changeColour(row.change);
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
         return {};
     switch (index.column()) {
@@ -45,6 +58,8 @@ QVariant GoodsTableModel::data(const QModelIndex& index, int role) const
         return QString::fromStdString(row.priceText);
     case 3:
         return QString::fromStdString(row.shownTags);
+    case kChangeColumn:
+        return QString::fromStdString(row.change);
     default:
         return {};
     }
@@ -61,7 +76,7 @@ Qt::Alignment GoodsTableModel::alignment(int column)
 
 QVariant GoodsTableModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation != Qt::Horizontal || section < 0 || section > 3)
+    if (orientation != Qt::Horizontal || section < 0 || section >= kColumns)
         return QAbstractTableModel::headerData(section, orientation, role);
     if (role == Qt::DisplayRole)
         return QString::fromUtf8(kTitles[section]);
@@ -73,7 +88,7 @@ QVariant GoodsTableModel::headerData(int section, Qt::Orientation orientation, i
 void GoodsTableModel::appendRecord(const GoodsRecord& record)
 {
     m_pending.push_back({record.name, record.goodsId, formatNumber(record.price), record.tagText,
-                         displayText(record.name), displayText(record.tagText)});
+                         displayText(record.name), displayText(record.tagText), record.change, record.price});
     if (!m_flushScheduled) {
         m_flushScheduled = true;
         // Rows arrive one blocking message at a time, so a zero timer would
@@ -108,6 +123,15 @@ const GoodsTableModel::Row* GoodsTableModel::rowAt(int row) const
     if (row < 0 || row >= static_cast<int>(m_rows.size()))
         return nullptr;
     return &m_rows[static_cast<std::size_t>(row)];
+}
+
+std::vector<double> GoodsTableModel::shownPrices() const
+{
+    std::vector<double> prices;
+    prices.reserve(m_rows.size());
+    for (const Row& row : m_rows)
+        prices.push_back(row.price);
+    return prices;
 }
 
 } // namespace zorvane::ui

@@ -25,6 +25,8 @@ public:
         std::string tagText;
         std::string shownName; // displayText(name)
         std::string shownTags; // displayText(tagText)
+        std::string change;    // against earlier walks: "新", "降¥x.xx", "涨¥x.xx" or ""
+        double price = 0;
     };
 
     explicit GoodsTableModel(QObject* parent = nullptr);
@@ -42,9 +44,13 @@ public:
     // All rows, pending ones included.
     int totalRows() const { return static_cast<int>(m_rows.size() + m_pending.size()); }
     const Row* rowAt(int row) const;
+    // The prices of the rows shown, in row order.
+    std::vector<double> shownPrices() const;
 
     static constexpr int kNameColumn = 0;
     static constexpr int kPriceColumn = 2;
+    static constexpr int kChangeColumn = 4;
+    static constexpr int kColumns = 5;
     static constexpr int kFlushDelayMs = 40;
 
 private:

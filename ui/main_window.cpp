@@ -1,5 +1,6 @@
 #include "ui/main_window.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGroupBox>
@@ -22,7 +23,9 @@
 #include "ui/dialogs.h"
 #include "ui/feedback_bridge.h"
 #include "ui/goods_table_model.h"
+#include "ui/history_bridge.h"
 #include "ui/input_modes.h"
+#include "ui/price_chart.h"
 
 namespace zorvane::ui {
 
@@ -131,6 +134,7 @@ MainWindow::MainWindow(std::shared_ptr<AppState> state, WindowOptions options, Q
     setWindowTitle(u8("Zorvane"));
     auto* about = menuBar()->addMenu(u8("关于"));
     m_versionAction = about->addAction(u8("关于"));
+    buildHistoryMenu();
     buildControls();
     m_status = new StatusPanel(this);
     statusBar()->addWidget(m_status, 1);
@@ -291,11 +295,19 @@ void MainWindow::buildTagGroup(QWidget* g)
     price->addWidget(numberBox(g, "编辑框_价格max", "", InputMode::Decimal), 1);
     auto* filter = button(g, "按钮_筛选", "筛选");
     filter->setMinimumHeight(28);
+    m_priceChart = new PriceChart(g);
+    m_priceChart->setObjectName(u8("图表_价格"));
+    m_priceChart->setMinimumHeight(56);
+    m_priceChart->setMaximumHeight(110);
+    auto* onlyNewOrCheaper = named<QCheckBox>(g, "选择框_只看新品和降价");
+    onlyNewOrCheaper->setText(u8("只看新品和降价"));
 
     auto* rows = new QVBoxLayout(g);
     rows->setContentsMargins(8, 6, 8, 8);
-    rows->addWidget(m_tagList, 1);
+    rows->addWidget(m_tagList, 2);
+    rows->addWidget(m_priceChart, 1);
     rows->addLayout(price);
+    rows->addWidget(onlyNewOrCheaper);
     rows->addWidget(filter);
     g->setFixedWidth(216);
 }
@@ -318,7 +330,8 @@ void MainWindow::buildGoodsGroup(QWidget* g)
     header->setDefaultAlignment(Qt::AlignCenter);
     header->setStretchLastSection(true);
     const int idWidth = m_goodsView->fontMetrics().horizontalAdvance(u8("0000000000000")) + 24;
-    const int widths[] = {280, std::max(80, idWidth), 100, 300};
+    // The tags leave room for the 变化 column, which takes the rest.
+    const int widths[] = {280, std::max(80, idWidth), 100, 200};
     for (int c = 0; c < 4; ++c)
         m_goodsView->setColumnWidth(c, widths[c]);
     m_goodsView->setMinimumHeight(60);
@@ -355,6 +368,7 @@ void MainWindow::connectCommands()
     connect(m_goodsView->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &MainWindow::onGoodsHeaderClicked);
     connect(m_goodsView, &QWidget::customContextMenuRequested, this, &MainWindow::showGoodsMenu);
+    connect(m_priceChart, &PriceChart::rangeChosen, this, &MainWindow::onPriceRangeChosen);
     const auto countShown = [this] { m_status->setShown(m_goodsModel->rowCount()); };
     connect(m_goodsModel, &QAbstractItemModel::rowsInserted, this, countShown);
     connect(m_goodsModel, &QAbstractItemModel::modelReset, this, countShown);

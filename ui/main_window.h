@@ -13,6 +13,7 @@
 #include "ui/status_panel.h"
 
 class QAction;
+class QMenu;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -31,6 +32,8 @@ class BrowserBox;
 class FeedbackBridge;
 class GuardedSink;
 class GoodsTableModel;
+class HistoryBridge;
+class PriceChart;
 
 struct WindowOptions
 {
@@ -55,8 +58,10 @@ public:
     AppState& state() { return *m_state; }
     FeedbackSink& sink();
     GoodsTableModel* goodsModel() const { return m_goodsModel; }
+    QPlainTextEdit* logBox() const { return m_logBox; }
     StatusPanel* statusPanel() const { return m_status; }
     std::string settingsPath() const { return m_settingsPath; }
+    PriceChart* priceChart() const { return m_priceChart; }
 
     // Command handlers, public so that tests can drive them like clicks.
     void startPause();
@@ -69,6 +74,9 @@ public:
     void onExportClicked();
     void feedbackHandler(const Feedback& message);
     void saveSettingsNow();
+    // Loads a walk of the history file into the goods list, the list emptied
+    // first; false when it cannot (a worker runs, the walk is gone, refused).
+    bool loadHistoryWalk(std::int64_t walkId);
 
     // True when closing would lose something: a walk runs or is paused, or
     // goods were gathered since the last successful export.
@@ -102,6 +110,19 @@ private:
     bool startSearch();
     void onSearchEnded();
     void addGoodsRow(const GoodsRecord& record);
+    void showNewGoods(std::int64_t n, bool fromWalk);
+    bool confirmClear();
+    void emptyGoods();
+
+    // The goods history (main_window_history.cpp).
+    HistoryBridge& history();
+    void recordWalkStart();
+    void recordWalkEnd();
+    void buildHistoryMenu();
+    void fillHistoryMenu(QMenu* menu);
+    void showHistoryDialog();
+    void refreshPriceChart();
+    void onPriceRangeChosen(double lowest, double highest);
     void appendLogText(const std::string& text);
     void buildMenus(const std::string& description);
     void loadBrowserPage(const std::string& address);
@@ -130,7 +151,9 @@ private:
     QPushButton* m_stop = nullptr;
     QSplitter* m_splitter = nullptr;
     StatusPanel* m_status = nullptr;
-    QString m_exportDir; // folder of the last export, "" before the first
+    PriceChart* m_priceChart = nullptr;
+    std::unique_ptr<HistoryBridge> m_history; // made on first use, once the settings path is known
+    QString m_exportDir;                      // folder of the last export, "" before the first
     // Export bookkeeping: every new record counts; an export that succeeds
     // covers what was counted when it started.
     std::int64_t m_storeCount = 0;

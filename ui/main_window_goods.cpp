@@ -2,6 +2,7 @@
 // filter, sort, export and opening a goods item's page.
 #include "ui/main_window.h"
 
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -19,6 +20,7 @@
 #include "ui/dialogs.h"
 #include "ui/feedback_bridge.h"
 #include "ui/goods_table_model.h"
+#include "ui/history_bridge.h"
 #include "ui/list_lock.h"
 
 namespace zorvane::ui {
@@ -29,9 +31,6 @@ void MainWindow::feedbackHandler(const Feedback& message)
     case kFeedbackLog:
         if (message.text)
             appendLogText(*message.text);
-        break;
-    case kFeedbackPageDone:
-        m_status->setPagesDone(static_cast<int>(message.number));
         break;
     case kFeedbackMenu:
         if (message.text)
@@ -50,30 +49,21 @@ void MainWindow::feedbackHandler(const Feedback& message)
         if (message.text)
             loadBrowserPage(*message.text);
         break;
-    case kFeedbackNewGoods: {
-        NewGoods fresh = m_state->goods.takeNew(message.number);
-        if (fresh.record)
-            addGoodsRow(*fresh.record);
-        for (const std::string& tag : fresh.newTags) {
-            // The row shows the tag's display form; the filter reads the raw tag.
-            const QString shown = QString::fromStdString(displayText(tag));
-            auto* item = new QTreeWidgetItem(m_tagList, {shown});
-            item->setData(0, Qt::UserRole, QString::fromStdString(tag));
-            item->setToolTip(0, shown);
-            item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-            item->setCheckState(0, Qt::Unchecked);
-        }
-        m_storeCount = message.number;
-        ++m_gathered;
-        m_status->setGoods(message.number);
+    case kFeedbackNewGoods:
+        showNewGoods(message.number, true); // history glue: records the goods item
         break;
-    }
+    case kFeedbackPageDone:
+        m_status->setPagesDone(static_cast<int>(message.number));
+        history().pageDone(static_cast<int>(message.number)); // history glue
+        break;
     case kFeedbackShowGoods:
         if (auto record = m_state->goods.copyAt(message.number))
             addGoodsRow(*record);
         break;
     case kFeedbackSearchEnded:
+        recordWalkEnd(); // history glue
         onSearchEnded();
+        refreshPriceChart();
         break;
     case kFeedbackFilterEnded:
     case kFeedbackSortEnded: {
@@ -84,6 +74,7 @@ void MainWindow::feedbackHandler(const Feedback& message)
         setListLocked(m_goodsView, false);
         showSortDirection();
         appendLog(*m_state, filter ? "筛选完毕" : "排序完毕");
+        refreshPriceChart();
         break;
     }
     case kFeedbackExportEnded:
@@ -115,12 +106,20 @@ void MainWindow::appendLogText(const std::string& text)
 
 void MainWindow::clearGoods()
 {
-    if (Dialogs::message(this, QMessageBox::Question, QString::fromUtf8("提示"),
-                         QString::fromUtf8("确认清空商品吗？"),
-                         QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
+    if (!confirmClear() || !busyCheck(*m_state, true))
         return;
-    if (!busyCheck(*m_state, true))
-        return;
+    emptyGoods();
+}
+
+bool MainWindow::confirmClear()
+{
+    return Dialogs::message(this, QMessageBox::Question, QString::fromUtf8("提示"),
+                            QString::fromUtf8("确认清空商品吗？"),
+                            QMessageBox::Ok | QMessageBox::Cancel) == QMessageBox::Ok;
+}
+
+void MainWindow::emptyGoods()
+{
     m_state->goods.clear([this] {
         m_goodsModel->clear();
         m_tagList->clear();
@@ -129,6 +128,7 @@ void MainWindow::clearGoods()
     m_sorted = false;
     m_status->setGoods(0);
     showSortDirection();
+    refreshPriceChart();
     appendLog(*m_state, "已清空");
 }
 
@@ -149,8 +149,11 @@ FilterCriteria MainWindow::readFilterCriteria() const
         if (item->checkState(0) == Qt::Checked)
             ticked.push_back(item->data(0, Qt::UserRole).toString().toStdString());
     }
-    return makeFilterCriteria(std::move(ticked), editText(QString::fromUtf8("编辑框_价格min")).toStdString(),
-                              editText(QString::fromUtf8("编辑框_价格max")).toStdString());
+    FilterCriteria criteria =
+        makeFilterCriteria(std::move(ticked), editText(QString::fromUtf8("编辑框_价格min")).toStdString(),
+                           editText(QString::fromUtf8("编辑框_价格max")).toStdString());
+    criteria.onlyNewOrCheaper = control<QCheckBox>("选择框_只看新品和降价")->isChecked();
+    return criteria;
 }
 
 void MainWindow::onFilterClicked()

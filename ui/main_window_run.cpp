@@ -55,9 +55,11 @@ bool MainWindow::startSearch()
         const SearchParams params = m_state->position.copy();
         noteSearchStart(params.nextPageAddress.empty(), params.pageLimit);
     }
+    recordWalkStart(); // history glue: before the thread can change the position
     // The thread holds the state and the sink itself: it may outlive the window.
     if (!m_state->workers.start(Worker::Search,
                                 [state = m_state, sink = m_sink] { searchThreadMain(*state, *sink); })) {
+        recordWalkEnd(); // history glue
         logAndTell(QString::fromUtf8("启动搜索线程失败"), QMessageBox::NoIcon);
         return false;
     }

@@ -21,7 +21,8 @@ std::vector<const char*> widgetsOf(ControlGroup group)
     case ControlGroup::Goods:
         return {"超级列表框_商品列表"};
     case ControlGroup::TagFilter:
-        return {"超级列表框_商品标签", "编辑框_价格min", "编辑框_价格max", "按钮_筛选"};
+        return {"超级列表框_商品标签", "编辑框_价格min", "编辑框_价格max", "按钮_筛选",
+                "选择框_只看新品和降价"};
     case ControlGroup::Export:
         return {"按钮_导出"};
     case ControlGroup::StartPause:
@@ -42,7 +43,10 @@ QWidget* WidgetPanel::find(const char* name) const
 void WidgetPanel::setUsable(ControlGroup group, bool usable)
 {
     for (const char* name : widgetsOf(group)) {
-        if (QWidget* w = find(name))
+        // Lists stay readable and scrollable while locked.
+        if (auto* list = qobject_cast<QAbstractItemView*>(find(name)))
+            setListLocked(list, !usable);
+        else if (QWidget* w = find(name))
             w->setEnabled(usable);
     }
 }

@@ -15,33 +15,6 @@
 namespace zorvane::test {
 namespace {
 
-std::string replaced(std::string text, const std::string& from, const std::string& to)
-{
-    const std::size_t at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    return at == std::string::npos ? text : text.replace(at, from.size(), to);
-}
-
-// The shop's page with one goods item's price changed.
-std::string withPrice(const std::string& page, const std::string& id, const std::string& from,
-                      const std::string& to)
-{
-    return replaced(page, "data-price=\"" + id + "\">" + from + "<", "data-price=\"" + id + "\">" + to + "<");
-}
-
-// The shop's page 3 with a third goods item after the second.
-std::string withThirdItem(const std::string& page)
-{
-    const std::size_t from = page.find("<li data-sku=\"3002\"");
-    const std::size_t to = page.find("</li>\n", from) + 6;
-    std::string item = page.substr(from, to - from);
-    for (auto [old, now] : {std::pair{"3002", "3003"}, {"3-2", "3-3"}, {"32.50", "33.50"}}) {
-        for (std::size_t at = item.find(old); at != std::string::npos; at = item.find(old, at))
-            item.replace(at, std::string(old).size(), now);
-    }
-    return page.substr(0, to) + item + page.substr(to);
-}
-
 class HistoryCli : public ::testing::Test
 {
 protected:

@@ -213,4 +213,28 @@ std::vector<int> FixtureShop::requestedPages() const
     return pages;
 }
 
+std::string withPrice(const std::string& page, const std::string& id, const std::string& from,
+                      const std::string& to)
+{
+    std::string text = page;
+    const std::string old = "data-price=\"" + id + "\">" + from + "<";
+    if (const std::size_t at = text.find(old); at != std::string::npos)
+        text.replace(at, old.size(), "data-price=\"" + id + "\">" + to + "<");
+    return text;
+}
+
+std::string withThirdItem(const std::string& page)
+{
+    const std::size_t from = page.find("<li data-sku=\"3002\"");
+    if (from == std::string::npos)
+        return page;
+    const std::size_t to = page.find("</li>\n", from) + 6;
+    std::string item = page.substr(from, to - from);
+    for (auto [old, now] : {std::pair{"3002", "3003"}, {"3-2", "3-3"}, {"32.50", "33.50"}}) {
+        for (std::size_t at = item.find(old); at != std::string::npos; at = item.find(old, at))
+            item.replace(at, std::string(old).size(), now);
+    }
+    return page.substr(0, to) + item + page.substr(to);
+}
+
 } // namespace zorvane::test

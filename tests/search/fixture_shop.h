@@ -96,4 +96,12 @@ private:
     std::map<int, Override> m_overrides;
 };
 
+// A page's text with one goods item's price changed (prices as written, "%.2f");
+// unchanged when the item has not that price.
+std::string withPrice(const std::string& page, const std::string& id, const std::string& from,
+                      const std::string& to);
+
+// Page 3's text with a third goods item (3003, 33.50) after the second.
+std::string withThirdItem(const std::string& page);
+
 } // namespace zorvane::test

@@ -1,8 +1,13 @@
 // The real window over the in-process fixture shop, for screenshots and for
 // trying the window by hand: the address is filled in and, after a moment,
 // the walk starts by itself.
+// With --second-walk the first walk stops two pages short; then the shop moves
+// some prices, the list is emptied and a second walk runs to the end, so the
+// 变化 column has something to show; --tick then keeps the new and cheaper.
 //   fixture_shop_window [--pages N] [--delay MS] [--start-after MS] [--minimum]
+//                       [--second-walk [--tick]]
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -16,10 +21,31 @@
 #include "core/app_state.h"
 #include "tests/search/fixture_shop.h"
 #include "ui/dialogs.h"
+#include "ui/goods_table_model.h"
 #include "ui/main_window.h"
 #include "web/http_request.h"
 
 using namespace zorvane;
+
+namespace {
+
+// Every page's third goods item a little cheaper and its seventh dearer.
+void changePrices(test::FixtureShop& shop, const test::FixtureShopOptions& options)
+{
+    const auto priceText = [](double price) { return QString::number(price, 'f', 2).toStdString(); };
+    for (int page = 1; page <= options.pages; ++page) {
+        std::string text = shop.pageText(page);
+        const double cheaper = test::FixtureShop::price(page, 3);
+        const double dearer = test::FixtureShop::price(page, 7);
+        text = test::withPrice(text, test::FixtureShop::goodsId(page, 3), priceText(cheaper),
+                               priceText(cheaper - 1.2 - page % 3));
+        text = test::withPrice(text, test::FixtureShop::goodsId(page, 7), priceText(dearer),
+                               priceText(dearer + 2));
+        shop.setRawPage(page, 200, text);
+    }
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -32,6 +58,8 @@ int main(int argc, char* argv[])
     options.delay = std::chrono::milliseconds(700);
     int startAfter = 1500;
     bool minimum = false;
+    bool secondWalk = false;
+    bool tick = false;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (!std::strcmp(argv[i], "--pages") && hasValue)
@@ -42,6 +70,10 @@ int main(int argc, char* argv[])
             startAfter = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--minimum"))
             minimum = true;
+        else if (!std::strcmp(argv[i], "--second-walk"))
+            secondWalk = true;
+        else if (!std::strcmp(argv[i], "--tick"))
+            tick = true;
     }
     test::FixtureShop shop(options);
     if (!shop.start()) {
@@ -64,8 +96,33 @@ int main(int argc, char* argv[])
     window->findChild<QLineEdit*>(QString::fromUtf8("编辑框_参数_地址"))
         ->setText(QString::fromStdString(shop.firstPageUrl()));
     window->findChild<QLineEdit*>(QString::fromUtf8("编辑框_参数_间隔"))->setText(QStringLiteral("300"));
-    QTimer::singleShot(startAfter, window, [window] {
-        window->findChild<QPushButton*>(QString::fromUtf8("按钮_控制_开始2暂停"))->click();
-    });
+    auto* start = window->findChild<QPushButton*>(QString::fromUtf8("按钮_控制_开始2暂停"));
+    QTimer::singleShot(startAfter, window, [start] { start->click(); });
+    if (secondWalk) {
+        auto* pageLimit = window->findChild<QLineEdit*>(QString::fromUtf8("编辑框_参数_页数"));
+        pageLimit->setText(QString::number(options.pages - 2));
+        auto* poll = new QTimer(window);
+        int walksDone = 0;
+        QObject::connect(poll, &QTimer::timeout, window, [&, window, poll, pageLimit, start] {
+            if (window->statusPanel()->walkState() != ui::StatusPanel::WalkState::Idle ||
+                window->goodsModel()->rowCount() == 0)
+                return;
+            if (++walksDone == 2) {
+                poll->stop();
+                if (tick) {
+                    window->findChild<QCheckBox*>(QString::fromUtf8("选择框_只看新品和降价"))
+                        ->setChecked(true);
+                    window->onFilterClicked();
+                }
+                return;
+            }
+            changePrices(shop, options);
+            pageLimit->setText(QStringLiteral("0"));
+            ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok); // 确认清空商品吗？
+            window->clearGoods();
+            start->click();
+        });
+        QTimer::singleShot(startAfter + 500, poll, [poll] { poll->start(200); });
+    }
     return app.exec();
 }

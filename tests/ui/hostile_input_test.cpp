@@ -48,7 +48,7 @@ TEST_F(WindowFixture, WebAddressesAreOpenedTolerantlyAndOthersRefused)
         {"file:///etc/passwd", false},           {"abc", false},
     };
     auto* view = control<QTableView>("超级列表框_商品列表");
-    state->goods.append(GoodsRecord{"1001", "商品", 1, {}, "", 1});
+    state->goods.append(GoodsRecord{"1001", "商品", 1, {}, "", 1, ""});
     window->feedbackHandler({kFeedbackNewGoods, 1, std::nullopt});
     window->goodsModel()->flush();
     for (const auto& c : cases) {
@@ -107,7 +107,7 @@ TEST_F(WindowFixture, NumberBoxesTakePastedAndComposedTextByTheTypingRules)
 TEST_F(WindowFixture, AClickBelowTheRowsOpensNothing)
 {
     auto* view = control<QTableView>("超级列表框_商品列表");
-    state->goods.append(GoodsRecord{"1001", "商品", 1, {}, "", 1});
+    state->goods.append(GoodsRecord{"1001", "商品", 1, {}, "", 1, ""});
     window->feedbackHandler({kFeedbackNewGoods, 1, std::nullopt});
     window->goodsModel()->flush();
     QApplication::processEvents();

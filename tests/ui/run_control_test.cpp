@@ -19,9 +19,11 @@ namespace {
 const char* const kLockable[] = {"按钮_清空商品",          "按钮_筛选",           "按钮_导出",
                                  "编辑框_参数_地址",       "编辑框_参数_间隔",    "编辑框_参数_页数",
                                  "编辑框_参数_附加协议头", "编辑框_参数_COOKIE",  "编辑框_价格min",
-                                 "编辑框_价格max",         "超级列表框_商品标签", "超级列表框_商品列表"};
-const char* const kOpenWhilePaused[] = {"超级列表框_商品列表", "超级列表框_商品标签", "编辑框_价格min",
-                                        "编辑框_价格max", "按钮_筛选"};
+                                 "编辑框_价格max",         "超级列表框_商品标签", "超级列表框_商品列表",
+                                 "选择框_只看新品和降价"};
+const char* const kOpenWhilePaused[] = {"超级列表框_商品列表", "超级列表框_商品标签",
+                                        "编辑框_价格min",      "编辑框_价格max",
+                                        "按钮_筛选",           "选择框_只看新品和降价"};
 
 class RunControl : public WindowFixture
 {

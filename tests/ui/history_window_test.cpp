@@ -1,0 +1,107 @@
+// The window recording its walks in the history file: each goods item's
+// change against the coupon's walk before, the tick box that keeps the new
+// and cheaper ones, the price chart over what is shown, and an earlier walk
+// loaded back.
+#include "window_fixture.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <map>
+#include <numeric>
+
+#include "history/history_store.h"
+#include "tests/search/fixture_shop.h"
+#include "ui/dialogs.h"
+#include "ui/goods_table_model.h"
+#include "ui/price_chart.h"
+
+using namespace zorvane;
+using namespace zorvane::test;
+
+namespace {
+
+// The goods list's rows as goods id -> 变化 column.
+std::map<std::string, std::string> shownChanges(ui::MainWindow& window)
+{
+    ui::GoodsTableModel* model = window.goodsModel();
+    model->flush();
+    std::map<std::string, std::string> changes;
+    for (int row = 0; row < model->rowCount(); ++row) {
+        changes[model->rowAt(row)->goodsId] =
+            model->index(row, ui::GoodsTableModel::kChangeColumn).data().toString().toStdString();
+    }
+    return changes;
+}
+
+std::int64_t chartedGoods(ui::MainWindow& window)
+{
+    const std::vector<std::int64_t>& counts = window.priceChart()->histogram().counts;
+    return std::accumulate(counts.begin(), counts.end(), std::int64_t(0));
+}
+
+} // namespace
+
+TEST_F(WindowFixture, ASecondWalkShowsWhatIsNewAndWhatMovedAndTheTickBoxKeepsNewAndCheaper)
+{
+    FixtureShop shop;
+    ASSERT_TRUE(shop.start());
+    openWindow(shop.config());
+    control<QLineEdit>("编辑框_参数_地址")->setText(QString::fromStdString(shop.firstPageUrl()));
+    control<QLineEdit>("编辑框_参数_间隔")->setText(QStringLiteral("0"));
+    const auto walk = [&] {
+        const qsizetype before = logBoxText().count(QString::fromUtf8("已停止"));
+        control<QPushButton>("按钮_控制_开始2暂停")->click();
+        return waitUntil([&] { return logBoxText().count(QString::fromUtf8("已停止")) > before; }, 15000);
+    };
+    ASSERT_TRUE(walk());
+    const std::map<std::string, std::string> firstWalk = shownChanges(*window);
+    const std::map<std::string, std::string> allNew = {{"1001", "新"}, {"1002", "新"}, {"2001", "新"},
+                                                       {"2002", "新"}, {"3001", "新"}, {"3002", "新"}};
+    EXPECT_EQ(firstWalk, allNew);
+
+    shop.setRawPage(1, 200, withPrice(shop.pageText(1), "1002", "12.50", "13.25"));
+    shop.setRawPage(2, 200, withPrice(shop.pageText(2), "2001", "21.50", "19.00"));
+    shop.setRawPage(3, 200, withThirdItem(shop.pageText(3)));
+    ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok);
+    window->clearGoods();
+    EXPECT_EQ(chartedGoods(*window), 0);
+    ASSERT_TRUE(walk());
+    const std::map<std::string, std::string> secondWalk = {
+        {"1001", ""}, {"1002", "涨¥0.75"}, {"2001", "降¥2.50"}, {"2002", ""},
+        {"3001", ""}, {"3002", ""},        {"3003", "新"}};
+    EXPECT_EQ(shownChanges(*window), secondWalk);
+    EXPECT_EQ(chartedGoods(*window), 7);
+
+    const struct
+    {
+        bool ticked;
+        std::map<std::string, std::string> shown;
+    } filters[] = {
+        {true, {{"2001", "降¥2.50"}, {"3003", "新"}}},
+        {false, secondWalk},
+    };
+    for (const auto& f : filters) {
+        SCOPED_TRACE(f.ticked);
+        control<QCheckBox>("选择框_只看新品和降价")->setChecked(f.ticked);
+        const qsizetype before = logBoxText().count(QString::fromUtf8("筛选完毕"));
+        window->onFilterClicked();
+        ASSERT_TRUE(waitUntil([&] { return logBoxText().count(QString::fromUtf8("筛选完毕")) > before; }));
+        EXPECT_EQ(shownChanges(*window), f.shown);
+        EXPECT_EQ(chartedGoods(*window), static_cast<std::int64_t>(f.shown.size()));
+    }
+
+    // The file beside the settings holds both walks; the first loads back as it was seen.
+    HistoryStore store;
+    ASSERT_TRUE(store.open((exeDir / "data" / "goods.sqlite").string()).status.ok());
+    const std::vector<WalkSummary> walks = store.listWalks().rows;
+    ASSERT_EQ(walks.size(), 2u);
+    EXPECT_EQ(walks[0].endReason, "finished");
+    EXPECT_EQ(walks[1].pages, 3);
+    EXPECT_EQ(walks[1].goodsCount, 7);
+    ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok); // 确认清空商品吗？
+    ASSERT_TRUE(window->loadHistoryWalk(walks[0].id));
+    EXPECT_EQ(shownChanges(*window), allNew);
+    EXPECT_EQ(state->goods.size(), 6u);
+}

@@ -1,0 +1,178 @@
+// The goods history in the window: recording each walk, the 历史 menu that
+// loads an earlier walk into the goods list, and the price chart over the
+// goods shown.
+#include "ui/main_window.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTreeWidget>
+
+#include <algorithm>
+
+#include "core/log.h"
+#include "core/numbers.h"
+#include "core/text.h"
+#include "goods/display_text.h"
+#include "history/history_store.h"
+#include "settings/settings_file.h"
+#include "ui/goods_table_model.h"
+#include "ui/history_bridge.h"
+#include "ui/history_dialog.h"
+#include "ui/price_chart.h"
+
+namespace zorvane::ui {
+
+namespace {
+
+// Walks the 历史 menu names; older ones are in the dialog.
+constexpr int kMenuWalks = 15;
+
+QString priceBoundText(double price)
+{
+    return QString::fromStdString(formatNumber(price));
+}
+
+} // namespace
+
+HistoryBridge& MainWindow::history()
+{
+    if (!m_history)
+        m_history = std::make_unique<HistoryBridge>(*m_state, historyFilePath(m_settingsPath));
+    return *m_history;
+}
+
+void MainWindow::recordWalkStart()
+{
+    const SearchParams params = m_state->position.copy();
+    // A walk resumed after a pause goes on from its next page.
+    const bool resumed = !params.nextPageAddress.empty();
+    history().walkStarted(resumed ? params.nextPageAddress : params.goodsAddress,
+                          resumed ? params.pagesDone : 0);
+}
+
+void MainWindow::recordWalkEnd()
+{
+    // Before the session answers the end: a walk still Running ran to its end,
+    // one Pausing was paused (by the user or by itself).
+    const RunState state = m_state->walk.state();
+    const WalkEndReason reason = state == RunState::Stopping  ? WalkEndReason::Stopped
+                                 : state == RunState::Pausing ? WalkEndReason::Paused
+                                                              : WalkEndReason::Finished;
+    history().walkEnded(reason);
+}
+
+void MainWindow::showNewGoods(std::int64_t n, bool fromWalk)
+{
+    NewGoods fresh = m_state->goods.takeNew(n);
+    if (fresh.record && fromWalk) {
+        fresh.record->change = history().goodsStored(*fresh.record);
+        m_state->goods.setChange(n, fresh.record->change);
+    }
+    if (fresh.record)
+        addGoodsRow(*fresh.record);
+    for (const std::string& tag : fresh.newTags) {
+        // The row shows the tag's display form; the filter reads the raw tag.
+        const QString shown = QString::fromStdString(displayText(tag));
+        auto* item = new QTreeWidgetItem(m_tagList, {shown});
+        item->setData(0, Qt::UserRole, QString::fromStdString(tag));
+        item->setToolTip(0, shown);
+        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
+        item->setCheckState(0, Qt::Unchecked);
+    }
+    m_storeCount = n;
+    ++m_gathered;
+    m_status->setGoods(n);
+}
+
+void MainWindow::buildHistoryMenu()
+{
+    QMenu* menu = menuBar()->addMenu(QString::fromUtf8("历史"));
+    menu->setObjectName(QString::fromUtf8("菜单_历史"));
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] { fillHistoryMenu(menu); });
+}
+
+void MainWindow::fillHistoryMenu(QMenu* menu)
+{
+    menu->clear();
+    HistoryStore* store = history().reader();
+    const std::vector<WalkSummary> walks = store ? store->listWalks().rows : std::vector<WalkSummary>();
+    for (auto walk = walks.rbegin(); walk != walks.rend() && walk - walks.rbegin() < kMenuWalks; ++walk) {
+        const QString caption = QString::fromUtf8("%1  %2  %3页  %4件")
+                                    .arg(QString::fromStdString(formatLocalTime(walk->startedMs)),
+                                         QString::fromStdString(walk->couponKey))
+                                    .arg(walk->pages)
+                                    .arg(walk->goodsCount);
+        const std::int64_t id = walk->id;
+        connect(menu->addAction(caption), &QAction::triggered, this, [this, id] { loadHistoryWalk(id); });
+    }
+    if (walks.empty())
+        menu->addAction(QString::fromUtf8("（无记录）"))->setEnabled(false);
+    menu->addSeparator();
+    connect(menu->addAction(QString::fromUtf8("管理历史记录…")), &QAction::triggered, this,
+            &MainWindow::showHistoryDialog);
+}
+
+void MainWindow::showHistoryDialog()
+{
+    HistoryStore* store = history().reader();
+    if (!store) {
+        logAndTell(QString::fromUtf8("历史记录不可用：") + QString::fromStdString(history().path()),
+                   QMessageBox::Warning);
+        return;
+    }
+    HistoryDialog dialog(*store, this);
+    if (dialog.exec() == QDialog::Accepted && dialog.chosenWalk() != 0)
+        loadHistoryWalk(dialog.chosenWalk());
+}
+
+bool MainWindow::loadHistoryWalk(std::int64_t walkId)
+{
+    HistoryStore* store = history().reader();
+    if (!store || !busyCheck(*m_state, true))
+        return false;
+    const std::vector<WalkSummary> walks = store->listWalks().rows;
+    const auto walk =
+        std::find_if(walks.begin(), walks.end(), [walkId](const WalkSummary& w) { return w.id == walkId; });
+    if (walk == walks.end())
+        return false;
+    const SqlRows<SightingChange> goods = store->changes(walk->id, walk->couponKey);
+    if (!goods.status.ok()) {
+        logAndTell(QString::fromUtf8("读取历史记录失败：") + QString::fromStdString(goods.status.message),
+                   QMessageBox::Warning);
+        return false;
+    }
+    if (m_storeCount > 0 && !confirmClear())
+        return false;
+    emptyGoods();
+    for (const SightingChange& item : goods.rows) {
+        GoodsRecord record;
+        record.goodsId = item.goods.goodsId;
+        record.name = item.goods.name;
+        record.price = item.goods.price;
+        record.tags = splitText(item.goods.tagText, ",");
+        record.tagText = item.goods.tagText;
+        record.change = changeText(item.change);
+        showNewGoods(m_state->goods.append(std::move(record)), false);
+    }
+    m_goodsModel->flush();
+    refreshPriceChart();
+    appendLog(*m_state, "已载入历史记录：" + formatLocalTime(walk->startedMs) + "，" +
+                            std::to_string(goods.rows.size()) + "件商品");
+    return true;
+}
+
+void MainWindow::refreshPriceChart()
+{
+    m_goodsModel->flush();
+    m_priceChart->showPrices(m_goodsModel->shownPrices());
+}
+
+void MainWindow::onPriceRangeChosen(double lowest, double highest)
+{
+    control<QLineEdit>("编辑框_价格min")->setText(priceBoundText(lowest));
+    control<QLineEdit>("编辑框_价格max")->setText(priceBoundText(highest));
+}
+
+} // namespace zorvane::ui
