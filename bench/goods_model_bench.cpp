@@ -10,21 +10,14 @@
 
 #include "core/app_state.h"
 #include "core/feedback.h"
+#include "bench/qt_application.h"
 #include "ui/main_window.h"
 #include "ui/goods_table_model.h"
 
 using namespace zorvane;
+using bench::ensureApplication;
 
 namespace {
-
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "bench";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-}
 
 // A store of n generated goods, in a fresh state.
 std::shared_ptr<AppState> stateWithGoods(int n)

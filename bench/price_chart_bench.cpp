@@ -11,20 +11,13 @@
 #include <vector>
 
 #include "goods/price_histogram.h"
+#include "bench/qt_application.h"
 #include "ui/price_chart.h"
 
 using namespace zorvane;
+using bench::ensureApplication;
 
 namespace {
-
-void ensureApplication()
-{
-    static int argc = 1;
-    static char name[] = "bench";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-}
 
 // Shop-like prices: most under a few hundred yuan, a long tail above.
 std::vector<double> prices(int n)
