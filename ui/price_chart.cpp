@@ -45,7 +45,10 @@ PriceChart::PriceChart(QWidget* parent) : QChartView(parent)
     chart->addAxis(m_axisY, Qt::AlignLeft);
     series->attachAxis(m_axisX);
     series->attachAxis(m_axisY);
+    // The view lets go of the chart it started with: it is ours to delete.
+    QChart* first = this->chart();
     setChart(chart);
+    delete first;
     setRenderHint(QPainter::Antialiasing, false);
     setRubberBand(QChartView::NoRubberBand);
     setToolTip(QString::fromUtf8("拖过柱子选价格范围"));
