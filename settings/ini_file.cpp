@@ -121,7 +121,8 @@ std::vector<RawLine> splitLines(std::string_view text)
         std::size_t next = lf == std::string_view::npos ? text.size() : lf + 1;
         std::string_view line = text.substr(0, next);
         std::size_t endLength = lf == std::string_view::npos ? 0 : 1;
-        if (line.size() > endLength && line[line.size() - endLength - 1] == '\r')
+        // A CR ends a line only before its LF; a lone one is part of the line.
+        if (endLength == 1 && line.size() > endLength && line[line.size() - endLength - 1] == '\r')
             ++endLength;
         lines.push_back({line.substr(0, line.size() - endLength), line.substr(line.size() - endLength)});
         text.remove_prefix(next);
