@@ -4,6 +4,7 @@
 #include <charconv>
 #include <functional>
 
+#include "cli/translation.h"
 #include "core/text.h"
 
 namespace zorvane::cli {
@@ -58,19 +59,19 @@ bool isHostName(const std::string& host)
 std::string setOutputPath(SearchOptions& options, const std::string& path)
 {
     options.csvPath = path;
-    return path.empty() ? "--output needs a file name or -" : "";
+    return path.empty() ? _("--output needs a file name or -") : "";
 }
 
 const OptionSpec<SearchOptions> kSearchOptions[] = {
     {'i', "interval", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.interval = v;
-         return isWholeNumber(v) ? "" : "--interval needs a whole number of milliseconds: " + v;
+         return isWholeNumber(v) ? "" : _("--interval needs a whole number of milliseconds: ") + v;
      }},
     {'p', "pages", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.pages = v;
-         return isWholeNumber(v) ? "" : "--pages needs a whole number: " + v;
+         return isWholeNumber(v) ? "" : _("--pages needs a whole number: ") + v;
      }},
     {0, "cookie", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
@@ -80,27 +81,27 @@ const OptionSpec<SearchOptions> kSearchOptions[] = {
     {'H', "header", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.headers.push_back(v);
-         return isHeaderLine(v) ? "" : "--header needs one line \"Name: value\": " + v;
+         return isHeaderLine(v) ? "" : _("--header needs one line \"Name: value\": ") + v;
      }},
     {0, "min", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.minPrice = v;
-         return isDecimal(v) ? "" : "--min needs a price: " + v;
+         return isDecimal(v) ? "" : _("--min needs a price: ") + v;
      }},
     {0, "max", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.maxPrice = v;
-         return isDecimal(v) ? "" : "--max needs a price: " + v;
+         return isDecimal(v) ? "" : _("--max needs a price: ") + v;
      }},
     {'t', "tag", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.tags.push_back(v);
-         return v.empty() ? "--tag needs a tag" : "";
+         return v.empty() ? _("--tag needs a tag") : "";
      }},
     {0, "sort", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          if (v != "asc" && v != "desc")
-             return "--sort takes asc or desc: " + v;
+             return _("--sort takes asc or desc: ") + v;
          o.sortAscending = v == "asc";
          return "";
      }},
@@ -110,12 +111,12 @@ const OptionSpec<SearchOptions> kSearchOptions[] = {
     {0, "config", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.configPath = v;
-         return v.empty() ? "--config needs a file name" : "";
+         return v.empty() ? _("--config needs a file name") : "";
      }},
     {0, "search-host", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.searchHost = v;
-         return isHostName(v) ? "" : "--search-host needs a host or host:port: " + v;
+         return isHostName(v) ? "" : _("--search-host needs a host or host:port: ") + v;
      }},
     {0, "insecure", false,
      [](SearchOptions& o, const std::string&) -> std::string {
@@ -125,17 +126,17 @@ const OptionSpec<SearchOptions> kSearchOptions[] = {
     {0, "cacert", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.caFile = v;
-         return v.empty() ? "--cacert needs a file name" : "";
+         return v.empty() ? _("--cacert needs a file name") : "";
      }},
     {0, "ca-file", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.caFile = v;
-         return v.empty() ? "--ca-file needs a file name" : "";
+         return v.empty() ? _("--ca-file needs a file name") : "";
      }},
     {0, "db", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.historyDb = v;
-         return v.empty() ? "--db needs a file name" : "";
+         return v.empty() ? _("--db needs a file name") : "";
      }},
     {0, "no-history", false,
      [](SearchOptions& o, const std::string&) -> std::string {
@@ -154,7 +155,7 @@ const OptionSpec<OutputOptions> kOutputOptions[] = {
          else if (v == "json")
              o.format = GoodsFormat::json;
          else
-             return "--format takes csv, tsv or json: " + v;
+             return _("--format takes csv, tsv or json: ") + v;
          return "";
      }},
     {0, "encoding", true,
@@ -164,7 +165,7 @@ const OptionSpec<OutputOptions> kOutputOptions[] = {
          else if (v == "utf-8")
              o.encoding = CsvEncoding::utf8;
          else
-             return "--encoding takes gbk or utf-8: " + v;
+             return _("--encoding takes gbk or utf-8: ") + v;
          return "";
      }},
     {'q', "quiet", false,
@@ -255,11 +256,11 @@ Scan scanArguments(const std::vector<std::string>& args, const OptionFinder& fin
             const std::string name = splitOption(arg, value);
             const std::optional<BoundOption> option = find(name);
             if (!option)
-                scan.error = "unknown option: " + name;
+                scan.error = _("unknown option: ") + name;
             else if (!option->takesValue && value)
-                scan.error = name + " takes no value";
+                scan.error = fillIn(_("%s takes no value"), name);
             else if (option->takesValue && !value && i + 1 >= args.size())
-                scan.error = name + " needs a value";
+                scan.error = fillIn(_("%s needs a value"), name);
             else
                 scan.error = option->set(option->takesValue && !value ? args[++i] : value.value_or(""));
         }
@@ -287,11 +288,11 @@ ParseResult parseSearch(const std::vector<std::string>& args)
         return refuse(scan.error);
     if (scan.operands.size() != 1)
         return refuse(scan.operands.empty()
-                          ? "search needs an ADDRESS"
-                          : "search takes one ADDRESS, not " + std::to_string(scan.operands.size()));
+                          ? _("search needs an ADDRESS")
+                          : _("search takes one ADDRESS, not ") + std::to_string(scan.operands.size()));
     options.address = scan.operands.front();
     if (!isWebAddress(trimSpaces(options.address)))
-        return refuse("not an http or https address: " + options.address);
+        return refuse(_("not an http or https address: ") + options.address);
     return ParseResult{std::move(command), ""};
 }
 
@@ -307,7 +308,7 @@ ParseResult parseExtract(const std::vector<std::string>& args)
     if (!scan.error.empty())
         return refuse(scan.error);
     if (scan.operands.empty())
-        return refuse("extract needs at least one FILE");
+        return refuse(_("extract needs at least one FILE"));
     command.extract.files = std::move(scan.operands);
     return ParseResult{std::move(command), ""};
 }
@@ -317,7 +318,7 @@ ParseResult parseExtract(const std::vector<std::string>& args)
 ParseResult parseCommandLine(const std::vector<std::string>& args)
 {
     if (args.empty())
-        return refuse("no command given");
+        return refuse(_("no command given"));
     const std::string& first = args.front();
     if (isHelp(first))
         return helpCommand();
@@ -327,7 +328,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args)
         return parseSearch(args);
     if (first == "extract")
         return parseExtract(args);
-    return refuse("unknown command: " + first);
+    return refuse(_("unknown command: ") + first);
 }
 
 std::string joinHeaderLines(const std::vector<std::string>& lines)
@@ -341,58 +342,83 @@ std::string joinHeaderLines(const std::vector<std::string>& lines)
     return joined;
 }
 
-const char* usageText()
+std::string usageText()
 {
-    return R"(Usage:
-zorvane-cli search [options] ADDRESS
-  walk the shop's result pages from ADDRESS (http or https) and gather the goods
-  -i, --interval MS     page interval in milliseconds (default 1000; negative is a usage error)
-  -p, --pages N         page limit, 0 = no limit (default 0; negative is a usage error)
-      --cookie TEXT     cookie text, as the window's Cookie box
-  -H, --header LINE     an extra request header "Name: value"; repeatable; joined with CR LF
-      --min PRICE       lower price bound, as the window's first price box
-      --max PRICE       upper price bound, as its second price box
-  -t, --tag TAG         a required promotion tag; repeatable; a goods must carry all of them
-      --sort asc|desc   sort by price, as the price column does
-  -o, --output FILE     write the shown goods to FILE ("-" = standard output); --csv FILE is the same;
-                        without it the goods go to standard output as tsv
-      --format F        csv (the window's export, the default with -o), tsv or json (one object a line)
-      --encoding E      the character set of csv: gbk (default, as the window writes it) or utf-8
-                        (with a byte-order mark); tsv and json are always UTF-8
-  -q, --quiet           standard error keeps failures only: no log, no progress display
-      --config FILE     read the "配置" section from this settings file (hosts, update address, 忽略证书错误, 证书文件)
-      --search-host H   the shop's search host for next-page addresses (host or host:port); overrides --config
-      --insecure        accept certificate errors, as 忽略证书错误=真
-      --cacert FILE     trust only the certificate authorities in the PEM bundle FILE, as 证书文件
-                        (certificates are still checked); overrides --config
-      --ca-file FILE    for testing: the same as --cacert
-      --db FILE         record the walk in this history file (default: goods.sqlite beside the
-                        window's setsoft.ini)
-      --no-history      do not record the walk
-zorvane-cli history [--db FILE] [--format tsv|json]
-  the recorded walks, oldest first: id TAB start time TAB coupon TAB pages TAB goods TAB end
-zorvane-cli changes [--db FILE] [--format tsv|json] ADDRESS
-  the goods of the last walk of ADDRESS's coupon (the address without page, s and click), each
-  against its last sighting in the coupon's earlier walks: goodsId TAB name TAB price TAB change
-  (新 never seen, 降¥x.xx cheaper, 涨¥x.xx dearer, empty unchanged); json: one object per line
-zorvane-cli extract [options] FILE...
-  analyse saved result pages without any network ("-" = one page from standard input); for each
-  goods item, in page order, one line on standard output: by default (tsv) goodsId TAB name TAB
-  price ("%.13g") TAB tagText, UTF-8, LF line ends; tabs and line breaks inside a field written as
-  \t, \n, \r, and a backslash as \\
-      --format F, --encoding E, -q, --quiet   as for search
-zorvane-cli --version | --help
-
-The log goes to standard error. Ctrl-C, SIGTERM (kill, timeout) and SIGHUP stop the walk after the
-current page and still write what was gathered; a second one ends the program at once. When the
-reader of the standard output goes away (-o - | head), the program ends without a word.
-
-CSV in GBK is not written to a terminal: choose --format tsv, --encoding utf-8 or a file.
-
-Exit status: 0 the walk ended by itself; 3 the walk paused itself (its position is printed);
-130 stopped by Ctrl-C, 143 by SIGTERM, 129 by SIGHUP; 141 the standard output's reader went away;
-2 usage error; 1 the output file (or an extract input) could not be written (read).
-)";
+    // One entry a paragraph or option, each translated on its own, so that a
+    // change to one leaves the others' translations in place.
+    static const char* const kEntries[] = {
+        N_("Usage:\n"),
+        N_("zorvane-cli search [options] ADDRESS\n"
+           "  walk the shop's result pages from ADDRESS (http or https) and gather the goods\n"),
+        N_("  -i, --interval MS     page interval in milliseconds (default 1000; negative is a usage "
+           "error)\n"),
+        N_("  -p, --pages N         page limit, 0 = no limit (default 0; negative is a usage error)\n"),
+        N_("      --cookie TEXT     cookie text, as the window's Cookie box\n"),
+        N_("  -H, --header LINE     an extra request header \"Name: value\"; repeatable; joined with CR "
+           "LF\n"),
+        N_("      --min PRICE       lower price bound, as the window's first price box\n"),
+        N_("      --max PRICE       upper price bound, as its second price box\n"),
+        N_("  -t, --tag TAG         a required promotion tag; repeatable; a goods must carry all of them\n"),
+        N_("      --sort asc|desc   sort by price, as the price column does\n"),
+        N_("  -o, --output FILE     write the shown goods to FILE (\"-\" = standard output); --csv FILE is "
+           "the "
+           "same;\n"
+           "                        without it the goods go to standard output as tsv\n"),
+        N_("      --format F        csv (the window's export, the default with -o), tsv or json (one object "
+           "a "
+           "line)\n"),
+        N_("      --encoding E      the character set of csv: gbk (default, as the window writes it) or "
+           "utf-8\n"
+           "                        (with a byte-order mark); tsv and json are always UTF-8\n"),
+        N_("  -q, --quiet           standard error keeps failures only: no log, no progress display\n"),
+        N_("      --config FILE     read the \"配置\" section from this settings file (hosts, update "
+           "address, "
+           "忽略证书错误, 证书文件)\n"),
+        N_("      --search-host H   the shop's search host for next-page addresses (host or host:port); "
+           "overrides --config\n"),
+        N_("      --insecure        accept certificate errors, as 忽略证书错误=真\n"),
+        N_("      --cacert FILE     trust only the certificate authorities in the PEM bundle FILE, as "
+           "证书文件\n"
+           "                        (certificates are still checked); overrides --config\n"),
+        N_("      --ca-file FILE    for testing: the same as --cacert\n"),
+        N_("      --db FILE         record the walk in this history file (default: goods.sqlite beside the\n"
+           "                        window's setsoft.ini)\n"),
+        N_("      --no-history      do not record the walk\n"),
+        N_("zorvane-cli history [--db FILE] [--format tsv|json]\n"
+           "  the recorded walks, oldest first: id TAB start time TAB coupon TAB pages TAB goods TAB end\n"),
+        N_("zorvane-cli changes [--db FILE] [--format tsv|json] ADDRESS\n"
+           "  the goods of the last walk of ADDRESS's coupon (the address without page, s and click), each\n"
+           "  against its last sighting in the coupon's earlier walks: goodsId TAB name TAB price TAB "
+           "change\n"
+           "  (新 never seen, 降¥x.xx cheaper, 涨¥x.xx dearer, empty unchanged); json: one object per "
+           "line\n"),
+        N_("zorvane-cli extract [options] FILE...\n"
+           "  analyse saved result pages without any network (\"-\" = one page from standard input); for "
+           "each\n"
+           "  goods item, in page order, one line on standard output: by default (tsv) goodsId TAB name TAB\n"
+           "  price (\"%.13g\") TAB tagText, UTF-8, LF line ends; tabs and line breaks inside a field "
+           "written "
+           "as\n"
+           "  \\t, \\n, \\r, and a backslash as \\\\\n"),
+        N_("      --format F, --encoding E, -q, --quiet   as for search\n"),
+        N_("zorvane-cli --version | --help\n"),
+        "\n",
+        N_("The log goes to standard error. Ctrl-C, SIGTERM (kill, timeout) and SIGHUP stop the walk after "
+           "the\n"
+           "current page and still write what was gathered; a second one ends the program at once. When the\n"
+           "reader of the standard output goes away (-o - | head), the program ends without a word.\n"),
+        "\n",
+        N_("CSV in GBK is not written to a terminal: choose --format tsv, --encoding utf-8 or a file.\n"),
+        "\n",
+        N_("Exit status: 0 the walk ended by itself; 3 the walk paused itself (its position is printed);\n"
+           "130 stopped by Ctrl-C, 143 by SIGTERM, 129 by SIGHUP; 141 the standard output's reader went "
+           "away;\n"
+           "2 usage error; 1 the output file (or an extract input) could not be written (read).\n"),
+    };
+    std::string text;
+    for (const char* entry : kEntries)
+        text += entry[0] == '\n' ? entry : _(entry);
+    return text;
 }
 
 } // namespace zorvane::cli

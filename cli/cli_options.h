@@ -77,6 +77,6 @@ ParseResult parseCommandLine(const std::vector<std::string>& args);
 std::string joinHeaderLines(const std::vector<std::string>& lines);
 
 // The text of --help.
-const char* usageText();
+std::string usageText();
 
 } // namespace zorvane::cli

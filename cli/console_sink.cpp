@@ -1,5 +1,6 @@
 #include "cli/console_sink.h"
 
+#include "cli/translation.h"
 #include "core/app_state.h"
 #include "core/log.h"
 #include "core/text.h"
@@ -96,7 +97,7 @@ void ConsoleSink::clearProgress()
 void ConsoleSink::drawProgress()
 {
     if (m_showProgress) {
-        std::fprintf(m_out, "%spages done: %d, goods found: %lld", m_progressShown ? "\r\x1b[K" : "",
+        std::fprintf(m_out, _("%spages done: %d, goods found: %lld"), m_progressShown ? "\r\x1b[K" : "",
                      m_pagesDone, static_cast<long long>(m_goodsFound));
         m_progressShown = true;
     }

@@ -4,6 +4,7 @@
 
 #include "cli/exit_status.h"
 #include "cli/goods_output.h"
+#include "cli/translation.h"
 #include "core/config.h"
 #include "core/file_read.h"
 #include "search/page_analysis.h"
@@ -25,13 +26,13 @@ const char* outcomeNote(PageOutcome outcome)
 {
     switch (outcome) {
     case PageOutcome::CouponExpired:
-        return "the coupon has expired";
+        return _("the coupon has expired");
     case PageOutcome::LoginRequired:
-        return "a login page";
+        return _("a login page");
     case PageOutcome::PatternFailed:
-        return "the goods item pattern failed";
+        return _("the goods item pattern failed");
     case PageOutcome::NoGoods:
-        return "no goods items";
+        return _("no goods items");
     case PageOutcome::GoodsFound:
         break;
     }
@@ -62,8 +63,8 @@ int runExtract(const ExtractOptions& options, std::FILE* out, std::FILE* err)
     std::string bytes; // one buffer for every file
     for (const std::string& path : options.files) {
         if (!(path == "-" ? readStandardInput(bytes) : readWholeFile(path, bytes))) {
-            std::fprintf(err, "zorvane-cli: cannot read %s\n",
-                         path == "-" ? "the standard input" : path.c_str());
+            std::fprintf(err, _("zorvane-cli: cannot read %s\n"),
+                         path == "-" ? _("the standard input") : path.c_str());
             status = kExitWriteFailed;
             continue;
         }
@@ -80,7 +81,7 @@ int runExtract(const ExtractOptions& options, std::FILE* out, std::FILE* err)
     if (output->format == GoodsFormat::csv)
         writeAll(out, formatGoods(wholeFile, GoodsFormat::csv, output->encoding));
     if (std::fflush(out) != 0 || std::ferror(out)) {
-        std::fprintf(err, "zorvane-cli: cannot write the standard output\n");
+        std::fprintf(err, "zorvane-cli: %s\n", _("cannot write the standard output"));
         status = kExitWriteFailed;
     }
     return status;

@@ -1,5 +1,7 @@
 #include "cli/goods_output.h"
 
+#include "cli/translation.h"
+
 namespace zorvane::cli {
 
 std::optional<GoodsOutput> resolveOutput(const std::optional<std::string>& path, const OutputOptions& options,
@@ -10,12 +12,12 @@ std::optional<GoodsOutput> resolveOutput(const std::optional<std::string>& path,
     output.format = options.format.value_or(path ? GoodsFormat::csv : GoodsFormat::tsv);
     output.encoding = options.encoding.value_or(CsvEncoding::gbk);
     if (options.encoding && output.format != GoodsFormat::csv) {
-        error = "--encoding applies to --format csv only";
+        error = _("--encoding applies to --format csv only");
         return std::nullopt;
     }
     if (output.path == "-" && stdoutIsTerminal && output.format == GoodsFormat::csv &&
         output.encoding == CsvEncoding::gbk) {
-        error = "GBK CSV does not show on a terminal; use --format tsv, --encoding utf-8 or -o FILE";
+        error = _("GBK CSV does not show on a terminal; use --format tsv, --encoding utf-8 or -o FILE");
         return std::nullopt;
     }
     return output;

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/exit_status.h"
+#include "cli/translation.h"
 #include "goods/goods_formats.h"
 #include "core/text.h"
 #include "history/coupon_key.h"
@@ -16,13 +17,6 @@
 namespace zorvane::cli {
 
 namespace {
-
-std::string programDirectory()
-{
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string(".") : exe.parent_path().string();
-}
 
 void writeLine(std::FILE* out, const std::string& line)
 {
@@ -78,7 +72,7 @@ int listWalks(HistoryStore& store, const HistoryOptions& options, std::FILE* out
 {
     const SqlRows<WalkSummary> walks = store.listWalks();
     if (!walks.status.ok()) {
-        std::fprintf(err, "zorvane-cli: cannot read %s: %s\n", options.dbPath.c_str(),
+        std::fprintf(err, _("zorvane-cli: cannot read %s: %s\n"), options.dbPath.c_str(),
                      walks.status.message.c_str());
         return kExitWriteFailed;
     }
@@ -92,12 +86,12 @@ int listChanges(HistoryStore& store, const HistoryOptions& options, std::FILE* o
     const std::string key = couponKey(options.address);
     const std::optional<WalkSummary> walk = store.lastWalk(key);
     if (!walk) {
-        std::fprintf(err, "zorvane-cli: no walk of %s in %s\n", key.c_str(), options.dbPath.c_str());
+        std::fprintf(err, _("zorvane-cli: no walk of %s in %s\n"), key.c_str(), options.dbPath.c_str());
         return kExitWriteFailed;
     }
     const SqlRows<SightingChange> changes = store.changes(walk->id, key);
     if (!changes.status.ok()) {
-        std::fprintf(err, "zorvane-cli: cannot read %s: %s\n", options.dbPath.c_str(),
+        std::fprintf(err, _("zorvane-cli: cannot read %s: %s\n"), options.dbPath.c_str(),
                      changes.status.message.c_str());
         return kExitWriteFailed;
     }
@@ -131,24 +125,24 @@ std::optional<HistoryOptions> parseHistoryCommand(const std::vector<std::string>
         }
         if (arg != "--db" && arg != "--format") {
             if (startsWith(arg, "-") && arg.size() > 1)
-                return refuse("unknown option: " + arg);
+                return refuse(_("unknown option: ") + arg);
             operands.push_back(args[i]);
             continue;
         }
         if (!value && i + 1 < args.size())
             value = args[++i];
         if (!value || value->empty())
-            return refuse(arg + " needs a value");
+            return refuse(fillIn(_("%s needs a value"), arg));
         if (arg == "--db")
             options.dbPath = *value;
         else if (*value == "tsv" || *value == "json")
             options.json = *value == "json";
         else
-            return refuse("--format takes tsv or json: " + *value);
+            return refuse(_("--format takes tsv or json: ") + *value);
     }
     const std::size_t wanted = options.command == "changes" ? 1 : 0;
     if (operands.size() != wanted)
-        return refuse(wanted ? "changes needs one ADDRESS" : "history takes no operands");
+        return refuse(wanted ? _("changes needs one ADDRESS") : _("history takes no operands"));
     if (wanted)
         options.address = operands.front();
     return options;
@@ -162,15 +156,26 @@ std::string defaultHistoryPath()
 int runHistoryCommand(const HistoryOptions& given, std::FILE* out, std::FILE* err)
 {
     HistoryOptions options = given;
-    if (options.dbPath.empty())
-        options.dbPath = defaultHistoryPath();
+    if (options.dbPath.empty()) {
+        const std::string settingsPath = existingSettingsFilePath(programDirectory());
+        options.dbPath = settingsPath.empty() ? "" : historyFilePath(settingsPath);
+    }
+    // Reading leaves nothing behind: without a file there is no walk yet,
+    // and opening one would make it.
+    std::error_code ec;
+    if (options.dbPath.empty() || !std::filesystem::exists(options.dbPath, ec)) {
+        if (options.command != "changes")
+            return kExitOk;
+        std::fprintf(err, _("zorvane-cli: no walk of %s recorded yet\n"), couponKey(options.address).c_str());
+        return kExitWriteFailed;
+    }
     HistoryStore store;
     const HistoryStore::OpenOutcome opened = store.open(options.dbPath);
     if (!opened.movedAside.empty())
-        std::fprintf(err, "zorvane-cli: %s was damaged; moved to %s\n", options.dbPath.c_str(),
+        std::fprintf(err, _("zorvane-cli: %s was damaged; moved to %s\n"), options.dbPath.c_str(),
                      opened.movedAside.c_str());
     if (!opened.status.ok()) {
-        std::fprintf(err, "zorvane-cli: cannot open %s: %s\n", options.dbPath.c_str(),
+        std::fprintf(err, _("zorvane-cli: cannot open %s: %s\n"), options.dbPath.c_str(),
                      opened.status.message.c_str());
         return kExitWriteFailed;
     }

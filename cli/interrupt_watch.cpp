@@ -6,6 +6,8 @@
 #include <pthread.h>
 #include <unistd.h>
 
+#include "cli/translation.h"
+
 namespace zorvane::cli {
 
 namespace {
@@ -62,14 +64,14 @@ void InterruptWatch::watch()
         }
         int none = 0;
         if (!m_signal.compare_exchange_strong(none, signal)) {
-            tell("zorvane-cli: interrupted again, ending at once\n");
+            tell(_("zorvane-cli: interrupted again, ending at once\n"));
             std::_Exit(128 + signal);
         }
         // The stop is logged only once the log pump comes round; say it now.
         // A terminal's Ctrl-C can be pressed again; kill and a closed terminal
         // get the page finished without the offer.
         if (signal == SIGINT)
-            tell("zorvane-cli: finishing the current page; press Ctrl-C again to quit without waiting\n");
+            tell(_("zorvane-cli: finishing the current page; press Ctrl-C again to quit without waiting\n"));
         m_onInterrupt();
     }
 }

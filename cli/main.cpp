@@ -10,6 +10,7 @@
 #include "cli/extract_command.h"
 #include "cli/history_command.h"
 #include "cli/search_command.h"
+#include "cli/translation.h"
 #include "core/config.h"
 
 using namespace zorvane;
@@ -18,6 +19,7 @@ int main(int argc, char** argv)
 {
     // A closed pipe on the output is a write error to tell apart, not a reason to die.
     std::signal(SIGPIPE, SIG_IGN);
+    cli::setUpTranslation();
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (!args.empty() && cli::isHistoryCommand(args.front())) {
         std::string error;
@@ -34,7 +36,7 @@ int main(int argc, char** argv)
     const cli::CliCommand& command = *parsed.command;
     switch (command.action) {
     case cli::CliAction::Help:
-        std::fputs(cli::usageText(), stdout);
+        std::fputs(cli::usageText().c_str(), stdout);
         return cli::kExitOk;
     case cli::CliAction::Version:
         std::printf("zorvane-cli %s\n", kProgramVersion);

@@ -13,6 +13,7 @@
 #include "cli/history_hook.h"
 #include "cli/interrupt_watch.h"
 #include "cli/search_inputs.h"
+#include "cli/translation.h"
 #include "core/app_state.h"
 #include "core/log.h"
 #include "goods/csv_export.h"
@@ -68,18 +69,18 @@ bool startWalk(AppState& state, WalkObserver& observer, const SearchOptions& opt
                             joinHeaderLines(options.headers), options.cookie};
     const SearchStart start = prepareSearchStart(state, typed);
     if (!start.accepted) {
-        refusal = {kExitUsage, optionOfField(start.field) + start.message};
+        refusal = {kExitUsage, startRefusal(start, options)};
         return false;
     }
     if (options.csvPath) {
         if (std::string problem = outputProblem(*options.csvPath); !problem.empty()) {
-            refusal = {kExitWriteFailed, "cannot write " + *options.csvPath + ": " + problem};
+            refusal = {kExitWriteFailed, fillIn(_("cannot write %s: "), *options.csvPath) + problem};
             return false;
         }
     }
     if (!state.workers.start(Worker::Search, [&state, &observer] { runWalk(state, observer); })) {
         appendLog(state, "启动搜索线程失败");
-        refusal = {kExitWriteFailed, "cannot start the search thread"};
+        refusal = {kExitWriteFailed, _("cannot start the search thread")};
         return false;
     }
     return true;
@@ -115,12 +116,12 @@ Output writeOutput(AppState& state, const GoodsOutput& output)
             return {};
         if (errno == EPIPE)
             return {"", true};
-        return {"cannot write the standard output"};
+        return {_("cannot write the standard output")};
     }
     const FileWriteResult result = replaceFileContents(output.path, bytes);
     appendLog(state, exportOutcomeMessage(output.path, result.status));
     appendLog(state, "导出完毕");
-    return {result.ok() ? "" : "cannot write " + output.path + ": " + result.error};
+    return {result.ok() ? "" : fillIn(_("cannot write %s: "), output.path) + result.error};
 }
 
 // From the started walk to the written goods, with the log pump running: the
@@ -181,8 +182,10 @@ int runSearch(const SearchOptions& options, std::FILE* err)
     const WalkEnd end = sink.walkEnd();
     const bool paused = end.reason == WalkEndReason::PausedItself || end.reason == WalkEndReason::Paused;
     if (paused && !interrupted)
-        std::fprintf(err, "zorvane-cli: paused after %d pages; go on from: %s\n", end.pagesDone,
-                     end.nextAddress.c_str());
+        std::fprintf(err,
+                     _n("zorvane-cli: paused after %d page; go on from: %s\n",
+                        "zorvane-cli: paused after %d pages; go on from: %s\n", end.pagesDone),
+                     end.pagesDone, end.nextAddress.c_str());
     if (!written.failure.empty()) {
         std::fprintf(err, "zorvane-cli: %s\n", written.failure.c_str());
         return kExitWriteFailed;

@@ -7,6 +7,7 @@
 
 #include <unistd.h>
 
+#include "cli/translation.h"
 #include "settings/config_file.h"
 
 namespace zorvane::cli {
@@ -20,7 +21,7 @@ std::optional<Config> searchConfig(const SearchOptions& options, std::string& er
         std::error_code ignored;
         // A missing file would quietly give the defaults; a typo must not.
         if (fs::is_directory(*options.configPath, ignored) || !std::ifstream(*options.configPath)) {
-            error = "cannot read the settings file " + *options.configPath;
+            error = _("cannot read the settings file ") + *options.configPath;
             return std::nullopt;
         }
         config = loadConfig(IniFile::load(*options.configPath));
@@ -52,19 +53,19 @@ std::string outputProblem(const std::string& path)
     return access(dir.c_str(), W_OK) == 0 ? "" : std::strerror(errno);
 }
 
-std::string optionOfField(InputField field)
+std::string startRefusal(const SearchStart& start, const SearchOptions& options)
 {
-    switch (field) {
+    switch (start.field) {
     case InputField::Address:
-        return "ADDRESS: ";
+        return _("not an http or https address: ") + options.address;
     case InputField::Interval:
-        return "--interval: ";
+        return _("--interval: the page interval cannot be negative");
     case InputField::PageLimit:
-        return "--pages: ";
+        return _("--pages: the page limit cannot be negative");
     case InputField::None:
         break;
     }
-    return "";
+    return start.message;
 }
 
 } // namespace zorvane::cli

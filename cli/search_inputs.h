@@ -18,8 +18,8 @@ std::optional<Config> searchConfig(const SearchOptions& options, std::string& er
 // before the walk so that a typo does not cost the whole walk.
 std::string outputProblem(const std::string& path);
 
-// The option that stands for a refused input of the start, as the prefix of
-// the start's message ("--interval: ").
-std::string optionOfField(InputField field);
+// Why the start refused the typed inputs, in the user's language and named by
+// the option that stands for the refused input ("--interval: ...").
+std::string startRefusal(const SearchStart& start, const SearchOptions& options);
 
 } // namespace zorvane::cli

@@ -12,17 +12,26 @@ packages=(
   openssl libssl-dev ca-certificates tinyproxy xvfb xauth
   clang libclang-rt-14-dev clang-format
   file librsvg2-bin man-db bash-completion appstream desktop-file-utils
+  gettext locales
 )
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
 
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-echo "Installing: ${missing[*]}" >&2
-export DEBIAN_FRONTEND=noninteractive
-"${sudo_cmd[@]}" apt-get update -qq
-"${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}" >&2
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
+
+# zorvane-cli speaks Chinese under a Chinese locale, which the tests check;
+# the C library switches languages only to a locale that was generated.
+if ! locale -a 2>/dev/null | grep -qx 'zh_CN.utf8'; then
+  echo "Generating the locale zh_CN.UTF-8" >&2
+  "${sudo_cmd[@]}" localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+fi

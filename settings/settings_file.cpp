@@ -57,6 +57,18 @@ bool startFrom(const std::string& source, const std::string& target)
     return std::filesystem::copy_file(source, target, ec);
 }
 
+// $XDG_CONFIG_HOME/zorvane/data (only an absolute $XDG_CONFIG_HOME counts),
+// else $HOME/.config/zorvane/data; "" without either.
+std::string userDataDir(const char* xdgConfigHome, const char* home)
+{
+    std::string configHome;
+    if (xdgConfigHome && xdgConfigHome[0] == '/')
+        configHome = xdgConfigHome;
+    else if (home && home[0] != '\0')
+        configHome = joinPath(home, ".config");
+    return configHome.empty() ? "" : joinPath(joinPath(configHome, "zorvane"), "data");
+}
+
 // The decoded value, or nothing for a missing or empty one.
 template <typename Decode>
 auto loadDecoded(const IniFile& ini, std::string_view section, std::string_view name, Decode decode)
@@ -91,15 +103,10 @@ std::string settingsFilePath(const std::string& exeDir, const char* xdgConfigHom
     if (!isInstalledProgram(exeDir) && makeDirectories(dataDir) && canWriteIn(dataDir))
         return joinPath(dataDir, kFileName);
 
-    std::string configHome;
-    if (xdgConfigHome && xdgConfigHome[0] == '/')
-        configHome = xdgConfigHome;
-    else if (home && home[0] != '\0')
-        configHome = joinPath(home, ".config");
-    if (configHome.empty())
+    const std::string fallbackDir = userDataDir(xdgConfigHome, home);
+    if (fallbackDir.empty())
         return joinPath(dataDir, kFileName); // nowhere better: saving will quietly fail
     const std::string programFile = joinPath(dataDir, kFileName);
-    const std::string fallbackDir = joinPath(joinPath(configHome, "zorvane"), "data");
     const std::string fallback = joinPath(fallbackDir, kFileName);
     std::error_code ec;
     const bool fallbackExists = std::filesystem::exists(std::filesystem::symlink_status(fallback, ec));
@@ -107,6 +114,23 @@ std::string settingsFilePath(const std::string& exeDir, const char* xdgConfigHom
     if (fallbackExists || !isReadableFile(programFile) || (madeDir && startFrom(programFile, fallback)))
         return fallback;
     return programFile; // read where it is; saving will quietly fail
+}
+
+std::string existingSettingsFilePath(const std::string& exeDir, const char* xdgConfigHome, const char* home)
+{
+    std::error_code ec;
+    const std::string dataDir = joinPath(exeDir, "data");
+    const bool hasDataDir = std::filesystem::is_directory(dataDir, ec);
+    if (!isInstalledProgram(exeDir)) {
+        if (hasDataDir && canWriteIn(dataDir))
+            return joinPath(dataDir, kFileName);
+        if (!hasDataDir && canWriteIn(exeDir))
+            return ""; // it would be made here, so nothing was kept yet
+    }
+    const std::string fallbackDir = userDataDir(xdgConfigHome, home);
+    if (fallbackDir.empty())
+        return hasDataDir ? joinPath(dataDir, kFileName) : "";
+    return std::filesystem::is_directory(fallbackDir, ec) ? joinPath(fallbackDir, kFileName) : "";
 }
 
 std::string historyFilePath(const std::string& settingsPath)

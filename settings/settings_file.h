@@ -38,6 +38,13 @@ std::string settingsFilePath(const std::string& exeDir,
                              const char* xdgConfigHome = std::getenv("XDG_CONFIG_HOME"),
                              const char* home = std::getenv("HOME"));
 
+// The file settingsFilePath chooses, found without creating or copying
+// anything, for readers that must leave no trace where the program has not
+// kept anything yet; "" when its folder does not exist.
+std::string existingSettingsFilePath(const std::string& exeDir,
+                                     const char* xdgConfigHome = std::getenv("XDG_CONFIG_HOME"),
+                                     const char* home = std::getenv("HOME"));
+
 // The goods history file the program keeps beside its settings file:
 // goods.sqlite in the folder of settingsPath.
 std::string historyFilePath(const std::string& settingsPath);

@@ -17,19 +17,18 @@ namespace zorvane::test {
 
 namespace {
 
-// The program and its arguments as exec takes them.
-class ArgumentVector final
+// Strings as exec takes them: an array of pointers ended by a null one.
+class StringArray final
 {
 public:
-    explicit ArgumentVector(const std::vector<std::string>& args) : m_strings{ZORVANE_CLI}
+    explicit StringArray(std::vector<std::string> strings) : m_strings(std::move(strings))
     {
-        m_strings.insert(m_strings.end(), args.begin(), args.end());
-        for (std::string& arg : m_strings)
-            m_pointers.push_back(arg.data());
+        for (std::string& text : m_strings)
+            m_pointers.push_back(text.data());
         m_pointers.push_back(nullptr);
     }
-    ArgumentVector(const ArgumentVector&) = delete;
-    ArgumentVector& operator=(const ArgumentVector&) = delete;
+    StringArray(const StringArray&) = delete;
+    StringArray& operator=(const StringArray&) = delete;
 
     char* const* data() const { return m_pointers.data(); }
 
@@ -38,11 +37,38 @@ private:
     std::vector<char*> m_pointers;
 };
 
+// The program and its arguments.
+std::vector<std::string> commandLine(const std::vector<std::string>& args)
+{
+    std::vector<std::string> line = {ZORVANE_CLI};
+    line.insert(line.end(), args.begin(), args.end());
+    return line;
+}
+
+// The test's environment with the language of the messages set by locale
+// alone ("LC_ALL=C.UTF-8" unless given), so that what a run prints does not
+// depend on the locale of whoever runs the tests.
+std::vector<std::string> environmentIn(const std::vector<std::string>& locale)
+{
+    std::vector<std::string> environment;
+    for (char** variable = environ; *variable; ++variable) {
+        const std::string entry = *variable;
+        if (!entry.starts_with("LANG=") && !entry.starts_with("LANGUAGE=") && !entry.starts_with("LC_"))
+            environment.push_back(entry);
+    }
+    if (locale.empty())
+        environment.push_back("LC_ALL=C.UTF-8");
+    environment.insert(environment.end(), locale.begin(), locale.end());
+    return environment;
+}
+
 } // namespace
 
-CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& input, bool outputPipeClosed)
+CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& input, bool outputPipeClosed,
+                       const std::vector<std::string>& locale)
 {
-    const ArgumentVector argv(args);
+    const StringArray argv(commandLine(args));
+    const StringArray envp(environmentIn(locale));
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -71,7 +97,7 @@ CliProcess::CliProcess(const std::vector<std::string>& args, const std::string& 
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
-    if (posix_spawn(&m_pid, argv.data()[0], &actions, &attributes, argv.data(), environ) != 0)
+    if (posix_spawn(&m_pid, argv.data()[0], &actions, &attributes, argv.data(), envp.data()) != 0)
         m_pid = -1;
     posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
@@ -130,16 +156,23 @@ CliRun runCli(const std::vector<std::string>& args, const std::string& input)
     return process.wait();
 }
 
+CliRun runCliInLocale(const std::vector<std::string>& locale, const std::vector<std::string>& args)
+{
+    CliProcess process(args, "/dev/null", false, locale);
+    return process.wait();
+}
+
 CliRun runCliOnTerminal(const std::vector<std::string>& args)
 {
-    const ArgumentVector argv(args);
+    const StringArray argv(commandLine(args));
+    const StringArray envp(environmentIn({}));
     CliRun run;
     int terminal = -1;
     const pid_t pid = forkpty(&terminal, nullptr, nullptr, nullptr);
     if (pid < 0)
         return run;
     if (pid == 0) {
-        execv(argv.data()[0], argv.data());
+        execve(argv.data()[0], argv.data(), envp.data());
         _exit(127);
     }
     // Read until the child's side closes; then the read fails with EIO.

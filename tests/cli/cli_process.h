@@ -21,12 +21,13 @@ struct CliRun
 // zorvane-cli started as a child process with the given arguments, standard
 // input from a file (/dev/null unless named) and both outputs captured in files
 // (or the standard output a pipe whose reader has gone). Signals start at their
-// defaults in the child, whatever the test process does with them.
+// defaults in the child, whatever the test process does with them. The
+// locale variables are C.UTF-8, or those given ("LANGUAGE=zh_CN", ...).
 class CliProcess final
 {
 public:
     explicit CliProcess(const std::vector<std::string>& args, const std::string& input = "/dev/null",
-                        bool outputPipeClosed = false);
+                        bool outputPipeClosed = false, const std::vector<std::string>& locale = {});
     ~CliProcess();
     CliProcess(const CliProcess&) = delete;
     CliProcess& operator=(const CliProcess&) = delete;
@@ -45,6 +46,9 @@ private:
 
 // Runs zorvane-cli to its end.
 CliRun runCli(const std::vector<std::string>& args, const std::string& input = "/dev/null");
+
+// Runs zorvane-cli to its end under the given locale variables.
+CliRun runCliInLocale(const std::vector<std::string>& locale, const std::vector<std::string>& args);
 
 // Runs zorvane-cli to its end with all three standard streams on a new
 // pseudo-terminal; out holds what the terminal showed (LF shown as CR LF).

@@ -274,7 +274,7 @@ TEST_F(CliSearch, SelfPausePrintsWhereToGoOnAndExitsThree)
     const std::string nextPage =
         "https://" + shop->searchHost() +
         "/Search?keyword=%E6%B5%8B%E8%AF%95&enc=utf-8&coupon_batch=fixture&page=2&s=61&click=0";
-    EXPECT_EQ(lines.back(), "zorvane-cli: paused after 1 pages; go on from: " + nextPage);
+    EXPECT_EQ(lines.back(), "zorvane-cli: paused after 1 page; go on from: " + nextPage);
     EXPECT_TRUE(contains(logMessages(run.err), "已暂停")) << run.err;
 
     // Started again at that address, the walk takes up the rest.
