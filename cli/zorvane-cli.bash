@@ -20,13 +20,23 @@ _zorvane_cli()
         fi
     fi
 
+    local command= i
+    for ((i = 1; i < cword; i++)); do
+        if [[ ${words[i]} == @(search|extract|history|changes) ]]; then
+            command=${words[i]}
+            break
+        fi
+    done
+
     case $prev in
     --sort)
         mapfile -t COMPREPLY < <(compgen -W "asc desc" -- "$cur")
         return
         ;;
     --format)
-        mapfile -t COMPREPLY < <(compgen -W "csv tsv json" -- "$cur")
+        local formats="csv tsv json"
+        [[ $command == @(history|changes) ]] && formats="tsv json"
+        mapfile -t COMPREPLY < <(compgen -W "$formats" -- "$cur")
         return
         ;;
     --encoding)
@@ -42,14 +52,6 @@ _zorvane_cli()
         return
         ;;
     esac
-
-    local command= i
-    for ((i = 1; i < cword; i++)); do
-        if [[ ${words[i]} == @(search|extract|history|changes) ]]; then
-            command=${words[i]}
-            break
-        fi
-    done
 
     local options
     case $command in

@@ -1,11 +1,14 @@
 // The bash completion and the manual page against the options --help lists.
+#include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <regex>
 #include <set>
 
 #include <gtest/gtest.h>
 
 #include "cli/cli_options.h"
+#include "cli/exit_status.h"
 #include "core/text.h"
 #include "tests/cli/cli_process.h"
 
@@ -64,6 +67,8 @@ TEST(CliCompletion, OffersCommandsOptionsValuesAndFiles)
         {{"zorvane-cli", "s"}, {"search"}},
         {{"zorvane-cli", "search", "--sort", ""}, {"asc", "desc"}},
         {{"zorvane-cli", "search", "-o", "f.csv", "--format", ""}, {"csv", "json", "tsv"}},
+        {{"zorvane-cli", "history", "--format", ""}, {"json", "tsv"}},
+        {{"zorvane-cli", "changes", "--db", "x", "--format", ""}, {"json", "tsv"}},
         {{"zorvane-cli", "extract", "--encoding", ""}, {"gbk", "utf-8"}},
         {{"zorvane-cli", "extract", "--f"}, {"--format"}},
         {{"zorvane-cli", "search", "--search-h"}, {"--search-host"}},
@@ -100,6 +105,47 @@ TEST(CliCompletion, EveryOptionOfTheHelpIsCompletedAndInTheManualPage)
         EXPECT_TRUE(completed.count(name)) << name;
         EXPECT_NE(manualPage.find(replaceAll(name, "-", "\\-")), std::string::npos) << name;
     }
+}
+
+// The text of a manual page's section, from its .SH line to the next.
+std::string section(const std::string& page, const std::string& name)
+{
+    const std::size_t start = page.find("\n.SH " + name + "\n");
+    const std::size_t end = page.find("\n.SH ", start + 1);
+    return start == std::string::npos ? "" : page.substr(start, end - start);
+}
+
+TEST(CliCompletion, TheManualPageHasEveryExitStatusSignalAndHistoryColumn)
+{
+    const std::string manualPage = readFileBytes(kManualPage);
+    const std::string exitStatus = section(manualPage, "EXIT STATUS");
+    const std::string signals = section(manualPage, "SIGNALS");
+    const std::string help = cli::usageText();
+
+    const std::string statusParagraph = help.substr(help.find("Exit status:"));
+    const std::regex number(R"(\b\d+\b)");
+    std::set<std::string> statuses;
+    for (auto it = std::sregex_iterator(statusParagraph.begin(), statusParagraph.end(), number);
+         it != std::sregex_iterator(); ++it)
+        statuses.insert(it->str());
+    EXPECT_GE(statuses.size(), 8u);
+    for (const std::string& status : statuses)
+        EXPECT_NE(exitStatus.find("\n.B " + status + "\n"), std::string::npos) << status;
+
+    // A signal's exit status is 128 + its number.
+    for (int status : {cli::kExitHangUp, cli::kExitInterrupted, cli::kExitTerminated, cli::kExitPipeClosed}) {
+        const std::string name = std::string("SIG") + sigabbrev_np(status - 128);
+        EXPECT_NE(signals.find(name), std::string::npos) << name;
+        EXPECT_NE(signals.find(std::to_string(status)), std::string::npos) << name;
+    }
+
+    // The columns of history as --help lists them.
+    const std::string columns = "oldest first: ";
+    const std::size_t from = help.find(columns) + columns.size();
+    const std::string history = manualPage.substr(manualPage.find("\n.B history\n"));
+    for (const std::string& column : splitText(help.substr(from, help.find('\n', from) - from), " TAB "))
+        EXPECT_NE(history.substr(0, history.find("\n.B changes\n")).find(column + ","), std::string::npos)
+            << column;
 }
 
 } // namespace
