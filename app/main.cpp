@@ -5,9 +5,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "core/app_state.h"
+#include "core/version.h"
 #include "settings/config_file.h"
 #include "settings/ini_file.h"
 #include "settings/settings_file.h"
@@ -26,10 +28,35 @@ bool displayAvailable()
     return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
+// --version and --help are answered before Qt is asked for a display, so
+// that they work over ssh and in scripts. True when one of them was given.
+bool answeredAboutItself(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0) {
+            std::printf("zorvane %s\n", zorvane::kProgramVersion);
+            return true;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs("Usage: zorvane [Qt options]\n"
+                       "  the window: walk a JD coupon's result pages and gather the goods\n"
+                       "  --help, -h    this text\n"
+                       "  --version     the version\n"
+                       "The options every Qt program takes (-platform NAME, -style NAME, ...) are\n"
+                       "passed to Qt. The same walk without a window: zorvane-cli --help.\n",
+                       stdout);
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    if (answeredAboutItself(argc, argv))
+        return std::fflush(stdout) == 0 ? 0 : 1;
     if (!displayAvailable()) {
         std::fprintf(stderr,
                      "zorvane: no display found (DISPLAY is not set); start it in a desktop session\n");
