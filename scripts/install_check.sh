@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Debian package, installs it, runs what was installed (the
-# version, the manual pages, extract on a saved page, the desktop files and
-# the completion) and removes the package again. Needs root or sudo.
+# Builds the Debian package, checks it with lintian, installs it, runs what
+# was installed (the version, the manual pages, the messages in Chinese,
+# extract on a saved page, the desktop files and the completion) and removes
+# the package again. Needs root or sudo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,6 +19,13 @@ dpkg-query -W -f='${Status}' zorvane 2>/dev/null | grep -q 'install ok installed
 deb="$(bash scripts/package.sh | tail -n 1)"
 version="$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build-package/CMakeCache.txt)"
 
+# Debian's own package checker: warnings may stay, errors may not.
+if ! command -v lintian >/dev/null; then
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends lintian >/dev/null
+fi
+lintian --fail-on error --tag-display-limit 0 "$deb" >&2 || fail "lintian reports errors in $deb"
+
 # Debian's container images tell dpkg to leave out /usr/share/man; this
 # package's pages are let in again so that man finds them.
 dpkg_options=()
@@ -25,6 +33,13 @@ if grep -Eqs '^path-exclude[= ]+/usr/share/man' /etc/dpkg/dpkg.cfg /etc/dpkg/dpk
   echo "install check: dpkg leaves out /usr/share/man here; letting in the pages of zorvane" >&2
   dpkg_options=(-o 'DPkg::Options::=--path-include=/usr/share/man/man1/zorvane*')
 fi
+# Slim images leave out documentation and other languages' messages too.
+for dir in /usr/share/doc /usr/share/locale; do
+  if grep -Eqs "^path-exclude[= ]+$dir" /etc/dpkg/dpkg.cfg /etc/dpkg/dpkg.cfg.d/*; then
+    echo "install check: dpkg leaves out $dir here; letting in the files of zorvane" >&2
+    dpkg_options+=(-o "DPkg::Options::=--path-include=$dir/*zorvane*")
+  fi
+done
 export DEBIAN_FRONTEND=noninteractive
 "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${dpkg_options[@]}" "./$deb" >/dev/null
 trap '"${sudo_cmd[@]}" apt-get remove -y -qq zorvane >/dev/null' EXIT
@@ -32,6 +47,13 @@ trap '"${sudo_cmd[@]}" apt-get remove -y -qq zorvane >/dev/null' EXIT
 [ "$(command -v zorvane-cli)" = /usr/bin/zorvane-cli ] || fail "zorvane-cli is not /usr/bin/zorvane-cli"
 [ -x /usr/bin/zorvane ] || fail "no /usr/bin/zorvane"
 [ "$(zorvane-cli --version)" = "zorvane-cli $version" ] || fail "--version says: $(zorvane-cli --version)"
+[ "$(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM zorvane --version)" = "zorvane $version" ] ||
+  fail "zorvane --version without a display failed"
+[ "$(LANGUAGE=zh_CN LC_ALL=C.UTF-8 zorvane-cli crawl 2>&1)" = "zorvane-cli: 未知命令：crawl" ] ||
+  fail "zorvane-cli does not find its Chinese messages: $(LANGUAGE=zh_CN LC_ALL=C.UTF-8 zorvane-cli crawl 2>&1)"
+for file in copyright changelog.gz; do
+  [ -s "/usr/share/doc/zorvane/$file" ] || fail "missing /usr/share/doc/zorvane/$file"
+done
 for page in zorvane-cli zorvane; do
   [ "$(man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] || fail "man -w $page: $(man -w "$page" 2>&1)"
 done
