@@ -12,7 +12,7 @@ packages=(
   openssl libssl-dev ca-certificates tinyproxy xvfb xauth
   clang libclang-rt-14-dev clang-format
   file librsvg2-bin man-db bash-completion appstream desktop-file-utils
-  gettext locales
+  gettext locales libc-l10n
 )
 
 missing=()
