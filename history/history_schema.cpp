@@ -132,8 +132,8 @@ SqlStatus HistoryStore::openFile(const std::string& path)
     // In WAL mode a commit survives the program's death without a sync per page.
     if (SqlStatus status = m_db.exec("PRAGMA synchronous = NORMAL"); !status.ok())
         return status;
-    // A walk's end costs no sync either; the log is copied over as it grows.
-    m_db.skipCheckpointOnClose();
+    // The last connection to close copies the log into the file and removes
+    // it, so that goods.sqlite alone is the whole history once nobody has it open.
     int version = 0;
     if (SqlStatus status = readUserVersion(m_db, version); !status.ok())
         return status;

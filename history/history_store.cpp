@@ -139,6 +139,11 @@ SqlStatus HistoryStore::endWalk(std::int64_t walkId, std::int64_t endedMs, const
                   reason);
 }
 
+SqlStatus HistoryStore::checkpoint()
+{
+    return m_db.exec("PRAGMA wal_checkpoint(TRUNCATE)");
+}
+
 SqlRows<WalkSummary> HistoryStore::listWalks()
 {
     SqlRows<WalkSummary> result;

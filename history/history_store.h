@@ -79,6 +79,10 @@ public:
     SqlStatus addSighting(std::int64_t walkId, const Sighting& sighting);
     SqlStatus setPages(std::int64_t walkId, int pages);
     SqlStatus endWalk(std::int64_t walkId, std::int64_t endedMs, const std::string& reason);
+    // Copies the write-ahead log into the file and empties it, waiting (up to
+    // the busy timeout) for readers in the middle of a read. Outside a
+    // transaction only.
+    SqlStatus checkpoint();
 
     // Every walk, oldest first.
     SqlRows<WalkSummary> listWalks();

@@ -74,6 +74,36 @@ TEST_F(HistoryCli, ChangesShowWhatMovedSinceTheWalkBefore)
     EXPECT_EQ(walks[1].substr(walks[1].find('\t', 2)), "\t" + key + "\t3\t7\tfinished");
 }
 
+TEST_F(HistoryCli, TheFileAloneHoldsEveryEndedWalk)
+{
+    openShop();
+    // The window keeps the file open for the whole run: the walk must reach
+    // the file at its end, not only when the last connection closes.
+    for (bool heldOpen : {false, true}) {
+        SCOPED_TRACE(heldOpen);
+        const std::string path = dir.file(heldOpen ? "held.sqlite" : "alone.sqlite");
+        HistoryStore holder;
+        if (heldOpen) {
+            ASSERT_TRUE(holder.open(path).status.ok());
+        }
+        std::vector<std::string> args = searchArgs({"-i", "0"});
+        args[6] = path;
+        ASSERT_EQ(runCli(args).status, 0);
+
+        const std::string copy = path + ".copy";
+        std::filesystem::copy_file(path, copy);
+        HistoryStore store;
+        ASSERT_TRUE(store.open(copy).status.ok());
+        const std::vector<WalkSummary> walks = store.listWalks().rows;
+        ASSERT_EQ(walks.size(), 1u);
+        EXPECT_TRUE(walks.front().endedMs);
+        EXPECT_EQ(walks.front().goodsCount, 6);
+        if (!heldOpen) {
+            EXPECT_EQ(readFileBytes(path + "-wal"), "") << "no log left behind";
+        }
+    }
+}
+
 TEST_F(HistoryCli, KilledMidWalkKeepsEveryPageStoredBeforeTheKill)
 {
     FixtureShopOptions options;
