@@ -65,7 +65,8 @@ void printChange(std::FILE* out, const SightingChange& item, bool json)
                                {"change", changeKindName(item.change.kind)},
                                {"by", static_cast<double>(item.change.cents) / 100.0},
                                {"page", goods.page},
-                               {"position", goods.position}};
+                               {"position", goods.position},
+                               {"tags", goods.tags}};
         line["lastPrice"] = item.lastPrice ? nlohmann::json(*item.lastPrice) : nlohmann::json();
         writeLine(out, line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
         return;

@@ -66,7 +66,8 @@ void HistoryRecorder::addGoods(int page, int position, const GoodsRecord& record
 {
     Event event;
     event.kind = Event::goods;
-    event.sighting = Sighting{page, position, record.goodsId, record.name, record.price, record.tagText};
+    event.sighting =
+        Sighting{page, position, record.goodsId, record.name, record.price, record.tagText, record.tags};
     queue(std::move(event), false);
 }
 

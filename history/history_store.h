@@ -31,7 +31,8 @@ struct Sighting
     std::string goodsId;
     std::string name; // as found, markup kept
     double price = 0;
-    std::string tagText;
+    std::string tagText;           // the tags joined with ",", as the goods list shows them
+    std::vector<std::string> tags; // the tags themselves, in the order found
 
     bool operator==(const Sighting&) const = default;
 };
@@ -56,7 +57,7 @@ template <typename T> struct SqlRows
 class HistoryStore final
 {
 public:
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
 
     struct OpenOutcome
     {

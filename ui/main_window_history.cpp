@@ -13,7 +13,6 @@
 
 #include "core/log.h"
 #include "core/numbers.h"
-#include "core/text.h"
 #include "goods/display_text.h"
 #include "history/history_store.h"
 #include "settings/settings_file.h"
@@ -151,7 +150,7 @@ bool MainWindow::loadHistoryWalk(std::int64_t walkId)
         record.goodsId = item.goods.goodsId;
         record.name = item.goods.name;
         record.price = item.goods.price;
-        record.tags = splitText(item.goods.tagText, ",");
+        record.tags = item.goods.tags;
         record.tagText = item.goods.tagText;
         record.change = changeText(item.change);
         showNewGoods(m_state->goods.append(std::move(record)), false);

@@ -62,9 +62,9 @@ TEST_F(HistoryCli, ChangesShowWhatMovedSinceTheWalkBefore)
     ASSERT_EQ(lines.size(), 7u) << json.err;
     EXPECT_EQ(lines[2],
               R"({"by":2.5,"change":"cheaper","goodsId":"2001","lastPrice":21.5,"name":"测试商品 2-1",)"
-              R"("page":2,"position":1,"price":19.0})");
+              R"("page":2,"position":1,"price":19.0,"tags":["自营"]})");
     EXPECT_EQ(lines[6], R"({"by":0.0,"change":"new","goodsId":"3003","lastPrice":null,"name":"测试商品 3-3",)"
-                        R"("page":3,"position":3,"price":33.5})");
+                        R"("page":3,"position":3,"price":33.5,"tags":["自营"]})");
 
     const CliRun history = runCli({"history", "--db", db});
     const std::vector<std::string> walks = linesOf(history.out);
@@ -136,9 +136,13 @@ TEST_F(HistoryCli, KilledMidWalkKeepsEveryPageStoredBeforeTheKill)
     for (int page = 1; page <= walk.pages; ++page) {
         for (int item = 1; item <= 2; ++item) {
             const Sighting& seen = goods[static_cast<std::size_t>(2 * (page - 1) + item - 1)];
-            EXPECT_EQ(seen, (Sighting{page, item, FixtureShop::goodsId(page, item),
+            EXPECT_EQ(seen, (Sighting{page,
+                                      item,
+                                      FixtureShop::goodsId(page, item),
                                       "测试商品 " + std::to_string(page) + "-" + std::to_string(item),
-                                      FixtureShop::price(page, item), "自营"}));
+                                      FixtureShop::price(page, item),
+                                      "自营",
+                                      {"自营"}}));
         }
     }
 }
