@@ -372,9 +372,10 @@ zorvane-cli search [options] ADDRESS
 zorvane-cli history [--db FILE] [--format tsv|json]
   the recorded walks, oldest first: id TAB start time TAB coupon TAB pages TAB goods TAB end
 zorvane-cli changes [--db FILE] [--format tsv|json] ADDRESS
-  the goods of the last walk of ADDRESS's coupon (the address without page, s and click), each
-  against its last sighting in the coupon's earlier walks: goodsId TAB name TAB price TAB change
-  (新 never seen, 降¥x.xx cheaper, 涨¥x.xx dearer, empty unchanged); json: one object per line
+  the goods of the last walk of ADDRESS's coupon (the address without page, s and click) that
+  found goods, each against its last sighting in the coupon's earlier walks: goodsId TAB name TAB
+  price TAB change (新 never seen, 降¥x.xx cheaper, 涨¥x.xx dearer, empty unchanged); json: one
+  object per line; when later walks found nothing, standard error names the walks compared
 zorvane-cli extract [options] FILE...
   analyse saved result pages without any network ("-" = one page from standard input); for each
   goods item, in page order, one line on standard output: by default (tsv) goodsId TAB name TAB

@@ -91,11 +91,25 @@ int listWalks(HistoryStore& store, const HistoryOptions& options, std::FILE* out
 int listChanges(HistoryStore& store, const HistoryOptions& options, std::FILE* out, std::FILE* err)
 {
     const std::string key = couponKey(options.address);
-    const std::optional<WalkSummary> walk = store.lastWalk(key);
-    if (!walk) {
+    const std::optional<WalkSummary> last = store.lastWalk(key);
+    if (!last) {
         std::fprintf(err, "zorvane-cli: no walk of %s in %s\n", key.c_str(), options.dbPath.c_str());
         return kExitWriteFailed;
     }
+    // A walk that found nothing (a login page, a stop at once) has nothing to
+    // compare: the one before it that found goods is what the user wants.
+    const std::optional<WalkSummary> walk = last->goodsCount > 0 ? last : store.lastWalkWithGoods(key);
+    if (!walk) {
+        std::fprintf(err, "zorvane-cli: no walk of %s in %s found goods\n", key.c_str(),
+                     options.dbPath.c_str());
+        return kExitWriteFailed;
+    }
+    if (walk->id != last->id)
+        std::fprintf(err,
+                     "zorvane-cli: the last walk (%" PRId64 ", %s) found no goods; comparing walk %" PRId64
+                     " (%s) with the walks before it\n",
+                     last->id, formatLocalTime(last->startedMs).c_str(), walk->id,
+                     formatLocalTime(walk->startedMs).c_str());
     const SqlRows<SightingChange> changes = store.changes(walk->id, key);
     if (!changes.status.ok()) {
         std::fprintf(err, "zorvane-cli: cannot read %s: %s\n", options.dbPath.c_str(),

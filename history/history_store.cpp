@@ -191,8 +191,19 @@ SqlRows<Sighting> HistoryStore::walkGoods(std::int64_t walkId)
 
 std::optional<WalkSummary> HistoryStore::lastWalk(const std::string& couponKey)
 {
-    SqlStatement select = m_db.prepare(std::string("SELECT ") + kWalkColumns +
-                                       " FROM walks w WHERE w.coupon_key = ?1 ORDER BY w.id DESC LIMIT 1");
+    return lastWalkWhere(couponKey, "");
+}
+
+std::optional<WalkSummary> HistoryStore::lastWalkWithGoods(const std::string& couponKey)
+{
+    return lastWalkWhere(couponKey, " AND EXISTS(SELECT 1 FROM sightings s WHERE s.walk_id = w.id)");
+}
+
+std::optional<WalkSummary> HistoryStore::lastWalkWhere(const std::string& couponKey, const char* condition)
+{
+    SqlStatement select =
+        m_db.prepare(std::string("SELECT ") + kWalkColumns + " FROM walks w WHERE w.coupon_key = ?1" +
+                     condition + " ORDER BY w.id DESC LIMIT 1");
     if (!select.valid())
         return std::nullopt;
     select.bind(1, couponKey);

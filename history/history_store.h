@@ -93,6 +93,8 @@ public:
     SqlRows<Sighting> walkGoods(std::int64_t walkId);
     // The last walk of the coupon, none when it has none (or on failure).
     std::optional<WalkSummary> lastWalk(const std::string& couponKey);
+    // The last walk of the coupon that stored goods, none when none did.
+    std::optional<WalkSummary> lastWalkWithGoods(const std::string& couponKey);
     // The walk's goods, each against its last sighting in earlier walks of the
     // coupon.
     SqlRows<SightingChange> changes(std::int64_t walkId, const std::string& couponKey);
@@ -107,6 +109,8 @@ public:
 private:
     SqlStatus openFile(const std::string& path);
     SqlStatus prepareWrites();
+    // The coupon's last walk that meets the SQL condition (" AND ..." on w).
+    std::optional<WalkSummary> lastWalkWhere(const std::string& couponKey, const char* condition);
 
     SqlDatabase m_db;
     SqlStatement m_insertSighting;

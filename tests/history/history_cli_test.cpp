@@ -74,6 +74,40 @@ TEST_F(HistoryCli, ChangesShowWhatMovedSinceTheWalkBefore)
     EXPECT_EQ(walks[1].substr(walks[1].find('\t', 2)), "\t" + key + "\t3\t7\tfinished");
 }
 
+TEST_F(HistoryCli, ChangesCompareTheLastWalkThatFoundGoods)
+{
+    openShop();
+    ASSERT_EQ(runCli(searchArgs({"-i", "0", "-p", "1"})).status, 0);
+    shop->setRawPage(1, 200, withPrice(shop->pageText(1), "1002", "12.50", "13.25"), 1);
+    ASSERT_EQ(runCli(searchArgs({"-i", "0", "-p", "1"})).status, 0);
+    const std::string compared = "1001\t测试商品 1-1\t11.50\t\n1002\t测试商品 1-2\t13.25\t涨¥0.75\n";
+
+    // Walks 3 and 4 find no goods: each pauses itself on the first page.
+    const struct
+    {
+        int emptyWalks;
+        std::string note; // what standard error names, "" = nothing
+    } cases[] = {{0, ""}, {1, "the last walk (3, "}, {1, "the last walk (4, "}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.note);
+        for (int i = 0; i < c.emptyWalks; ++i) {
+            shop->setPage(1, ShopPage::NoGoods, 1);
+            ASSERT_EQ(runCli(searchArgs({"-i", "0", "-p", "1"})).status, 3);
+        }
+        const CliRun changes = runCli({"changes", "--db", db, shop->firstPageUrl()});
+        EXPECT_EQ(changes.status, 0);
+        EXPECT_EQ(changes.out, compared);
+        if (c.note.empty()) {
+            EXPECT_EQ(changes.err, "");
+        } else {
+            EXPECT_TRUE(changes.err.starts_with("zorvane-cli: " + c.note)) << changes.err;
+            EXPECT_NE(changes.err.find(") found no goods; comparing walk 2 ("), std::string::npos)
+                << changes.err;
+            EXPECT_EQ(linesOf(changes.err).size(), 1u) << changes.err;
+        }
+    }
+}
+
 TEST_F(HistoryCli, TheFileAloneHoldsEveryEndedWalk)
 {
     openShop();
