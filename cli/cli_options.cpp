@@ -391,6 +391,7 @@ reader of the standard output goes away (-o - | head), the program ends without 
 CSV in GBK is not written to a terminal: choose --format tsv, --encoding utf-8 or a file.
 
 Exit status: 0 the walk ended by itself; 3 the walk paused itself (its position is printed);
+5 the shop asks for a login cookie (--cookie); 6 the coupon has expired;
 130 stopped by Ctrl-C, 143 by SIGTERM, 129 by SIGHUP; 141 the standard output's reader went away;
 2 usage error; 1 the output file (or an extract input) could not be written (read).
 )";

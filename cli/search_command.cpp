@@ -139,6 +139,22 @@ Output finishWalk(AppState& state, ConsoleSink& sink, const SearchOptions& optio
     return writeOutput(state, output);
 }
 
+// The status of a walk that ended by itself: the shop's two refusals have
+// their own, with a word on standard error even under --quiet, where the
+// log's line does not go.
+int shopEndStatus(WalkEndReason reason, std::FILE* err)
+{
+    if (reason == WalkEndReason::LoginPage) {
+        std::fprintf(err, "zorvane-cli: the shop asks for a login; give its cookie with --cookie\n");
+        return kExitLoginPage;
+    }
+    if (reason == WalkEndReason::CouponExpired) {
+        std::fprintf(err, "zorvane-cli: the coupon has expired\n");
+        return kExitCouponExpired;
+    }
+    return kExitOk;
+}
+
 } // namespace
 
 int runSearch(const SearchOptions& options, std::FILE* err)
@@ -189,7 +205,7 @@ int runSearch(const SearchOptions& options, std::FILE* err)
     }
     if (interrupted)
         return 128 + watch.signal(); // kExitInterrupted, kExitTerminated or kExitHangUp
-    return paused ? kExitPaused : kExitOk;
+    return paused ? kExitPaused : shopEndStatus(end.reason, err);
 }
 
 } // namespace zorvane::cli

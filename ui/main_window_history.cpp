@@ -51,14 +51,8 @@ void MainWindow::recordWalkStart()
                           resumed ? params.pagesDone : 0);
 }
 
-void MainWindow::recordWalkEnd()
+void MainWindow::recordWalkEnd(WalkEndReason reason)
 {
-    // Before the session answers the end: a walk still Running ran to its end,
-    // one Pausing was paused (by the user or by itself).
-    const RunState state = m_state->walk.state();
-    const WalkEndReason reason = state == RunState::Stopping  ? WalkEndReason::Stopped
-                                 : state == RunState::Pausing ? WalkEndReason::Paused
-                                                              : WalkEndReason::Finished;
     history().walkEnded(reason);
 }
 
