@@ -72,6 +72,11 @@ const OptionSpec<SearchOptions> kSearchOptions[] = {
          o.pages = v;
          return isWholeNumber(v) ? "" : "--pages needs a whole number: " + v;
      }},
+    {0, "retries", true,
+     [](SearchOptions& o, const std::string& v) -> std::string {
+         o.retries = v;
+         return isWholeNumber(v) && v[0] != '-' ? "" : "--retries needs a whole number, 0 = no limit: " + v;
+     }},
     {0, "cookie", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.cookie = v;
@@ -348,6 +353,8 @@ zorvane-cli search [options] ADDRESS
   walk the shop's result pages from ADDRESS (http or https) and gather the goods
   -i, --interval MS     page interval in milliseconds (default 1000; negative is a usage error)
   -p, --pages N         page limit, 0 = no limit (default 0; negative is a usage error)
+      --retries N       after N failures in a row of the same page the walk pauses itself (exit 3,
+                        the address to go on from is printed); 0 = never, as the window (default 0)
       --cookie TEXT     cookie text, as the window's Cookie box
   -H, --header LINE     an extra request header "Name: value"; repeatable; joined with CR LF
       --min PRICE       lower price bound, as the window's first price box

@@ -64,8 +64,9 @@ struct Refusal
 // observes.
 bool startWalk(AppState& state, WalkObserver& observer, const SearchOptions& options, Refusal& refusal)
 {
-    const SearchInput typed{options.address, options.interval, options.pages,
-                            joinHeaderLines(options.headers), options.cookie};
+    const SearchInput typed{options.address, options.interval,
+                            options.pages,   joinHeaderLines(options.headers),
+                            options.cookie,  options.retries};
     const SearchStart start = prepareSearchStart(state, typed);
     if (!start.accepted) {
         refusal = {kExitUsage, optionOfField(start.field) + start.message};

@@ -70,6 +70,8 @@ TEST(CliUsage, EveryUsageErrorIsOneLineAndStatusTwo)
          "cannot read the certificate file " + dir.file("none.pem")},
         {{"search", "-o", csv, "--config", missingCa, address},
          "cannot read the certificate file " + dir.file("none.pem") + " (证书文件 in " + missingCa + ")"},
+        {{"search", "-o", csv, "--retries", "-1", address},
+         "--retries needs a whole number, 0 = no limit: -1"},
         {{"extract"}, "extract needs at least one FILE"},
         {{"extract", "--csv", "x"}, "unknown option: --csv"},
         {{"search", "-o", csv, "--format", "xml", address}, "--format takes csv, tsv or json: xml"},
