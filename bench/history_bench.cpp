@@ -50,7 +50,8 @@ Sighting sightingOf(int walk, int i)
                     std::to_string(100000000 + goods),
                     "商品名称 " + std::to_string(goods),
                     price,
-                    "自营,满减"};
+                    "自营,满减",
+                    {"自营", "满减"}};
 }
 
 bool fillStore(HistoryStore& store)

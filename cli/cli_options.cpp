@@ -73,6 +73,12 @@ const OptionSpec<SearchOptions> kSearchOptions[] = {
          o.pages = v;
          return isWholeNumber(v) ? "" : _("--pages needs a whole number: ") + v;
      }},
+    {0, "retries", true,
+     [](SearchOptions& o, const std::string& v) -> std::string {
+         o.retries = v;
+         return isWholeNumber(v) && v[0] != '-' ? ""
+                                                : _("--retries needs a whole number, 0 = no limit: ") + v;
+     }},
     {0, "cookie", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.cookie = v;
@@ -353,6 +359,10 @@ std::string usageText()
         N_("  -i, --interval MS     page interval in milliseconds (default 1000; negative is a usage "
            "error)\n"),
         N_("  -p, --pages N         page limit, 0 = no limit (default 0; negative is a usage error)\n"),
+        N_("      --retries N       after N failures in a row of the same page the walk pauses itself (exit "
+           "3,\n"
+           "                        the address to go on from is printed); 0 = never, as the window (default "
+           "0)\n"),
         N_("      --cookie TEXT     cookie text, as the window's Cookie box\n"),
         N_("  -H, --header LINE     an extra request header \"Name: value\"; repeatable; joined with CR "
            "LF\n"),
@@ -387,11 +397,11 @@ std::string usageText()
         N_("zorvane-cli history [--db FILE] [--format tsv|json]\n"
            "  the recorded walks, oldest first: id TAB start time TAB coupon TAB pages TAB goods TAB end\n"),
         N_("zorvane-cli changes [--db FILE] [--format tsv|json] ADDRESS\n"
-           "  the goods of the last walk of ADDRESS's coupon (the address without page, s and click), each\n"
-           "  against its last sighting in the coupon's earlier walks: goodsId TAB name TAB price TAB "
-           "change\n"
-           "  (新 never seen, 降¥x.xx cheaper, 涨¥x.xx dearer, empty unchanged); json: one object per "
-           "line\n"),
+           "  the goods of the last walk of ADDRESS's coupon (the address without page, s and click) that\n"
+           "  found goods, each against its last sighting in the coupon's earlier walks: goodsId TAB name "
+           "TAB\n"
+           "  price TAB change (新 never seen, 降¥x.xx cheaper, 涨¥x.xx dearer, empty unchanged); json: one\n"
+           "  object per line; when later walks found nothing, standard error names the walks compared\n"),
         N_("zorvane-cli extract [options] FILE...\n"
            "  analyse saved result pages without any network (\"-\" = one page from standard input); for "
            "each\n"
@@ -411,6 +421,7 @@ std::string usageText()
         N_("CSV in GBK is not written to a terminal: choose --format tsv, --encoding utf-8 or a file.\n"),
         "\n",
         N_("Exit status: 0 the walk ended by itself; 3 the walk paused itself (its position is printed);\n"
+           "5 the shop asks for a login cookie (--cookie); 6 the coupon has expired;\n"
            "130 stopped by Ctrl-C, 143 by SIGTERM, 129 by SIGHUP; 141 the standard output's reader went "
            "away;\n"
            "2 usage error; 1 the output file (or an extract input) could not be written (read).\n"),

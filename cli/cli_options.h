@@ -24,6 +24,7 @@ struct SearchOptions
     std::string address;
     std::string interval = "1000"; // whole number as typed
     std::string pages = "0";       // whole number as typed
+    std::string retries = "0";     // failures of one page before the walk pauses itself, 0 = no limit
     std::string cookie;
     std::vector<std::string> headers; // "Name: value" lines
     std::optional<std::string> minPrice;

@@ -1,5 +1,7 @@
 #include "cli/extract_command.h"
 
+#include <cerrno>
+
 #include <unistd.h>
 
 #include "cli/exit_status.h"
@@ -60,6 +62,13 @@ int runExtract(const ExtractOptions& options, std::FILE* out, std::FILE* err)
         else
             appendGoodsLine(lines, record, output->format);
     };
+    // Whoever closed the pipe (head) has what they wanted: the rest of the
+    // files are not read, and nothing more is said.
+    bool pipeClosed = false;
+    const auto emit = [&](std::string_view text) {
+        errno = 0;
+        pipeClosed = !writeAll(out, text) && errno == EPIPE;
+    };
     std::string bytes; // one buffer for every file
     for (const std::string& path : options.files) {
         if (!(path == "-" ? readStandardInput(bytes) : readWholeFile(path, bytes))) {
@@ -72,14 +81,18 @@ int runExtract(const ExtractOptions& options, std::FILE* out, std::FILE* err)
         bytes = pageTextFromBody(std::move(bytes));
         const PageVerdict verdict = analysePageText(bytes, config, take, true);
         if (!lines.empty()) {
-            writeAll(out, lines);
+            emit(lines);
             lines.clear();
         }
+        if (pipeClosed)
+            return kExitPipeClosed;
         if (const char* note = outcomeNote(verdict.outcome); note && !options.output.quiet)
             std::fprintf(err, "zorvane-cli: %s: %s\n", path.c_str(), note);
     }
     if (output->format == GoodsFormat::csv)
-        writeAll(out, formatGoods(wholeFile, GoodsFormat::csv, output->encoding));
+        emit(formatGoods(wholeFile, GoodsFormat::csv, output->encoding));
+    if (pipeClosed)
+        return kExitPipeClosed;
     if (std::fflush(out) != 0 || std::ferror(out)) {
         std::fprintf(err, "zorvane-cli: %s\n", _("cannot write the standard output"));
         status = kExitWriteFailed;

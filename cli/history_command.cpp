@@ -1,6 +1,5 @@
 #include "cli/history_command.h"
 
-#include <cinttypes>
 #include <filesystem>
 #include <system_error>
 
@@ -59,7 +58,8 @@ void printChange(std::FILE* out, const SightingChange& item, bool json)
                                {"change", changeKindName(item.change.kind)},
                                {"by", static_cast<double>(item.change.cents) / 100.0},
                                {"page", goods.page},
-                               {"position", goods.position}};
+                               {"position", goods.position},
+                               {"tags", goods.tags}};
         line["lastPrice"] = item.lastPrice ? nlohmann::json(*item.lastPrice) : nlohmann::json();
         writeLine(out, line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
         return;
@@ -84,11 +84,26 @@ int listWalks(HistoryStore& store, const HistoryOptions& options, std::FILE* out
 int listChanges(HistoryStore& store, const HistoryOptions& options, std::FILE* out, std::FILE* err)
 {
     const std::string key = couponKey(options.address);
-    const std::optional<WalkSummary> walk = store.lastWalk(key);
-    if (!walk) {
+    const std::optional<WalkSummary> last = store.lastWalk(key);
+    if (!last) {
         std::fprintf(err, _("zorvane-cli: no walk of %s in %s\n"), key.c_str(), options.dbPath.c_str());
         return kExitWriteFailed;
     }
+    // A walk that found nothing (a login page, a stop at once) has nothing to
+    // compare: the one before it that found goods is what the user wants.
+    const std::optional<WalkSummary> walk = last->goodsCount > 0 ? last : store.lastWalkWithGoods(key);
+    if (!walk) {
+        std::fprintf(err, _("zorvane-cli: no walk of %s in %s found goods\n"), key.c_str(),
+                     options.dbPath.c_str());
+        return kExitWriteFailed;
+    }
+    if (walk->id != last->id)
+        std::fprintf(
+            err,
+            _("zorvane-cli: the last walk (%lld, %s) found no goods; comparing walk %lld (%s) with the walks "
+              "before it\n"),
+            static_cast<long long>(last->id), formatLocalTime(last->startedMs).c_str(),
+            static_cast<long long>(walk->id), formatLocalTime(walk->startedMs).c_str());
     const SqlRows<SightingChange> changes = store.changes(walk->id, key);
     if (!changes.status.ok()) {
         std::fprintf(err, _("zorvane-cli: cannot read %s: %s\n"), options.dbPath.c_str(),

@@ -65,8 +65,9 @@ struct Refusal
 // observes.
 bool startWalk(AppState& state, WalkObserver& observer, const SearchOptions& options, Refusal& refusal)
 {
-    const SearchInput typed{options.address, options.interval, options.pages,
-                            joinHeaderLines(options.headers), options.cookie};
+    const SearchInput typed{options.address, options.interval,
+                            options.pages,   joinHeaderLines(options.headers),
+                            options.cookie,  options.retries};
     const SearchStart start = prepareSearchStart(state, typed);
     if (!start.accepted) {
         refusal = {kExitUsage, startRefusal(start, options)};
@@ -140,6 +141,22 @@ Output finishWalk(AppState& state, ConsoleSink& sink, const SearchOptions& optio
     return writeOutput(state, output);
 }
 
+// The status of a walk that ended by itself: the shop's two refusals have
+// their own, with a word on standard error even under --quiet, where the
+// log's line does not go.
+int shopEndStatus(WalkEndReason reason, std::FILE* err)
+{
+    if (reason == WalkEndReason::LoginPage) {
+        std::fputs(_("zorvane-cli: the shop asks for a login; give its cookie with --cookie\n"), err);
+        return kExitLoginPage;
+    }
+    if (reason == WalkEndReason::CouponExpired) {
+        std::fputs(_("zorvane-cli: the coupon has expired\n"), err);
+        return kExitCouponExpired;
+    }
+    return kExitOk;
+}
+
 } // namespace
 
 int runSearch(const SearchOptions& options, std::FILE* err)
@@ -192,7 +209,7 @@ int runSearch(const SearchOptions& options, std::FILE* err)
     }
     if (interrupted)
         return 128 + watch.signal(); // kExitInterrupted, kExitTerminated or kExitHangUp
-    return paused ? kExitPaused : kExitOk;
+    return paused ? kExitPaused : shopEndStatus(end.reason, err);
 }
 
 } // namespace zorvane::cli

@@ -14,13 +14,22 @@ namespace zorvane::cli {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+bool readableFile(const std::string& path)
+{
+    std::error_code ignored;
+    return !fs::is_directory(path, ignored) && std::ifstream(path).good();
+}
+
+} // namespace
+
 std::optional<Config> searchConfig(const SearchOptions& options, std::string& error)
 {
     Config config;
     if (options.configPath) {
-        std::error_code ignored;
         // A missing file would quietly give the defaults; a typo must not.
-        if (fs::is_directory(*options.configPath, ignored) || !std::ifstream(*options.configPath)) {
+        if (!readableFile(*options.configPath)) {
             error = _("cannot read the settings file ") + *options.configPath;
             return std::nullopt;
         }
@@ -32,6 +41,14 @@ std::optional<Config> searchConfig(const SearchOptions& options, std::string& er
         config.ignoreCertErrors = true;
     if (!options.caFile.empty())
         config.caFile = options.caFile;
+    // Every page would fail its handshake, and the walk would try again for
+    // ever: a missing bundle is the command line's fault.
+    if (!config.caFile.empty() && !readableFile(config.caFile)) {
+        error = _("cannot read the certificate file ") + config.caFile;
+        if (options.caFile.empty())
+            error += _(" (证书文件 in ") + *options.configPath + ")";
+        return std::nullopt;
+    }
     return config;
 }
 

@@ -48,7 +48,7 @@ _zorvane_cli()
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         return
         ;;
-    -i | --interval | -p | --pages | --cookie | -H | --header | --min | --max | -t | --tag | --search-host)
+    -i | --interval | -p | --pages | --retries | --cookie | -H | --header | --min | --max | -t | --tag | --search-host)
         return
         ;;
     esac
@@ -56,7 +56,7 @@ _zorvane_cli()
     local options
     case $command in
     search)
-        options="-i --interval -p --pages --cookie -H --header --min --max -t --tag --sort -o --output
+        options="-i --interval -p --pages --retries --cookie -H --header --min --max -t --tag --sort -o --output
                  --csv --format --encoding -q --quiet --config --search-host --insecure --cacert --ca-file
                  --db --no-history -h --help"
         ;;

@@ -14,6 +14,7 @@ struct SearchParams
     std::string cookie;          // after a walk: merged with the shop's cookies
     std::string nextPageAddress; // "" = the next start begins afresh
     int pagesDone = 0;
+    int retryLimit = 0; // failures in a row of one page before the walk pauses itself, 0 = no limit
 
     bool operator==(const SearchParams&) const = default;
 };

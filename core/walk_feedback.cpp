@@ -4,6 +4,14 @@
 
 namespace zorvane {
 
+WalkEndReason walkEndReasonOf(std::int64_t number)
+{
+    // Stopped is the last reason.
+    if (number < 0 || number > static_cast<std::int64_t>(WalkEndReason::Stopped))
+        return WalkEndReason::Finished;
+    return static_cast<WalkEndReason>(number);
+}
+
 void FeedbackWalkObserver::goodsStored(std::int64_t count)
 {
     m_sink.send(Feedback{kFeedbackNewGoods, count, std::nullopt});
@@ -19,9 +27,11 @@ void FeedbackWalkObserver::logLine(std::string_view message)
     appendLog(m_log, message);
 }
 
-void FeedbackWalkObserver::walkEnded(const WalkEnd&)
+void FeedbackWalkObserver::walkEnded(const WalkEnd& end)
 {
-    m_sink.send(Feedback{kFeedbackSearchEnded, 0, std::nullopt});
+    // The window cannot tell a login page from a finished walk by its run
+    // state: the reason travels with the end.
+    m_sink.send(Feedback{kFeedbackSearchEnded, static_cast<std::int64_t>(end.reason), std::nullopt});
 }
 
 } // namespace zorvane

@@ -1,5 +1,6 @@
 #include "history/history_recorder.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace zorvane {
@@ -65,7 +66,8 @@ void HistoryRecorder::addGoods(int page, int position, const GoodsRecord& record
 {
     Event event;
     event.kind = Event::goods;
-    event.sighting = Sighting{page, position, record.goodsId, record.name, record.price, record.tagText};
+    event.sighting =
+        Sighting{page, position, record.goodsId, record.name, record.price, record.tagText, record.tags};
     queue(std::move(event), false);
 }
 
@@ -152,8 +154,18 @@ SqlStatus HistoryRecorder::write(const std::vector<Event>& batch)
         }
     }
     SqlStatus status = m_store.commit();
-    if (!status.ok())
+    if (!status.ok()) {
         m_store.rollback();
+        return status;
+    }
+    // An ended walk goes into the file itself, so that a copy of the file
+    // alone holds it while the window keeps the history open. One sync per
+    // walk; a checkpoint that cannot finish now leaves the walk safe in the
+    // log for the next one.
+    const bool walkEnded =
+        std::any_of(batch.begin(), batch.end(), [](const Event& event) { return event.kind == Event::end; });
+    if (walkEnded)
+        m_store.checkpoint();
     return status;
 }
 

@@ -22,8 +22,9 @@ const char* walkEndName(WalkEndReason reason);
 // Writes one walk at a time into the history file while the walk runs. The
 // walk's thread only queues; one writer thread commits the queue in batches,
 // at most one per flushEvery (a slow walk's page is committed as it comes,
-// a fast walk's pages gather), and at once at the walk's end. A page counts
-// in the file once its end is committed. The file is opened by the writer; when it cannot be opened or
+// a fast walk's pages gather), and at once at the walk's end, when the
+// write-ahead log is also copied into the file. A page counts in the file
+// once its end is committed. The file is opened by the writer; when it cannot be opened or
 // written, onNotice gets "历史记录不可用：" + the cause, once, and the rest
 // of the run is not recorded. The walk never waits for the file.
 class HistoryRecorder final

@@ -4,8 +4,12 @@
 #include <ctime>
 #include <filesystem>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include <sqlite3.h>
+
+#include "history/tag_list.h"
 
 namespace zorvane {
 
@@ -34,6 +38,44 @@ CREATE TABLE sightings(
 CREATE INDEX sightings_by_walk ON sightings(walk_id);
 CREATE INDEX sightings_by_goods ON sightings(goods_id, walk_id);
 )";
+
+// Version 2: each sighting's tags as a list (see tag_list.h): tag_text joins
+// them with ",", which a tag may hold itself. tag_text stays, as the text
+// the goods list and the export show.
+constexpr const char* kSchemaV2 = "ALTER TABLE sightings ADD COLUMN tags TEXT NOT NULL DEFAULT '[]'";
+
+// Rows of a version 1 file get their lists from their joined text, split
+// the way the walk joined it. Taken in slices of rowids, so that no read is
+// open on the rows being changed and a big file needs little memory.
+SqlStatus splitStoredTags(SqlDatabase& db)
+{
+    SqlStatus status;
+    SqlStatement select = db.prepare("SELECT rowid, tag_text FROM sightings WHERE rowid > ?1 AND "
+                                     "tag_text <> '' ORDER BY rowid LIMIT 10000",
+                                     &status);
+    SqlStatement update = select.valid()
+                              ? db.prepare("UPDATE sightings SET tags = ?2 WHERE rowid = ?1", &status)
+                              : SqlStatement();
+    std::vector<std::pair<std::int64_t, std::string>> slice;
+    for (std::int64_t last = 0; status.ok(); last = slice.back().first) {
+        slice.clear();
+        select.reset();
+        select.bind(1, last);
+        int code = SQLITE_ROW;
+        while ((code = select.step()) == SQLITE_ROW)
+            slice.emplace_back(select.int64At(0), tagListText(splitJoinedTags(select.textAt(1))));
+        status = db.status(code);
+        if (slice.empty())
+            break;
+        for (std::size_t i = 0; i < slice.size() && status.ok(); ++i) {
+            update.reset();
+            update.bind(1, slice[i].first);
+            update.bind(2, slice[i].second);
+            status = db.status(update.step());
+        }
+    }
+    return status;
+}
 
 std::string timeSuffix()
 {
@@ -94,6 +136,10 @@ SqlStatus migrateHistory(SqlDatabase& db, int fromVersion)
         status = newerFile(fromVersion);
     if (status.ok() && fromVersion < 1)
         status = db.exec(kSchemaV1);
+    if (status.ok() && fromVersion < 2)
+        status = db.exec(kSchemaV2);
+    if (status.ok() && fromVersion == 1)
+        status = splitStoredTags(db);
     // Later versions add their steps here, each from the one before.
     if (status.ok() && fromVersion < HistoryStore::kSchemaVersion)
         status = db.exec("PRAGMA user_version = " + std::to_string(HistoryStore::kSchemaVersion));
@@ -132,8 +178,8 @@ SqlStatus HistoryStore::openFile(const std::string& path)
     // In WAL mode a commit survives the program's death without a sync per page.
     if (SqlStatus status = m_db.exec("PRAGMA synchronous = NORMAL"); !status.ok())
         return status;
-    // A walk's end costs no sync either; the log is copied over as it grows.
-    m_db.skipCheckpointOnClose();
+    // The last connection to close copies the log into the file and removes
+    // it, so that goods.sqlite alone is the whole history once nobody has it open.
     int version = 0;
     if (SqlStatus status = readUserVersion(m_db, version); !status.ok())
         return status;

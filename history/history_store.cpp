@@ -5,6 +5,7 @@
 #include <sqlite3.h>
 
 #include "history/coupon_key.h"
+#include "history/tag_list.h"
 
 namespace zorvane {
 
@@ -39,6 +40,10 @@ WalkSummary walkAt(const SqlStatement& row)
     return walk;
 }
 
+// The columns a Sighting is read from, in sightingAt's order.
+constexpr const char* kSightingColumns =
+    "s.page, s.position, s.goods_id, s.name, s.price, s.tag_text, s.tags";
+
 Sighting sightingAt(const SqlStatement& row)
 {
     return Sighting{static_cast<int>(row.int64At(0)),
@@ -46,7 +51,8 @@ Sighting sightingAt(const SqlStatement& row)
                     row.textAt(2),
                     row.textAt(3),
                     row.doubleAt(4),
-                    row.textAt(5)};
+                    row.textAt(5),
+                    tagListFrom(row.textAt(6))};
 }
 
 // Runs a statement to its end, one callback per row.
@@ -83,7 +89,7 @@ SqlStatus HistoryStore::prepareWrites()
 {
     SqlStatus status;
     m_insertSighting = m_db.prepare("INSERT INTO sightings(walk_id, page, position, goods_id, name, price, "
-                                    "tag_text) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7)",
+                                    "tag_text, tags) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
                                     &status);
     if (status.ok())
         m_lastPrice = m_db.prepare("SELECT " + lastPriceSql("?3"), &status);
@@ -125,6 +131,7 @@ SqlStatus HistoryStore::addSighting(std::int64_t walkId, const Sighting& sightin
     insert.bind(5, sighting.name);
     insert.bind(6, sighting.price);
     insert.bind(7, sighting.tagText);
+    insert.bind(8, tagListText(sighting.tags));
     return runOnce(m_db, insert);
 }
 
@@ -137,6 +144,11 @@ SqlStatus HistoryStore::endWalk(std::int64_t walkId, std::int64_t endedMs, const
 {
     return runSql(m_db, "UPDATE walks SET ended_ms = ?2, end_reason = ?3 WHERE id = ?1", walkId, endedMs,
                   reason);
+}
+
+SqlStatus HistoryStore::checkpoint()
+{
+    return m_db.exec("PRAGMA wal_checkpoint(TRUNCATE)");
 }
 
 SqlRows<WalkSummary> HistoryStore::listWalks()
@@ -166,10 +178,9 @@ SqlStatus HistoryStore::deleteWalk(std::int64_t walkId)
 SqlRows<Sighting> HistoryStore::walkGoods(std::int64_t walkId)
 {
     SqlRows<Sighting> result;
-    SqlStatement select =
-        m_db.prepare("SELECT page, position, goods_id, name, price, tag_text FROM sightings "
-                     "WHERE walk_id = ?1 ORDER BY rowid",
-                     &result.status);
+    SqlStatement select = m_db.prepare(std::string("SELECT ") + kSightingColumns +
+                                           " FROM sightings s WHERE s.walk_id = ?1 ORDER BY s.rowid",
+                                       &result.status);
     if (!select.valid())
         return result;
     select.bind(1, walkId);
@@ -180,8 +191,19 @@ SqlRows<Sighting> HistoryStore::walkGoods(std::int64_t walkId)
 
 std::optional<WalkSummary> HistoryStore::lastWalk(const std::string& couponKey)
 {
-    SqlStatement select = m_db.prepare(std::string("SELECT ") + kWalkColumns +
-                                       " FROM walks w WHERE w.coupon_key = ?1 ORDER BY w.id DESC LIMIT 1");
+    return lastWalkWhere(couponKey, "");
+}
+
+std::optional<WalkSummary> HistoryStore::lastWalkWithGoods(const std::string& couponKey)
+{
+    return lastWalkWhere(couponKey, " AND EXISTS(SELECT 1 FROM sightings s WHERE s.walk_id = w.id)");
+}
+
+std::optional<WalkSummary> HistoryStore::lastWalkWhere(const std::string& couponKey, const char* condition)
+{
+    SqlStatement select =
+        m_db.prepare(std::string("SELECT ") + kWalkColumns + " FROM walks w WHERE w.coupon_key = ?1" +
+                     condition + " ORDER BY w.id DESC LIMIT 1");
     if (!select.valid())
         return std::nullopt;
     select.bind(1, couponKey);
@@ -199,18 +221,18 @@ std::int64_t HistoryStore::nextWalkId()
 SqlRows<SightingChange> HistoryStore::changes(std::int64_t walkId, const std::string& couponKey)
 {
     SqlRows<SightingChange> result;
-    SqlStatement select = m_db.prepare(
-        "SELECT s.page, s.position, s.goods_id, s.name, s.price, s.tag_text, " + lastPriceSql("s.goods_id") +
-            " FROM sightings s WHERE s.walk_id = ?1 ORDER BY s.rowid",
-        &result.status);
+    SqlStatement select =
+        m_db.prepare(std::string("SELECT ") + kSightingColumns + ", " + lastPriceSql("s.goods_id") +
+                         " FROM sightings s WHERE s.walk_id = ?1 ORDER BY s.rowid",
+                     &result.status);
     if (!select.valid())
         return result;
     select.bind(1, walkId);
     select.bind(2, couponKey);
     result.status = eachRow(m_db, select, [&](const SqlStatement& row) {
         SightingChange item{sightingAt(row), std::nullopt, {}};
-        if (!row.isNull(6))
-            item.lastPrice = row.doubleAt(6);
+        if (!row.isNull(7))
+            item.lastPrice = row.doubleAt(7);
         item.change = comparePrice(item.goods.price, item.lastPrice);
         result.rows.push_back(std::move(item));
     });

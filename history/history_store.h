@@ -31,7 +31,8 @@ struct Sighting
     std::string goodsId;
     std::string name; // as found, markup kept
     double price = 0;
-    std::string tagText;
+    std::string tagText;           // the tags joined with ",", as the goods list shows them
+    std::vector<std::string> tags; // the tags themselves, in the order found
 
     bool operator==(const Sighting&) const = default;
 };
@@ -56,7 +57,7 @@ template <typename T> struct SqlRows
 class HistoryStore final
 {
 public:
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
 
     struct OpenOutcome
     {
@@ -79,6 +80,10 @@ public:
     SqlStatus addSighting(std::int64_t walkId, const Sighting& sighting);
     SqlStatus setPages(std::int64_t walkId, int pages);
     SqlStatus endWalk(std::int64_t walkId, std::int64_t endedMs, const std::string& reason);
+    // Copies the write-ahead log into the file and empties it, waiting (up to
+    // the busy timeout) for readers in the middle of a read. Outside a
+    // transaction only.
+    SqlStatus checkpoint();
 
     // Every walk, oldest first.
     SqlRows<WalkSummary> listWalks();
@@ -88,6 +93,8 @@ public:
     SqlRows<Sighting> walkGoods(std::int64_t walkId);
     // The last walk of the coupon, none when it has none (or on failure).
     std::optional<WalkSummary> lastWalk(const std::string& couponKey);
+    // The last walk of the coupon that stored goods, none when none did.
+    std::optional<WalkSummary> lastWalkWithGoods(const std::string& couponKey);
     // The walk's goods, each against its last sighting in earlier walks of the
     // coupon.
     SqlRows<SightingChange> changes(std::int64_t walkId, const std::string& couponKey);
@@ -102,6 +109,8 @@ public:
 private:
     SqlStatus openFile(const std::string& path);
     SqlStatus prepareWrites();
+    // The coupon's last walk that meets the SQL condition (" AND ..." on w).
+    std::optional<WalkSummary> lastWalkWhere(const std::string& couponKey, const char* condition);
 
     SqlDatabase m_db;
     SqlStatement m_insertSighting;

@@ -127,11 +127,6 @@ void SqlDatabase::close()
     m_db = nullptr;
 }
 
-void SqlDatabase::skipCheckpointOnClose()
-{
-    sqlite3_db_config(m_db, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
-}
-
 SqlStatus SqlDatabase::exec(std::string_view sql)
 {
     const int code = sqlite3_exec(m_db, std::string(sql).c_str(), nullptr, nullptr, nullptr);

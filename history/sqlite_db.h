@@ -70,9 +70,6 @@ public:
     SqlStatus open(const std::string& path);
     void close();
     bool isOpen() const { return m_db != nullptr; }
-    // Leaves the write-ahead log as it is when the connection closes, rather
-    // than copying it into the file and syncing both; the next opener reads it.
-    void skipCheckpointOnClose();
 
     // Runs one or more statements that return no rows.
     SqlStatus exec(std::string_view sql);

@@ -27,6 +27,15 @@ WalkEndReason requestedEnd(AppState& state, const SearchJob& job)
     return state.walk.state() == RunState::Pausing ? WalkEndReason::Paused : WalkEndReason::Stopped;
 }
 
+// A page that keeps failing ends the walk where it can go on from that page,
+// rather than asking an unwilling shop for ever.
+void pauseAfterFailures(AppState& state, WalkObserver& observer, SearchJob& job, int failures)
+{
+    observer.logLine(job.logPrefix + "同一页连续失败" + std::to_string(failures) + "次，已暂停");
+    job.pausedItself = true;
+    state.walk.pauseItself();
+}
+
 } // namespace
 
 int retryWait(int interval, int failures)
@@ -61,10 +70,12 @@ void runWalk(AppState& state, WalkObserver& observer)
         observer.pageStarted(params.pagesDone + 1);
         observer.logLine(prefix + "(" + std::to_string(params.pagesDone + 1) + "页)正在搜索...");
         const bool counted = analysePage(state, observer, job);
+        failures = counted ? 0 : failures + 1;
+        if (!counted && params.retryLimit > 0 && failures >= params.retryLimit)
+            pauseAfterFailures(state, observer, job, failures);
         // A page that failed is asked again unless a pause or stop is pending,
         // each time after a longer wait: a shop that refuses is not hammered.
         const bool retry = !counted && !waitInterval(state, 0);
-        failures = retry ? failures + 1 : 0;
         if (counted) {
             ++params.pagesDone;
             observer.pageDone(params.pagesDone);
@@ -144,6 +155,7 @@ SearchStart prepareSearchStart(AppState& state, const SearchInput& typed)
         return refuse(InputField::PageLimit, "搜索页数不能为负数");
     params.extraHeaders = typed.extraHeaders;
     params.cookie = typed.cookie;
+    params.retryLimit = std::max(0, readWholeNumber(typed.retryLimit));
     state.position.install(std::move(params));
     start.accepted = true;
     return start;

@@ -38,6 +38,7 @@ struct SearchInput
     std::string pageLimit;
     std::string extraHeaders;
     std::string cookie;
+    std::string retryLimit; // "" = no limit (the window has no box for it)
 };
 
 // The input a refused start names.

@@ -38,7 +38,7 @@ public:
     std::string goodsStored(const GoodsRecord& record, int page = 0, int position = 0);
     // pages: the pages done, those before a pause included.
     void pageDone(int pages);
-    // reason: "finished", "paused" or "stopped".
+    // reason: why the walk ended, as the walk told it.
     void walkEnded(WalkEndReason reason);
     bool walking() const { return m_walking; }
 

@@ -10,6 +10,7 @@
 #include "core/app_state.h"
 #include "core/feedback.h"
 #include "core/filter_criteria.h"
+#include "core/walk_events.h"
 #include "ui/status_panel.h"
 
 class QAction;
@@ -108,7 +109,7 @@ private:
     void noteSearchStart(bool fromFirstPage, int pageLimit);
 
     bool startSearch();
-    void onSearchEnded();
+    void onSearchEnded(WalkEndReason reason);
     void addGoodsRow(const GoodsRecord& record);
     void showNewGoods(std::int64_t n, bool fromWalk);
     bool confirmClear();
@@ -117,7 +118,7 @@ private:
     // The goods history (main_window_history.cpp).
     HistoryBridge& history();
     void recordWalkStart();
-    void recordWalkEnd();
+    void recordWalkEnd(WalkEndReason reason);
     void buildHistoryMenu();
     void fillHistoryMenu(QMenu* menu);
     void showHistoryDialog();
@@ -151,6 +152,7 @@ private:
     QPushButton* m_stop = nullptr;
     QSplitter* m_splitter = nullptr;
     StatusPanel* m_status = nullptr;
+    WalkEndReason m_walkEnd = WalkEndReason::Finished; // how the last walk ended, until the next start
     PriceChart* m_priceChart = nullptr;
     std::unique_ptr<HistoryBridge> m_history; // made on first use, once the settings path is known
     QString m_exportDir;                      // folder of the last export, "" before the first

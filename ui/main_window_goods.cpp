@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 
 #include "core/log.h"
+#include "core/walk_feedback.h"
 #include "core/text.h"
 #include "goods/csv_export.h"
 #include "goods/display_text.h"
@@ -61,8 +62,8 @@ void MainWindow::feedbackHandler(const Feedback& message)
             addGoodsRow(*record);
         break;
     case kFeedbackSearchEnded:
-        recordWalkEnd(); // history glue
-        onSearchEnded();
+        recordWalkEnd(walkEndReasonOf(message.number)); // history glue
+        onSearchEnded(walkEndReasonOf(message.number));
         refreshPriceChart();
         break;
     case kFeedbackFilterEnded:

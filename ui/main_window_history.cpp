@@ -13,7 +13,6 @@
 
 #include "core/log.h"
 #include "core/numbers.h"
-#include "core/text.h"
 #include "goods/display_text.h"
 #include "history/history_store.h"
 #include "settings/settings_file.h"
@@ -52,14 +51,8 @@ void MainWindow::recordWalkStart()
                           resumed ? params.pagesDone : 0);
 }
 
-void MainWindow::recordWalkEnd()
+void MainWindow::recordWalkEnd(WalkEndReason reason)
 {
-    // Before the session answers the end: a walk still Running ran to its end,
-    // one Pausing was paused (by the user or by itself).
-    const RunState state = m_state->walk.state();
-    const WalkEndReason reason = state == RunState::Stopping  ? WalkEndReason::Stopped
-                                 : state == RunState::Pausing ? WalkEndReason::Paused
-                                                              : WalkEndReason::Finished;
     history().walkEnded(reason);
 }
 
@@ -151,7 +144,7 @@ bool MainWindow::loadHistoryWalk(std::int64_t walkId)
         record.goodsId = item.goods.goodsId;
         record.name = item.goods.name;
         record.price = item.goods.price;
-        record.tags = splitText(item.goods.tagText, ",");
+        record.tags = item.goods.tags;
         record.tagText = item.goods.tagText;
         record.change = changeText(item.change);
         showNewGoods(m_state->goods.append(std::move(record)), false);

@@ -25,8 +25,9 @@ void MainWindow::stopCommand()
     showWalkState();
 }
 
-void MainWindow::onSearchEnded()
+void MainWindow::onSearchEnded(WalkEndReason reason)
 {
+    m_walkEnd = reason;
     m_goodsModel->flush();
     m_state->workers.release(Worker::Search);
     WidgetPanel panel(this);
@@ -59,7 +60,7 @@ bool MainWindow::startSearch()
     // The thread holds the state and the sink itself: it may outlive the window.
     if (!m_state->workers.start(Worker::Search,
                                 [state = m_state, sink = m_sink] { searchThreadMain(*state, *sink); })) {
-        recordWalkEnd(); // history glue
+        recordWalkEnd(WalkEndReason::Stopped); // history glue: the walk never ran
         logAndTell(QString::fromUtf8("启动搜索线程失败"), QMessageBox::NoIcon);
         return false;
     }

@@ -27,11 +27,19 @@ StatusPanel::WalkState shownState(RunState state)
 
 void MainWindow::showWalkState()
 {
-    m_status->setWalkState(shownState(m_state->walk.state()));
+    StatusPanel::WalkState shown = shownState(m_state->walk.state());
+    // A walk the shop ended is named until the next start: the user has
+    // something to do (a cookie to give, another coupon to choose).
+    if (shown == StatusPanel::WalkState::Idle && m_walkEnd == WalkEndReason::LoginPage)
+        shown = StatusPanel::WalkState::LoginRequired;
+    else if (shown == StatusPanel::WalkState::Idle && m_walkEnd == WalkEndReason::CouponExpired)
+        shown = StatusPanel::WalkState::CouponExpired;
+    m_status->setWalkState(shown);
 }
 
 void MainWindow::noteSearchStart(bool fromFirstPage, int pageLimit)
 {
+    m_walkEnd = WalkEndReason::Finished;
     if (fromFirstPage)
         m_status->startWalk(pageLimit);
     else

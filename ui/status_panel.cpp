@@ -59,6 +59,10 @@ QString StatusPanel::stateName(WalkState state)
         return QString::fromUtf8("已暂停");
     case WalkState::Stopping:
         return QString::fromUtf8("正在停止");
+    case WalkState::LoginRequired:
+        return QString::fromUtf8("需要登录");
+    case WalkState::CouponExpired:
+        return QString::fromUtf8("优惠券已过期");
     case WalkState::Idle:
         break;
     }

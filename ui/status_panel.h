@@ -25,7 +25,9 @@ public:
         Searching,
         Pausing,
         Paused,
-        Stopping
+        Stopping,
+        LoginRequired, // idle after the shop asked for a login
+        CouponExpired  // idle after the shop said the coupon has expired
     };
 
     explicit StatusPanel(QWidget* parent = nullptr);

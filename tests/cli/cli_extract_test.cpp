@@ -115,5 +115,18 @@ TEST(CliExtract, FilesInTheirOrderUnreadableOnesReported)
     EXPECT_EQ(run.err, "zorvane-cli: " + realPagePath("README.md") + ": no goods items\n");
 }
 
+TEST(CliExtract, AClosedOutputPipeEndsWithoutAWord)
+{
+    const std::string page = realPagePath(testing::realPageNames().front());
+    for (const char* format : {"tsv", "json", "csv"}) {
+        // Two pages: the lines of the first already find the reader gone.
+        CliProcess process({"extract", "--format", format, page, page}, "/dev/null", true);
+        ASSERT_TRUE(process.started());
+        const CliRun run = process.wait();
+        EXPECT_EQ(run.status, 141) << format;
+        EXPECT_EQ(run.err, "") << format;
+    }
+}
+
 } // namespace
 } // namespace zorvane::test

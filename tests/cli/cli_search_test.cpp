@@ -289,16 +289,52 @@ TEST_F(CliSearch, SelfPausePrintsWhereToGoOnAndExitsThree)
     EXPECT_EQ(readFileBytes(csvPath), expectedCsv({{1, 1}, {1, 2}, {2, 1}, {2, 2}}));
 }
 
-TEST_F(CliSearch, CouponAndLoginPagesEndTheWalkWithZero)
+TEST_F(CliSearch, RetriesPauseTheWalkAfterAsManyFailuresOfOnePage)
+{
+    const struct
+    {
+        const char* retries;
+        std::vector<int> requested; // the shop's pages asked for
+    } cases[] = {{"1", {1, 2}}, {"2", {1, 2, 2}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.retries);
+        openShop();
+        shop->setPage(2, ShopPage::EmptyServerError);
+        const std::string nextPage =
+            "https://" + shop->searchHost() +
+            "/Search?keyword=%E6%B5%8B%E8%AF%95&enc=utf-8&coupon_batch=fixture&page=2&s=61&click=0";
+        const CliRun run = runCli(searchArgs({"--retries", c.retries, "-o", "-"}));
+        ASSERT_EQ(run.status, 3) << run.err;
+        EXPECT_EQ(run.out, expectedCsv({{1, 1}, {1, 2}}));
+        EXPECT_EQ(shop->requestedPages(), c.requested);
+        EXPECT_EQ(linesOf(run.err).back(), "zorvane-cli: paused after 1 page; go on from: " + nextPage);
+        EXPECT_TRUE(contains(logMessages(run.err),
+                             std::string("搜索线程：同一页连续失败") + c.retries + "次，已暂停"))
+            << run.err;
+    }
+}
+
+TEST_F(CliSearch, CouponAndLoginPagesEndTheWalkWithTheirOwnStatus)
 {
     openShop();
     // Only the configured login host makes the login page known as one.
     const std::string config = writeConfig("登录主机=passport.fixture.test\r\n");
-    for (ShopPage kind : {ShopPage::CouponExpired, ShopPage::LoginRequired}) {
-        shop->setPage(2, kind, 1);
+    const struct
+    {
+        ShopPage kind;
+        int status;
+        std::string note;
+    } cases[] = {
+        {ShopPage::CouponExpired, 6, "zorvane-cli: the coupon has expired"},
+        {ShopPage::LoginRequired, 5, "zorvane-cli: the shop asks for a login; give its cookie with --cookie"},
+    };
+    for (const auto& c : cases) {
+        shop->setPage(2, c.kind, 1);
         const std::string csvPath = dir.file("goods.csv");
-        const CliRun run = runCli(searchArgs({"--config", config, "-o", csvPath}));
-        EXPECT_EQ(run.status, 0) << run.err;
+        // Quiet keeps the log away, not the reason the walk ended.
+        const CliRun run = runCli(searchArgs({"--config", config, "-q", "-o", csvPath}));
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_EQ(run.err, c.note + "\n");
         EXPECT_EQ(readFileBytes(csvPath), expectedCsv({{1, 1}, {1, 2}}));
     }
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/gbk.h"
 #include "tests/cli/cli_process.h"
 
 namespace zorvane::test {
@@ -31,6 +32,9 @@ TEST(CliUsage, EveryUsageErrorIsOneLineAndStatusTwo)
     TempDir dir;
     const std::string csv = dir.file("goods.csv");
     const std::string address = "http://127.0.0.1:1/Search?keyword=x";
+    // A settings file whose certificate file is missing.
+    const std::string missingCa = dir.file("setsoft.ini");
+    writeFileBytes(missingCa, utf8ToGbk("[配置]\r\n证书文件=" + dir.file("none.pem") + "\r\n"));
     struct Case
     {
         std::vector<std::string> args;
@@ -62,6 +66,12 @@ TEST(CliUsage, EveryUsageErrorIsOneLineAndStatusTwo)
         {{"search", address, "-o", csv, "-i"}, "-i needs a value"},
         {{"search", "-o", csv, "--config", dir.file("none.ini"), address},
          "cannot read the settings file " + dir.file("none.ini")},
+        {{"search", "-o", csv, "--cacert", dir.file("none.pem"), address},
+         "cannot read the certificate file " + dir.file("none.pem")},
+        {{"search", "-o", csv, "--config", missingCa, address},
+         "cannot read the certificate file " + dir.file("none.pem") + " (证书文件 in " + missingCa + ")"},
+        {{"search", "-o", csv, "--retries", "-1", address},
+         "--retries needs a whole number, 0 = no limit: -1"},
         {{"extract"}, "extract needs at least one FILE"},
         {{"extract", "--csv", "x"}, "unknown option: --csv"},
         {{"search", "-o", csv, "--format", "xml", address}, "--format takes csv, tsv or json: xml"},

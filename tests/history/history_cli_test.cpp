@@ -62,9 +62,9 @@ TEST_F(HistoryCli, ChangesShowWhatMovedSinceTheWalkBefore)
     ASSERT_EQ(lines.size(), 7u) << json.err;
     EXPECT_EQ(lines[2],
               R"({"by":2.5,"change":"cheaper","goodsId":"2001","lastPrice":21.5,"name":"测试商品 2-1",)"
-              R"("page":2,"position":1,"price":19.0})");
+              R"("page":2,"position":1,"price":19.0,"tags":["自营"]})");
     EXPECT_EQ(lines[6], R"({"by":0.0,"change":"new","goodsId":"3003","lastPrice":null,"name":"测试商品 3-3",)"
-                        R"("page":3,"position":3,"price":33.5})");
+                        R"("page":3,"position":3,"price":33.5,"tags":["自营"]})");
 
     const CliRun history = runCli({"history", "--db", db});
     const std::vector<std::string> walks = linesOf(history.out);
@@ -72,6 +72,70 @@ TEST_F(HistoryCli, ChangesShowWhatMovedSinceTheWalkBefore)
     const std::string key = shop->firstPageUrl();
     EXPECT_EQ(walks[0].substr(walks[0].find('\t', 2)), "\t" + key + "\t3\t6\tfinished");
     EXPECT_EQ(walks[1].substr(walks[1].find('\t', 2)), "\t" + key + "\t3\t7\tfinished");
+}
+
+TEST_F(HistoryCli, ChangesCompareTheLastWalkThatFoundGoods)
+{
+    openShop();
+    ASSERT_EQ(runCli(searchArgs({"-i", "0", "-p", "1"})).status, 0);
+    shop->setRawPage(1, 200, withPrice(shop->pageText(1), "1002", "12.50", "13.25"), 1);
+    ASSERT_EQ(runCli(searchArgs({"-i", "0", "-p", "1"})).status, 0);
+    const std::string compared = "1001\t测试商品 1-1\t11.50\t\n1002\t测试商品 1-2\t13.25\t涨¥0.75\n";
+
+    // Walks 3 and 4 find no goods: each pauses itself on the first page.
+    const struct
+    {
+        int emptyWalks;
+        std::string note; // what standard error names, "" = nothing
+    } cases[] = {{0, ""}, {1, "the last walk (3, "}, {1, "the last walk (4, "}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.note);
+        for (int i = 0; i < c.emptyWalks; ++i) {
+            shop->setPage(1, ShopPage::NoGoods, 1);
+            ASSERT_EQ(runCli(searchArgs({"-i", "0", "-p", "1"})).status, 3);
+        }
+        const CliRun changes = runCli({"changes", "--db", db, shop->firstPageUrl()});
+        EXPECT_EQ(changes.status, 0);
+        EXPECT_EQ(changes.out, compared);
+        if (c.note.empty()) {
+            EXPECT_EQ(changes.err, "");
+        } else {
+            EXPECT_TRUE(changes.err.starts_with("zorvane-cli: " + c.note)) << changes.err;
+            EXPECT_NE(changes.err.find(") found no goods; comparing walk 2 ("), std::string::npos)
+                << changes.err;
+            EXPECT_EQ(linesOf(changes.err).size(), 1u) << changes.err;
+        }
+    }
+}
+
+TEST_F(HistoryCli, TheFileAloneHoldsEveryEndedWalk)
+{
+    openShop();
+    // The window keeps the file open for the whole run: the walk must reach
+    // the file at its end, not only when the last connection closes.
+    for (bool heldOpen : {false, true}) {
+        SCOPED_TRACE(heldOpen);
+        const std::string path = dir.file(heldOpen ? "held.sqlite" : "alone.sqlite");
+        HistoryStore holder;
+        if (heldOpen) {
+            ASSERT_TRUE(holder.open(path).status.ok());
+        }
+        std::vector<std::string> args = searchArgs({"-i", "0"});
+        args[6] = path;
+        ASSERT_EQ(runCli(args).status, 0);
+
+        const std::string copy = path + ".copy";
+        std::filesystem::copy_file(path, copy);
+        HistoryStore store;
+        ASSERT_TRUE(store.open(copy).status.ok());
+        const std::vector<WalkSummary> walks = store.listWalks().rows;
+        ASSERT_EQ(walks.size(), 1u);
+        EXPECT_TRUE(walks.front().endedMs);
+        EXPECT_EQ(walks.front().goodsCount, 6);
+        if (!heldOpen) {
+            EXPECT_EQ(readFileBytes(path + "-wal"), "") << "no log left behind";
+        }
+    }
 }
 
 TEST_F(HistoryCli, KilledMidWalkKeepsEveryPageStoredBeforeTheKill)
@@ -106,9 +170,13 @@ TEST_F(HistoryCli, KilledMidWalkKeepsEveryPageStoredBeforeTheKill)
     for (int page = 1; page <= walk.pages; ++page) {
         for (int item = 1; item <= 2; ++item) {
             const Sighting& seen = goods[static_cast<std::size_t>(2 * (page - 1) + item - 1)];
-            EXPECT_EQ(seen, (Sighting{page, item, FixtureShop::goodsId(page, item),
+            EXPECT_EQ(seen, (Sighting{page,
+                                      item,
+                                      FixtureShop::goodsId(page, item),
                                       "测试商品 " + std::to_string(page) + "-" + std::to_string(item),
-                                      FixtureShop::price(page, item), "自营"}));
+                                      FixtureShop::price(page, item),
+                                      "自营",
+                                      {"自营"}}));
         }
     }
 }

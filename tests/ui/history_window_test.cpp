@@ -7,10 +7,12 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTreeWidget>
 
 #include <map>
 #include <numeric>
 
+#include "core/text.h"
 #include "history/history_store.h"
 #include "tests/search/fixture_shop.h"
 #include "ui/dialogs.h"
@@ -104,4 +106,39 @@ TEST_F(WindowFixture, ASecondWalkShowsWhatIsNewAndWhatMovedAndTheTickBoxKeepsNew
     ASSERT_TRUE(window->loadHistoryWalk(walks[0].id));
     EXPECT_EQ(shownChanges(*window), allNew);
     EXPECT_EQ(state->goods.size(), 6u);
+}
+
+TEST_F(WindowFixture, AWalkLoadedFromHistoryKeepsEachTagWhole)
+{
+    FixtureShop shop;
+    ASSERT_TRUE(shop.start());
+    // Every goods item of page 1 carries one tag with a comma of its own.
+    const std::string tag = "满2件,打9折";
+    shop.setRawPage(1, 200, replaceAll(shop.pageText(1), "自营</i>", tag + "</i>"));
+    openWindow(shop.config());
+    control<QLineEdit>("编辑框_参数_地址")->setText(QString::fromStdString(shop.firstPageUrl()));
+    control<QLineEdit>("编辑框_参数_间隔")->setText(QStringLiteral("0"));
+    control<QLineEdit>("编辑框_参数_页数")->setText(QStringLiteral("1"));
+    control<QPushButton>("按钮_控制_开始2暂停")->click();
+    ASSERT_TRUE(logShows("已停止", 15000));
+
+    HistoryStore store;
+    ASSERT_TRUE(store.open((exeDir / "data" / "goods.sqlite").string()).status.ok());
+    // The recorder's thread writes the walk's end after the window logged it.
+    std::vector<WalkSummary> walks;
+    ASSERT_TRUE(waitUntil([&] {
+        walks = store.listWalks().rows;
+        return walks.size() == 1 && walks[0].endedMs;
+    }));
+    ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok); // 确认清空商品吗？
+    ASSERT_TRUE(window->loadHistoryWalk(walks[0].id));
+    const GoodsList loaded = state->goods.snapshot();
+    ASSERT_EQ(loaded.size(), 2u);
+    for (const GoodsRecord& record : loaded) {
+        EXPECT_EQ(record.tags, std::vector<std::string>{tag});
+        EXPECT_EQ(record.tagText, tag);
+    }
+    auto* tagList = control<QTreeWidget>("超级列表框_商品标签");
+    ASSERT_EQ(tagList->topLevelItemCount(), 1);
+    EXPECT_EQ(tagList->topLevelItem(0)->data(0, Qt::UserRole).toString().toStdString(), tag);
 }

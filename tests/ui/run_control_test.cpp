@@ -6,6 +6,7 @@
 #include <QTreeWidget>
 
 #include "core/gbk.h"
+#include "history/history_store.h"
 #include "ui/dialogs.h"
 #include "ui/goods_table_model.h"
 #include "ui/list_lock.h"
@@ -123,6 +124,44 @@ TEST_F(RunControl, StopWhilePausedNeedsNoThreadAndAnEmptyAddressIsRefused)
     ASSERT_FALSE(ui::Dialogs::shownMessages().empty());
     EXPECT_EQ(ui::Dialogs::shownMessages().back().text, QString::fromUtf8("请输入可用商品地址"));
     EXPECT_EQ(ui::Dialogs::shownMessages().back().icon, QMessageBox::Warning);
+}
+
+TEST_F(RunControl, AWalkTheShopEndedIsNamedInTheStatusBarUntilTheNextStart)
+{
+    startShop({});
+    HistoryStore store;
+    ASSERT_TRUE(store.open((exeDir / "data" / "goods.sqlite").string()).status.ok());
+    const struct
+    {
+        ShopPage page2;
+        ui::StatusPanel::WalkState shown;
+        const char* name;
+        const char* recorded; // the end the history file keeps
+    } cases[] = {
+        {ShopPage::LoginRequired, ui::StatusPanel::WalkState::LoginRequired, "需要登录", "login-page"},
+        {ShopPage::CouponExpired, ui::StatusPanel::WalkState::CouponExpired, "优惠券已过期",
+         "coupon-expired"},
+        {ShopPage::Normal, ui::StatusPanel::WalkState::Idle, "空闲", "finished"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        shop->setPage(2, c.page2, 1);
+        const qsizetype before = logBoxText().count(QString::fromUtf8("已停止"));
+        startButton()->click();
+        EXPECT_EQ(window->statusPanel()->walkState(), ui::StatusPanel::WalkState::Searching);
+        ASSERT_TRUE(
+            waitUntil([&] { return logBoxText().count(QString::fromUtf8("已停止")) > before; }, 10000));
+        EXPECT_EQ(window->statusPanel()->walkState(), c.shown);
+        EXPECT_TRUE(window->statusPanel()->text().startsWith(QString::fromUtf8(c.name)))
+            << window->statusPanel()->text().toStdString();
+        // The recorder's thread writes the end after the window logged it.
+        std::vector<WalkSummary> walks;
+        ASSERT_TRUE(waitUntil([&] {
+            walks = store.listWalks().rows;
+            return !walks.empty() && walks.back().endedMs;
+        }));
+        EXPECT_EQ(walks.back().endReason, c.recorded);
+    }
 }
 
 TEST_F(RunControl, WalkFilterSortTwiceAndExport)
