@@ -124,6 +124,7 @@ private:
     void refreshPriceChart();
     void onPriceRangeChosen(double lowest, double highest);
     void appendLogText(const std::string& text);
+    void tellExportFailure(const QString& text);
     void buildMenus(const std::string& description);
     void loadBrowserPage(const std::string& address);
     void menuCommandHook(int id);
