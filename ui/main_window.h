@@ -165,6 +165,7 @@ private:
     QAction* m_versionAction = nullptr;
     std::vector<std::string> m_menuLinks; // the menu entries' links, by 1-based id
     bool m_settingsSaved = false;
+    bool m_settingsProblemLogged = false; // "cannot be saved" is said once
     std::shared_ptr<ManualResetEvent> m_pumpQuit;
     std::shared_ptr<ManualResetEvent> m_startupQuit;
 };
