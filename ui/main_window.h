@@ -83,7 +83,9 @@ public:
     bool closeNeedsConfirmation() const;
     // The rows of the selection as tab-separated lines (names as shown).
     QString selectedRowsText() const;
-    // The save dialog's proposal: a dated file name in the last export's folder.
+    // The save dialog's proposal: a dated file name in the last export's
+    // folder; before the first, in the program's folder, or the home folder
+    // for an installed program or a folder that takes no files.
     QString proposedExportPath() const;
 
 protected:

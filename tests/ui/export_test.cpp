@@ -1,11 +1,14 @@
-// The export as the user meets it: the encodings of the save dialog and a
-// failure told in a box with its cause.
+// The export as the user meets it: the encodings of the save dialog, the
+// folder it proposes first, and a failure told in a box with its cause.
 #include "window_fixture.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -108,4 +111,35 @@ TEST_F(Export, AFailureIsToldInABoxWithItsCause)
         EXPECT_EQ(box.icon, QMessageBox::Warning);
         EXPECT_EQ(box.text, QString::fromStdString(line + "：" + c.cause));
     }
+}
+
+TEST_F(Export, TheFirstProposalIsTheProgramFolderOrForAnInstalledProgramHome)
+{
+    const std::filesystem::path root = exeDir;
+    const char* xdgBefore = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedXdg = xdgBefore ? xdgBefore : "";
+    ::setenv("XDG_CONFIG_HOME", (root / "xdg").c_str(), 1); // where an installed program keeps its settings
+    std::filesystem::create_directories(root / "share" / "zorvane");
+    const struct
+    {
+        const char* folder;
+        QString proposed;
+    } cases[] = {
+        {"build/app", QDir((root / "build" / "app").string().c_str()).absolutePath()},
+        {"bin", QDir::homePath()}, // installed: bin with share/zorvane beside it, as for /usr/bin
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.folder);
+        closeWindow();
+        exeDir = root / c.folder;
+        std::filesystem::create_directories(exeDir);
+        openWindow({}, false);
+        EXPECT_EQ(QFileInfo(window->proposedExportPath()).absolutePath(), c.proposed);
+    }
+    closeWindow();
+    exeDir = root;
+    if (xdgBefore)
+        ::setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
 }
