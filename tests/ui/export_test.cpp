@@ -81,6 +81,7 @@ TEST_F(Export, AFailureIsToldInABoxWithItsCause)
     std::vector<Case> cases = {
         {"/dev/full", "写入", "磁盘已满"},
         {(exeDir / "no" / "such.csv").string(), "打开", "文件夹不存在"},
+        {exeDir.string(), "打开", "同名文件夹已存在"},
         {(exeDir / "written.csv").string(), "", nullptr},
     };
     // Root writes through permission bits, not into /sys.
