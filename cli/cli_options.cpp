@@ -297,7 +297,7 @@ ParseResult parseSearch(const std::vector<std::string>& args)
                           ? _("search needs an ADDRESS")
                           : _("search takes one ADDRESS, not ") + std::to_string(scan.operands.size()));
     options.address = scan.operands.front();
-    if (!isWebAddress(trimSpaces(options.address)))
+    if (!isWebAddress(trimWhiteSpace(options.address)))
         return refuse(_("not an http or https address: ") + options.address);
     return ParseResult{std::move(command), ""};
 }

@@ -60,7 +60,7 @@ std::unique_ptr<HistoryHook> makeHistoryHook(AppState& state, WalkObserver& next
     if (options.noHistory)
         return nullptr;
     const std::string path = options.historyDb.empty() ? defaultHistoryPath() : options.historyDb;
-    return std::make_unique<HistoryHook>(state, next, path, trimSpaces(options.address));
+    return std::make_unique<HistoryHook>(state, next, path, trimWhiteSpace(options.address));
 }
 
 } // namespace zorvane::cli

@@ -42,7 +42,7 @@ private:
 
 FileWriteResult failure(FileWriteStatus status, int err)
 {
-    return {status, std::generic_category().message(err)};
+    return {status, std::generic_category().message(err), err};
 }
 
 bool writeAll(int fd, std::string_view bytes)
@@ -112,12 +112,40 @@ FileDescriptor createTemporary(const std::string& dir, const std::string& base, 
     return FileDescriptor(-1);
 }
 
+// The directory (with its slash, "" for the current one) and the name.
+std::pair<std::string, std::string> splitPath(const std::string& target)
+{
+    const std::size_t slash = target.rfind('/');
+    if (slash == std::string::npos)
+        return {std::string(), target};
+    return {target.substr(0, slash + 1), target.substr(slash + 1)};
+}
+
+// What a symbolic link points at, so that the target is replaced and not the
+// link; the path itself for anything else.
+std::string linkTarget(const std::string& path)
+{
+    struct stat linkSt
+    {
+    };
+    char resolved[PATH_MAX];
+    if (::lstat(path.c_str(), &linkSt) == 0 && S_ISLNK(linkSt.st_mode) &&
+        ::realpath(path.c_str(), resolved) != nullptr)
+        return resolved;
+    return path;
+}
+
+// The errno of opening the file with these flags, 0 when it opens.
+int openProblem(const std::string& path, int flags)
+{
+    FileDescriptor fd(::open(path.c_str(), flags | O_NOCTTY | O_CLOEXEC));
+    return fd.valid() ? 0 : errno;
+}
+
 FileWriteResult writeViaTemporary(const std::string& target, std::string_view bytes,
                                   const struct stat* previous)
 {
-    std::size_t slash = target.rfind('/');
-    std::string dir = slash == std::string::npos ? std::string() : target.substr(0, slash + 1);
-    std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    const auto [dir, base] = splitPath(target);
     if (base.empty())
         return failure(FileWriteStatus::OpenFailed, EISDIR);
 
@@ -171,17 +199,33 @@ FileWriteResult replaceFileContents(const std::string& path, std::string_view by
         return failure(FileWriteStatus::OpenFailed, EISDIR);
     if (!S_ISREG(st.st_mode))
         return writeInPlace(path, bytes);
+    return writeViaTemporary(linkTarget(path), bytes, &st);
+}
 
-    struct stat linkSt
+int replaceFileProblem(const std::string& path)
+{
+    if (path.empty())
+        return ENOENT;
+    struct stat st
     {
     };
-    if (::lstat(path.c_str(), &linkSt) == 0 && S_ISLNK(linkSt.st_mode)) {
-        // Replace what the link points at, not the link itself.
-        char resolved[PATH_MAX];
-        if (::realpath(path.c_str(), resolved) != nullptr)
-            return writeViaTemporary(resolved, bytes, &st);
+    const bool exists = ::stat(path.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode))
+        return EISDIR;
+    if (exists && !S_ISREG(st.st_mode))
+        return openProblem(path, O_WRONLY | O_NONBLOCK);
+    const std::string target = exists ? linkTarget(path) : path;
+    const auto [dir, base] = splitPath(target);
+    if (base.empty())
+        return EISDIR;
+    std::string tempPath;
+    if (createTemporary(dir, base, tempPath).valid()) {
+        ::unlink(tempPath.c_str());
+        return 0;
     }
-    return writeViaTemporary(path, bytes, &st);
+    const int err = errno;
+    // As the write would, fall back to rewriting the file in place.
+    return exists && isDirectoryRefusal(err) ? openProblem(target, O_WRONLY) : err;
 }
 
 } // namespace zorvane

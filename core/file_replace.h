@@ -15,7 +15,8 @@ enum class FileWriteStatus
 struct FileWriteResult
 {
     FileWriteStatus status = FileWriteStatus::Ok;
-    std::string error; // strerror text of the failing step, "" on success
+    std::string error;   // strerror text of the failing step, "" on success
+    int errorNumber = 0; // errno of the failing step, 0 on success
 
     bool ok() const { return status == FileWriteStatus::Ok; }
 };
@@ -29,5 +30,10 @@ struct FileWriteResult
 // followed and its target replaced. A device or FIFO (for example /dev/null)
 // cannot be renamed over and is written in place; a directory is refused.
 FileWriteResult replaceFileContents(const std::string& path, std::string_view bytes);
+
+// The errno that replaceFileContents(path, ...) would meet before writing a
+// byte (no permission, a read-only file system, a missing folder, a
+// directory in the way), 0 when none shows. Leaves the file system as it was.
+int replaceFileProblem(const std::string& path);
 
 } // namespace zorvane

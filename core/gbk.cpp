@@ -33,7 +33,7 @@ private:
 // many input bytes to drop for an unconvertible or invalid sequence.
 template <typename SkipFn>
 std::string convert(const char* to, const char* from, std::string_view text, std::string_view replacement,
-                    SkipFn skipBytes)
+                    SkipFn skipBytes, std::size_t* replaced = nullptr)
 {
     IconvHandle cd(to, from);
     std::string out;
@@ -55,6 +55,8 @@ std::string convert(const char* to, const char* from, std::string_view text, std
         // EILSEQ or EINVAL: replace the offending sequence and go on.
         std::size_t skip = skipBytes(std::string_view(in, inLeft));
         out.append(replacement);
+        if (replaced)
+            ++*replaced;
         in += skip;
         inLeft -= skip;
         iconv(cd.get(), nullptr, nullptr, nullptr, nullptr);
@@ -127,7 +129,7 @@ const GbkTable& gbkTable()
 
 // Through the table; false (out then unusable) at anything but well-formed
 // one- to three-byte sequences, which iconv's own way handles.
-bool utf8ToGbkByTable(std::string_view utf8, std::string& out)
+bool utf8ToGbkByTable(std::string_view utf8, std::string& out, std::size_t& replaced)
 {
     const GbkTable& table = gbkTable();
     if (!table.ready)
@@ -158,6 +160,7 @@ bool utf8ToGbkByTable(std::string_view utf8, std::string& out)
         const std::uint16_t code = table.codes[cp];
         if (code == 0) {
             out.push_back('?');
+            ++replaced;
         } else if (code < 0x100) {
             out.push_back(static_cast<char>(code));
         } else {
@@ -170,12 +173,18 @@ bool utf8ToGbkByTable(std::string_view utf8, std::string& out)
 
 } // namespace
 
-std::string utf8ToGbk(std::string_view utf8)
+std::string utf8ToGbk(std::string_view utf8, std::size_t* replaced)
 {
     std::string out;
-    if (utf8ToGbkByTable(utf8, out))
+    std::size_t count = 0;
+    if (utf8ToGbkByTable(utf8, out, count)) {
+        if (replaced)
+            *replaced = count;
         return out;
-    return convert("GBK", "UTF-8", utf8, "?", utf8SequenceLength);
+    }
+    if (replaced)
+        *replaced = 0;
+    return convert("GBK", "UTF-8", utf8, "?", utf8SequenceLength, replaced);
 }
 
 std::string gbkToUtf8(std::string_view gbk)

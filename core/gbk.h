@@ -8,7 +8,8 @@
 namespace zorvane {
 
 // UTF-8 to GBK; a character GBK lacks (or an invalid sequence) becomes '?'.
-std::string utf8ToGbk(std::string_view utf8);
+// When asked, replaced tells how many were.
+std::string utf8ToGbk(std::string_view utf8, std::size_t* replaced = nullptr);
 
 // GBK to UTF-8; an invalid byte sequence becomes U+FFFD.
 std::string gbkToUtf8(std::string_view gbk);

@@ -14,6 +14,10 @@ double round2(double x);
 // Two prices closer than this count as equal (filter bounds, sort order).
 inline constexpr double kPriceTolerance = 1e-7;
 
+// The largest price the program takes: eleven digits before the point and
+// two after still make exactly the 13 significant digits of "%.13g".
+inline constexpr double kLargestPrice = 99999999999.99;
+
 // printf("%.13g") of the value.
 std::string formatNumber(double value);
 

@@ -18,6 +18,50 @@ std::size_t spaceAt(std::string_view text, std::size_t pos)
     return 0;
 }
 
+bool isWhiteCodePoint(std::uint32_t cp)
+{
+    return (cp >= 0x09 && cp <= 0x0D) || cp == 0x20 || cp == 0x85 || cp == 0xA0 || cp == 0x1680 ||
+           (cp >= 0x2000 && cp <= 0x200B) || cp == 0x2028 || cp == 0x2029 || cp == 0x202F || cp == 0x205F ||
+           cp == 0x3000 || cp == 0xFEFF;
+}
+
+// The code point of a well-formed UTF-8 sequence of one to three bytes (all
+// the white space there is); 0 for anything else.
+std::uint32_t codePointOf(std::string_view seq)
+{
+    const auto byte = [&](std::size_t i) {
+        return static_cast<std::uint32_t>(static_cast<unsigned char>(seq[i]));
+    };
+    if (seq.size() == 1 && byte(0) < 0x80)
+        return byte(0);
+    if (seq.size() == 2 && (byte(0) & 0xE0) == 0xC0 && (byte(1) & 0xC0) == 0x80)
+        return ((byte(0) & 0x1F) << 6) | (byte(1) & 0x3F);
+    if (seq.size() == 3 && (byte(0) & 0xF0) == 0xE0 && (byte(1) & 0xC0) == 0x80 && (byte(2) & 0xC0) == 0x80)
+        return ((byte(0) & 0x0F) << 12) | ((byte(1) & 0x3F) << 6) | (byte(2) & 0x3F);
+    return 0;
+}
+
+// Length of the white space starting at pos, 0 when none does.
+std::size_t whiteSpaceAt(std::string_view text, std::size_t pos)
+{
+    const auto lead = static_cast<unsigned char>(text[pos]);
+    const std::size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3 : 0;
+    if (length == 0 || pos + length > text.size())
+        return 0;
+    return isWhiteCodePoint(codePointOf(text.substr(pos, length))) ? length : 0;
+}
+
+// Length of the white space ending at end, 0 when none does.
+std::size_t whiteSpaceBefore(std::string_view text, std::size_t end)
+{
+    for (std::size_t length = 1; length <= 3 && length <= end; ++length) {
+        const auto byte = static_cast<unsigned char>(text[end - length]);
+        if ((byte & 0xC0) != 0x80)
+            return whiteSpaceAt(text, end - length) == length ? length : 0;
+    }
+    return 0;
+}
+
 } // namespace
 
 std::string removeSpaces(std::string_view text)
@@ -53,6 +97,25 @@ std::string trimSpaces(std::string_view text)
         } else {
             break;
         }
+    }
+    return std::string(text.substr(begin, end - begin));
+}
+
+std::string trimWhiteSpace(std::string_view text)
+{
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        const std::size_t n = whiteSpaceAt(text, begin);
+        if (n == 0)
+            break;
+        begin += n;
+    }
+    std::size_t end = text.size();
+    while (end > begin) {
+        const std::size_t n = whiteSpaceBefore(text, end);
+        if (n == 0)
+            break;
+        end -= n;
     }
     return std::string(text.substr(begin, end - begin));
 }

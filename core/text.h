@@ -17,6 +17,11 @@ std::string removeSpaces(std::string_view text);
 // Removes leading and trailing spaces (U+0020, U+3000).
 std::string trimSpaces(std::string_view text);
 
+// Removes leading and trailing white space of any kind: ASCII white space
+// (tab, CR, LF, ...), the no-break space, the Unicode spaces and the
+// zero-width ones (U+200B, U+FEFF) that pasting brings along.
+std::string trimWhiteSpace(std::string_view text);
+
 // Splits at every occurrence of sep: empty middle pieces are kept, an empty
 // last piece is dropped, and an empty text gives no pieces.
 std::vector<std::string> splitText(std::string_view text, std::string_view sep);

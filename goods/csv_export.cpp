@@ -5,6 +5,7 @@
 
 #include "core/app_state.h"
 #include "core/feedback.h"
+#include "core/file_error.h"
 #include "core/gbk.h"
 #include "core/log.h"
 #include "core/numbers.h"
@@ -54,10 +55,16 @@ std::string quoteCsvField(std::string_view field)
     return quoted;
 }
 
-void writeCsv(std::ostream& out, const GoodsList& goods, CsvEncoding encoding)
+std::size_t writeCsv(std::ostream& out, const GoodsList& goods, CsvEncoding encoding)
 {
-    const auto encoded = [encoding](const std::string& utf8) {
-        return encoding == CsvEncoding::gbk ? utf8ToGbk(utf8) : sanitizeUtf8(utf8);
+    std::size_t replaced = 0;
+    const auto encoded = [encoding, &replaced](const std::string& utf8) {
+        if (encoding == CsvEncoding::utf8)
+            return sanitizeUtf8(utf8);
+        std::size_t inBlock = 0;
+        std::string gbk = utf8ToGbk(utf8, &inBlock);
+        replaced += inBlock;
+        return gbk;
     };
     if (encoding == CsvEncoding::utf8)
         out << "\xEF\xBB\xBF";
@@ -74,19 +81,16 @@ void writeCsv(std::ostream& out, const GoodsList& goods, CsvEncoding encoding)
         }
     }
     out << encoded(block);
+    return replaced;
 }
 
-bool exportCsvFile(const std::string& path, const GoodsList& goods, std::string* error,
-                   FileWriteStatus* status)
+CsvExportResult exportCsvFile(const std::string& path, const GoodsList& goods, CsvEncoding encoding)
 {
     std::ostringstream bytes;
-    writeCsv(bytes, goods);
-    FileWriteResult result = replaceFileContents(path, bytes.view());
-    if (error)
-        *error = result.error;
-    if (status)
-        *status = result.status;
-    return result.ok();
+    CsvExportResult result;
+    result.replaced = writeCsv(bytes, goods, encoding);
+    result.write = replaceFileContents(path, bytes.view());
+    return result;
 }
 
 std::string exportOutcomeMessage(const std::string& path, FileWriteStatus status)
@@ -103,12 +107,27 @@ std::string exportOutcomeMessage(const std::string& path, FileWriteStatus status
     return "已导出到" + quotedPath;
 }
 
-void runExport(AppState& state, FeedbackSink& sink, const std::string& path)
+std::string exportFailureMessage(const std::string& path, const FileWriteResult& result)
 {
-    FileWriteStatus status = FileWriteStatus::Ok;
-    exportCsvFile(path, state.goods.snapshot(), nullptr, &status);
-    appendLog(state, exportOutcomeMessage(path, status));
-    sink.send(Feedback{kFeedbackExportEnded, status == FileWriteStatus::Ok ? 1 : 0, std::nullopt});
+    return exportOutcomeMessage(path, result.status) + "：" + fileErrorCause(result.errorNumber);
+}
+
+std::string replacedCharactersMessage(std::size_t replaced)
+{
+    return std::to_string(replaced) + "个字符GBK无法表示，已写成?；导出时选择UTF-8格式可保留";
+}
+
+void runExport(AppState& state, FeedbackSink& sink, const std::string& path, CsvEncoding encoding)
+{
+    const CsvExportResult result = exportCsvFile(path, state.goods.snapshot(), encoding);
+    appendLog(state, exportOutcomeMessage(path, result.write.status));
+    if (!result.write.ok()) {
+        sink.send(Feedback{kFeedbackExportEnded, 0, exportFailureMessage(path, result.write)});
+        return;
+    }
+    if (result.replaced > 0)
+        appendLog(state, replacedCharactersMessage(result.replaced));
+    sink.send(Feedback{kFeedbackExportEnded, 1, std::nullopt});
 }
 
 } // namespace zorvane

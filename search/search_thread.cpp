@@ -141,7 +141,7 @@ SearchStart prepareSearchStart(AppState& state, const SearchInput& typed)
         return start;
     };
     SearchParams params;
-    params.goodsAddress = trimSpaces(typed.address);
+    params.goodsAddress = trimWhiteSpace(typed.address);
     if (params.goodsAddress.empty())
         return refuse(InputField::Address, "请输入可用商品地址");
     // Only web pages are ever requested: a local file or a typo never reaches libcurl.

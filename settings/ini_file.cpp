@@ -83,6 +83,13 @@ std::string_view valueRead(const KeyLine& entry)
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
+bool gbkHolds(std::string_view text)
+{
+    std::size_t lacking = 0;
+    utf8ToGbk(text, &lacking);
+    return lacking == 0;
+}
+
 bool isAscii(std::string_view bytes)
 {
     return std::all_of(bytes.begin(), bytes.end(),
@@ -202,6 +209,8 @@ bool IniFile::setValue(std::string_view section, std::string_view key, std::stri
         return false;
 
     std::string newLine = std::string(key) + "=" + encodeValue(value);
+    if (m_encoding == Encoding::Gbk && !gbkHolds(newLine))
+        switchToUtf8();
     bool inSection = false;
     int matchingSections = 0;
     std::size_t insertAt = m_lines.size(); // after the first matching section's last non-blank line
@@ -231,6 +240,13 @@ bool IniFile::setValue(std::string_view section, std::string_view key, std::stri
     m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
                    {std::move(newLine), std::nullopt, m_lineEnd});
     return true;
+}
+
+void IniFile::switchToUtf8()
+{
+    m_encoding = Encoding::Utf8WithBom;
+    for (Line& line : m_lines)
+        line.raw.reset();
 }
 
 const std::string& IniFile::endOf(std::size_t i) const
@@ -264,7 +280,12 @@ std::string IniFile::toBytes() const
 
 bool IniFile::save(const std::string& path) const
 {
-    return replaceFileContents(path, toBytes()).ok();
+    return write(path).ok();
+}
+
+FileWriteResult IniFile::write(const std::string& path) const
+{
+    return replaceFileContents(path, toBytes());
 }
 
 } // namespace zorvane

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/file_replace.h"
+
 namespace zorvane {
 
 // A settings (INI) document kept as its lines, so that saving changes only
@@ -12,8 +14,10 @@ namespace zorvane {
 // blank line in place, byte for byte. In memory the text is UTF-8; on disk
 // it stays in the encoding the file had: UTF-8 (with or without a byte-order
 // mark) when it is valid UTF-8 holding non-ASCII bytes, otherwise GBK, the
-// encoding of a new file. Each line keeps its own line end; added lines take
-// the file's first one (CR LF in a new file).
+// encoding of a new file. A value GBK cannot hold (Hangul, an emoji) turns a
+// GBK document into UTF-8 with a byte-order mark, every line re-encoded, so
+// that nothing is saved as '?'. Each line keeps its own line end; added lines
+// take the file's first one (CR LF in a new file).
 //
 // Reading follows the Windows profile functions where that is cheap:
 // section and key names match case-insensitively (ASCII letters), a key line
@@ -50,7 +54,8 @@ public:
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
 
     // Sets the value, replacing the key's line or adding it at the end of
-    // its section (the section is added at the end when missing); a line
+    // its section (the section is added at the end when missing), and
+    // switches a GBK document to UTF-8 when GBK cannot hold the line; a line
     // that already reads as the value is left as it is. A value
     // that reading would alter (surrounding blanks or quotes) is written
     // inside double quotes so it reads back as given. A line break cannot be
@@ -63,13 +68,14 @@ public:
     std::string toText() const;
 
     // The document as the file's bytes: unchanged lines as they were read,
-    // changed ones in the file's encoding (in GBK a character it lacks
-    // becomes '?').
+    // changed ones in the file's encoding.
     std::string toBytes() const;
 
     // Writes toBytes(), replacing the file only once all of it is written.
     // False when that failed.
     bool save(const std::string& path) const;
+    // The same, telling why a write failed.
+    FileWriteResult write(const std::string& path) const;
 
 private:
     struct Line
@@ -82,6 +88,11 @@ private:
     // The end written after line i: its own, or the document's for a file's
     // last line (no line feed) that is no longer last.
     const std::string& endOf(std::size_t i) const;
+
+    // From now on the lines are written from their text, in UTF-8 after a
+    // byte-order mark. A GBK line's bytes come back the same through the
+    // text; bytes that were no GBK at all become U+FFFD.
+    void switchToUtf8();
 
     std::vector<Line> m_lines;
     Encoding m_encoding = Encoding::Gbk;

@@ -28,9 +28,9 @@ std::deque<QMessageBox::StandardButton>& Dialogs::messageAnswers()
     return answers;
 }
 
-std::deque<QString>& Dialogs::saveAnswers()
+std::deque<Dialogs::SaveAnswer>& Dialogs::saveAnswers()
 {
-    static std::deque<QString> answers;
+    static std::deque<SaveAnswer> answers;
     return answers;
 }
 
@@ -51,9 +51,9 @@ void Dialogs::scriptMessageAnswer(QMessageBox::StandardButton answer)
     messageAnswers().push_back(answer);
 }
 
-void Dialogs::scriptSaveAnswer(const QString& path)
+void Dialogs::scriptSaveAnswer(const QString& path, const QString& filter)
 {
-    saveAnswers().push_back(path);
+    saveAnswers().push_back({path, filter});
 }
 
 void Dialogs::captureOpenedAddresses(bool capture)
@@ -102,18 +102,23 @@ bool Dialogs::question(QWidget* parent, const QString& title, const QString& tex
 }
 
 QString Dialogs::saveFile(QWidget* parent, const QString& title, const QString& proposed,
-                          const QString& filter, const QString& defaultSuffix)
+                          const QString& filter, const QString& defaultSuffix, QString* chosenFilter)
 {
     if (!saveAnswers().empty()) {
-        QString answer = saveAnswers().front();
+        SaveAnswer answer = saveAnswers().front();
         saveAnswers().pop_front();
-        return answer;
+        if (chosenFilter)
+            *chosenFilter =
+                answer.filter.isEmpty() ? filter.section(QStringLiteral(";;"), 0, 0) : answer.filter;
+        return answer.path;
     }
     QFileDialog dialog(parent, title, proposed, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
+    if (chosenFilter)
+        *chosenFilter = dialog.selectedNameFilter();
     return dialog.selectedFiles().first();
 }
 

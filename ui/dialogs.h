@@ -33,9 +33,11 @@ public:
                          const QString& reject);
 
     // Returns the chosen path, or "" when cancelled. proposed is a folder or
-    // a file path to start from.
+    // a file path to start from; chosenFilter, when given, receives the
+    // filter (one of those in filter, ";;"-separated) the user left selected.
     static QString saveFile(QWidget* parent, const QString& title, const QString& proposed,
-                            const QString& filter, const QString& defaultSuffix);
+                            const QString& filter, const QString& defaultSuffix,
+                            QString* chosenFilter = nullptr);
 
     // Opens http and https addresses in the default browser; anything else is refused.
     // Addresses are read tolerantly, as a browser's address bar does: spaces
@@ -48,7 +50,8 @@ public:
     // Test hooks: scripted answers are used (first in, first out) instead of
     // showing anything; shown boxes and opened addresses are recorded.
     static void scriptMessageAnswer(QMessageBox::StandardButton answer);
-    static void scriptSaveAnswer(const QString& path);
+    // filter: the filter the answer leaves selected, "" for the first one.
+    static void scriptSaveAnswer(const QString& path, const QString& filter = {});
     static void captureOpenedAddresses(bool capture);
     static std::deque<Shown>& shownMessages();
     static std::deque<QString>& openedAddresses();
@@ -56,7 +59,12 @@ public:
 
 private:
     static std::deque<QMessageBox::StandardButton>& messageAnswers();
-    static std::deque<QString>& saveAnswers();
+    struct SaveAnswer
+    {
+        QString path;
+        QString filter;
+    };
+    static std::deque<SaveAnswer>& saveAnswers();
 };
 
 } // namespace zorvane::ui

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 #include "core/numbers.h"
 
@@ -46,7 +47,8 @@ QString InputMode::normalised(const QString& text, Kind kind)
         long long value = std::clamp<long long>(parseInteger(utf8), INT_MIN, INT_MAX);
         result = std::to_string(value);
     } else {
-        result = formatNumber(parseNumber(utf8));
+        // A price has a limit too: many digits would read as infinity, shown "inf".
+        result = formatNumber(std::clamp(parseNumber(utf8), -kLargestPrice, kLargestPrice));
     }
     if (result == "0")
         result.clear();
@@ -65,6 +67,8 @@ QValidator::State InputMode::validate(QString& input, int&) const
         const long long value = parseInteger(input.toStdString());
         if (value > INT_MAX || value < INT_MIN)
             return Invalid;
+    } else if (!(std::abs(parseNumber(input.toStdString())) <= kLargestPrice)) {
+        return Invalid;
     }
     return Acceptable;
 }

@@ -9,9 +9,10 @@ namespace zorvane::ui {
 // Integer boxes take only digits and "-", decimal boxes also "."; the rule
 // holds for every way text arrives (keys, paste, drop, input methods), and
 // full-width digits and "．" become their ASCII forms on the way in. An
-// integer box refuses a value outside the 32-bit range. On losing the focus
-// a box shows the number its text reads as ("0" shown empty): the integer,
-// or the "%.13g" form of the decimal.
+// integer box refuses a value outside the 32-bit range, a decimal (price) box
+// one beyond kLargestPrice either way. On losing the focus a box shows the
+// number its text reads as ("0" shown empty): the integer, or the "%.13g"
+// form of the decimal, held within the same ranges.
 class InputMode final : public QValidator
 {
     Q_OBJECT

@@ -84,7 +84,9 @@ public:
     bool closeNeedsConfirmation() const;
     // The rows of the selection as tab-separated lines (names as shown).
     QString selectedRowsText() const;
-    // The save dialog's proposal: a dated file name in the last export's folder.
+    // The save dialog's proposal: a dated file name in the last export's
+    // folder; before the first, in the program's folder, or the home folder
+    // for an installed program or a folder that takes no files.
     QString proposedExportPath() const;
 
 protected:
@@ -125,6 +127,7 @@ private:
     void refreshPriceChart();
     void onPriceRangeChosen(double lowest, double highest);
     void appendLogText(const std::string& text);
+    void tellExportFailure(const QString& text);
     void buildMenus(const std::string& description);
     void loadBrowserPage(const std::string& address);
     void menuCommandHook(int id);
@@ -166,6 +169,7 @@ private:
     QAction* m_versionAction = nullptr;
     std::vector<std::string> m_menuLinks; // the menu entries' links, by 1-based id
     bool m_settingsSaved = false;
+    bool m_settingsProblemLogged = false; // "cannot be saved" is said once
     std::shared_ptr<ManualResetEvent> m_pumpQuit;
     std::shared_ptr<ManualResetEvent> m_startupQuit;
 };

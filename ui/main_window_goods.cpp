@@ -84,6 +84,8 @@ void MainWindow::feedbackHandler(const Feedback& message)
         if (message.number == 1)
             m_exported = m_exportStarted;
         appendLog(*m_state, "导出完毕");
+        if (message.number == 0 && message.text)
+            tellExportFailure(QString::fromStdString(*message.text));
         break;
     default:
         break;
@@ -228,21 +230,32 @@ void MainWindow::onExportClicked()
     QObject* dialog = findChild<QObject*>(QString::fromUtf8("通用对话框_导出"));
     const QString proposed = proposedExportPath();
     dialog->setProperty("initialDirectory", QFileInfo(proposed).absolutePath());
+    QString chosenFilter;
     const QString path = Dialogs::saveFile(this, dialog->property("title").toString(), proposed,
                                            dialog->property("filter").toString(),
-                                           dialog->property("defaultSuffix").toString());
+                                           dialog->property("defaultSuffix").toString(), &chosenFilter);
     if (path.isEmpty()) {
         exportButton->setEnabled(true);
         return;
     }
+    const CsvEncoding encoding =
+        chosenFilter.contains(QStringLiteral("UTF-8")) ? CsvEncoding::utf8 : CsvEncoding::gbk;
     m_exportDir = QFileInfo(path).absolutePath();
     m_exportStarted = m_gathered;
-    if (!m_state->workers.start(Worker::Export, [state = m_state, sink = m_sink, file = path.toStdString()] {
-            runExport(*state, *sink, file);
-        })) {
+    if (!m_state->workers.start(Worker::Export, [state = m_state, sink = m_sink, file = path.toStdString(),
+                                                 encoding] { runExport(*state, *sink, file, encoding); })) {
         logAndTell(QString::fromUtf8("启动导出线程失败"), QMessageBox::NoIcon);
         exportButton->setEnabled(true);
     }
+}
+
+void MainWindow::tellExportFailure(const QString& text)
+{
+    // Shown once the worker's last message has returned, so that the worker
+    // does not wait on the box.
+    QMetaObject::invokeMethod(
+        this, [this, text] { Dialogs::message(this, QMessageBox::Warning, QString::fromUtf8("提示"), text); },
+        Qt::QueuedConnection);
 }
 
 } // namespace zorvane::ui

@@ -12,6 +12,7 @@
 #include <QTableView>
 
 #include "settings/ini_file.h"
+#include "settings/settings_file.h"
 
 namespace zorvane::ui {
 
@@ -93,7 +94,10 @@ QString MainWindow::proposedExportPath() const
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) {
         folder = QString::fromStdString(m_options.exeDir);
         const QFileInfo program(folder);
-        if (folder.isEmpty() || !program.isDir() || !program.isWritable())
+        // An installed program's folder (/usr/bin) is no place for the user's
+        // files, even where root could write there.
+        if (folder.isEmpty() || !program.isDir() || !program.isWritable() ||
+            isInstalledProgram(m_options.exeDir))
             folder = QDir::homePath();
     }
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmm"));

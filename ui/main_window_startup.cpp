@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 
+#include "core/file_error.h"
 #include "core/log.h"
 #include "settings/settings_file.h"
 #include "ui/dialogs.h"
@@ -27,6 +28,11 @@ bool MainWindow::startUp()
     loadSettings(this, settings);
     if (!settings.encodingRecognised())
         appendLog(*m_state, "设置文件编码无法识别，已按GBK读取");
+    // Said now, while the user can act on it, rather than at the close.
+    if (const int problem = replaceFileProblem(m_settingsPath)) {
+        appendLog(*m_state, "设置无法保存：" + m_settingsPath + "（" + fileErrorCause(problem) + "）");
+        m_settingsProblemLogged = true;
+    }
     restoreLayout(settings);
     if (!m_options.startBackgroundThreads)
         return true;
@@ -72,10 +78,19 @@ void MainWindow::saveSettingsNow()
     if (m_settingsPath.empty())
         return;
     IniFile settings = IniFile::load(m_settingsPath);
+    const bool wasGbk = settings.encoding() == IniFile::Encoding::Gbk;
     saveSettings(this, settings);
     storeLayout(settings);
-    if (!settings.save(m_settingsPath))
-        appendLog(*m_state, "保存设置失败：" + m_settingsPath);
+    const FileWriteResult written = settings.write(m_settingsPath);
+    if (!written.ok()) {
+        if (!m_settingsProblemLogged)
+            appendLog(*m_state,
+                      "保存设置失败：" + m_settingsPath + "（" + fileErrorCause(written.errorNumber) + "）");
+        m_settingsProblemLogged = true;
+    } else if (wasGbk && settings.encoding() != IniFile::Encoding::Gbk) {
+        // Once: the file is UTF-8 from now on.
+        appendLog(*m_state, "设置中有GBK无法表示的字符，设置文件已改用UTF-8保存");
+    }
 }
 
 void MainWindow::buildMenus(const std::string& description)

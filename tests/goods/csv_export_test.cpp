@@ -155,14 +155,12 @@ TEST_F(CsvFile, WriteErrorOnADeviceIsReported)
 {
     if (!fs::exists("/dev/full"))
         GTEST_SKIP() << "no /dev/full";
-    std::string error;
-    FileWriteStatus status = FileWriteStatus::Ok;
-    EXPECT_FALSE(exportCsvFile("/dev/full", {makeGoods("1", 1)}, &error, &status));
-    EXPECT_EQ(status, FileWriteStatus::WriteFailed);
-    EXPECT_FALSE(error.empty());
+    const FileWriteResult full = exportCsvFile("/dev/full", {makeGoods("1", 1)}).write;
+    EXPECT_EQ(full.status, FileWriteStatus::WriteFailed);
+    EXPECT_FALSE(full.error.empty());
     exportTo("/dev/full");
     EXPECT_EQ(test::takeLogMessages(state), std::vector<std::string>{"导出失败，写入\"/dev/full\"失败"});
-    EXPECT_TRUE(exportCsvFile("/dev/null", {makeGoods("1", 1)}, &error));
+    EXPECT_TRUE(exportCsvFile("/dev/null", {makeGoods("1", 1)}).write.ok());
 }
 
 TEST_F(CsvFile, FailedWriteKeepsThePreviousFile)
@@ -189,17 +187,68 @@ TEST_F(CsvFile, FailedWriteKeepsThePreviousFile)
     EXPECT_EQ(sink.codes(), (std::vector<std::pair<int, long long>>{{kFeedbackExportEnded, 0}}));
 }
 
+TEST_F(CsvFile, BothEncodingsWriteTheSameFieldsAndGbkCountsWhatItLacks)
+{
+    const std::string path = dir.file("out.csv");
+    const std::string written = "已导出到\"" + path + "\"";
+    const GoodsList plain = {makeGoods("1", 59.9, {"券"}, "商品 \"新\"")};
+    const GoodsList foreign = {makeGoods("2", 100, {"한국"},
+                                         "A\xF0\x9F\x98\x80"
+                                         "B")}; // Hangul and an emoji
+    const struct
+    {
+        const char* name;
+        const GoodsList& goods;
+        CsvEncoding encoding;
+        std::string bytes;
+        std::vector<std::string> log;
+    } cases[] = {
+        {"GBK",
+         plain,
+         CsvEncoding::gbk,
+         kHeader + "\"\xC9\xCC\xC6\xB7 \"\"\xD0\xC2\"\"\",\"1\",\"59.9\",\"\xC8\xAF\"\r\n",
+         {written}},
+        {"UTF-8",
+         plain,
+         CsvEncoding::utf8,
+         "\xEF\xBB\xBF\"名称\",\"商品ID\",\"价格\",\"商品标签\"\r\n\"商品 "
+         "\"\"新\"\"\",\"1\",\"59.9\",\"券\"\r\n",
+         {written}},
+        {"GBK lacking",
+         foreign,
+         CsvEncoding::gbk,
+         kHeader + "\"A?B\",\"2\",\"100\",\"??\"\r\n",
+         {written, "3个字符GBK无法表示，已写成?；导出时选择UTF-8格式可保留"}},
+        {"UTF-8 keeping",
+         foreign,
+         CsvEncoding::utf8,
+         "\xEF\xBB\xBF\"名称\",\"商品ID\",\"价格\",\"商品标签\"\r\n\"A\xF0\x9F\x98\x80"
+         "B\",\"2\",\"100\",\"한국\"\r\n",
+         {written}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        test::setStore(state, c.goods);
+        runExport(state, sink, path, c.encoding);
+        EXPECT_EQ(test::readFileBytes(path), c.bytes);
+        EXPECT_EQ(test::takeLogMessages(state), c.log);
+        ASSERT_FALSE(sink.messages.empty());
+        EXPECT_EQ(sink.messages.back().number, 1);
+        EXPECT_EQ(sink.messages.back().text, std::nullopt);
+    }
+}
+
 TEST_F(CsvFile, ReplacedFileKeepsItsPermissionsAndNewFileFollowsUmask)
 {
     const std::string kept = dir.file("kept.csv");
     test::writeFileBytes(kept, "old");
     fs::permissions(kept, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    ASSERT_TRUE(exportCsvFile(kept, {}, nullptr));
+    ASSERT_TRUE(exportCsvFile(kept, {}).write.ok());
     EXPECT_EQ(fs::status(kept).permissions(),
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 
     mode_t mask = ::umask(022);
-    ASSERT_TRUE(exportCsvFile(dir.file("new.csv"), {}, nullptr));
+    ASSERT_TRUE(exportCsvFile(dir.file("new.csv"), {}).write.ok());
     ::umask(mask);
     struct stat st
     {
@@ -214,7 +263,7 @@ TEST_F(CsvFile, SymbolicLinkTargetIsReplacedThroughTheLink)
     const std::string link = dir.file("link.csv");
     test::writeFileBytes(real, "old");
     fs::create_symlink(real, link);
-    ASSERT_TRUE(exportCsvFile(link, {}, nullptr));
+    ASSERT_TRUE(exportCsvFile(link, {}).write.ok());
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(test::readFileBytes(real), kHeader);
 }

@@ -85,11 +85,31 @@ TEST_F(SearchStartTest, RefusalsNameTheInputAndChangeNothing)
     }
 }
 
-TEST_F(SearchStartTest, TabsAndLineBreaksAreNoSpaces)
+// A pasted address brings along whatever stood around it in the source.
+TEST_F(SearchStartTest, WhiteSpaceAroundTheAddressIsTrimmed)
 {
-    const SearchStart start = prepareSearchStart(state, typed("https://x.test/\t\n"));
-    EXPECT_TRUE(start.accepted);
-    EXPECT_EQ(state.position.copy().goodsAddress, "https://x.test/\t\n");
+    const struct
+    {
+        const char* typed;
+        const char* installed; // nullptr: refused as empty
+    } cases[] = {
+        {"\thttps://x.test/", "https://x.test/"},
+        {"\r\nhttps://x.test/\r\n", "https://x.test/"},
+        {"https://x.test/\n", "https://x.test/"},
+        {"\xC2\xA0https://x.test/\xE3\x80\x80", "https://x.test/"}, // no-break space, U+3000
+        {"\xEF\xBB\xBFhttps://x.test/\xE2\x80\x8B \t", "https://x.test/"},
+        {"\v\fhttps://x.test/a\tb\xC2\xA0", "https://x.test/a\tb"},
+        {"https://x.test/\xE4\xB8\x80", "https://x.test/\xE4\xB8\x80"}, // a character, not a space
+        {"\t\r\n\xC2\xA0", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        state.position.install({});
+        const SearchStart start = prepareSearchStart(state, typed(c.typed));
+        EXPECT_EQ(start.accepted, c.installed != nullptr);
+        EXPECT_EQ(state.position.copy().goodsAddress, c.installed ? c.installed : "");
+        EXPECT_EQ(start.message, c.installed ? "" : "请输入可用商品地址");
+    }
 }
 
 TEST_F(SearchStartTest, ResumeReadsNoInput)

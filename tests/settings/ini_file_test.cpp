@@ -23,6 +23,13 @@ void writeFile(const std::string& path, const std::string& bytes)
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
+// The document of a file written with these bytes.
+IniFile loadWritten(const std::string& path, const std::string& bytes)
+{
+    writeFile(path, bytes);
+    return IniFile::load(path);
+}
+
 // Its lines from [配置] on end in LF.
 const std::string kSampleTail = "[配置]\n"
                                 "搜索主机=search.example\n"
@@ -162,8 +169,7 @@ TEST(IniFileOnDisk, KeepsItsEncodingLineEndsAndWhatItDoesNotOwn)
     const std::string path = dir.file("setsoft.ini");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        writeFile(path, c.before);
-        IniFile ini = IniFile::load(path);
+        IniFile ini = loadWritten(path, c.before);
         EXPECT_EQ(ini.encoding(), c.encoding);
         EXPECT_EQ(ini.encodingRecognised(), c.recognised);
         EXPECT_EQ(loadConfig(ini).searchHost, "s.example ; 注");
@@ -172,6 +178,46 @@ TEST(IniFileOnDisk, KeepsItsEncodingLineEndsAndWhatItDoesNotOwn)
         ASSERT_TRUE(ini.setValue("编辑框", "编辑框_价格min", "价"));
         ASSERT_TRUE(ini.save(path));
         EXPECT_EQ(readFile(path), c.after);
+    }
+}
+
+TEST(IniFileOnDisk, AValueGbkLacksTurnsTheFileIntoUtf8WithBom)
+{
+    const std::string gbkFile =
+        ";\xD7\xA2\xCA\xCD\r\n[\xC5\xE4\xD6\xC3]\r\n"
+        "\xB5\xC7\xC2\xBC\xD6\xF7\xBB\xFA=login.example\r\n"; // ;注释 [配置] 登录主机=…
+    const std::string emoji = "pt_key=\xF0\x9F\x98\x80";
+    const struct
+    {
+        const char* name;
+        std::string before;
+        std::string value;
+        std::string after;
+    } cases[] = {
+        {"new file, Hangul", "", "/home/u/폴더",
+         "\xEF\xBB\xBF[编辑框]\r\n编辑框_参数_COOKIE=/home/u/폴더\r\n"},
+        {"GBK file, emoji", gbkFile, emoji,
+         "\xEF\xBB\xBF;注释\r\n[配置]\r\n登录主机=login.example\r\n[编辑框]\r\n编辑框_参数_COOKIE=" + emoji +
+             "\r\n"},
+        {"GBK file, GBK holds it", gbkFile, "价",
+         gbkFile +
+             "[\xB1\xE0\xBC\xAD\xBF\xF2]\r\n\xB1\xE0\xBC\xAD\xBF\xF2_\xB2\xCE\xCA\xFD_COOKIE=\xBC\xDB\r\n"},
+    };
+    test::TempDir dir;
+    const std::string path = dir.file("setsoft.ini");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        IniFile ini = loadWritten(path, c.before);
+        ASSERT_TRUE(ini.setValue("编辑框", "编辑框_参数_COOKIE", c.value));
+        ASSERT_TRUE(ini.save(path));
+        EXPECT_EQ(readFile(path), c.after);
+        // From then on the file stays as it is now, whatever is set.
+        IniFile again = IniFile::load(path);
+        EXPECT_EQ(again.value("编辑框", "编辑框_参数_COOKIE"), c.value);
+        ASSERT_TRUE(again.setValue("编辑框", "编辑框_参数_页数", "5"));
+        ASSERT_TRUE(again.save(path));
+        EXPECT_EQ(IniFile::load(path).encoding(), again.encoding());
+        EXPECT_EQ(IniFile::load(path).value("编辑框", "编辑框_参数_COOKIE"), c.value);
     }
 }
 

@@ -70,6 +70,8 @@ TEST_F(WindowFixture, WebAddressesAreOpenedTolerantlyAndOthersRefused)
 
 TEST_F(WindowFixture, NumberBoxesTakePastedAndComposedTextByTheTypingRules)
 {
+    const std::string manyDigits(400, '9');
+    const std::string longFraction = "0." + manyDigits;
     const struct
     {
         const char* box;
@@ -87,6 +89,11 @@ TEST_F(WindowFixture, NumberBoxesTakePastedAndComposedTextByTheTypingRules)
         {"编辑框_价格min", "１２．５", "12.5"},
         {"编辑框_价格min", "12.5元", ""},
         {"编辑框_价格max", "1.5.2", "1.5.2"},
+        {"编辑框_价格max", "99999999999.99", "99999999999.99"},
+        {"编辑框_价格min", "-99999999999.99", "-99999999999.99"},
+        {"编辑框_价格max", "100000000000", ""},
+        {"编辑框_价格max", manyDigits.c_str(), ""},
+        {"编辑框_价格min", longFraction.c_str(), longFraction.c_str()},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.box) + " " + c.arriving);

@@ -1,5 +1,7 @@
 #include "window_fixture.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -161,6 +163,35 @@ TEST_F(RunControl, AWalkTheShopEndedIsNamedInTheStatusBarUntilTheNextStart)
             return !walks.empty() && walks.back().endedMs;
         }));
         EXPECT_EQ(walks.back().endReason, c.recorded);
+    }
+}
+
+// What stood around the address where it was copied comes along in a paste.
+TEST_F(RunControl, APastedAddressIsTrimmedForTheRequest)
+{
+    FixtureShopOptions options;
+    options.pages = 1;
+    startShop(options);
+    const std::string url = shop->firstPageUrl();
+    const struct
+    {
+        const char* before;
+        const char* after;
+    } cases[] = {{"\r\n", "\t"}, {"\t", "\xC2\xA0"}, {"\xE3\x80\x80", "\n"}};
+    auto* address = control<QLineEdit>("编辑框_参数_地址");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.before) + "|" + c.after);
+        const std::size_t asked = shop->requests().size();
+        QGuiApplication::clipboard()->setText(QString::fromStdString(c.before + url + c.after));
+        address->clear();
+        address->paste();
+        ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok); // answers a refusal, were there one
+        startButton()->click();
+        EXPECT_TRUE(ui::Dialogs::shownMessages().empty());
+        ASSERT_TRUE(waitUntil(
+            [&] { return shop->requests().size() > asked && state->walk.state() == RunState::Idle; }));
+        EXPECT_EQ(state->position.copy().goodsAddress, url);
+        EXPECT_EQ("https://" + shop->searchHost() + shop->requests().back().target, url);
     }
 }
 

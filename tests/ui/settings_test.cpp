@@ -3,7 +3,14 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
+#include <cerrno>
+#include <cstdlib>
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "core/gbk.h"
+#include "core/log.h"
+#include "core/text.h"
 #include "settings/ini_file.h"
 
 using namespace zorvane;
@@ -60,4 +67,73 @@ TEST_F(WindowFixture, SavingKeepsOtherSectionsAndAHandAddedLogKeyIsLoaded)
     EXPECT_EQ(after.value("编辑框", "编辑框_价格min").value_or(""), "4");
     // The hand-added key stays as it was: the log box itself is never written.
     EXPECT_EQ(after.value("编辑框", "编辑框_日志").value_or(""), "手写的日志");
+}
+
+namespace {
+
+std::size_t countOf(const std::string& text, const std::string& part)
+{
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size()))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+TEST_F(WindowFixture, ValuesGbkLacksTurnTheSettingsIntoUtf8OnceAndComeBack)
+{
+    const std::string switched = "设置中有GBK无法表示的字符，设置文件已改用UTF-8保存";
+    const QString folder = QString::fromUtf8("https://a.example/폴더");
+    const QString cookie = QString::fromUtf8("pt_key=\xF0\x9F\x98\x80");
+    const auto path = exeDir / "data" / "setsoft.ini";
+    closeWindow();
+    ASSERT_FALSE(startsWith(readFileBytes(path), "\xEF\xBB\xBF")); // a new file is GBK
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        openWindow({}, false);
+        if (round == 0) {
+            control<QLineEdit>("编辑框_参数_地址")->setText(folder);
+            control<QPlainTextEdit>("编辑框_参数_COOKIE")->setPlainText(cookie);
+        }
+        EXPECT_EQ(control<QLineEdit>("编辑框_参数_地址")->text(), folder);
+        EXPECT_EQ(control<QPlainTextEdit>("编辑框_参数_COOKIE")->toPlainText(), cookie);
+        closeWindow();
+        EXPECT_EQ(countOf(takeLogBuffer(*state), switched), round == 0 ? 1u : 0u);
+        EXPECT_TRUE(startsWith(readFileBytes(path), "\xEF\xBB\xBF"));
+    }
+}
+
+// A settings place nobody can write to, root included: /sys.
+TEST_F(WindowFixture, ASettingsPlaceThatTakesNoFileIsSaidOnceWithItsCause)
+{
+    const int fd = ::open("/sys/kernel/zorvane-settings", O_WRONLY | O_CREAT | O_EXCL, 0644);
+    const int refused = fd < 0 ? errno : 0;
+    if (fd >= 0) {
+        ::close(fd);
+        ::unlink("/sys/kernel/zorvane-settings");
+    }
+    if (refused != EACCES && refused != EROFS)
+        GTEST_SKIP() << "no /sys/kernel that refuses files";
+    closeWindow();
+    const char* xdgBefore = std::getenv("XDG_CONFIG_HOME");
+    const std::string savedXdg = xdgBefore ? xdgBefore : "";
+    std::filesystem::remove_all(exeDir / "data");
+    std::filesystem::create_directory_symlink("/sys/kernel", exeDir / "data");
+    std::filesystem::create_directories(exeDir / "xdg" / "zorvane");
+    std::filesystem::create_directory_symlink("/sys/kernel", exeDir / "xdg" / "zorvane" / "data");
+    ::setenv("XDG_CONFIG_HOME", (exeDir / "xdg").c_str(), 1);
+
+    openWindow({}, false);
+    const std::string path = window->settingsPath();
+    closeWindow(); // the save fails as well
+    const std::string log = takeLogBuffer(*state);
+    const std::string cause = refused == EROFS ? "文件系统只读" : "权限不足";
+    EXPECT_EQ(countOf(log, "设置无法保存：" + path + "（" + cause + "）"), 1u) << log;
+    EXPECT_EQ(countOf(log, "保存设置失败"), 0u) << log;
+
+    if (xdgBefore)
+        ::setenv("XDG_CONFIG_HOME", savedXdg.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
 }

@@ -123,8 +123,11 @@ TEST_F(SafeClose, TheQuestionComesExactlyWhileWalkingPausedOrWithUnexportedGoods
         {"export failed",
          [&] {
              ui::Dialogs::scriptSaveAnswer(QString::fromStdString((exeDir / "no" / "such.csv").string()));
+             ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok); // the failure's box
+             const std::size_t shown = ui::Dialogs::shownMessages().size();
              window->onExportClicked();
              ASSERT_TRUE(logShows("导出完毕"));
+             ASSERT_TRUE(waitUntil([&] { return ui::Dialogs::shownMessages().size() > shown; }));
          },
          true},
         {"exported",

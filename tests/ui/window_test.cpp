@@ -163,6 +163,10 @@ TEST_F(WindowFixture, IntegerAndDecimalBoxesRefuseOtherCharactersAndRewriteOnFoc
     interval->setText(QStringLiteral("99999999999"));
     leave(interval);
     EXPECT_EQ(interval->text(), QStringLiteral("2147483647"));
+    minPrice->setText(QString(400, u'9'));
+    leave(minPrice);
+    EXPECT_EQ(minPrice->text(), QStringLiteral("99999999999.99"));
+    minPrice->clear();
 
     QTest::keyClicks(minPrice, "1x2.50");
     EXPECT_EQ(minPrice->text(), QStringLiteral("12.50"));
