@@ -381,6 +381,19 @@ zorvane-cli extract [options] FILE...
   price ("%.13g") TAB tagText, UTF-8, LF line ends; tabs and line breaks inside a field written as
   \t, \n, \r, and a backslash as \\
       --format F, --encoding E, -q, --quiet   as for search
+zorvane-cli basket --threshold YUAN --discount YUAN [options] [FILE|-]
+zorvane-cli basket --threshold YUAN --discount YUAN [options] --coupon ADDRESS [--db FILE]
+  the cheapest baskets of goods whose total reaches the coupon's threshold (满 YUAN 减 YUAN), read
+  from the tsv that search and extract write (FILE, or standard input) or from the last recorded
+  walk of ADDRESS's coupon; exact, one basket per total, cheapest total first, fewest pieces among
+  equal totals; tsv: rank TAB total TAB pay TAB goodsId TAB name TAB price TAB qty TAB share, one
+  line per goods item (share: the item's part of the discount)
+      --top K           how many baskets (default 5)
+      --max-items N     at most N pieces in a basket (default 0 = no limit)
+      --max-each Q      at most Q pieces of one goods item (default 1)
+      --must ID         always put this goods item in; repeatable
+      --exclude ID      never put this goods item in; repeatable
+      --format F        tsv (default) or json (one object a line per basket)
 zorvane-cli --version | --help
 
 The log goes to standard error. Ctrl-C, SIGTERM (kill, timeout) and SIGHUP stop the walk after the
@@ -391,7 +404,8 @@ CSV in GBK is not written to a terminal: choose --format tsv, --encoding utf-8 o
 
 Exit status: 0 the walk ended by itself; 3 the walk paused itself (its position is printed);
 130 stopped by Ctrl-C, 143 by SIGTERM, 129 by SIGHUP; 141 the standard output's reader went away;
-2 usage error; 1 the output file (or an extract input) could not be written (read).
+2 usage error; 1 the output file (or an extract input) could not be written (read);
+4 basket: no basket of the goods reaches the threshold.
 )";
 }
 

@@ -20,13 +20,23 @@ _zorvane_cli()
         fi
     fi
 
+    local command= i
+    for ((i = 1; i < cword; i++)); do
+        if [[ ${words[i]} == @(search|extract|history|changes|basket) ]]; then
+            command=${words[i]}
+            break
+        fi
+    done
+
     case $prev in
     --sort)
         mapfile -t COMPREPLY < <(compgen -W "asc desc" -- "$cur")
         return
         ;;
     --format)
-        mapfile -t COMPREPLY < <(compgen -W "csv tsv json" -- "$cur")
+        local formats="csv tsv json"
+        [[ $command == basket ]] && formats="tsv json"
+        mapfile -t COMPREPLY < <(compgen -W "$formats" -- "$cur")
         return
         ;;
     --encoding)
@@ -38,18 +48,11 @@ _zorvane_cli()
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         return
         ;;
-    -i | --interval | -p | --pages | --cookie | -H | --header | --min | --max | -t | --tag | --search-host)
+    -i | --interval | -p | --pages | --cookie | -H | --header | --min | --max | -t | --tag | --search-host | \
+        --threshold | --discount | --top | --max-items | --max-each | --must | --exclude | --coupon)
         return
         ;;
     esac
-
-    local command= i
-    for ((i = 1; i < cword; i++)); do
-        if [[ ${words[i]} == @(search|extract|history|changes) ]]; then
-            command=${words[i]}
-            break
-        fi
-    done
 
     local options
     case $command in
@@ -64,14 +67,18 @@ _zorvane_cli()
     history | changes)
         options="--db --format -h --help"
         ;;
+    basket)
+        options="--threshold --discount --top --max-items --max-each --must --exclude --format --coupon --db
+                 -h --help"
+        ;;
     *)
-        mapfile -t COMPREPLY < <(compgen -W "search extract history changes --help --version" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W "search extract history changes basket --help --version" -- "$cur")
         return
         ;;
     esac
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
-    elif [[ $command == extract ]]; then
+    elif [[ $command == @(extract|basket) ]]; then
         compopt -o filenames 2>/dev/null
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
     fi

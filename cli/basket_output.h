@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "basket/basket_solver.h"
+
+namespace zorvane::cli {
+
+// The baskets as tsv (one line per goods item: rank, total, pay, goodsId,
+// name, price, qty, share; money with two decimals) or as json (one object
+// a line per basket, money as numbers).
+std::string formatBaskets(const std::vector<basket::Basket>& baskets, bool json);
+
+// One basket's lines of tsv, rank given.
+std::string basketTsv(const basket::Basket& basket, int rank);
+
+} // namespace zorvane::cli
