@@ -3,11 +3,9 @@
 // of the process after the runs (VmHWM) with each.
 #include <benchmark/benchmark.h>
 
-#include <fstream>
-#include <string>
-
 #include "basket/basket_solver.h"
 #include "bench/basket_goods.h"
+#include "bench/process_memory.h"
 
 using namespace zorvane;
 
@@ -15,15 +13,7 @@ namespace {
 
 double peakResidentMiB()
 {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        double kib = 0;
-        if (key == "VmHWM:" && status >> kib)
-            return kib / 1024.0;
-        status.ignore(1 << 16, '\n');
-    }
-    return 0;
+    return static_cast<double>(bench::processStatusKiB("VmHWM:")) / 1024.0;
 }
 
 void runBaskets(benchmark::State& state, basket::Cents threshold, basket::Cents discount)
