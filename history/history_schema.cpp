@@ -35,6 +35,14 @@ CREATE INDEX sightings_by_walk ON sightings(walk_id);
 CREATE INDEX sightings_by_goods ON sightings(goods_id, walk_id);
 )";
 
+// Version 2: each coupon's 满 and 减 as last used for its baskets, in cents.
+constexpr const char* kSchemaV2 = R"(
+CREATE TABLE coupon_terms(
+  coupon_key TEXT PRIMARY KEY,
+  threshold_cents INTEGER NOT NULL,
+  discount_cents INTEGER NOT NULL);
+)";
+
 std::string timeSuffix()
 {
     const std::time_t now = std::time(nullptr);
@@ -94,6 +102,8 @@ SqlStatus migrateHistory(SqlDatabase& db, int fromVersion)
         status = newerFile(fromVersion);
     if (status.ok() && fromVersion < 1)
         status = db.exec(kSchemaV1);
+    if (status.ok() && fromVersion < 2)
+        status = db.exec(kSchemaV2);
     // Later versions add their steps here, each from the one before.
     if (status.ok() && fromVersion < HistoryStore::kSchemaVersion)
         status = db.exec("PRAGMA user_version = " + std::to_string(HistoryStore::kSchemaVersion));
