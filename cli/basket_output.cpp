@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "goods/goods_formats.h"
+#include "basket/basket_tsv.h"
 
 namespace zorvane::cli {
 
@@ -29,29 +29,12 @@ std::string basketJson(const basket::Basket& basket, int rank)
 
 } // namespace
 
-std::string basketTsv(const basket::Basket& basket, int rank)
-{
-    using basket::yuanText;
-    std::string text;
-    const std::string head =
-        std::to_string(rank) + "\t" + yuanText(basket.total) + "\t" + yuanText(basket.pay) + "\t";
-    for (const basket::BasketLine& line : basket.lines) {
-        text += head;
-        appendTsvField(text, line.goodsId);
-        text += '\t';
-        appendTsvField(text, line.name);
-        text += "\t" + yuanText(line.price) + "\t" + std::to_string(line.qty) + "\t" + yuanText(line.share) +
-                "\n";
-    }
-    return text;
-}
-
 std::string formatBaskets(const std::vector<basket::Basket>& baskets, bool json)
 {
     std::string text;
     for (std::size_t i = 0; i < baskets.size(); ++i) {
         const int rank = static_cast<int>(i) + 1;
-        text += json ? basketJson(baskets[i], rank) : basketTsv(baskets[i], rank);
+        text += json ? basketJson(baskets[i], rank) : basket::basketTsv(baskets[i], rank);
     }
     return text;
 }

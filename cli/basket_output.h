@@ -12,7 +12,4 @@ namespace zorvane::cli {
 // a line per basket, money as numbers).
 std::string formatBaskets(const std::vector<basket::Basket>& baskets, bool json);
 
-// One basket's lines of tsv, rank given.
-std::string basketTsv(const basket::Basket& basket, int rank);
-
 } // namespace zorvane::cli
