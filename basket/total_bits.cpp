@@ -67,15 +67,4 @@ void TotalBits::orShiftedSelf(Cents shift)
     w[n - 1] &= lastWordMask();
 }
 
-std::uint64_t TotalBits::wordAt(const TotalBits& source, std::int64_t first)
-{
-    const auto n = static_cast<std::int64_t>(source.m_words.size());
-    const std::int64_t q = first >= 0 ? first / 64 : -((-first + 63) / 64);
-    const auto r = static_cast<unsigned>(first - q * 64);
-    const auto at = [&](std::int64_t i) {
-        return i >= 0 && i < n ? source.m_words[static_cast<std::size_t>(i)] : std::uint64_t{0};
-    };
-    return r == 0 ? at(q) : (at(q) >> r) | (at(q + 1) << (64 - r));
-}
-
 } // namespace zorvane::basket
