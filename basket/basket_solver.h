@@ -55,7 +55,7 @@ enum class BasketStatus
     UnknownMust, // a must id is not among the goods with a price
     MustExcluded,
     BadRequest, // a threshold, discount, top or limit out of range
-    TooLarge,   // the totals to search exceed kMaxCents
+    TooLarge,   // the search would need totals beyond 2 x kMaxCents or over 1 GiB of layers
     Cancelled
 };
 
