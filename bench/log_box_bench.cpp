@@ -9,10 +9,10 @@
 #include <QThread>
 
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <string>
 
+#include "bench/process_memory.h"
 #include "core/app_state.h"
 #include "core/log.h"
 #include "ui/main_window.h"
@@ -22,15 +22,7 @@ namespace {
 // Resident set size of this process, in KiB.
 long residentKiB()
 {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    while (status >> key) {
-        long value = 0;
-        if (key == "VmRSS:" && status >> value)
-            return value;
-        status.ignore(1 << 16, '\n');
-    }
-    return 0;
+    return zorvane::bench::processStatusKiB("VmRSS:");
 }
 
 // Writes lines [from, to) the way workers do, letting the pump move them.

@@ -411,6 +411,23 @@ std::string usageText()
            "as\n"
            "  \\t, \\n, \\r, and a backslash as \\\\\n"),
         N_("      --format F, --encoding E, -q, --quiet   as for search\n"),
+        N_("zorvane-cli basket --threshold YUAN --discount YUAN [options] [FILE|-]\n"
+           "zorvane-cli basket --threshold YUAN --discount YUAN [options] --coupon ADDRESS [--db FILE]\n"
+           "  the cheapest baskets of goods whose total reaches the coupon's threshold (满 YUAN 减 YUAN), "
+           "read\n"
+           "  from the tsv that search and extract write (FILE, or standard input) or from the last "
+           "recorded\n"
+           "  walk of ADDRESS's coupon; exact, one basket per total, cheapest total first, fewest pieces "
+           "among\n"
+           "  equal totals; tsv: rank TAB total TAB pay TAB goodsId TAB name TAB price TAB qty TAB share, "
+           "one\n"
+           "  line per goods item (share: the item's part of the discount)\n"),
+        N_("      --top K           how many baskets (default 5)\n"),
+        N_("      --max-items N     at most N pieces in a basket (default 0 = no limit)\n"),
+        N_("      --max-each Q      at most Q pieces of one goods item (default 1)\n"),
+        N_("      --must ID         always put this goods item in; repeatable\n"),
+        N_("      --exclude ID      never put this goods item in; repeatable\n"),
+        N_("      --format F        tsv (default) or json (one object a line per basket)\n"),
         N_("zorvane-cli --version | --help\n"),
         "\n",
         N_("The log goes to standard error. Ctrl-C, SIGTERM (kill, timeout) and SIGHUP stop the walk after "
@@ -424,7 +441,8 @@ std::string usageText()
            "5 the shop asks for a login cookie (--cookie); 6 the coupon has expired;\n"
            "130 stopped by Ctrl-C, 143 by SIGTERM, 129 by SIGHUP; 141 the standard output's reader went "
            "away;\n"
-           "2 usage error; 1 the output file (or an extract input) could not be written (read).\n"),
+           "2 usage error; 1 the output file (or an extract input) could not be written (read);\n"
+           "4 basket: no basket of the goods reaches the threshold.\n"),
     };
     std::string text;
     for (const char* entry : kEntries)

@@ -7,6 +7,7 @@ inline constexpr int kExitOk = 0;          // the walk ended by itself; extract 
 inline constexpr int kExitWriteFailed = 1; // the output (or an input of extract) could not be written or read
 inline constexpr int kExitUsage = 2;       // the command line is wrong; nothing was done
 inline constexpr int kExitPaused = 3;      // the walk paused itself; the position was printed
+inline constexpr int kExitNoBasket = 4;    // basket: no basket of the goods reaches the threshold
 inline constexpr int kExitLoginPage = 5;   // the shop asks for a login cookie
 inline constexpr int kExitCouponExpired = 6; // the coupon has expired
 inline constexpr int kExitPipeClosed = 141;  // the standard output's reader went away; nothing more said

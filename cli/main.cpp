@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/basket_command.h"
 #include "cli/cli_options.h"
 #include "cli/exit_status.h"
 #include "cli/extract_command.h"
@@ -27,6 +28,13 @@ int main(int argc, char** argv)
         if (!history)
             std::fprintf(stderr, "zorvane-cli: %s\n", error.c_str());
         return history ? cli::runHistoryCommand(*history, stdout, stderr) : cli::kExitUsage;
+    }
+    if (!args.empty() && cli::isBasketCommand(args.front())) {
+        std::string error;
+        const std::optional<cli::BasketOptions> basket = cli::parseBasketCommand(args, error);
+        if (!basket)
+            std::fprintf(stderr, "zorvane-cli: %s\n", error.c_str());
+        return basket ? cli::runBasketCommand(*basket, stdin, stdout, stderr) : cli::kExitUsage;
     }
     const cli::ParseResult parsed = cli::parseCommandLine(args);
     if (!parsed.command) {

@@ -22,7 +22,7 @@ _zorvane_cli()
 
     local command= i
     for ((i = 1; i < cword; i++)); do
-        if [[ ${words[i]} == @(search|extract|history|changes) ]]; then
+        if [[ ${words[i]} == @(search|extract|history|changes|basket) ]]; then
             command=${words[i]}
             break
         fi
@@ -35,7 +35,7 @@ _zorvane_cli()
         ;;
     --format)
         local formats="csv tsv json"
-        [[ $command == @(history|changes) ]] && formats="tsv json"
+        [[ $command == @(history|changes|basket) ]] && formats="tsv json"
         mapfile -t COMPREPLY < <(compgen -W "$formats" -- "$cur")
         return
         ;;
@@ -48,7 +48,8 @@ _zorvane_cli()
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         return
         ;;
-    -i | --interval | -p | --pages | --retries | --cookie | -H | --header | --min | --max | -t | --tag | --search-host)
+    -i | --interval | -p | --pages | --retries | --cookie | -H | --header | --min | --max | -t | --tag | --search-host | \
+        --threshold | --discount | --top | --max-items | --max-each | --must | --exclude | --coupon)
         return
         ;;
     esac
@@ -66,14 +67,18 @@ _zorvane_cli()
     history | changes)
         options="--db --format -h --help"
         ;;
+    basket)
+        options="--threshold --discount --top --max-items --max-each --must --exclude --format --coupon --db
+                 -h --help"
+        ;;
     *)
-        mapfile -t COMPREPLY < <(compgen -W "search extract history changes --help --version" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W "search extract history changes basket --help --version" -- "$cur")
         return
         ;;
     esac
     if [[ $cur == -* ]]; then
         mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
-    elif [[ $command == extract ]]; then
+    elif [[ $command == @(extract|basket) ]]; then
         compopt -o filenames 2>/dev/null
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
     fi

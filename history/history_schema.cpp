@@ -77,6 +77,14 @@ SqlStatus splitStoredTags(SqlDatabase& db)
     return status;
 }
 
+// Version 3: each coupon's 满 and 减 as last used for its baskets, in cents.
+constexpr const char* kSchemaV3 = R"(
+CREATE TABLE coupon_terms(
+  coupon_key TEXT PRIMARY KEY,
+  threshold_cents INTEGER NOT NULL,
+  discount_cents INTEGER NOT NULL);
+)";
+
 std::string timeSuffix()
 {
     const std::time_t now = std::time(nullptr);
@@ -140,6 +148,8 @@ SqlStatus migrateHistory(SqlDatabase& db, int fromVersion)
         status = db.exec(kSchemaV2);
     if (status.ok() && fromVersion == 1)
         status = splitStoredTags(db);
+    if (status.ok() && fromVersion < 3)
+        status = db.exec(kSchemaV3);
     // Later versions add their steps here, each from the one before.
     if (status.ok() && fromVersion < HistoryStore::kSchemaVersion)
         status = db.exec("PRAGMA user_version = " + std::to_string(HistoryStore::kSchemaVersion));

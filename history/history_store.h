@@ -45,6 +45,15 @@ struct SightingChange
     PriceChange change;
 };
 
+// A coupon's 满 T 减 D, in cents.
+struct CouponTerms
+{
+    std::int64_t thresholdCents = 0;
+    std::int64_t discountCents = 0;
+
+    bool operator==(const CouponTerms&) const = default;
+};
+
 // A query's rows, or the reason there are none.
 template <typename T> struct SqlRows
 {
@@ -57,7 +66,7 @@ template <typename T> struct SqlRows
 class HistoryStore final
 {
 public:
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
 
     struct OpenOutcome
     {
@@ -105,6 +114,11 @@ public:
     // walkId: what the window needs per goods item while a walk runs.
     std::optional<double> lastPrice(const std::string& couponKey, const std::string& goodsId,
                                     std::int64_t beforeWalkId);
+
+    // The terms last used for the coupon's baskets (coupon_terms.cpp); none
+    // when never stored (or on failure).
+    std::optional<CouponTerms> couponTerms(const std::string& couponKey);
+    SqlStatus setCouponTerms(const std::string& couponKey, const CouponTerms& terms);
 
 private:
     SqlStatus openFile(const std::string& path);

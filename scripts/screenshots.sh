@@ -62,6 +62,7 @@ finished() {
 
 finished history-changes 16 --second-walk
 finished history-new-and-cheaper 18 --second-walk --tick
+finished basket 12 --basket
 shot first-start 1280x900 1
 shot minimum 1280x900 1 --minimum
 shot laptop-125 1366x768 1.25

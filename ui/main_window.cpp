@@ -342,7 +342,8 @@ void MainWindow::buildGoodsGroup(QWidget* g)
     rows->setContentsMargins(8, 6, 8, 8);
     rows->addWidget(m_goodsView);
     new TopEdgeButtons(static_cast<QGroupBox*>(g),
-                       {button(g, "按钮_导出", "导出"), button(g, "按钮_清空商品", "清空商品")});
+                       {button(g, "按钮_导出", "导出"), button(g, "按钮_凑单", "凑单"),
+                        button(g, "按钮_清空商品", "清空商品")});
 }
 
 void MainWindow::buildLogGroup(QWidget* g)
@@ -366,6 +367,7 @@ void MainWindow::connectCommands()
     connect(control<QPushButton>("按钮_日志_清空"), &QPushButton::clicked, this, &MainWindow::clearLog);
     connect(control<QPushButton>("按钮_筛选"), &QPushButton::clicked, this, &MainWindow::onFilterClicked);
     connect(control<QPushButton>("按钮_导出"), &QPushButton::clicked, this, &MainWindow::onExportClicked);
+    connect(control<QPushButton>("按钮_凑单"), &QPushButton::clicked, this, &MainWindow::showBasketDialog);
     connect(m_goodsView->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &MainWindow::onGoodsHeaderClicked);
     connect(m_goodsView, &QWidget::customContextMenuRequested, this, &MainWindow::showGoodsMenu);

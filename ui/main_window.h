@@ -73,6 +73,8 @@ public:
     void onGoodsHeaderClicked(int column);
     void onGoodsListClicked();
     void onExportClicked();
+    // Opens the 凑单 dialog over the goods shown (main_window_basket.cpp).
+    void showBasketDialog();
     void feedbackHandler(const Feedback& message);
     void saveSettingsNow();
     // Loads a walk of the history file into the goods list, the list emptied

@@ -13,13 +13,14 @@ namespace zorvane::ui {
 
 namespace {
 
-// Controls of one kind: those whose name starts with the kind and "_".
+// Controls of one kind: those whose name starts with the kind and "_". Only
+// the window's own: its dialogs keep their inputs elsewhere.
 template <typename T> QList<T*> controlsOfKind(QWidget* window, std::string_view kind)
 {
     QList<T*> found;
     const QString prefix = QString::fromUtf8(kind.data(), static_cast<int>(kind.size())) + u'_';
     for (T* w : window->findChildren<T*>()) {
-        if (w->objectName().startsWith(prefix))
+        if (w->objectName().startsWith(prefix) && w->window() == window)
             found.push_back(w);
     }
     return found;

@@ -62,7 +62,11 @@ TEST(CliCompletion, OffersCommandsOptionsValuesAndFiles)
         std::vector<std::string> offered; // sorted
     };
     const Case cases[] = {
-        {{"zorvane-cli", ""}, {"--help", "--version", "changes", "extract", "history", "search"}},
+        {{"zorvane-cli", ""}, {"--help", "--version", "basket", "changes", "extract", "history", "search"}},
+        {{"zorvane-cli", "basket", "--format", ""}, {"json", "tsv"}},
+        {{"zorvane-cli", "basket", "--max-i"}, {"--max-items"}},
+        {{"zorvane-cli", "basket", "--top", ""}, {}},
+        {{"zorvane-cli", "basket", "--threshold", "299", "pa"}, {"page.html", "pages.csv"}},
         {{"zorvane-cli", "changes", "--d"}, {"--db"}},
         {{"zorvane-cli", "s"}, {"search"}},
         {{"zorvane-cli", "search", "--sort", ""}, {"asc", "desc"}},
@@ -91,8 +95,11 @@ TEST(CliCompletion, EveryOptionOfTheHelpIsCompletedAndInTheManualPage)
     const std::vector<std::string> top = complete({"zorvane-cli", ""}, dir.path().string(), false);
     const std::vector<std::string> search =
         complete({"zorvane-cli", "search", "-"}, dir.path().string(), false);
+    const std::vector<std::string> basket =
+        complete({"zorvane-cli", "basket", "-"}, dir.path().string(), false);
     std::set<std::string> completed(top.begin(), top.end());
     completed.insert(search.begin(), search.end());
+    completed.insert(basket.begin(), basket.end());
     const std::string manualPage = readFileBytes(kManualPage);
 
     const std::string help = cli::usageText();

@@ -4,13 +4,17 @@
 // With --second-walk the first walk stops two pages short; then the shop moves
 // some prices, the list is emptied and a second walk runs to the end, so the
 // 变化 column has something to show; --tick then keeps the new and cheaper.
+// With --basket the 凑单 dialog opens after the walk, works out 满299减50 with
+// the third row 必选, and shows its baskets.
 //   fixture_shop_window [--pages N] [--delay MS] [--start-after MS] [--minimum]
-//                       [--second-walk [--tick]]
+//                       [--second-walk [--tick]] [--basket]
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTimer>
 
 #include <cstdio>
@@ -45,6 +49,26 @@ void changePrices(test::FixtureShop& shop, const test::FixtureShopOptions& optio
     }
 }
 
+// Once the walk is over: the 凑单 dialog over its goods.
+void showBaskets(ui::MainWindow* window)
+{
+    auto* poll = new QTimer(window);
+    QObject::connect(poll, &QTimer::timeout, window, [window, poll] {
+        if (window->statusPanel()->walkState() != ui::StatusPanel::WalkState::Idle ||
+            window->goodsModel()->rowCount() == 0)
+            return;
+        poll->stop();
+        window->findChild<QTableView*>(QString::fromUtf8("超级列表框_商品列表"))->selectRow(2);
+        window->showBasketDialog();
+        auto* dialog = window->findChild<QDialog*>(QString::fromUtf8("凑单对话框"));
+        dialog->findChild<QLineEdit*>(QString::fromUtf8("编辑框_凑单_满"))->setText(QStringLiteral("299"));
+        dialog->findChild<QLineEdit*>(QString::fromUtf8("编辑框_凑单_减"))->setText(QStringLiteral("50"));
+        dialog->findChild<QPushButton*>(QString::fromUtf8("按钮_凑单_加入必选"))->click();
+        dialog->findChild<QPushButton*>(QString::fromUtf8("按钮_凑单_计算"))->click();
+    });
+    poll->start(200);
+}
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -60,6 +84,7 @@ int main(int argc, char* argv[])
     bool minimum = false;
     bool secondWalk = false;
     bool tick = false;
+    bool baskets = false;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (!std::strcmp(argv[i], "--pages") && hasValue)
@@ -74,6 +99,8 @@ int main(int argc, char* argv[])
             secondWalk = true;
         else if (!std::strcmp(argv[i], "--tick"))
             tick = true;
+        else if (!std::strcmp(argv[i], "--basket"))
+            baskets = true;
     }
     test::FixtureShop shop(options);
     if (!shop.start()) {
@@ -98,6 +125,8 @@ int main(int argc, char* argv[])
     window->findChild<QLineEdit*>(QString::fromUtf8("编辑框_参数_间隔"))->setText(QStringLiteral("300"));
     auto* start = window->findChild<QPushButton*>(QString::fromUtf8("按钮_控制_开始2暂停"));
     QTimer::singleShot(startAfter, window, [start] { start->click(); });
+    if (baskets)
+        QTimer::singleShot(startAfter + 500, window, [window] { showBaskets(window); });
     if (secondWalk) {
         auto* pageLimit = window->findChild<QLineEdit*>(QString::fromUtf8("编辑框_参数_页数"));
         pageLimit->setText(QString::number(options.pages - 2));

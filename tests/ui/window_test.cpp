@@ -58,6 +58,7 @@ const Expected kControls[] = {
     {"按钮_筛选", "QPushButton", "筛选"},
     {"超级列表框_商品列表", "QTableView", nullptr},
     {"按钮_导出", "QPushButton", "导出"},
+    {"按钮_凑单", "QPushButton", "凑单"},
     {"按钮_日志_清空", "QPushButton", "清空"},
     {"编辑框_日志", "QPlainTextEdit", ""},
 };

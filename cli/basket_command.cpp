@@ -1,0 +1,233 @@
+#include "cli/basket_command.h"
+
+#include <charconv>
+#include <climits>
+#include <map>
+
+#include "cli/basket_input.h"
+#include "cli/basket_output.h"
+#include "cli/cli_options.h"
+#include "cli/exit_status.h"
+#include "cli/goods_output.h"
+#include "cli/history_command.h"
+#include "cli/translation.h"
+#include "core/file_read.h"
+#include "core/text.h"
+
+namespace zorvane::cli {
+
+namespace {
+
+using Setter = std::string (*)(BasketOptions&, const std::string&);
+
+std::optional<int> wholeNumber(const std::string& text, int least)
+{
+    int value = 0;
+    const char* last = text.data() + text.size();
+    const auto [end, error] = std::from_chars(text.data(), last, value);
+    if (text.empty() || error != std::errc() || end != last || value < least)
+        return std::nullopt;
+    return value;
+}
+
+std::string setMoney(basket::Cents& target, const std::string& name, const std::string& value)
+{
+    const std::optional<basket::Cents> cents = basket::parseYuan(value);
+    if (!cents || *cents <= 0)
+        return name + _(" needs a positive sum of yuan with at most two decimals: ") + value;
+    target = *cents;
+    return "";
+}
+
+std::string setCount(int& target, const std::string& name, const std::string& value, int least)
+{
+    const std::optional<int> number = wholeNumber(value, least);
+    if (!number)
+        return name + _(" needs a whole number of at least ") + std::to_string(least) + ": " + value;
+    target = *number;
+    return "";
+}
+
+const std::map<std::string, Setter>& setters()
+{
+    static const std::map<std::string, Setter> table = {
+        {"--threshold", [](BasketOptions& o,
+                           const std::string& v) { return setMoney(o.request.threshold, "--threshold", v); }},
+        {"--discount", [](BasketOptions& o,
+                          const std::string& v) { return setMoney(o.request.discount, "--discount", v); }},
+        {"--top",
+         [](BasketOptions& o, const std::string& v) { return setCount(o.request.top, "--top", v, 1); }},
+        {"--max-items",
+         [](BasketOptions& o, const std::string& v) {
+             return setCount(o.request.maxItems, "--max-items", v, 0);
+         }},
+        {"--max-each", [](BasketOptions& o,
+                          const std::string& v) { return setCount(o.request.maxEach, "--max-each", v, 1); }},
+        {"--must",
+         [](BasketOptions& o, const std::string& v) {
+             o.request.must.push_back(v);
+             return std::string();
+         }},
+        {"--exclude",
+         [](BasketOptions& o, const std::string& v) {
+             o.request.exclude.push_back(v);
+             return std::string();
+         }},
+        {"--format",
+         [](BasketOptions& o, const std::string& v) {
+             o.json = v == "json";
+             return v == "json" || v == "tsv" ? std::string() : _("--format takes tsv or json: ") + v;
+         }},
+        {"--coupon",
+         [](BasketOptions& o, const std::string& v) {
+             o.coupon = v;
+             return std::string();
+         }},
+        {"--db",
+         [](BasketOptions& o, const std::string& v) {
+             o.dbPath = v;
+             return std::string();
+         }},
+    };
+    return table;
+}
+
+std::string checkWhole(const BasketOptions& options, const std::vector<std::string>& operands)
+{
+    if (options.request.threshold <= 0)
+        return _("basket needs --threshold YUAN");
+    if (options.request.discount <= 0)
+        return _("basket needs --discount YUAN");
+    if (operands.size() > 1)
+        return _("basket reads one FILE");
+    if (options.coupon && !operands.empty())
+        return _("basket reads either FILE or --coupon, not both");
+    if (!options.dbPath.empty() && !options.coupon)
+        return _("--db goes with --coupon");
+    return "";
+}
+
+bool readStream(std::FILE* in, std::string& bytes)
+{
+    bytes.clear();
+    char buffer[64 * 1024];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
+        bytes.append(buffer, n);
+    return !std::ferror(in);
+}
+
+BasketGoodsInput readGoods(const BasketOptions& options, std::FILE* in)
+{
+    if (options.coupon)
+        return couponGoods(options.dbPath.empty() ? defaultHistoryPath() : options.dbPath, *options.coupon);
+    std::string bytes;
+    const bool standardInput = options.file == "-";
+    if (!(standardInput ? readStream(in, bytes) : readWholeFile(options.file, bytes)))
+        return {{},
+                _("cannot read ") + (standardInput ? std::string(_("the standard input")) : options.file)};
+    return parseGoodsTsv(bytes, standardInput ? _("standard input") : options.file);
+}
+
+// The solver's refusal in the words of the command line, and its status.
+int refusal(const basket::BasketResult& result, std::FILE* err)
+{
+    switch (result.status) {
+    case basket::BasketStatus::UnknownMust:
+        std::fprintf(err, _("zorvane-cli: --must %s: no goods item with a price has this id\n"),
+                     result.detail.c_str());
+        return kExitUsage;
+    case basket::BasketStatus::MustExcluded:
+        std::fprintf(err, _("zorvane-cli: %s is both --must and --exclude\n"), result.detail.c_str());
+        return kExitUsage;
+    case basket::BasketStatus::BadRequest:
+        std::fputs(_("zorvane-cli: a threshold, discount or limit is out of range\n"), err);
+        return kExitUsage;
+    case basket::BasketStatus::TooLarge:
+        std::fputs(_("zorvane-cli: the sums are too large to search\n"), err);
+        return kExitWriteFailed;
+    case basket::BasketStatus::Cancelled:
+    case basket::BasketStatus::Ok:
+        break;
+    }
+    return kExitWriteFailed;
+}
+
+} // namespace
+
+bool isBasketCommand(const std::string& name)
+{
+    return name == "basket";
+}
+
+std::optional<BasketOptions> parseBasketCommand(const std::vector<std::string>& args, std::string& error)
+{
+    BasketOptions options;
+    std::vector<std::string> operands;
+    bool optionsEnded = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        std::string arg = args[i];
+        if (optionsEnded || arg == "-" || !startsWith(arg, "-")) {
+            operands.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "-h" || arg == "--help") {
+            options.help = true;
+            return options;
+        }
+        std::optional<std::string> value;
+        if (const std::size_t eq = arg.find('='); eq != std::string::npos) {
+            value = arg.substr(eq + 1);
+            arg.resize(eq);
+        }
+        const auto setter = setters().find(arg);
+        if (setter == setters().end()) {
+            error = _("unknown option: ") + arg;
+            return std::nullopt;
+        }
+        if (!value && i + 1 < args.size())
+            value = args[++i];
+        if (!value) {
+            error = arg + _(" needs a value");
+            return std::nullopt;
+        }
+        if (error = setter->second(options, *value); !error.empty())
+            return std::nullopt;
+    }
+    if (error = checkWhole(options, operands); !error.empty())
+        return std::nullopt;
+    if (!operands.empty())
+        options.file = operands.front();
+    return options;
+}
+
+int runBasketCommand(const BasketOptions& options, std::FILE* in, std::FILE* out, std::FILE* err)
+{
+    if (options.help)
+        return writeAll(out, usageText()) ? kExitOk : kExitWriteFailed;
+    BasketGoodsInput input = readGoods(options, in);
+    if (!input.error.empty()) {
+        std::fprintf(err, "zorvane-cli: %s\n", input.error.c_str());
+        return kExitWriteFailed;
+    }
+    basket::BasketRequest request = options.request;
+    request.goods = std::move(input.goods);
+    const basket::BasketResult result = basket::solveBaskets(request);
+    if (result.status != basket::BasketStatus::Ok)
+        return refusal(result, err);
+    if (result.baskets.empty()) {
+        std::fprintf(err, _("zorvane-cli: no basket of these goods reaches %s\n"),
+                     basket::yuanText(request.threshold).c_str());
+        return kExitNoBasket;
+    }
+    if (!writeAll(out, formatBaskets(result.baskets, options.json))) {
+        std::fputs(_("zorvane-cli: cannot write the standard output\n"), err);
+        return kExitWriteFailed;
+    }
+    return kExitOk;
+}
+
+} // namespace zorvane::cli

@@ -1,0 +1,76 @@
+// The 凑单 dialog in the window: the goods it works over, the rows made
+// 必选, the goods pages it opens and each coupon's 满 and 减 in the history.
+#include "ui/main_window.h"
+
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QTableView>
+
+#include "core/text.h"
+#include "history/coupon_key.h"
+#include "history/history_store.h"
+#include "ui/basket_dialog.h"
+#include "ui/dialogs.h"
+#include "ui/goods_table_model.h"
+#include "ui/history_bridge.h"
+
+namespace zorvane::ui {
+
+namespace {
+
+BasketDialogGoods dialogGoods(const GoodsTableModel::Row& row)
+{
+    return {row.goodsId, row.name, row.shownName, row.priceText};
+}
+
+} // namespace
+
+void MainWindow::showBasketDialog()
+{
+    auto* dialog = findChild<BasketDialog*>();
+    if (!dialog) {
+        BasketDialogHooks hooks;
+        hooks.shownGoods = [this] {
+            m_goodsModel->flush();
+            std::vector<BasketDialogGoods> goods;
+            for (int row = 0; row < m_goodsModel->rowCount(); ++row)
+                goods.push_back(dialogGoods(*m_goodsModel->rowAt(row)));
+            return goods;
+        };
+        hooks.selectedGoods = [this] {
+            m_goodsModel->flush();
+            std::vector<BasketDialogGoods> goods;
+            for (const QModelIndex& index : m_goodsView->selectionModel()->selectedRows())
+                goods.push_back(dialogGoods(*m_goodsModel->rowAt(index.row())));
+            return goods;
+        };
+        hooks.openGoods = [this](const std::string& goodsId) {
+            const std::string id = removeSpaces(goodsId);
+            if (!id.empty())
+                Dialogs::openWebAddress(QString::fromStdString(m_state->goodsAddress.addressOf(id)));
+        };
+        hooks.loadTerms = [this]() -> std::optional<std::pair<basket::Cents, basket::Cents>> {
+            HistoryStore* store = history().reader();
+            const std::string key = couponKey(editText(QString::fromUtf8("编辑框_参数_地址")).toStdString());
+            const std::optional<CouponTerms> terms =
+                store && !key.empty() ? store->couponTerms(key) : std::nullopt;
+            if (!terms)
+                return std::nullopt;
+            return std::pair(terms->thresholdCents, terms->discountCents);
+        };
+        hooks.saveTerms = [this](basket::Cents threshold, basket::Cents discount) {
+            HistoryStore* store = history().reader();
+            const std::string key = couponKey(editText(QString::fromUtf8("编辑框_参数_地址")).toStdString());
+            if (store && !key.empty())
+                store->setCouponTerms(key, {threshold, discount});
+        };
+        dialog = new BasketDialog(std::move(hooks), this);
+    } else {
+        dialog->loadTerms();
+    }
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+} // namespace zorvane::ui
