@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <system_error>
+#include <unordered_set>
 
 #include <nlohmann/json.hpp>
 
@@ -54,7 +55,7 @@ void printChange(std::FILE* out, const SightingChange& item, bool json)
     if (json) {
         nlohmann::json line = {{"goodsId", goods.goodsId},
                                {"name", goods.name},
-                               {"price", goods.price},
+                               {"price", item.walkPrice},
                                {"change", changeKindName(item.change.kind)},
                                {"by", static_cast<double>(item.change.cents) / 100.0},
                                {"page", goods.page},
@@ -65,7 +66,7 @@ void printChange(std::FILE* out, const SightingChange& item, bool json)
         return;
     }
     writeLine(out, escapeTsvField(goods.goodsId) + "\t" + escapeTsvField(goods.name) + "\t" +
-                       priceText(goods.price) + "\t" + changeText(item.change));
+                       priceText(item.walkPrice) + "\t" + changeText(item.change));
 }
 
 int listWalks(HistoryStore& store, const HistoryOptions& options, std::FILE* out, std::FILE* err)
@@ -110,8 +111,11 @@ int listChanges(HistoryStore& store, const HistoryOptions& options, std::FILE* o
                      changes.status.message.c_str());
         return kExitWriteFailed;
     }
+    // One line per goods item, where the walk first saw it.
+    std::unordered_set<std::string> printed;
     for (const SightingChange& item : changes.rows)
-        printChange(out, item, options.json);
+        if (printed.insert(item.goods.goodsId).second)
+            printChange(out, item, options.json);
     return kExitOk;
 }
 

@@ -15,14 +15,24 @@ constexpr const char* kWalkColumns =
     "w.id, w.address, w.coupon_key, w.started_ms, w.ended_ms, w.pages, w.end_reason, "
     "(SELECT count(*) FROM sightings s WHERE s.walk_id = w.id)";
 
-// The last price of the goods item goodsExpr in the walks of coupon ?2 before
-// walk ?1. A coupon's earlier walks are few; the goods index leads to the
-// item's sightings, newest walk first.
+// A walk's price of a goods item is the lowest it was seen at in that walk:
+// the shop repeats goods across pages, sometimes at another price, and a
+// comparison per sighting would report a move between two identical walks.
+
+// The lowest price of the goods item goodsExpr in walk ?1.
+std::string walkPriceSql(const std::string& goodsExpr)
+{
+    return "(SELECT min(c.price) FROM sightings c WHERE c.goods_id = " + goodsExpr + " AND c.walk_id = ?1)";
+}
+
+// The lowest price of the goods item goodsExpr in the last walk of coupon ?2
+// before walk ?1 that saw it. A coupon's earlier walks are few; the goods
+// index leads to the item's sightings.
 std::string lastPriceSql(const std::string& goodsExpr)
 {
-    return "(SELECT p.price FROM sightings p WHERE p.goods_id = " + goodsExpr +
-           " AND p.walk_id < ?1 AND p.walk_id IN (SELECT id FROM walks WHERE coupon_key = ?2)"
-           " ORDER BY p.walk_id DESC, p.rowid DESC LIMIT 1)";
+    return "(SELECT min(p.price) FROM sightings p WHERE p.goods_id = " + goodsExpr +
+           " AND p.walk_id = (SELECT max(q.walk_id) FROM sightings q WHERE q.goods_id = " + goodsExpr +
+           " AND q.walk_id < ?1 AND q.walk_id IN (SELECT id FROM walks WHERE coupon_key = ?2)))";
 }
 
 WalkSummary walkAt(const SqlStatement& row)
@@ -221,19 +231,19 @@ std::int64_t HistoryStore::nextWalkId()
 SqlRows<SightingChange> HistoryStore::changes(std::int64_t walkId, const std::string& couponKey)
 {
     SqlRows<SightingChange> result;
-    SqlStatement select =
-        m_db.prepare(std::string("SELECT ") + kSightingColumns + ", " + lastPriceSql("s.goods_id") +
-                         " FROM sightings s WHERE s.walk_id = ?1 ORDER BY s.rowid",
-                     &result.status);
+    SqlStatement select = m_db.prepare(std::string("SELECT ") + kSightingColumns + ", " +
+                                           lastPriceSql("s.goods_id") + ", " + walkPriceSql("s.goods_id") +
+                                           " FROM sightings s WHERE s.walk_id = ?1 ORDER BY s.rowid",
+                                       &result.status);
     if (!select.valid())
         return result;
     select.bind(1, walkId);
     select.bind(2, couponKey);
     result.status = eachRow(m_db, select, [&](const SqlStatement& row) {
-        SightingChange item{sightingAt(row), std::nullopt, {}};
+        SightingChange item{sightingAt(row), row.doubleAt(8), std::nullopt, {}};
         if (!row.isNull(7))
             item.lastPrice = row.doubleAt(7);
-        item.change = comparePrice(item.goods.price, item.lastPrice);
+        item.change = comparePrice(item.walkPrice, item.lastPrice);
         result.rows.push_back(std::move(item));
     });
     return result;

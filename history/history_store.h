@@ -37,11 +37,14 @@ struct Sighting
     bool operator==(const Sighting&) const = default;
 };
 
-// A goods item of a walk with its change against the coupon's earlier walks.
+// A sighting of a walk with its goods item's change against the coupon's
+// earlier walks. Every sighting of one item carries the same change.
 struct SightingChange
 {
     Sighting goods;
-    std::optional<double> lastPrice; // the price last seen, none when never seen
+    double walkPrice = 0; // the lowest price this walk saw the item at
+    std::optional<double>
+        lastPrice; // the same figure of the last earlier walk that saw it, none when none did
     PriceChange change;
 };
 
@@ -104,14 +107,15 @@ public:
     std::optional<WalkSummary> lastWalk(const std::string& couponKey);
     // The last walk of the coupon that stored goods, none when none did.
     std::optional<WalkSummary> lastWalkWithGoods(const std::string& couponKey);
-    // The walk's goods, each against its last sighting in earlier walks of the
-    // coupon.
+    // The walk's sightings, each with its goods item's change since the
+    // coupon's last earlier walk that saw the item.
     SqlRows<SightingChange> changes(std::int64_t walkId, const std::string& couponKey);
     // Above the id of every walk stored so far: a walk begun later gets at
     // least this id. 0 on failure.
     std::int64_t nextWalkId();
-    // The price a goods item had when last seen in a walk of the coupon before
-    // walkId: what the window needs per goods item while a walk runs.
+    // The lowest price of a goods item in the last walk of the coupon before
+    // walkId that saw it: what the window needs per goods item while a walk
+    // runs.
     std::optional<double> lastPrice(const std::string& couponKey, const std::string& goodsId,
                                     std::int64_t beforeWalkId);
 

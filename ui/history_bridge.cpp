@@ -37,6 +37,7 @@ void HistoryBridge::walkStarted(const std::string& address, int pagesBefore)
     m_pagesBefore = pagesBefore;
     m_pagesDone = 0;
     m_position = 0;
+    m_lowest.clear();
     m_recorder->beginWalk(address);
 }
 
@@ -48,10 +49,15 @@ std::string HistoryBridge::goodsStored(const GoodsRecord& record, int page, int 
         page = m_pagesDone + 1;
     m_position = position == 0 ? m_position + 1 : position;
     m_recorder->addGoods(page, m_position, record);
+    // The walk's price of an item is the lowest it was seen at so far: a
+    // repeat at a higher price is no rise.
+    const auto [lowest, first] = m_lowest.try_emplace(record.goodsId, record.price);
+    if (!first && record.price < lowest->second)
+        lowest->second = record.price;
     if (m_beforeWalkId <= 0)
         return {};
     return changeText(
-        comparePrice(record.price, m_reader.lastPrice(m_couponKey, record.goodsId, m_beforeWalkId)));
+        comparePrice(lowest->second, m_reader.lastPrice(m_couponKey, record.goodsId, m_beforeWalkId)));
 }
 
 void HistoryBridge::pageDone(int pages)

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "core/goods_record.h"
 #include "core/walk_events.h"
@@ -58,6 +59,7 @@ private:
     int m_pagesBefore = 0;
     int m_pagesDone = 0;
     int m_position = 0;
+    std::unordered_map<std::string, double> m_lowest; // goods id -> lowest price seen in this walk
 };
 
 } // namespace zorvane::ui
