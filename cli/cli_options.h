@@ -39,6 +39,7 @@ struct SearchOptions
     std::string historyDb;  // --db: the history file, "" = the window's
     bool noHistory = false; // --no-history: the walk is not recorded
     OutputOptions output;
+    bool goodsWithoutFile = true; // false: the goods are written only with -o
 };
 
 struct ExtractOptions

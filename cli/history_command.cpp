@@ -49,7 +49,9 @@ void printWalk(std::FILE* out, const WalkSummary& walk, bool json)
                        std::to_string(walk.goodsCount) + "\t" + walk.endReason);
 }
 
-void printChange(std::FILE* out, const SightingChange& item, bool json)
+} // namespace
+
+void writeChange(std::FILE* out, const SightingChange& item, bool json)
 {
     const Sighting& goods = item.goods;
     if (json) {
@@ -68,6 +70,18 @@ void printChange(std::FILE* out, const SightingChange& item, bool json)
     writeLine(out, escapeTsvField(goods.goodsId) + "\t" + escapeTsvField(goods.name) + "\t" +
                        priceText(item.walkPrice) + "\t" + changeText(item.change));
 }
+
+std::vector<SightingChange> changesPerGoodsItem(const std::vector<SightingChange>& sightings)
+{
+    std::vector<SightingChange> items;
+    std::unordered_set<std::string> seen;
+    for (const SightingChange& item : sightings)
+        if (seen.insert(item.goods.goodsId).second)
+            items.push_back(item);
+    return items;
+}
+
+namespace {
 
 int listWalks(HistoryStore& store, const HistoryOptions& options, std::FILE* out, std::FILE* err)
 {
@@ -111,11 +125,8 @@ int listChanges(HistoryStore& store, const HistoryOptions& options, std::FILE* o
                      changes.status.message.c_str());
         return kExitWriteFailed;
     }
-    // One line per goods item, where the walk first saw it.
-    std::unordered_set<std::string> printed;
-    for (const SightingChange& item : changes.rows)
-        if (printed.insert(item.goods.goodsId).second)
-            printChange(out, item, options.json);
+    for (const SightingChange& item : changesPerGoodsItem(changes.rows))
+        writeChange(out, item, options.json);
     return kExitOk;
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "history/history_store.h"
+
 namespace zorvane::cli {
 
 // The options of "history" and "changes".
@@ -25,6 +27,12 @@ std::optional<HistoryOptions> parseHistoryCommand(const std::vector<std::string>
 
 // The history file the window keeps beside its settings file.
 std::string defaultHistoryPath();
+
+// The changes of a walk, one per goods item, where the walk first saw it.
+std::vector<SightingChange> changesPerGoodsItem(const std::vector<SightingChange>& sightings);
+
+// One line of "changes": TSV, or a JSON object.
+void writeChange(std::FILE* out, const SightingChange& item, bool json);
 
 // "history": the walks of the file, oldest first, one per line.
 // "changes": the goods of the coupon's last walk against the walks before.

@@ -12,6 +12,7 @@
 #include "cli/history_command.h"
 #include "cli/search_command.h"
 #include "cli/translation.h"
+#include "cli/watch_command.h"
 #include "core/config.h"
 
 using namespace zorvane;
@@ -35,6 +36,13 @@ int main(int argc, char** argv)
         if (!basket)
             std::fprintf(stderr, "zorvane-cli: %s\n", error.c_str());
         return basket ? cli::runBasketCommand(*basket, stdin, stdout, stderr) : cli::kExitUsage;
+    }
+    if (!args.empty() && cli::isWatchCommand(args.front())) {
+        std::string error;
+        const std::optional<cli::WatchOptions> watch = cli::parseWatchCommand(args, error);
+        if (!watch)
+            std::fprintf(stderr, "zorvane-cli: %s\n", error.c_str());
+        return watch ? cli::runWatchCommand(*watch, stdout, stderr) : cli::kExitUsage;
     }
     const cli::ParseResult parsed = cli::parseCommandLine(args);
     if (!parsed.command) {

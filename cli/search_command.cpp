@@ -138,6 +138,8 @@ Output finishWalk(AppState& state, ConsoleSink& sink, const SearchOptions& optio
     // The history's last lines still go out through the pump.
     if (history)
         history->finish();
+    if (!options.csvPath && !options.goodsWithoutFile)
+        return {};
     return writeOutput(state, output);
 }
 

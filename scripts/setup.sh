@@ -13,6 +13,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   file librsvg2-bin man-db bash-completion appstream desktop-file-utils
   gettext locales libc-l10n
+  libsystemd-dev dbus systemd
 )
 
 missing=()

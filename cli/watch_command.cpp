@@ -1,0 +1,225 @@
+#include "cli/watch_command.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "cli/exit_status.h"
+#include "cli/history_command.h"
+#include "cli/search_command.h"
+#include "cli/translation.h"
+#include "cli/watch_jobs.h"
+#include "core/text.h"
+#include "history/coupon_key.h"
+#include "history/history_store.h"
+
+namespace zorvane::cli {
+
+namespace {
+
+// Takes a watch option's value from "--name=value" or the next argument.
+std::optional<std::string> optionValue(const std::vector<std::string>& args, std::size_t& i,
+                                       const std::string& name, std::string& error)
+{
+    if (startsWith(args[i], name + "="))
+        return args[i].substr(name.size() + 1);
+    if (i + 1 < args.size())
+        return args[++i];
+    error = fillIn(_("%s needs a value"), name);
+    return std::nullopt;
+}
+
+std::optional<std::int64_t> yuanToCents(const std::string& text)
+{
+    char* end = nullptr;
+    const double yuan = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !std::isfinite(yuan) || yuan < 0.01 || yuan > 1e9)
+        return std::nullopt;
+    return std::llround(yuan * 100.0);
+}
+
+// Sorts the arguments of run and add into the watch's own and the walk's.
+bool takeWalkArguments(const std::vector<std::string>& args, WatchOptions& options, std::string& job,
+                       std::string& error)
+{
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        const std::string name = args[i].substr(0, args[i].find('='));
+        if (args[i] == "--no-new") {
+            options.rule.countNew = false;
+            options.ruleArgs.push_back(args[i]);
+        } else if (name == "--min-drop") {
+            const std::optional<std::string> value = optionValue(args, i, name, error);
+            const std::optional<std::int64_t> cents = value ? yuanToCents(*value) : std::nullopt;
+            if (!cents) {
+                error = value ? _("--min-drop takes an amount of at least 0.01 yuan: ") + *value : error;
+                return false;
+            }
+            options.rule.minDropCents = *cents;
+            options.ruleArgs.insert(options.ruleArgs.end(), {"--min-drop", *value});
+        } else if ((name == "--every" && options.action == "add") ||
+                   (name == "--job" && options.action == "run")) {
+            const std::optional<std::string> value = optionValue(args, i, name, error);
+            if (!value)
+                return false;
+            (name == "--every" ? options.every : job) = *value;
+        } else {
+            options.searchArgs.push_back(args[i]);
+        }
+    }
+    return true;
+}
+
+std::string historyPathOf(const SearchOptions& search)
+{
+    return search.historyDb.empty() ? defaultHistoryPath() : search.historyDb;
+}
+
+// The id a walk begun from now on gets at least; 0 when the file cannot tell.
+std::int64_t nextWalkId(const std::string& path)
+{
+    HistoryStore store;
+    return store.open(path).status.ok() ? store.nextWalkId() : 0;
+}
+
+// The changes of the coupon's walk recorded from firstNewId on, one per goods
+// item; none when no such walk was recorded, or it is the coupon's first.
+std::vector<SightingChange> recordedChanges(const std::string& path, const std::string& key,
+                                            std::int64_t firstNewId)
+{
+    HistoryStore store;
+    if (!store.open(path).status.ok())
+        return {};
+    const std::optional<WalkSummary> walk = store.lastWalk(key);
+    if (!walk || walk->id < firstNewId)
+        return {};
+    const std::vector<WalkSummary> walks = store.listWalks().rows;
+    const bool earlier = std::any_of(walks.begin(), walks.end(), [&](const WalkSummary& w) {
+        return w.couponKey == key && w.id < walk->id;
+    });
+    return earlier ? changesPerGoodsItem(store.changes(walk->id, key).rows) : std::vector<SightingChange>();
+}
+
+std::optional<WatchOptions> parseWalkWatch(const std::vector<std::string>& args, std::string& error)
+{
+    WatchOptions options;
+    options.action = args[1];
+    std::string job;
+    if (!takeWalkArguments(args, options, job, error))
+        return std::nullopt;
+    if (!job.empty()) {
+        if (!options.searchArgs.empty() || !options.ruleArgs.empty()) {
+            error = _("watch run --job takes no other arguments");
+            return std::nullopt;
+        }
+        const std::optional<WatchJob> stored = readWatchJob(job, error);
+        if (!stored)
+            return std::nullopt;
+        std::vector<std::string> jobArgs = {"watch", "run"};
+        jobArgs.insert(jobArgs.end(), stored->args.begin(), stored->args.end());
+        return parseWalkWatch(jobArgs, error);
+    }
+    if (options.action == "add" && !checkTimeSpan(options.every, error))
+        return std::nullopt;
+    std::vector<std::string> searchArgs = {"search"};
+    searchArgs.insert(searchArgs.end(), options.searchArgs.begin(), options.searchArgs.end());
+    ParseResult parsed = parseCommandLine(searchArgs);
+    if (parsed.command && parsed.command->action != CliAction::Search)
+        parsed.error = fillIn(_("watch %s needs one ADDRESS"), options.action);
+    if (!parsed.error.empty()) {
+        error = parsed.error;
+        return std::nullopt;
+    }
+    options.search = parsed.command->search;
+    if (options.search.noHistory) {
+        error = _("a watch compares recorded walks; --no-history cannot be used");
+        return std::nullopt;
+    }
+    options.search.goodsWithoutFile = false;
+    return options;
+}
+
+} // namespace
+
+bool isWatchCommand(const std::string& name)
+{
+    return name == "watch";
+}
+
+std::optional<WatchOptions> parseWatchCommand(const std::vector<std::string>& args, std::string& error)
+{
+    const std::string action = args.size() > 1 ? args[1] : "";
+    if (action == "run" || action == "add")
+        return parseWalkWatch(args, error);
+    if (action != "list" && action != "remove") {
+        error = action.empty() ? _("watch needs run, add, list or remove")
+                               : _("unknown watch command: ") + action;
+        return std::nullopt;
+    }
+    WatchOptions options;
+    options.action = action;
+    std::vector<std::string> operands;
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        const std::string name = args[i].substr(0, args[i].find('='));
+        if ((name != "--db" && name != "--format") || action != "list") {
+            if (startsWith(args[i], "-") && args[i].size() > 1) {
+                error = _("unknown option: ") + name;
+                return std::nullopt;
+            }
+            operands.push_back(args[i]);
+            continue;
+        }
+        const std::optional<std::string> value = optionValue(args, i, name, error);
+        if (!value)
+            return std::nullopt;
+        if (name == "--db")
+            options.dbPath = *value;
+        else if (*value == "tsv" || *value == "json")
+            options.json = *value == "json";
+        else {
+            error = _("--format takes tsv or json: ") + *value;
+            return std::nullopt;
+        }
+    }
+    const std::size_t wanted = action == "remove" ? 1 : 0;
+    if (operands.size() != wanted) {
+        error = wanted ? _("watch remove needs one KEY") : _("watch list takes no operands");
+        return std::nullopt;
+    }
+    if (wanted)
+        options.key = operands.front();
+    return options;
+}
+
+int runWatchWalk(const WatchOptions& options, Notifier& notifier, std::FILE* out, std::FILE* err)
+{
+    const std::string path = historyPathOf(options.search);
+    const std::int64_t firstNewId = nextWalkId(path);
+    const int status = runSearch(options.search, err);
+    const std::vector<SightingChange> changes =
+        recordedChanges(path, couponKey(trimWhiteSpace(options.search.address)), firstNewId);
+    for (const SightingChange& item : changes)
+        if (item.change.kind != ChangeKind::unchanged)
+            writeChange(out, item, false);
+    if (std::fflush(out) != 0 && status == kExitOk)
+        return kExitWriteFailed;
+    if (const std::optional<DesktopNotice> notice = priceNotice(changes, options.rule)) {
+        // The notice is a courtesy: without it the walk and its output stand.
+        if (const std::string cause = notifier.send(*notice); !cause.empty())
+            std::fprintf(err, "无法发送桌面通知：%s\n", cause.c_str());
+    }
+    return status;
+}
+
+int runWatchCommand(const WatchOptions& options, std::FILE* out, std::FILE* err)
+{
+    if (options.action == "run") {
+        const std::unique_ptr<Notifier> notifier = makeSessionBusNotifier();
+        return runWatchWalk(options, *notifier, out, err);
+    }
+    if (options.action == "add")
+        return addWatch(options, out, err);
+    if (options.action == "list")
+        return listWatches(options, out, err);
+    return removeWatch(options.key, out, err);
+}
+
+} // namespace zorvane::cli
