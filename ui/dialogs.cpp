@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLibraryInfo>
 #include <QPushButton>
 #include <QTranslator>
@@ -61,8 +62,32 @@ void Dialogs::captureOpenedAddresses(bool capture)
     capturing() = capture;
 }
 
+std::deque<int>& Dialogs::choiceAnswers()
+{
+    static std::deque<int> answers;
+    return answers;
+}
+
+void Dialogs::scriptChoiceAnswer(int index)
+{
+    choiceAnswers().push_back(index);
+}
+
+int Dialogs::choose(QWidget* parent, const QString& title, const QString& label, const QStringList& items)
+{
+    if (!choiceAnswers().empty()) {
+        const int answer = choiceAnswers().front();
+        choiceAnswers().pop_front();
+        return answer;
+    }
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent, title, label, items, 0, false, &ok);
+    return ok ? static_cast<int>(items.indexOf(chosen)) : -1;
+}
+
 void Dialogs::resetScript()
 {
+    choiceAnswers().clear();
     messageAnswers().clear();
     saveAnswers().clear();
     shownMessages().clear();

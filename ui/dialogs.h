@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 #include <deque>
 #include <functional>
@@ -32,6 +33,9 @@ public:
     static bool question(QWidget* parent, const QString& title, const QString& text, const QString& accept,
                          const QString& reject);
 
+    // One of items chosen from a list; its index, or -1 when cancelled.
+    static int choose(QWidget* parent, const QString& title, const QString& label, const QStringList& items);
+
     // Returns the chosen path, or "" when cancelled. proposed is a folder or
     // a file path to start from; chosenFilter, when given, receives the
     // filter (one of those in filter, ";;"-separated) the user left selected.
@@ -52,6 +56,7 @@ public:
     static void scriptMessageAnswer(QMessageBox::StandardButton answer);
     // filter: the filter the answer leaves selected, "" for the first one.
     static void scriptSaveAnswer(const QString& path, const QString& filter = {});
+    static void scriptChoiceAnswer(int index);
     static void captureOpenedAddresses(bool capture);
     static std::deque<Shown>& shownMessages();
     static std::deque<QString>& openedAddresses();
@@ -65,6 +70,7 @@ private:
         QString filter;
     };
     static std::deque<SaveAnswer>& saveAnswers();
+    static std::deque<int>& choiceAnswers();
 };
 
 } // namespace zorvane::ui

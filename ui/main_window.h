@@ -126,6 +126,9 @@ private:
     void buildHistoryMenu();
     void fillHistoryMenu(QMenu* menu);
     void showHistoryDialog();
+    // Watching a coupon on a timer (main_window_watch.cpp).
+    void watchCoupon();
+    void showWatchDialog();
     void refreshPriceChart();
     void onPriceRangeChosen(double lowest, double highest);
     void appendLogText(const std::string& text);

@@ -105,6 +105,11 @@ void MainWindow::fillHistoryMenu(QMenu* menu)
     menu->addSeparator();
     connect(menu->addAction(QString::fromUtf8("管理历史记录…")), &QAction::triggered, this,
             &MainWindow::showHistoryDialog);
+    menu->addSeparator();
+    connect(menu->addAction(QString::fromUtf8("关注此优惠券…")), &QAction::triggered, this,
+            &MainWindow::watchCoupon);
+    connect(menu->addAction(QString::fromUtf8("管理关注…")), &QAction::triggered, this,
+            &MainWindow::showWatchDialog);
 }
 
 void MainWindow::showHistoryDialog()

@@ -15,28 +15,10 @@
 #include "tests/cli/cli_process.h"
 #include "tests/cli/notification_bus.h"
 #include "tests/search/fixture_shop.h"
+#include "tests/support/env_var.h"
 
 namespace zorvane::test {
 namespace {
-
-// Sets an environment variable for the test's life (none = unset).
-class EnvVar final
-{
-public:
-    EnvVar(const char* name, std::optional<std::string> value) : m_name(name)
-    {
-        if (const char* old = std::getenv(name))
-            m_old = old;
-        value ? ::setenv(name, value->c_str(), 1) : ::unsetenv(name);
-    }
-    ~EnvVar() { m_old ? ::setenv(m_name, m_old->c_str(), 1) : ::unsetenv(m_name); }
-    EnvVar(const EnvVar&) = delete;
-    EnvVar& operator=(const EnvVar&) = delete;
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 class CliWatch : public ::testing::Test
 {
@@ -79,6 +61,7 @@ protected:
     EnvVar config{"XDG_CONFIG_HOME", dir.file("config")};
     EnvVar runtime{"XDG_RUNTIME_DIR", dir.file("run")};
     EnvVar home{"HOME", dir.path().string()};
+    EnvVar sessionBus{"DBUS_SESSION_BUS_ADDRESS", std::nullopt};
 };
 
 const std::string kChanged = "1001\t测试商品 1-1\t11.50\t降¥0.50\n"
