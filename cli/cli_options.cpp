@@ -398,10 +398,29 @@ std::string usageText()
            "  the recorded walks, oldest first: id TAB start time TAB coupon TAB pages TAB goods TAB end\n"),
         N_("zorvane-cli changes [--db FILE] [--format tsv|json] ADDRESS\n"
            "  the goods of the last walk of ADDRESS's coupon (the address without page, s and click) that\n"
-           "  found goods, each against its last sighting in the coupon's earlier walks: goodsId TAB name "
-           "TAB\n"
-           "  price TAB change (新 never seen, 降¥x.xx cheaper, 涨¥x.xx dearer, empty unchanged); json: one\n"
-           "  object per line; when later walks found nothing, standard error names the walks compared\n"),
+           "  found goods, one line per goods item: its lowest price in that walk against the same figure "
+           "of\n"
+           "  the coupon's last earlier walk that saw it: goodsId TAB name TAB price TAB change (新 never "
+           "seen,\n"
+           "  降¥x.xx cheaper, 涨¥x.xx dearer, empty unchanged); json: one object per line; when later "
+           "walks\n"
+           "  found nothing, standard error names the walks compared\n"),
+        N_("zorvane-cli watch run [search options] [--min-drop YUAN] [--no-new] ADDRESS\n"
+           "zorvane-cli watch run --job KEY\n"
+           "  one walk as search makes it (recorded; the goods written only with -o), then the changed "
+           "goods in\n"
+           "  the format of changes, and one desktop notice when goods got cheaper or are new\n"),
+        N_("      --min-drop YUAN   only drops of at least YUAN count for the notice (default 0.01)\n"),
+        N_("      --no-new          new goods do not count for the notice\n"),
+        N_("      --job KEY         the address and options of the watch KEY\n"),
+        N_("zorvane-cli watch add [--every SPAN] [search options] [--min-drop YUAN] [--no-new] ADDRESS\n"
+           "  watch the coupon: a job file and a systemd user timer that runs watch run every SPAN\n"),
+        N_("      --every SPAN      a systemd time span such as 30min, 6h or 1d, at least 10min (default "
+           "6h)\n"),
+        N_("zorvane-cli watch list [--db FILE] [--format tsv|json]\n"
+           "  the watches: key TAB every TAB address TAB last walk time\n"
+           "zorvane-cli watch remove KEY\n"
+           "  stop the watch KEY and delete its timer, service and job file\n"),
         N_("zorvane-cli extract [options] FILE...\n"
            "  analyse saved result pages without any network (\"-\" = one page from standard input); for "
            "each\n"

@@ -22,7 +22,7 @@ _zorvane_cli()
 
     local command= i
     for ((i = 1; i < cword; i++)); do
-        if [[ ${words[i]} == @(search|extract|history|changes|basket) ]]; then
+        if [[ ${words[i]} == @(search|extract|history|changes|basket|watch) ]]; then
             command=${words[i]}
             break
         fi
@@ -35,7 +35,7 @@ _zorvane_cli()
         ;;
     --format)
         local formats="csv tsv json"
-        [[ $command == @(history|changes|basket) ]] && formats="tsv json"
+        [[ $command == @(history|changes|basket|watch) ]] && formats="tsv json"
         mapfile -t COMPREPLY < <(compgen -W "$formats" -- "$cur")
         return
         ;;
@@ -48,8 +48,12 @@ _zorvane_cli()
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         return
         ;;
+    --every)
+        mapfile -t COMPREPLY < <(compgen -W "30min 1h 6h 1d" -- "$cur")
+        return
+        ;;
     -i | --interval | -p | --pages | --retries | --cookie | -H | --header | --min | --max | -t | --tag | --search-host | \
-        --threshold | --discount | --top | --max-items | --max-each | --must | --exclude | --coupon)
+        --threshold | --discount | --top | --max-items | --max-each | --must | --exclude | --coupon | --min-drop | --job)
         return
         ;;
     esac
@@ -71,8 +75,25 @@ _zorvane_cli()
         options="--threshold --discount --top --max-items --max-each --must --exclude --format --coupon --db
                  -h --help"
         ;;
+    watch)
+        local action=${words[i + 1]}
+        if ((cword == i + 1)); then
+            mapfile -t COMPREPLY < <(compgen -W "run add list remove" -- "$cur")
+            return
+        fi
+        case $action in
+        run | add)
+            options="-i --interval -p --pages --retries --cookie -H --header --min --max -t --tag --sort -o --output
+                     --csv --format --encoding -q --quiet --config --search-host --insecure --cacert --ca-file
+                     --db --min-drop --no-new -h --help"
+            [[ $action == run ]] && options+=" --job" || options+=" --every"
+            ;;
+        list) options="--db --format" ;;
+        *) options= ;;
+        esac
+        ;;
     *)
-        mapfile -t COMPREPLY < <(compgen -W "search extract history changes basket --help --version" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W "search extract history changes basket watch --help --version" -- "$cur")
         return
         ;;
     esac

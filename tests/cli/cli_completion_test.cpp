@@ -62,13 +62,17 @@ TEST(CliCompletion, OffersCommandsOptionsValuesAndFiles)
         std::vector<std::string> offered; // sorted
     };
     const Case cases[] = {
-        {{"zorvane-cli", ""}, {"--help", "--version", "basket", "changes", "extract", "history", "search"}},
+        {{"zorvane-cli", ""},
+         {"--help", "--version", "basket", "changes", "extract", "history", "search", "watch"}},
         {{"zorvane-cli", "basket", "--format", ""}, {"json", "tsv"}},
         {{"zorvane-cli", "basket", "--max-i"}, {"--max-items"}},
         {{"zorvane-cli", "basket", "--top", ""}, {}},
         {{"zorvane-cli", "basket", "--threshold", "299", "pa"}, {"page.html", "pages.csv"}},
         {{"zorvane-cli", "changes", "--d"}, {"--db"}},
         {{"zorvane-cli", "s"}, {"search"}},
+        {{"zorvane-cli", "watch", ""}, {"add", "list", "remove", "run"}},
+        {{"zorvane-cli", "watch", "add", "--every", ""}, {"1d", "1h", "30min", "6h"}},
+        {{"zorvane-cli", "watch", "run", "--no"}, {"--no-new"}},
         {{"zorvane-cli", "search", "--sort", ""}, {"asc", "desc"}},
         {{"zorvane-cli", "search", "-o", "f.csv", "--format", ""}, {"csv", "json", "tsv"}},
         {{"zorvane-cli", "history", "--format", ""}, {"json", "tsv"}},
@@ -100,6 +104,11 @@ TEST(CliCompletion, EveryOptionOfTheHelpIsCompletedAndInTheManualPage)
     std::set<std::string> completed(top.begin(), top.end());
     completed.insert(search.begin(), search.end());
     completed.insert(basket.begin(), basket.end());
+    for (const char* action : {"run", "add"}) {
+        const std::vector<std::string> watch =
+            complete({"zorvane-cli", "watch", action, "-"}, dir.path().string(), false);
+        completed.insert(watch.begin(), watch.end());
+    }
     const std::string manualPage = readFileBytes(kManualPage);
 
     const std::string help = cli::usageText();
