@@ -52,7 +52,7 @@ public:
         int code = sd_bus_open_user(&raw);
         const BusHandle bus(raw);
         if (code < 0)
-            return std::string("no session bus (") + std::strerror(-code) + ")";
+            return std::string("没有会话总线（") + std::strerror(-code) + "）";
         sd_bus_message* rawCall = nullptr;
         code = sd_bus_message_new_method_call(bus.get(), &rawCall, "org.freedesktop.Notifications",
                                               "/org/freedesktop/Notifications",
