@@ -1,6 +1,8 @@
 #include "history/history_store.h"
 
+#include <algorithm>
 #include <ctime>
+#include <unordered_map>
 
 #include <sqlite3.h>
 
@@ -19,20 +21,15 @@ constexpr const char* kWalkColumns =
 // the shop repeats goods across pages, sometimes at another price, and a
 // comparison per sighting would report a move between two identical walks.
 
-// The lowest price of the goods item goodsExpr in walk ?1.
-std::string walkPriceSql(const std::string& goodsExpr)
-{
-    return "(SELECT min(c.price) FROM sightings c WHERE c.goods_id = " + goodsExpr + " AND c.walk_id = ?1)";
-}
-
 // The lowest price of the goods item goodsExpr in the last walk of coupon ?2
 // before walk ?1 that saw it. A coupon's earlier walks are few; the goods
-// index leads to the item's sightings.
+// index leads to the item's sightings, newest walk first.
 std::string lastPriceSql(const std::string& goodsExpr)
 {
     return "(SELECT min(p.price) FROM sightings p WHERE p.goods_id = " + goodsExpr +
-           " AND p.walk_id = (SELECT max(q.walk_id) FROM sightings q WHERE q.goods_id = " + goodsExpr +
-           " AND q.walk_id < ?1 AND q.walk_id IN (SELECT id FROM walks WHERE coupon_key = ?2)))";
+           " AND p.walk_id = (SELECT q.walk_id FROM sightings q WHERE q.goods_id = " + goodsExpr +
+           " AND q.walk_id < ?1 AND q.walk_id IN (SELECT id FROM walks WHERE coupon_key = ?2)"
+           " ORDER BY q.walk_id DESC LIMIT 1))";
 }
 
 WalkSummary walkAt(const SqlStatement& row)
@@ -231,21 +228,28 @@ std::int64_t HistoryStore::nextWalkId()
 SqlRows<SightingChange> HistoryStore::changes(std::int64_t walkId, const std::string& couponKey)
 {
     SqlRows<SightingChange> result;
-    SqlStatement select = m_db.prepare(std::string("SELECT ") + kSightingColumns + ", " +
-                                           lastPriceSql("s.goods_id") + ", " + walkPriceSql("s.goods_id") +
-                                           " FROM sightings s WHERE s.walk_id = ?1 ORDER BY s.rowid",
-                                       &result.status);
+    SqlStatement select =
+        m_db.prepare(std::string("SELECT ") + kSightingColumns + ", " + lastPriceSql("s.goods_id") +
+                         " FROM sightings s WHERE s.walk_id = ?1 ORDER BY s.rowid",
+                     &result.status);
     if (!select.valid())
         return result;
     select.bind(1, walkId);
     select.bind(2, couponKey);
+    std::unordered_map<std::string, double> lowest;
     result.status = eachRow(m_db, select, [&](const SqlStatement& row) {
-        SightingChange item{sightingAt(row), row.doubleAt(8), std::nullopt, {}};
+        SightingChange item{sightingAt(row), 0, std::nullopt, {}};
         if (!row.isNull(7))
             item.lastPrice = row.doubleAt(7);
-        item.change = comparePrice(item.walkPrice, item.lastPrice);
+        const auto [walkPrice, first] = lowest.try_emplace(item.goods.goodsId, item.goods.price);
+        if (!first)
+            walkPrice->second = std::min(walkPrice->second, item.goods.price);
         result.rows.push_back(std::move(item));
     });
+    for (SightingChange& item : result.rows) {
+        item.walkPrice = lowest[item.goods.goodsId];
+        item.change = comparePrice(item.walkPrice, item.lastPrice);
+    }
     return result;
 }
 
