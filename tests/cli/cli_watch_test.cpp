@@ -81,8 +81,12 @@ TEST_F(CliWatch, RunPrintsTheChangesAndSendsOneNoticeWhenGoodsGotCheaperOrAreNew
         std::vector<std::string> args;
         std::string changed;
         std::optional<ReceivedNotice> notice;
+        std::string firstName = "测试商品 1-1"; // as page 1 writes its first goods item's name
     };
-    const std::vector<Case> cases = {
+    std::string longName = "超长";
+    for (int i = 0; i < 20; ++i)
+        longName += "名字";
+    std::vector<Case> cases = {
         {"first walk", std::nullopt, {}, "", std::nullopt},
         {"drops and new goods",
          kEarlier,
@@ -115,8 +119,25 @@ TEST_F(CliWatch, RunPrintsTheChangesAndSendsOneNoticeWhenGoodsGotCheaperOrAreNew
              "Zorvane", "org.zorvane.Zorvane", "6件新品",
              "测试商品 1-1 ¥11.50\n测试商品 1-2 ¥12.50\n测试商品 2-1 ¥21.50\n测试商品 2-2 ¥22.50\n…还有2件"}},
     };
+    std::string cut = "超长";
+    for (int i = 0; i < 14; ++i)
+        cut += "名字";
+    cases.push_back({"a long name cut to 30 characters",
+                     {{{"1001", 12.00},
+                       {"1002", 12.50},
+                       {"2001", 21.50},
+                       {"2002", 22.50},
+                       {"3001", 31.50},
+                       {"3002", 32.50}}},
+                     {},
+                     "1001\t" + longName + "\t11.50\t降¥0.50\n",
+                     ReceivedNotice{"Zorvane", "org.zorvane.Zorvane", "1件降价", cut + " ¥12.00→¥11.50"},
+                     longName});
     for (const Case& c : cases) {
         std::filesystem::remove(db);
+        std::string page = shop->pageText(1);
+        page.replace(page.find("测试商品 1-1"), std::string("测试商品 1-1").size(), c.firstName);
+        shop->setRawPage(1, 200, page);
         if (c.earlier)
             storeEarlierWalk(*c.earlier);
         PrivateSessionBus bus;

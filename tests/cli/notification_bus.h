@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -24,6 +25,13 @@ struct ReceivedNotice
 
     bool operator==(const ReceivedNotice&) const = default;
 };
+
+// How a failing check shows a notice.
+inline void PrintTo(const ReceivedNotice& notice, std::ostream* out)
+{
+    *out << "{" << notice.appName << " | " << notice.icon << " | " << notice.summary << " | " << notice.body
+         << "}";
+}
 
 // A session bus of the test's own (dbus-daemon on a private configuration,
 // nothing activated on it) and, once asked, a stand-in for the desktop's
