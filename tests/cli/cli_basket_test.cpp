@@ -30,11 +30,11 @@ void recordWalks(const std::string& db, const std::string& address)
     for (double dearer : {100.0, 0.0}) {
         std::int64_t walk = 0;
         ASSERT_TRUE(store.beginWalk(address, 1, walk).ok());
-        const Sighting goods[] = {{1, 1, "1001", "壳", 12.5 + dearer, ""},
-                                  {1, 2, "1002", "线", 99.9, ""},
-                                  {1, 3, "1003", "灯", 200.0 + dearer, ""},
-                                  {1, 4, "1004", "无报价", 0, ""},
-                                  {1, 5, "1005", "伞", 187.5 + dearer, ""}};
+        const Sighting goods[] = {{1, 1, "1001", "壳", 12.5 + dearer, "", {}},
+                                  {1, 2, "1002", "线", 99.9, "", {}},
+                                  {1, 3, "1003", "灯", 200.0 + dearer, "", {}},
+                                  {1, 4, "1004", "无报价", 0, "", {}},
+                                  {1, 5, "1005", "伞", 187.5 + dearer, "", {}}};
         for (const Sighting& s : goods)
             ASSERT_TRUE(store.addSighting(walk, s).ok());
         ASSERT_TRUE(store.endWalk(walk, 2, "finished").ok());
