@@ -21,6 +21,7 @@
 #include "ui/history_bridge.h"
 #include "ui/history_dialog.h"
 #include "ui/price_chart.h"
+#include "ui/tooltip_text.h"
 
 namespace zorvane::ui {
 
@@ -77,7 +78,7 @@ void MainWindow::showNewGoods(std::int64_t n, bool fromWalk)
         const QString shown = QString::fromStdString(displayText(tag));
         auto* item = new QTreeWidgetItem(m_tagList, {shown});
         item->setData(0, Qt::UserRole, QString::fromStdString(tag));
-        item->setToolTip(0, shown);
+        item->setToolTip(0, plainToolTip(shown));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, Qt::Unchecked);
     }
