@@ -160,7 +160,8 @@ private:
     std::int64_t m_gathered = 0;
     std::int64_t m_exportStarted = 0;
     std::int64_t m_exported = 0;
-    bool m_sorted = false; // a sort ran since the goods were last cleared
+    bool m_sorted = false;           // a sort ran since the goods were last cleared
+    QWidget* m_refusedBox = nullptr; // the input a refused start names, focused once usable
     QAction* m_versionAction = nullptr;
     std::vector<std::string> m_menuLinks; // the menu entries' links, by 1-based id
     bool m_settingsSaved = false;

@@ -16,6 +16,11 @@ void MainWindow::startPause()
     WidgetPanel panel(this);
     m_state->walk.startPause(&panel, [this] { return startSearch(); });
     showWalkState();
+    // Only now are the inputs usable again: a disabled box takes no focus.
+    if (m_refusedBox) {
+        m_refusedBox->setFocus();
+        m_refusedBox = nullptr;
+    }
 }
 
 void MainWindow::stopCommand()
@@ -45,8 +50,7 @@ bool MainWindow::startSearch()
     SearchStart start = prepareSearchStart(*m_state, typed);
     if (!start.accepted) {
         if (start.field != InputField::None) {
-            if (QWidget* box = WidgetPanel(this).inputBox(start.field))
-                box->setFocus();
+            m_refusedBox = WidgetPanel(this).inputBox(start.field);
             logAndTell(QString::fromStdString(start.message), QMessageBox::Warning);
         }
         return false;

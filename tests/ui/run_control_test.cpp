@@ -1,5 +1,6 @@
 #include "window_fixture.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -161,4 +162,31 @@ TEST_F(RunControl, WalkFilterSortTwiceAndExport)
                                            "\"测试商品 2-1\",\"2001\",\"21.5\",\"自营\"\r\n"
                                            "\"测试商品 1-2\",\"1002\",\"12.5\",\"自营\"\r\n");
     EXPECT_EQ(readFileBytes(path), expected);
+}
+
+TEST_F(RunControl, ARefusedStartFocusesTheBoxItNames)
+{
+    QApplication::setActiveWindow(window.get());
+    const struct
+    {
+        const char* box;
+        const char* typed;
+    } cases[] = {
+        {"编辑框_参数_地址", ""},
+        {"编辑框_参数_地址", "ftp://example.invalid/"},
+        {"编辑框_参数_间隔", "-5"},
+        {"编辑框_参数_页数", "-1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.box) + " " + c.typed);
+        control<QLineEdit>("编辑框_参数_地址")->setText(QStringLiteral("http://127.0.0.1:9/s"));
+        control<QLineEdit>("编辑框_参数_间隔")->setText(QStringLiteral("20"));
+        control<QLineEdit>("编辑框_参数_页数")->setText(QStringLiteral("0"));
+        control<QLineEdit>(c.box)->setText(QString::fromUtf8(c.typed));
+        control<QPlainTextEdit>("编辑框_日志")->setFocus();
+        ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok);
+        startButton()->click();
+        ASSERT_EQ(startButton()->text(), QString::fromUtf8("开始"));
+        EXPECT_EQ(QApplication::focusWidget(), control<QWidget>(c.box));
+    }
 }
