@@ -389,8 +389,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (closeNeedsConfirmation() &&
-        !Dialogs::question(this, u8("提示"), u8("还有未导出的商品，确定退出吗？"), u8("退出"), u8("取消"))) {
+    if (const QString question = closeQuestion();
+        !question.isEmpty() && !Dialogs::question(this, u8("提示"), question, u8("退出"), u8("取消"))) {
         event->ignore();
         return;
     }
@@ -401,8 +401,17 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 bool MainWindow::closeNeedsConfirmation() const
 {
-    const bool walking = m_state->walk.state() != RunState::Idle;
-    return walking || (m_storeCount > 0 && m_gathered != m_exported);
+    return !closeQuestion().isEmpty();
+}
+
+QString MainWindow::closeQuestion() const
+{
+    // Goods that would be lost weigh more than the walk that finds more.
+    if (m_storeCount > 0 && m_gathered != m_exported)
+        return u8("还有未导出的商品，确定退出吗？");
+    if (m_state->walk.state() != RunState::Idle)
+        return u8("搜索还在进行，确定退出吗？");
+    return {};
 }
 
 QString MainWindow::editText(const QString& name) const

@@ -81,6 +81,8 @@ public:
     // True when closing would lose something: a walk runs or is paused, or
     // goods were gathered since the last successful export.
     bool closeNeedsConfirmation() const;
+    // The question closing asks, "" when it asks none.
+    QString closeQuestion() const;
     // The rows of the selection as tab-separated lines (names as shown).
     QString selectedRowsText() const;
     // The save dialog's proposal: a dated file name in the last export's folder.
