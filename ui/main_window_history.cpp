@@ -83,7 +83,9 @@ void MainWindow::showNewGoods(std::int64_t n, bool fromWalk)
         item->setCheckState(0, Qt::Unchecked);
     }
     m_storeCount = n;
-    ++m_gathered;
+    // Only a walk gathers: goods loaded from the history are already kept there.
+    if (fromWalk)
+        ++m_gathered;
     m_status->setGoods(n);
 }
 
@@ -133,6 +135,11 @@ bool MainWindow::loadHistoryWalk(std::int64_t walkId)
     HistoryStore* store = history().reader();
     if (!store || !busyCheck(*m_state, true))
         return false;
+    // A paused walk goes on into the list: it would add its goods to the loaded ones.
+    if (m_state->walk.state() == RunState::Paused) {
+        appendLog(*m_state, "搜索已暂停，停止后才能载入历史记录");
+        return false;
+    }
     const std::vector<WalkSummary> walks = store->listWalks().rows;
     const auto walk =
         std::find_if(walks.begin(), walks.end(), [walkId](const WalkSummary& w) { return w.id == walkId; });
@@ -159,6 +166,7 @@ bool MainWindow::loadHistoryWalk(std::int64_t walkId)
     }
     m_goodsModel->flush();
     refreshPriceChart();
+    m_status->showEarlierWalk(walk->pages, walk->endedMs ? *walk->endedMs - walk->startedMs : 0);
     appendLog(*m_state, "已载入历史记录：" + formatLocalTime(walk->startedMs) + "，" +
                             std::to_string(goods.rows.size()) + "件商品");
     return true;

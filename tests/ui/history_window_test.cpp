@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <functional>
 #include <map>
 #include <numeric>
 
@@ -16,6 +17,7 @@
 #include "ui/dialogs.h"
 #include "ui/goods_table_model.h"
 #include "ui/price_chart.h"
+#include "ui/status_panel.h"
 
 using namespace zorvane;
 using namespace zorvane::test;
@@ -41,7 +43,76 @@ std::int64_t chartedGoods(ui::MainWindow& window)
     return std::accumulate(counts.begin(), counts.end(), std::int64_t(0));
 }
 
+// Stores an earlier walk of another coupon: 2 goods over 4 pages in 65 s.
+std::int64_t storeEarlierWalk(const std::filesystem::path& file)
+{
+    HistoryStore store;
+    std::int64_t walk = 0;
+    EXPECT_TRUE(store.open(file.string()).status.ok());
+    EXPECT_TRUE(store.beginWalk("https://search.example/Search?coupon_batch=7", 1700000000000, walk).ok());
+    for (int i = 1; i <= 2; ++i) {
+        Sighting goods;
+        goods.page = i;
+        goods.position = 1;
+        goods.goodsId = std::to_string(9000 + i);
+        goods.name = "旧商品";
+        goods.price = 5.0 * i;
+        EXPECT_TRUE(store.addSighting(walk, goods).ok());
+    }
+    EXPECT_TRUE(store.setPages(walk, 4).ok());
+    EXPECT_TRUE(store.endWalk(walk, 1700000065000, "page-limit").ok());
+    return walk;
+}
+
 } // namespace
+
+TEST_F(WindowFixture, AWalkLoadedFromTheHistoryShowsItsOwnFiguresAndGathersNothing)
+{
+    const std::int64_t earlier = storeEarlierWalk(exeDir / "data" / "goods.sqlite");
+    FixtureShop shop;
+    ASSERT_TRUE(shop.start());
+    openWindow(shop.config());
+    control<QLineEdit>("编辑框_参数_地址")->setText(QString::fromStdString(shop.firstPageUrl()));
+    control<QLineEdit>("编辑框_参数_间隔")->setText(QStringLiteral("0"));
+    const struct
+    {
+        const char* step;
+        std::function<void()> take;
+        const char* question; // the close question afterwards, "" for none
+        std::vector<const char*> status;
+    } steps[] = {
+        {"walked",
+         [&] {
+             control<QPushButton>("按钮_控制_开始2暂停")->click();
+             ASSERT_TRUE(logShows("已停止", 15000));
+         },
+         "还有未导出的商品，确定退出吗？",
+         {"已搜索 3 页", "已收集 6 件"}},
+        {"exported",
+         [&] {
+             ui::Dialogs::scriptSaveAnswer(QString::fromStdString((exeDir / "goods.csv").string()));
+             window->onExportClicked();
+             ASSERT_TRUE(logShows("导出完毕"));
+         },
+         "",
+         {"已搜索 3 页", "已收集 6 件"}},
+        {"loaded",
+         [&] {
+             ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok); // 确认清空商品吗？
+             ASSERT_TRUE(window->loadHistoryWalk(earlier));
+         },
+         "",
+         {"空闲", "已搜索 4 页", "已收集 2 件", "显示 2 件", "用时 01:05"}},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.step);
+        s.take();
+        EXPECT_EQ(window->closeQuestion(), QString::fromUtf8(s.question));
+        for (const char* shown : s.status)
+            EXPECT_TRUE(window->statusPanel()->text().contains(QString::fromUtf8(shown)))
+                << window->statusPanel()->text().toStdString() << " lacks " << shown;
+    }
+}
 
 TEST_F(WindowFixture, ASecondWalkShowsWhatIsNewAndWhatMovedAndTheTickBoxKeepsNewAndCheaper)
 {
