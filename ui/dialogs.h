@@ -2,10 +2,12 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 
 class QWidget;
 
@@ -32,6 +34,17 @@ public:
     static bool question(QWidget* parent, const QString& title, const QString& text, const QString& accept,
                          const QString& reject);
 
+    // A question answered by one of several captioned buttons, with a tick
+    // box under it. The last button is the escape. button: the index of the
+    // chosen one, -1 when the box was closed otherwise.
+    struct Choice
+    {
+        int button = -1;
+        bool ticked = false;
+    };
+    static Choice choose(QWidget* parent, const QString& title, const QString& text,
+                         const QStringList& buttons, const QString& tick);
+
     // Returns the chosen path, or "" when cancelled. proposed is a folder or
     // a file path to start from.
     static QString saveFile(QWidget* parent, const QString& title, const QString& proposed,
@@ -49,6 +62,8 @@ public:
     // showing anything; shown boxes and opened addresses are recorded.
     static void scriptMessageAnswer(QMessageBox::StandardButton answer);
     static void scriptSaveAnswer(const QString& path);
+    // A choice answered by the button so captioned (none such: closed).
+    static void scriptChoiceAnswer(const QString& button, bool ticked = false);
     static void captureOpenedAddresses(bool capture);
     static std::deque<Shown>& shownMessages();
     static std::deque<QString>& openedAddresses();
@@ -57,6 +72,7 @@ public:
 private:
     static std::deque<QMessageBox::StandardButton>& messageAnswers();
     static std::deque<QString>& saveAnswers();
+    static std::deque<std::pair<QString, bool>>& choiceAnswers();
 };
 
 } // namespace zorvane::ui

@@ -110,6 +110,7 @@ private:
     void noteSearchStart(bool fromFirstPage, int pageLimit);
 
     bool startSearch();
+    bool settleEarlierGoods();
     void onSearchEnded();
     void addGoodsRow(const GoodsRecord& record);
     void showNewGoods(std::int64_t n, bool fromWalk);
@@ -164,6 +165,14 @@ private:
     std::int64_t m_exported = 0;
     bool m_sorted = false;           // a sort ran since the goods were last cleared
     QWidget* m_refusedBox = nullptr; // the input a refused start names, focused once usable
+    // What a fresh walk does with goods of an earlier one in the list.
+    enum class EarlierGoods
+    {
+        Ask,
+        Clear,
+        Keep
+    };
+    EarlierGoods m_earlierGoods = EarlierGoods::Ask; // kept in the settings once chosen for good
     QAction* m_versionAction = nullptr;
     std::vector<std::string> m_menuLinks; // the menu entries' links, by 1-based id
     bool m_settingsSaved = false;

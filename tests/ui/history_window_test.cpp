@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <numeric>
@@ -175,4 +176,94 @@ TEST_F(WindowFixture, ASecondWalkShowsWhatIsNewAndWhatMovedAndTheTickBoxKeepsNew
     ASSERT_TRUE(window->loadHistoryWalk(walks[0].id));
     EXPECT_EQ(shownChanges(*window), allNew);
     EXPECT_EQ(state->goods.size(), 6u);
+}
+
+// 开始 after a walk, with its goods still listed: one question, whose answer
+// can be kept; a paused walk goes on without it.
+TEST_F(WindowFixture, AFreshWalkAsksOnceWhetherTheEarlierGoodsGo)
+{
+    FixtureShopOptions options;
+    options.delay = std::chrono::milliseconds(60);
+    FixtureShop shop(options);
+    ASSERT_TRUE(shop.start());
+    const auto prepare = [&] {
+        openWindow(shop.config());
+        control<QLineEdit>("编辑框_参数_地址")->setText(QString::fromStdString(shop.firstPageUrl()));
+        control<QLineEdit>("编辑框_参数_间隔")->setText(QStringLiteral("0"));
+    };
+    prepare();
+    const auto start = [&] { control<QPushButton>("按钮_控制_开始2暂停")->click(); };
+    const auto ended = [&](const char* line, qsizetype before) {
+        return waitUntil([&] { return logBoxText().count(QString::fromUtf8(line)) > before; }, 15000);
+    };
+    const auto walk = [&] {
+        const qsizetype before = logBoxText().count(QString::fromUtf8("已停止"));
+        start();
+        ASSERT_TRUE(ended("已停止", before));
+    };
+    walk();
+    shop.setRawPage(1, 200, withPrice(shop.pageText(1), "1002", "12.50", "13.25"));
+    shop.setRawPage(3, 200, withThirdItem(shop.pageText(3)));
+    const std::map<std::string, std::string> secondWalk = {{"1001", ""},  {"1002", "涨¥0.75"}, {"2001", ""},
+                                                           {"2002", ""},  {"3001", ""},        {"3002", ""},
+                                                           {"3003", "新"}};
+    const struct
+    {
+        const char* step;
+        const char* answer; // the button chosen, should the question come
+        bool ticked;
+        std::function<void()> take;
+        bool asked;
+        int rows;
+        const std::map<std::string, std::string>* changes = nullptr; // the rows' 变化, when checked
+    } steps[] = {
+        {"cancelled", "取消", true,
+         [&] {
+             const qsizetype before = logBoxText().count(QString::fromUtf8("开始失败"));
+             start();
+             ASSERT_TRUE(ended("开始失败", before));
+         },
+         true, 6},
+        {"cleared, then paused", "清空并开始", false,
+         [&] {
+             start();
+             ASSERT_TRUE(waitUntil([&] { return state->goods.size() >= 1; }));
+             start();
+             ASSERT_TRUE(logShows("已暂停", 10000));
+             // The paused walk goes on into the list: no walk is loaded under it.
+             ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok); // 确认清空商品吗？, were it asked
+             EXPECT_FALSE(window->loadHistoryWalk(1));
+         },
+         true, 2},
+        // Only the new walk, against the first.
+        {"resumed", "取消", false, walk, false, 7, &secondWalk},
+        {"kept for good", "保留并开始", true, walk, true, 14},
+        {"kept as remembered", "取消", false, walk, false, 21},
+        {"kept after a restart", "取消", false,
+         [&] {
+             prepare();
+             ASSERT_TRUE(window->loadHistoryWalk(1));
+             walk();
+         },
+         false, 13},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.step);
+        ui::Dialogs::scriptChoiceAnswer(QString::fromUtf8(s.answer), s.ticked);
+        s.take();
+        const auto& shown = ui::Dialogs::shownMessages();
+        EXPECT_EQ(std::count_if(shown.begin(), shown.end(),
+                                [](const ui::Dialogs::Shown& m) {
+                                    return m.text ==
+                                           QString::fromUtf8("列表中有上一次搜索的商品。开始前清空吗？");
+                                }),
+                  s.asked ? 1 : 0);
+        ui::Dialogs::resetScript();
+        ui::Dialogs::captureOpenedAddresses(true);
+        window->goodsModel()->flush();
+        EXPECT_EQ(window->goodsModel()->rowCount(), s.rows);
+        if (s.changes) {
+            EXPECT_EQ(shownChanges(*window), *s.changes);
+        }
+    }
 }
