@@ -20,6 +20,7 @@
 #include "ui/goods_table_model.h"
 #include "ui/history_bridge.h"
 #include "ui/history_dialog.h"
+#include "ui/history_text.h"
 #include "ui/price_chart.h"
 #include "ui/tooltip_text.h"
 
@@ -102,13 +103,9 @@ void MainWindow::fillHistoryMenu(QMenu* menu)
     HistoryStore* store = history().reader();
     const std::vector<WalkSummary> walks = store ? store->listWalks().rows : std::vector<WalkSummary>();
     for (auto walk = walks.rbegin(); walk != walks.rend() && walk - walks.rbegin() < kMenuWalks; ++walk) {
-        const QString caption = QString::fromUtf8("%1  %2  %3页  %4件")
-                                    .arg(QString::fromStdString(formatLocalTime(walk->startedMs)),
-                                         QString::fromStdString(walk->couponKey))
-                                    .arg(walk->pages)
-                                    .arg(walk->goodsCount);
         const std::int64_t id = walk->id;
-        connect(menu->addAction(caption), &QAction::triggered, this, [this, id] { loadHistoryWalk(id); });
+        connect(menu->addAction(historyMenuCaption(*walk)), &QAction::triggered, this,
+                [this, id] { loadHistoryWalk(id); });
     }
     if (walks.empty())
         menu->addAction(QString::fromUtf8("（无记录）"))->setEnabled(false);

@@ -6,7 +6,10 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QTextDocumentFragment>
+#include <QTreeWidget>
 
 #include <algorithm>
 #include <functional>
@@ -17,6 +20,7 @@
 #include "tests/search/fixture_shop.h"
 #include "ui/dialogs.h"
 #include "ui/goods_table_model.h"
+#include "ui/history_dialog.h"
 #include "ui/price_chart.h"
 #include "ui/status_panel.h"
 
@@ -266,4 +270,82 @@ TEST_F(WindowFixture, AFreshWalkAsksOnceWhetherTheEarlierGoodsGo)
             EXPECT_EQ(shownChanges(*window), *s.changes);
         }
     }
+}
+
+// The walks as the 历史 menu and 管理历史记录… show them: addresses readable
+// and cut to fit, "&" as written, ends in words; several deleted at once.
+TEST_F(WindowFixture, HistoryEntriesShowReadableAddressesAndEndsInWords)
+{
+    std::string longQuery;
+    for (int i = 0; i < 12; ++i)
+        longQuery += "exbrand_%E5%93%81%E7%89%8C%7C";
+    std::string longShown;
+    for (int i = 0; i < 12; ++i)
+        longShown += "exbrand_品牌|";
+    const struct
+    {
+        std::string address;
+        const char* end;
+        std::string readable; // the whole address as read
+        const char* endText;
+    } walks[] = {
+        {"https://search.jd.com/Search?coupon_batch=1&keyword=%E6%89%8B%E6%9C%BA&qrst=1", "page-limit",
+         "https://search.jd.com/Search?coupon_batch=1&keyword=手机&qrst=1", "达到页数限制"},
+        {"https://search.jd.com/Search?coupon_batch=2&ev=" + longQuery + "&end=1", "coupon-expired",
+         "https://search.jd.com/Search?coupon_batch=2&ev=" + longShown + "&end=1", "优惠券已过期"},
+        // GBK escapes are no UTF-8: left as typed.
+        {"https://search.jd.com/Search?coupon_batch=3&keyword=%D6%D0", "login-page",
+         "https://search.jd.com/Search?coupon_batch=3&keyword=%D6%D0", "需要登录"},
+        {"https://search.jd.com/Search?coupon_batch=4&k=a%0Ab", "paused-itself",
+         "https://search.jd.com/Search?coupon_batch=4&k=a b", "自动暂停"},
+        {"https://s.example/1", "finished", "https://s.example/1", "已完成"},
+        {"https://s.example/2", "paused", "https://s.example/2", "已暂停"},
+        {"https://s.example/3", "stopped", "https://s.example/3", "已停止"},
+    };
+    const std::int64_t startedMs = 1700000000000;
+    HistoryStore store;
+    ASSERT_TRUE(store.open((exeDir / "data" / "goods.sqlite").string()).status.ok());
+    for (const auto& w : walks) {
+        std::int64_t id = 0;
+        ASSERT_TRUE(store.beginWalk(w.address, startedMs, id).ok());
+        ASSERT_TRUE(store.endWalk(id, startedMs + 1000, w.end).ok());
+    }
+
+    auto* menu = window->findChild<QMenu*>(QString::fromUtf8("菜单_历史"));
+    emit menu->aboutToShow();
+    ui::HistoryDialog dialog(store, window.get());
+    auto* list = dialog.findChild<QTreeWidget*>(QString::fromUtf8("超级列表框_历史"));
+    ASSERT_EQ(list->topLevelItemCount(), 7);
+    const QString time = QString::fromStdString(formatLocalTime(startedMs));
+    for (int i = 0; i < 7; ++i) {
+        const auto& w = walks[6 - i]; // newest first
+        SCOPED_TRACE(w.address);
+        const QString readable = QString::fromStdString(w.readable);
+        const QString shown = list->topLevelItem(i)->text(1);
+        EXPECT_LE(shown.size(), 80);
+        if (readable.size() <= 80) {
+            EXPECT_EQ(shown, readable);
+        } else {
+            EXPECT_TRUE(shown.startsWith(readable.left(30)) && shown.endsWith(readable.right(30)) &&
+                        shown.contains(QChar(0x2026)));
+        }
+        const QString tip = list->topLevelItem(i)->toolTip(1);
+        EXPECT_EQ(QTextDocumentFragment::fromHtml(tip).toPlainText(), readable);
+        EXPECT_EQ(list->topLevelItem(i)->text(4), QString::fromUtf8(w.endText));
+        // The menu's entry as drawn: "&&" is one "&", no letter underlined.
+        const QString entry = menu->actions().at(i)->text();
+        EXPECT_FALSE(QString(entry).remove(QStringLiteral("&&")).contains(u'&'));
+        EXPECT_EQ(QString(entry).replace(QStringLiteral("&&"), QStringLiteral("&")),
+                  time + QStringLiteral("  ") + shown + QString::fromUtf8("  0件"));
+    }
+
+    list->clearSelection();
+    list->topLevelItem(1)->setSelected(true);
+    list->topLevelItem(4)->setSelected(true);
+    ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok);
+    dialog.findChild<QPushButton*>(QString::fromUtf8("按钮_历史_删除"))->click();
+    ASSERT_EQ(ui::Dialogs::shownMessages().size(), 1u);
+    EXPECT_EQ(ui::Dialogs::shownMessages().back().text, QString::fromUtf8("确认删除选中的2条历史记录吗？"));
+    EXPECT_EQ(list->topLevelItemCount(), 5);
+    EXPECT_EQ(store.listWalks().rows.size(), 5u);
 }
