@@ -34,6 +34,7 @@ class GuardedSink;
 class GoodsTableModel;
 class HistoryBridge;
 class PriceChart;
+class YieldingColumn;
 
 struct WindowOptions
 {
@@ -155,6 +156,7 @@ private:
     QSplitter* m_splitter = nullptr;
     StatusPanel* m_status = nullptr;
     PriceChart* m_priceChart = nullptr;
+    YieldingColumn* m_nameColumn = nullptr;
     std::unique_ptr<HistoryBridge> m_history; // made on first use, once the settings path is known
     QString m_exportDir;                      // folder of the last export, "" before the first
     // Export bookkeeping: every new record counts; an export that succeeds

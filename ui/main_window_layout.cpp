@@ -13,6 +13,7 @@
 #include <QTableView>
 
 #include "settings/ini_file.h"
+#include "ui/layout_fit.h"
 
 namespace zorvane::ui {
 
@@ -87,7 +88,9 @@ void MainWindow::storeLayout(IniFile& ini) const
     ini.setValue(kWindowSection, kGeometryKey, saveGeometry().toBase64().toStdString());
     ini.setValue(kWindowSection, kSplitterKey, joined(m_splitter->sizes()).toStdString());
     QList<int> widths;
-    for (int c = 0; c < 4; ++c)
+    // The name column as the user made it, not as a narrow window squeezes it.
+    widths.push_back(m_nameColumn->wantedWidth());
+    for (int c = 1; c < 4; ++c)
         widths.push_back(m_goodsView->columnWidth(c));
     ini.setValue(kWindowSection, kColumnsKey, joined(widths).toStdString());
     if (!m_exportDir.isEmpty())

@@ -7,19 +7,24 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTableView>
+#include <QTreeWidget>
 
 #include "settings/ini_file.h"
 #include "tests/search/fixture_shop.h"
 #include "ui/dialogs.h"
+#include "ui/goods_table_model.h"
+#include "ui/price_chart.h"
 
 using namespace zorvane;
 using namespace zorvane::test;
 
 TEST_F(WindowFixture, SizePlaceDivisionAndColumnsAreRememberedAcrossARestart)
 {
-    const QSize size = window->minimumSizeHint() + QSize(37, 23);
+    // Wide enough for the name column's own width: narrower, it gives way.
+    const QSize size = QSize(1337, window->minimumSizeHint().height() + 23);
     window->resize(size);
     window->move(31, 17);
     QApplication::processEvents();
@@ -43,6 +48,72 @@ TEST_F(WindowFixture, SizePlaceDivisionAndColumnsAreRememberedAcrossARestart)
     closeWindow();
     EXPECT_EQ(IniFile::load((exeDir / "data" / "setsoft.ini").string()).value("配置", "搜索主机"),
               "127.0.0.1:9");
+}
+
+// A 1024x600 screen leaves the window 560 pixels; the frame takes the rest.
+TEST_F(WindowFixture, OnASmallScreenTheTagsShowFiveRowsAndTheChangeColumnIsInView)
+{
+    for (int i = 1; i <= 8; ++i) {
+        const std::string tag = "标签" + std::to_string(i);
+        state->goods.append(GoodsRecord{std::to_string(1000 + i), "商品", 1.5 * i, {tag}, tag, 1, ""});
+        window->feedbackHandler({kFeedbackNewGoods, i, std::nullopt});
+    }
+    window->goodsModel()->flush();
+    EXPECT_LE(window->minimumSizeHint().height(), 560);
+    const struct
+    {
+        QSize size;
+        bool chartWanted; // the price chart too
+        int nameWidth;    // the name column's, 0 when squeezed
+    } cases[] = {{QSize(1024, 560), false, 0}, {QSize(1050, 764), true, 280}};
+    auto* tags = control<QTreeWidget>("超级列表框_商品标签");
+    auto* goods = control<QTableView>("超级列表框_商品列表");
+    QHeaderView* header = goods->horizontalHeader();
+    const int change = ui::GoodsTableModel::kChangeColumn;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size.width());
+        window->resize(c.size);
+        QApplication::processEvents();
+        EXPECT_GE(tags->viewport()->height(), 5 * tags->visualItemRect(tags->topLevelItem(0)).height());
+        EXPECT_EQ(goods->horizontalScrollBar()->maximum(), 0);
+        EXPECT_LE(header->sectionViewportPosition(change) + header->sectionSize(change),
+                  goods->viewport()->width());
+        EXPECT_GE(header->sectionSize(change),
+                  header->fontMetrics().horizontalAdvance(QString::fromUtf8("变化")));
+        EXPECT_TRUE(window->priceChart()->isVisible() || !c.chartWanted);
+        if (c.nameWidth > 0) {
+            EXPECT_EQ(header->sectionSize(ui::GoodsTableModel::kNameColumn), c.nameWidth); // taken back
+        }
+    }
+}
+
+// Inside its frame the chart without goods is the window's own background:
+// no white plot, no axis line.
+TEST_F(WindowFixture, TheEmptyPriceChartIsAnEmptyFrame)
+{
+    window->resize(1050, 764);
+    const struct
+    {
+        const char* situation;
+        std::vector<double> prices;
+        bool empty;
+    } cases[] = {{"no goods", {}, true}, {"three goods", {1.5, 2.5, 9}, false}, {"emptied", {}, true}};
+    ui::PriceChart* chart = window->priceChart();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.situation);
+        chart->showPrices(c.prices);
+        QApplication::processEvents();
+        ASSERT_TRUE(chart->isVisible());
+        const QImage image = chart->grab().toImage();
+        const int frame = chart->frameWidth();
+        QSet<QRgb> colours;
+        for (int y = frame; y < image.height() - frame; ++y) {
+            for (int x = frame; x < image.width() - frame; ++x)
+                colours.insert(image.pixel(x, y));
+        }
+        EXPECT_EQ(colours.size() == 1 && colours.contains(chart->palette().color(QPalette::Window).rgb()),
+                  c.empty);
+    }
 }
 
 TEST_F(WindowFixture, TheLogBoxKeepsTheLast10000Lines)
