@@ -36,8 +36,8 @@ void OptionalPartRoom::fit()
     const int minimum = others + m_box->height() - inside;
     if (m_box->minimumHeight() != minimum)
         m_box->setMinimumHeight(minimum);
-    // Half of what is left, so the part above it (the tag list) grows too.
-    const int room = std::min((inside - others - m_rows->spacing()) / 2, m_maxHeight);
+    // The others keep their minimum until the part has its most.
+    const int room = std::min(inside - others - m_rows->spacing(), m_maxHeight);
     if (room < m_minHeight) {
         m_part->hide();
         return;

@@ -9,9 +9,10 @@ class QWidget;
 namespace zorvane::ui {
 
 // Gives a box's optional part (the price chart) only the height its other
-// parts leave: the part is hidden while less than minHeight is left, and the
-// box never asks for it in its own minimum, so a short window keeps the
-// other parts whole.
+// parts leave at their minimum, up to maxHeight (the rest goes to the
+// others): the part is hidden while less than minHeight is left, and the box
+// never asks for it in its own minimum, so a short window keeps the other
+// parts whole.
 class OptionalPartRoom final : public QObject
 {
 public:

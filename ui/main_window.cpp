@@ -206,7 +206,8 @@ void MainWindow::buildControls()
     m_splitter->addWidget(log);
     m_splitter->setStretchFactor(0, 3);
     m_splitter->setStretchFactor(1, 2);
-    m_splitter->setSizes({335, 216});
+    // The lists first: on a laptop screen the tags and the price chart still fit.
+    m_splitter->setSizes({390, 160});
 
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(6, 4, 6, 2);
