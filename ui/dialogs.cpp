@@ -1,5 +1,6 @@
 #include "ui/dialogs.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -34,6 +35,12 @@ std::deque<Dialogs::SaveAnswer>& Dialogs::saveAnswers()
     return answers;
 }
 
+std::deque<std::pair<QString, bool>>& Dialogs::choiceAnswers()
+{
+    static std::deque<std::pair<QString, bool>> answers;
+    return answers;
+}
+
 std::deque<Dialogs::Shown>& Dialogs::shownMessages()
 {
     static std::deque<Shown> shown;
@@ -56,6 +63,11 @@ void Dialogs::scriptSaveAnswer(const QString& path, const QString& filter)
     saveAnswers().push_back({path, filter});
 }
 
+void Dialogs::scriptChoiceAnswer(const QString& button, bool ticked)
+{
+    choiceAnswers().emplace_back(button, ticked);
+}
+
 void Dialogs::captureOpenedAddresses(bool capture)
 {
     capturing() = capture;
@@ -65,6 +77,7 @@ void Dialogs::resetScript()
 {
     messageAnswers().clear();
     saveAnswers().clear();
+    choiceAnswers().clear();
     shownMessages().clear();
     openedAddresses().clear();
 }
@@ -99,6 +112,29 @@ bool Dialogs::question(QWidget* parent, const QString& title, const QString& tex
     box.setDefaultButton(box.addButton(reject, QMessageBox::RejectRole));
     box.exec();
     return box.clickedButton() == yes;
+}
+
+Dialogs::Choice Dialogs::choose(QWidget* parent, const QString& title, const QString& text,
+                                const QStringList& buttons, const QString& tick)
+{
+    shownMessages().push_back({title, text, QMessageBox::Question});
+    if (!choiceAnswers().empty()) {
+        const auto [button, ticked] = choiceAnswers().front();
+        choiceAnswers().pop_front();
+        return {static_cast<int>(buttons.indexOf(button)), ticked};
+    }
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    QList<QAbstractButton*> added;
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        const bool last = i + 1 == buttons.size();
+        added.push_back(box.addButton(buttons[i], last ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
+    }
+    if (!added.isEmpty())
+        box.setDefaultButton(static_cast<QPushButton*>(added.first()));
+    box.setCheckBox(new QCheckBox(tick, &box));
+    box.exec();
+    return {static_cast<int>(added.indexOf(box.clickedButton())), box.checkBox()->isChecked()};
 }
 
 QString Dialogs::saveFile(QWidget* parent, const QString& title, const QString& proposed,

@@ -2,10 +2,12 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <QStringList>
 
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 
 class QWidget;
 
@@ -32,6 +34,17 @@ public:
     static bool question(QWidget* parent, const QString& title, const QString& text, const QString& accept,
                          const QString& reject);
 
+    // A question answered by one of several captioned buttons, with a tick
+    // box under it. The last button is the escape. button: the index of the
+    // chosen one, -1 when the box was closed otherwise.
+    struct Choice
+    {
+        int button = -1;
+        bool ticked = false;
+    };
+    static Choice choose(QWidget* parent, const QString& title, const QString& text,
+                         const QStringList& buttons, const QString& tick);
+
     // Returns the chosen path, or "" when cancelled. proposed is a folder or
     // a file path to start from; chosenFilter, when given, receives the
     // filter (one of those in filter, ";;"-separated) the user left selected.
@@ -52,6 +65,8 @@ public:
     static void scriptMessageAnswer(QMessageBox::StandardButton answer);
     // filter: the filter the answer leaves selected, "" for the first one.
     static void scriptSaveAnswer(const QString& path, const QString& filter = {});
+    // A choice answered by the button so captioned (none such: closed).
+    static void scriptChoiceAnswer(const QString& button, bool ticked = false);
     static void captureOpenedAddresses(bool capture);
     static std::deque<Shown>& shownMessages();
     static std::deque<QString>& openedAddresses();
@@ -65,6 +80,7 @@ private:
         QString filter;
     };
     static std::deque<SaveAnswer>& saveAnswers();
+    static std::deque<std::pair<QString, bool>>& choiceAnswers();
 };
 
 } // namespace zorvane::ui

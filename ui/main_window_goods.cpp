@@ -128,6 +128,8 @@ void MainWindow::emptyGoods()
         m_tagList->clear();
     });
     m_storeCount = 0;
+    // Cleared goods cannot be exported any more: closing loses nothing of them.
+    m_gathered = m_exportStarted = m_exported = 0;
     m_sorted = false;
     m_status->setGoods(0);
     showSortDirection();

@@ -8,6 +8,8 @@
 #include <QMenuBar>
 #include <QTableView>
 #include <QTest>
+#include <QTextDocumentFragment>
+#include <QTreeWidget>
 #include <QTimer>
 
 #include "core/log.h"
@@ -123,4 +125,40 @@ TEST_F(WindowFixture, AClickBelowTheRowsOpensNothing)
     ASSERT_EQ(ui::Dialogs::openedAddresses().size(), 1u);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row.center() + QPoint(0, row.height() * 3));
     EXPECT_EQ(ui::Dialogs::openedAddresses().size(), 1u);
+}
+
+// Decoded entities in a name or tag are text: a tooltip shows them as written,
+// the way Qt's tooltip label reads what it is given.
+TEST_F(WindowFixture, TooltipsShowNamesAndTagsAsWritten)
+{
+    state->goods.append(GoodsRecord{"1001",
+                                    "&lt;b&gt;粗&lt;/b&gt;  &lt;img src=x&gt;",
+                                    1,
+                                    {"&lt;i&gt;满2件&lt;/i&gt;"},
+                                    "&lt;i&gt;满2件&lt;/i&gt;",
+                                    1,
+                                    ""});
+    window->feedbackHandler({kFeedbackNewGoods, 1, std::nullopt});
+    window->goodsModel()->flush();
+    const auto goodsTip = [this](int column) {
+        return window->goodsModel()->index(0, column).data(Qt::ToolTipRole).toString();
+    };
+    const struct
+    {
+        const char* where;
+        QString tooltip;
+        const char* seen;
+    } cases[] = {
+        {"goods name", goodsTip(ui::GoodsTableModel::kNameColumn), "<b>粗</b> <img src=x>"},
+        {"goods tags", goodsTip(3), "<i>满2件</i>"},
+        {"tag list", control<QTreeWidget>("超级列表框_商品标签")->topLevelItem(0)->toolTip(0),
+         "<i>满2件</i>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where);
+        const QString seen = Qt::mightBeRichText(c.tooltip)
+                                 ? QTextDocumentFragment::fromHtml(c.tooltip).toPlainText()
+                                 : c.tooltip;
+        EXPECT_EQ(seen, QString::fromUtf8(c.seen));
+    }
 }
