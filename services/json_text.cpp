@@ -1,5 +1,6 @@
 #include "services/json_text.h"
 
+#include <array>
 #include <charconv>
 #include <cstdint>
 #include <unordered_map>
@@ -222,45 +223,68 @@ private:
 // Past this many members a repeated name is found through a hash table.
 constexpr std::size_t kFewMembers = 16;
 
-// For each member, the position of the first member of the same name.
-std::vector<std::size_t> firstPlaces(const std::vector<std::pair<std::string, Json>>& members)
+using Members = std::vector<std::pair<std::string, Json>>;
+
+// Moves the value of member i to member first, of the same name, and marks i
+// as a repeat.
+template <typename Marks> void mergeInto(Members& members, std::size_t first, std::size_t i, Marks& repeat)
 {
-    std::vector<std::size_t> first(members.size());
-    if (members.size() <= kFewMembers) {
-        for (std::size_t i = 0; i < members.size(); ++i) {
-            first[i] = i;
-            for (std::size_t j = 0; j < i && first[i] == i; ++j) {
-                if (members[j].first == members[i].first)
-                    first[i] = j;
-            }
-        }
-        return first;
-    }
-    std::unordered_map<std::string_view, std::size_t> seen;
-    seen.reserve(members.size());
-    for (std::size_t i = 0; i < members.size(); ++i)
-        first[i] = seen.try_emplace(members[i].first, i).first->second;
-    return first;
+    members[first].second = std::move(members[i].second);
+    repeat[i] = true;
 }
 
-// Moves the members into an object that has none yet: a repeated name keeps
-// its first place and its last value. The list is sized once, so no value is
-// ever copied.
-void appendUniqueMembers(Json& object, std::vector<std::pair<std::string, Json>>& members)
+// Merges the repeats of a few members by comparing names pairwise.
+template <typename Marks> void mergeFew(Members& members, Marks& repeat)
 {
-    const std::vector<std::size_t> first = firstPlaces(members);
-    std::size_t unique = 0;
-    for (std::size_t i = 0; i < members.size(); ++i) {
-        if (first[i] == i)
-            ++unique;
-        else
-            members[first[i]].second = std::move(members[i].second);
+    for (std::size_t i = 1; i < members.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (!repeat[j] && members[j].first == members[i].first) {
+                mergeInto(members, j, i, repeat);
+                break;
+            }
+        }
     }
+}
+
+// Merges the repeats of many members through a table of the names seen.
+template <typename Marks> void mergeMany(Members& members, Marks& repeat)
+{
+    std::unordered_map<std::string_view, std::size_t> seen;
+    seen.reserve(members.size());
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        const auto [at, fresh] = seen.try_emplace(members[i].first, i);
+        if (!fresh)
+            mergeInto(members, at->second, i, repeat);
+    }
+}
+
+// Moves the members that are no repeats into the object, in a list sized once.
+template <typename Marks> void moveUnique(Json& object, Members& members, const Marks& repeat)
+{
+    std::size_t unique = 0;
+    for (std::size_t i = 0; i < members.size(); ++i)
+        unique += repeat[i] ? 0u : 1u;
     auto& list = object.get_ref<Json::object_t&>();
     list.reserve(unique);
     for (std::size_t i = 0; i < members.size(); ++i) {
-        if (first[i] == i)
+        if (!repeat[i])
             list.emplace_back(std::move(members[i].first), std::move(members[i].second));
+    }
+}
+
+// Moves the members into an object that has none yet: a repeated name keeps
+// its first place and its last value. The object's list is sized once (its
+// own growth would copy every value), and a few members need no table.
+void appendUniqueMembers(Json& object, Members& members)
+{
+    if (members.size() <= kFewMembers) {
+        std::array<bool, kFewMembers> repeat{};
+        mergeFew(members, repeat);
+        moveUnique(object, members, repeat);
+    } else {
+        std::vector<bool> repeat(members.size());
+        mergeMany(members, repeat);
+        moveUnique(object, members, repeat);
     }
 }
 
@@ -270,9 +294,9 @@ void appendUniqueMembers(Json& object, std::vector<std::pair<std::string, Json>>
 // const), and a copy of a deep value recurses once per level.
 struct OpenContainer
 {
-    Json array;                                        // an array's items so far
-    std::vector<std::pair<std::string, Json>> members; // an object's members so far
-    std::string key;                                   // the member whose value comes next
+    Json array;      // an array's items so far
+    Members members; // an object's members so far
+    std::string key; // the member whose value comes next
     bool isObject = false;
 
     void add(Json value)
@@ -342,7 +366,7 @@ std::optional<Json> parseJson(std::string_view text)
             if (in.take(isObject ? '}' : ']')) {
                 done = isObject ? Json::object() : Json::array();
             } else {
-                open.push_back({Json::array(), {}, {}, isObject});
+                open.push_back({isObject ? Json() : Json::array(), {}, {}, isObject});
                 if (isObject && !readKey(in, open.back()))
                     return std::nullopt;
                 continue;
