@@ -134,7 +134,7 @@ private:
     void onPriceRangeChosen(double lowest, double highest);
     void appendLogText(const std::string& text);
     void tellExportFailure(const QString& text);
-    void buildMenus(const std::string& description);
+    void buildMenus(const std::vector<Menu>& menus);
     void loadBrowserPage(const std::string& address);
     void menuCommandHook(int id);
     bool startStartupCheck();

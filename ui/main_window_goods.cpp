@@ -34,8 +34,7 @@ void MainWindow::feedbackHandler(const Feedback& message)
             appendLogText(*message.text);
         break;
     case kFeedbackMenu:
-        if (message.text)
-            buildMenus(*message.text);
+        buildMenus(message.menus);
         break;
     case kFeedbackCaption:
         if (message.text)

@@ -11,6 +11,7 @@
 #include "core/numbers.h"
 #include "core/text.h"
 #include "services/json_service.h"
+#include "update/menus.h"
 #include "web/http_request.h"
 
 namespace zorvane {
@@ -63,7 +64,7 @@ void applyAnswer(AppState& state, FeedbackSink& sink, const JsonService& answer,
     if (answer.exists("latest_version") && answer.getValue("latest_version") != kProgramVersion)
         appendLog(state, answer.getValue("latest_intro"));
     if (answer.exists("menu"))
-        sink.post({kFeedbackMenu, 0, makePayloadText(answer.getValue("menu", true))});
+        sink.post({kFeedbackMenu, 0, std::nullopt, menusOf(answer.getObject("menu"))});
     if (std::string page = textOf(answer, "load_page"); !page.empty() && acceptAddress(state, page))
         sink.post({kFeedbackLoadPage, 0, makePayloadText(page)});
     if (std::string url = textOf(answer, "open_url"); !url.empty() && acceptAddress(state, url)) {

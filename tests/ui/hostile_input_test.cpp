@@ -16,6 +16,7 @@
 #include "core/text.h"
 #include "ui/dialogs.h"
 #include "ui/goods_table_model.h"
+#include "update/menus.h"
 
 using namespace zorvane;
 using namespace zorvane::test;
@@ -59,8 +60,8 @@ TEST_F(WindowFixture, WebAddressesAreOpenedTolerantlyAndOthersRefused)
         EXPECT_EQ(ui::Dialogs::openWebAddress(QString::fromUtf8(c.address)), c.opened);
 
         window->feedbackHandler(
-            {kFeedbackMenu, 0,
-             std::string(R"({"top":{"L":")") + replaceAll(c.address, "\"", "\\\"") + "\"}}"});
+            {kFeedbackMenu, 0, std::nullopt,
+             parseMenus(std::string(R"({"top":{"L":")") + replaceAll(c.address, "\"", "\\\"") + "\"}}")});
         window->menuBar()->actions().last()->trigger();
 
         state->goodsAddress.set(replaceAll(c.address, ".html", "{goods_id}"));
