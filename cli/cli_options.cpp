@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "core/text.h"
+#include "web/proxy_setting.h"
 
 namespace zorvane::cli {
 
@@ -131,6 +132,13 @@ const OptionSpec<SearchOptions> kSearchOptions[] = {
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.caFile = v;
          return v.empty() ? "--ca-file needs a file name" : "";
+     }},
+    {0, "proxy", true,
+     [](SearchOptions& o, const std::string& v) -> std::string {
+         o.proxy = v;
+         return parseProxyUrl(v) ? ""
+                                 : "--proxy needs http://, https://, socks5:// or socks5h:// and a host: " +
+                                       hidePassword(v);
      }},
     {0, "db", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
@@ -366,6 +374,9 @@ zorvane-cli search [options] ADDRESS
       --cacert FILE     trust only the certificate authorities in the PEM bundle FILE, as 证书文件
                         (certificates are still checked); overrides --config
       --ca-file FILE    for testing: the same as --cacert
+      --proxy URL       reach the shop through this proxy: http://, https://, socks5:// or socks5h://,
+                        optionally with user:password@; overrides the settings' 代理; without either,
+                        https_proxy, http_proxy and no_proxy of the environment count
       --db FILE         record the walk in this history file (default: goods.sqlite beside the
                         window's setsoft.ini)
       --no-history      do not record the walk

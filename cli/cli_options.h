@@ -35,6 +35,7 @@ struct SearchOptions
     std::optional<std::string> searchHost;
     bool insecure = false;
     std::string caFile;     // --cacert (or --ca-file): trust just this PEM bundle
+    std::string proxy;      // --proxy URL, "" = the settings' 代理 or the environment's
     std::string historyDb;  // --db: the history file, "" = the window's
     bool noHistory = false; // --no-history: the walk is not recorded
     OutputOptions output;

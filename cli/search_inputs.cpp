@@ -31,6 +31,8 @@ std::optional<Config> searchConfig(const SearchOptions& options, std::string& er
         config.ignoreCertErrors = true;
     if (!options.caFile.empty())
         config.caFile = options.caFile;
+    if (!options.proxy.empty())
+        config.proxy = options.proxy;
     return config;
 }
 

@@ -38,7 +38,7 @@ _zorvane_cli()
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
         return
         ;;
-    -i | --interval | -p | --pages | --cookie | -H | --header | --min | --max | -t | --tag | --search-host)
+    -i | --interval | -p | --pages | --cookie | -H | --header | --min | --max | -t | --tag | --search-host | --proxy)
         return
         ;;
     esac
@@ -56,7 +56,7 @@ _zorvane_cli()
     search)
         options="-i --interval -p --pages --cookie -H --header --min --max -t --tag --sort -o --output
                  --csv --format --encoding -q --quiet --config --search-host --insecure --cacert --ca-file
-                 --db --no-history -h --help"
+                 --proxy --db --no-history -h --help"
         ;;
     extract)
         options="--format --encoding -q --quiet -h --help"

@@ -12,6 +12,7 @@
 #include "core/text.h"
 #include "services/json_service.h"
 #include "web/http_request.h"
+#include "web/proxy_setting.h"
 
 namespace zorvane {
 
@@ -24,6 +25,8 @@ std::string fetchAnswer(const AppState& state)
     request.timeoutSeconds = 180;
     request.ignoreCertErrors = state.config.ignoreCertErrors;
     request.caFile = state.config.caFile;
+    if (!applyProxy(request, chooseProxy(state.config.proxy, request.url)))
+        return {};
     std::string body = httpRequest(request);
     body.resize(std::min(body.size(), body.find('\0')));
     return gbkToUtf8(body);
@@ -86,7 +89,8 @@ void requestPageQuietly(AppState& state, const std::string& address)
         request.url = address;
         request.ignoreCertErrors = config.ignoreCertErrors;
         request.caFile = config.caFile;
-        httpRequest(request);
+        if (applyProxy(request, chooseProxy(config.proxy, request.url)))
+            httpRequest(request);
     });
     if (!started)
         appendLog(state, "加载页面失败：" + address);
