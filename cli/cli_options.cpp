@@ -78,6 +78,11 @@ const OptionSpec<SearchOptions> kSearchOptions[] = {
          o.cookie = v;
          return "";
      }},
+    {0, "cookies", true,
+     [](SearchOptions& o, const std::string& v) -> std::string {
+         o.cookiesFile = v;
+         return v.empty() ? "--cookies needs a file name or firefox" : "";
+     }},
     {'H', "header", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.headers.push_back(v);
@@ -357,6 +362,9 @@ zorvane-cli search [options] ADDRESS
   -i, --interval MS     page interval in milliseconds (default 1000; negative is a usage error)
   -p, --pages N         page limit, 0 = no limit (default 0; negative is a usage error)
       --cookie TEXT     cookie text, as the window's Cookie box
+      --cookies FILE    send the cookies of a Netscape cookies.txt or a Firefox cookies.sqlite that the
+                        address's host would get ("firefox" = the default Firefox profile's); --cookie
+                        TEXT follows them and wins for a name in both
   -H, --header LINE     an extra request header "Name: value"; repeatable; joined with CR LF
       --min PRICE       lower price bound, as the window's first price box
       --max PRICE       upper price bound, as its second price box

@@ -25,6 +25,7 @@ struct SearchOptions
     std::string interval = "1000"; // whole number as typed
     std::string pages = "0";       // whole number as typed
     std::string cookie;
+    std::string cookiesFile;          // --cookies: a cookies.txt, a Firefox cookies.sqlite or "firefox"
     std::vector<std::string> headers; // "Name: value" lines
     std::optional<std::string> minPrice;
     std::optional<std::string> maxPrice;

@@ -33,6 +33,11 @@ _zorvane_cli()
         mapfile -t COMPREPLY < <(compgen -W "gbk utf-8" -- "$cur")
         return
         ;;
+    --cookies)
+        compopt -o filenames 2>/dev/null
+        mapfile -t COMPREPLY < <(compgen -W "firefox" -- "$cur"; compgen -f -- "$cur")
+        return
+        ;;
     -o | --output | --csv | --config | --cacert | --ca-file | --db)
         compopt -o filenames 2>/dev/null
         mapfile -t COMPREPLY < <(compgen -f -- "$cur")
@@ -54,7 +59,7 @@ _zorvane_cli()
     local options
     case $command in
     search)
-        options="-i --interval -p --pages --cookie -H --header --min --max -t --tag --sort -o --output
+        options="-i --interval -p --pages --cookie --cookies -H --header --min --max -t --tag --sort -o --output
                  --csv --format --encoding -q --quiet --config --search-host --insecure --cacert --ca-file
                  --proxy --db --no-history -h --help"
         ;;

@@ -34,6 +34,12 @@ std::deque<QString>& Dialogs::saveAnswers()
     return answers;
 }
 
+std::deque<QString>& Dialogs::openAnswers()
+{
+    static std::deque<QString> answers;
+    return answers;
+}
+
 std::deque<Dialogs::Shown>& Dialogs::shownMessages()
 {
     static std::deque<Shown> shown;
@@ -56,6 +62,11 @@ void Dialogs::scriptSaveAnswer(const QString& path)
     saveAnswers().push_back(path);
 }
 
+void Dialogs::scriptOpenAnswer(const QString& path)
+{
+    openAnswers().push_back(path);
+}
+
 void Dialogs::captureOpenedAddresses(bool capture)
 {
     capturing() = capture;
@@ -65,6 +76,7 @@ void Dialogs::resetScript()
 {
     messageAnswers().clear();
     saveAnswers().clear();
+    openAnswers().clear();
     shownMessages().clear();
     openedAddresses().clear();
 }
@@ -115,6 +127,16 @@ QString Dialogs::saveFile(QWidget* parent, const QString& title, const QString& 
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().first();
+}
+
+QString Dialogs::openFile(QWidget* parent, const QString& title, const QString& folder, const QString& filter)
+{
+    if (!openAnswers().empty()) {
+        QString answer = openAnswers().front();
+        openAnswers().pop_front();
+        return answer;
+    }
+    return QFileDialog::getOpenFileName(parent, title, folder, filter);
 }
 
 bool Dialogs::openWebAddress(const QString& address)

@@ -37,6 +37,10 @@ public:
     static QString saveFile(QWidget* parent, const QString& title, const QString& proposed,
                             const QString& filter, const QString& defaultSuffix);
 
+    // Returns the chosen existing file, or "" when cancelled.
+    static QString openFile(QWidget* parent, const QString& title, const QString& folder,
+                            const QString& filter);
+
     // Opens http and https addresses in the default browser; anything else is refused.
     // Addresses are read tolerantly, as a browser's address bar does: spaces
     // and characters such as | { } " ^ are escaped instead of refused.
@@ -49,6 +53,7 @@ public:
     // showing anything; shown boxes and opened addresses are recorded.
     static void scriptMessageAnswer(QMessageBox::StandardButton answer);
     static void scriptSaveAnswer(const QString& path);
+    static void scriptOpenAnswer(const QString& path);
     static void captureOpenedAddresses(bool capture);
     static std::deque<Shown>& shownMessages();
     static std::deque<QString>& openedAddresses();
@@ -57,6 +62,7 @@ public:
 private:
     static std::deque<QMessageBox::StandardButton>& messageAnswers();
     static std::deque<QString>& saveAnswers();
+    static std::deque<QString>& openAnswers();
 };
 
 } // namespace zorvane::ui

@@ -242,7 +242,11 @@ void MainWindow::buildControlGroup(QWidget* g)
     auto* advanced = new QGridLayout;
     advanced->addWidget(advancedTitle, 0, 0, 1, 2);
     advanced->addWidget(label(g, "透明标签9", "附加协议头"), 1, 0);
-    advanced->addWidget(label(g, "透明标签10", "Cookie"), 1, 1);
+    auto* cookieTitle = new QHBoxLayout;
+    cookieTitle->addWidget(label(g, "透明标签10", "Cookie"));
+    cookieTitle->addStretch(1);
+    cookieTitle->addWidget(button(g, "按钮_导入Cookie", "导入Cookie…"));
+    advanced->addLayout(cookieTitle, 1, 1);
     const char* const boxes[] = {"编辑框_参数_附加协议头", "编辑框_参数_COOKIE"};
     for (int c = 0; c < 2; ++c) {
         QPlainTextEdit* box = textEdit(g, boxes[c]);
@@ -365,6 +369,7 @@ void MainWindow::connectCommands()
     connect(control<QPushButton>("按钮_日志_清空"), &QPushButton::clicked, this, &MainWindow::clearLog);
     connect(control<QPushButton>("按钮_筛选"), &QPushButton::clicked, this, &MainWindow::onFilterClicked);
     connect(control<QPushButton>("按钮_导出"), &QPushButton::clicked, this, &MainWindow::onExportClicked);
+    connect(control<QPushButton>("按钮_导入Cookie"), &QPushButton::clicked, this, &MainWindow::importCookies);
     connect(m_goodsView->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &MainWindow::onGoodsHeaderClicked);
     connect(m_goodsView, &QWidget::customContextMenuRequested, this, &MainWindow::showGoodsMenu);

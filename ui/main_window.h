@@ -72,6 +72,8 @@ public:
     void onGoodsHeaderClicked(int column);
     void onGoodsListClicked();
     void onExportClicked();
+    // 导入Cookie…: the chosen cookie file's cookies for the address, into the Cookie box.
+    void importCookies();
     void feedbackHandler(const Feedback& message);
     void saveSettingsNow();
     // Loads a walk of the history file into the goods list, the list emptied

@@ -1,40 +1,13 @@
 #include "web/proxy_setting.h"
 
 #include <cstdlib>
-#include <memory>
-
-#include <curl/curl.h>
-
 #include "core/text.h"
 #include "web/http_request.h"
+#include "web/url_parts.h"
 
 namespace zorvane {
 
 namespace {
-
-using UrlHandle = std::unique_ptr<CURLU, decltype(&curl_url_cleanup)>;
-
-// One part of a parsed address, "" when it has none.
-std::string urlPart(CURLU* url, CURLUPart part, unsigned int flags = 0)
-{
-    char* text = nullptr;
-    if (curl_url_get(url, part, &text, flags) != CURLUE_OK || !text)
-        return {};
-    std::string value(text);
-    curl_free(text);
-    return value;
-}
-
-// The parsed address; a scheme curl cannot fetch (socks5) is still read.
-UrlHandle parseUrl(std::string_view text, unsigned int flags)
-{
-    UrlHandle url(curl_url(), &curl_url_cleanup);
-    const std::string copy(text);
-    if (!url ||
-        curl_url_set(url.get(), CURLUPART_URL, copy.c_str(), flags | CURLU_NON_SUPPORT_SCHEME) != CURLUE_OK)
-        url.reset();
-    return url;
-}
 
 bool isProxyScheme(std::string_view scheme)
 {
@@ -45,16 +18,12 @@ bool isProxyScheme(std::string_view scheme)
 // or any name under it (a leading dot changes nothing), letter case aside.
 bool bypassesProxy(std::string_view noProxy, std::string host)
 {
-    host = toLowerAscii(host);
-    if (host.size() > 2 && host.front() == '[' && host.back() == ']')
-        host = host.substr(1, host.size() - 2);
+    host = bareHost(host);
     std::string list = replaceAll(noProxy, " ", ",");
     for (std::string entry : splitText(list, ",")) {
-        entry = toLowerAscii(entry);
+        entry = bareHost(entry);
         while (!entry.empty() && entry.front() == '.')
             entry.erase(0, 1);
-        if (entry.size() > 2 && entry.front() == '[' && entry.back() == ']')
-            entry = entry.substr(1, entry.size() - 2);
         if (entry == "*" && list == "*")
             return true;
         if (!entry.empty() && (host == entry || endsWith(host, "." + entry)))
@@ -81,21 +50,14 @@ std::optional<ProxySetting> parseProxyUrl(std::string_view text)
     const std::string trimmed = trimSpaces(text);
     if (trimmed.empty() || trimmed.find_first_of(" \t\r\n") != std::string::npos)
         return std::nullopt;
-    UrlHandle url = parseUrl(trimmed, CURLU_GUESS_SCHEME);
-    if (!url)
-        return std::nullopt;
-    const std::string scheme = toLowerAscii(urlPart(url.get(), CURLUPART_SCHEME));
-    const std::string host = urlPart(url.get(), CURLUPART_HOST);
-    const std::string path = urlPart(url.get(), CURLUPART_PATH);
-    if (!isProxyScheme(scheme) || host.empty() || (path != "/" && !path.empty()) ||
-        !urlPart(url.get(), CURLUPART_QUERY).empty())
+    std::optional<UrlParts> url = splitUrl(trimmed, true);
+    if (!url || !isProxyScheme(url->scheme) || url->host.empty() ||
+        (url->path != "/" && !url->path.empty()) || !url->query.empty())
         return std::nullopt;
     ProxySetting setting;
-    setting.address = scheme + "://" + host;
-    if (const std::string port = urlPart(url.get(), CURLUPART_PORT); !port.empty())
-        setting.address += ":" + port;
-    setting.user = urlPart(url.get(), CURLUPART_USER, CURLU_URLDECODE);
-    setting.password = urlPart(url.get(), CURLUPART_PASSWORD, CURLU_URLDECODE);
+    setting.address = url->scheme + "://" + url->host + (url->port.empty() ? "" : ":" + url->port);
+    setting.user = url->user;
+    setting.password = url->password;
     return setting;
 }
 
@@ -128,18 +90,17 @@ ProxyChoice chooseProxy(std::string_view configured, std::string_view url,
         choice.proxy = parseProxyUrl(choice.text);
         return choice;
     }
-    UrlHandle target = parseUrl(url, 0);
+    const std::optional<UrlParts> target = splitUrl(url);
     if (!target)
         return choice;
-    const std::string host = urlPart(target.get(), CURLUPART_HOST);
     if (auto noProxy = firstSet({"no_proxy", "NO_PROXY"}, environment);
-        noProxy && bypassesProxy(noProxy->second, host))
+        noProxy && bypassesProxy(noProxy->second, target->host))
         return choice;
     // Upper-case HTTP_PROXY is left alone: a web server's CGI scripts get the
     // client's "Proxy:" header under that name.
-    const bool https = toLowerAscii(urlPart(target.get(), CURLUPART_SCHEME)) == "https";
-    auto found = https ? firstSet({"https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}, environment)
-                       : firstSet({"http_proxy", "all_proxy", "ALL_PROXY"}, environment);
+    auto found = target->scheme == "https"
+                     ? firstSet({"https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"}, environment)
+                     : firstSet({"http_proxy", "all_proxy", "ALL_PROXY"}, environment);
     if (!found)
         return choice;
     choice.source = ProxySource::Environment;
