@@ -157,6 +157,14 @@ const OptionSpec<SearchOptions> kSearchOptions[] = {
      }},
 };
 
+const OptionSpec<ExtractOptions> kExtractOptions[] = {
+    {'o', "output", true,
+     [](ExtractOptions& o, const std::string& v) -> std::string {
+         o.outputPath = v;
+         return v.empty() ? "--output needs a file name or -" : "";
+     }},
+};
+
 const OptionSpec<OutputOptions> kOutputOptions[] = {
     {0, "format", true,
      [](OutputOptions& o, const std::string& v) -> std::string {
@@ -166,8 +174,10 @@ const OptionSpec<OutputOptions> kOutputOptions[] = {
              o.format = GoodsFormat::tsv;
          else if (v == "json")
              o.format = GoodsFormat::json;
+         else if (v == "xlsx")
+             o.format = GoodsFormat::xlsx;
          else
-             return "--format takes csv, tsv or json: " + v;
+             return "--format takes csv, tsv, json or xlsx: " + v;
          return "";
      }},
     {0, "encoding", true,
@@ -312,9 +322,11 @@ ParseResult parseExtract(const std::vector<std::string>& args)
 {
     CliCommand command;
     command.action = CliAction::Extract;
-    OutputOptions& output = command.extract.output;
-    Scan scan = scanArguments(
-        args, [&output](const std::string& name) { return bindOption(kOutputOptions, output, name); });
+    ExtractOptions& extract = command.extract;
+    Scan scan = scanArguments(args, [&extract](const std::string& name) {
+        std::optional<BoundOption> option = bindOption(kExtractOptions, extract, name);
+        return option ? option : bindOption(kOutputOptions, extract.output, name);
+    });
     if (scan.help)
         return helpCommand();
     if (!scan.error.empty())
@@ -372,7 +384,8 @@ zorvane-cli search [options] ADDRESS
       --sort asc|desc   sort by price, as the price column does
   -o, --output FILE     write the shown goods to FILE ("-" = standard output); --csv FILE is the same;
                         without it the goods go to standard output as tsv
-      --format F        csv (the window's export, the default with -o), tsv or json (one object a line)
+      --format F        csv (the window's export, the default with -o), tsv, json (one object a line)
+                        or xlsx (an Excel workbook: ids as text, prices as numbers, links; needs -o)
       --encoding E      the character set of csv: gbk (default, as the window writes it) or utf-8
                         (with a byte-order mark); tsv and json are always UTF-8
   -q, --quiet           standard error keeps failures only: no log, no progress display
@@ -399,6 +412,7 @@ zorvane-cli extract [options] FILE...
   goods item, in page order, one line on standard output: by default (tsv) goodsId TAB name TAB
   price ("%.13g") TAB tagText, UTF-8, LF line ends; tabs and line breaks inside a field written as
   \t, \n, \r, and a backslash as \\
+  -o, --output FILE     write the goods to FILE ("-" = standard output) instead of standard output
       --format F, --encoding E, -q, --quiet   as for search
 zorvane-cli --version | --help
 
@@ -406,7 +420,8 @@ The log goes to standard error. Ctrl-C, SIGTERM (kill, timeout) and SIGHUP stop 
 current page and still write what was gathered; a second one ends the program at once. When the
 reader of the standard output goes away (-o - | head), the program ends without a word.
 
-CSV in GBK is not written to a terminal: choose --format tsv, --encoding utf-8 or a file.
+CSV in GBK and xlsx workbooks are not written to a terminal: choose --format tsv, --encoding utf-8
+or a file.
 
 Exit status: 0 the walk ended by itself; 3 the walk paused itself (its position is printed);
 130 stopped by Ctrl-C, 143 by SIGTERM, 129 by SIGHUP; 141 the standard output's reader went away;

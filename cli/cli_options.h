@@ -44,7 +44,8 @@ struct SearchOptions
 
 struct ExtractOptions
 {
-    std::vector<std::string> files; // "-" = one page from standard input
+    std::vector<std::string> files;        // "-" = one page from standard input
+    std::optional<std::string> outputPath; // -o; "-" = standard output
     OutputOptions output;
 };
 

@@ -4,8 +4,11 @@
 
 #include "cli/exit_status.h"
 #include "cli/goods_output.h"
+#include "cli/search_inputs.h"
 #include "core/config.h"
 #include "core/file_read.h"
+#include "core/file_replace.h"
+#include "core/search_position.h"
 #include "search/page_analysis.h"
 
 namespace zorvane::cli {
@@ -38,23 +41,69 @@ const char* outcomeNote(PageOutcome outcome)
     return nullptr;
 }
 
+// Writes what is left: the workbook or the CSV made of all pages' goods
+// (when whole is given), then the file whole; or flushes standard output.
+// False (after its line on err) when any of it cannot be written.
+bool finishOutput(const GoodsOutput& output, const GoodsList* whole, std::string& fileText, std::FILE* out,
+                  std::FILE* err)
+{
+    const bool toFile = output.path != "-";
+    if (whole) {
+        const Config config;
+        const auto linkOf = [&config](std::string_view id) {
+            return goodsPageAddress(config.itemUrlTemplate, id);
+        };
+        std::string error;
+        std::optional<std::string> made = outputBytes(*whole, output, linkOf, error);
+        if (!made) {
+            std::fprintf(err, "zorvane-cli: cannot write %s: %s\n", output.path.c_str(), error.c_str());
+            return false;
+        }
+        if (toFile)
+            fileText += *made;
+        else
+            writeAll(out, *made);
+    }
+    if (toFile) {
+        const FileWriteResult result = replaceFileContents(output.path, fileText);
+        if (!result.ok())
+            std::fprintf(err, "zorvane-cli: cannot write %s: %s\n", output.path.c_str(),
+                         result.error.c_str());
+        return result.ok();
+    }
+    if (std::fflush(out) != 0 || std::ferror(out)) {
+        std::fprintf(err, "zorvane-cli: cannot write the standard output\n");
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int runExtract(const ExtractOptions& options, std::FILE* out, std::FILE* err)
 {
     std::string error;
     const std::optional<GoodsOutput> output =
-        resolveOutput(std::nullopt, options.output, isatty(fileno(out)) != 0, error);
+        resolveOutput(options.outputPath, options.output, isatty(fileno(out)) != 0, error);
     if (!output) {
         std::fprintf(err, "zorvane-cli: %s\n", error.c_str());
         return kExitUsage;
     }
+    if (std::string problem = outputProblem(output->path); !problem.empty()) {
+        std::fprintf(err, "zorvane-cli: cannot write %s: %s\n", output->path.c_str(), problem.c_str());
+        return kExitWriteFailed;
+    }
     int status = kExitOk;
     const Config config;
-    GoodsList wholeFile; // csv has one header over all pages, so it is written at the end
-    std::string lines;   // a page's lines, written in one go before its note
+    // csv has one header over all pages and xlsx is one workbook: both are
+    // made at the end, and so is a file, which is replaced whole.
+    const bool whole = output->format == GoodsFormat::csv || output->format == GoodsFormat::xlsx;
+    const bool toFile = output->path != "-";
+    GoodsList wholeFile;
+    std::string lines;    // a page's lines, written in one go before its note
+    std::string fileText; // what goes to the file
     const auto take = [&](GoodsRecord&& record) {
-        if (output->format == GoodsFormat::csv)
+        if (whole)
             wholeFile.push_back(std::move(record));
         else
             appendGoodsLine(lines, record, output->format);
@@ -71,18 +120,17 @@ int runExtract(const ExtractOptions& options, std::FILE* out, std::FILE* err)
         bytes = pageTextFromBody(std::move(bytes));
         const PageVerdict verdict = analysePageText(bytes, config, take, true);
         if (!lines.empty()) {
-            writeAll(out, lines);
+            if (toFile)
+                fileText += lines;
+            else
+                writeAll(out, lines);
             lines.clear();
         }
         if (const char* note = outcomeNote(verdict.outcome); note && !options.output.quiet)
             std::fprintf(err, "zorvane-cli: %s: %s\n", path.c_str(), note);
     }
-    if (output->format == GoodsFormat::csv)
-        writeAll(out, formatGoods(wholeFile, GoodsFormat::csv, output->encoding));
-    if (std::fflush(out) != 0 || std::ferror(out)) {
-        std::fprintf(err, "zorvane-cli: cannot write the standard output\n");
+    if (!finishOutput(*output, whole ? &wholeFile : nullptr, fileText, out, err))
         status = kExitWriteFailed;
-    }
     return status;
 }
 

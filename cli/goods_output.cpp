@@ -1,5 +1,7 @@
 #include "cli/goods_output.h"
 
+#include "goods/xlsx_export.h"
+
 namespace zorvane::cli {
 
 std::optional<GoodsOutput> resolveOutput(const std::optional<std::string>& path, const OutputOptions& options,
@@ -13,12 +15,29 @@ std::optional<GoodsOutput> resolveOutput(const std::optional<std::string>& path,
         error = "--encoding applies to --format csv only";
         return std::nullopt;
     }
+    if (output.format == GoodsFormat::xlsx && !path) {
+        error = "--format xlsx needs -o FILE";
+        return std::nullopt;
+    }
+    if (output.path == "-" && stdoutIsTerminal && output.format == GoodsFormat::xlsx) {
+        error = "an xlsx workbook does not show on a terminal; use -o FILE";
+        return std::nullopt;
+    }
     if (output.path == "-" && stdoutIsTerminal && output.format == GoodsFormat::csv &&
         output.encoding == CsvEncoding::gbk) {
         error = "GBK CSV does not show on a terminal; use --format tsv, --encoding utf-8 or -o FILE";
         return std::nullopt;
     }
     return output;
+}
+
+std::optional<std::string> outputBytes(const GoodsList& goods, const GoodsOutput& output,
+                                       const std::function<std::string(std::string_view)>& linkOf,
+                                       std::string& error)
+{
+    if (output.format != GoodsFormat::xlsx)
+        return formatGoods(goods, output.format, output.encoding);
+    return xlsxWorkbookBytes(goods, XlsxOptions{linkOf, false}, &error);
 }
 
 bool writeAll(std::FILE* out, std::string_view bytes)

@@ -110,7 +110,13 @@ struct Output
 // The shown goods in the chosen format, a file logged as the export logs it.
 Output writeOutput(AppState& state, const GoodsOutput& output)
 {
-    const std::string bytes = formatGoods(state.goods.snapshot(), output.format, output.encoding);
+    std::string error;
+    const std::optional<std::string> made = outputBytes(
+        state.goods.snapshot(), output,
+        [&state](std::string_view goodsId) { return state.goodsAddress.addressOf(goodsId); }, error);
+    if (!made)
+        return {"cannot write " + output.path + ": " + error};
+    const std::string& bytes = *made;
     if (output.path == "-") {
         errno = 0;
         if (writeAll(stdout, bytes))

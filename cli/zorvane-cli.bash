@@ -26,7 +26,7 @@ _zorvane_cli()
         return
         ;;
     --format)
-        mapfile -t COMPREPLY < <(compgen -W "csv tsv json" -- "$cur")
+        mapfile -t COMPREPLY < <(compgen -W "csv tsv json xlsx" -- "$cur")
         return
         ;;
     --encoding)
@@ -64,7 +64,7 @@ _zorvane_cli()
                  --proxy --db --no-history -h --help"
         ;;
     extract)
-        options="--format --encoding -q --quiet -h --help"
+        options="-o --output --format --encoding -q --quiet -h --help"
         ;;
     history | changes)
         options="--db --format -h --help"

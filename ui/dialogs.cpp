@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QLibraryInfo>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTranslator>
 #include <QUrl>
 
@@ -124,6 +125,13 @@ QString Dialogs::saveFile(QWidget* parent, const QString& title, const QString& 
     QFileDialog dialog(parent, title, proposed, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
+    // A name typed without an ending takes the chosen filter's ("*.xlsx").
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
+        const QRegularExpressionMatch ending =
+            QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(chosen);
+        if (ending.hasMatch())
+            dialog.setDefaultSuffix(ending.captured(1));
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().first();

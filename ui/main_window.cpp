@@ -208,7 +208,7 @@ void MainWindow::buildControls()
     auto* exportDialog = new QObject(this);
     exportDialog->setObjectName(u8("通用对话框_导出"));
     exportDialog->setProperty("title", u8("选择保存位置"));
-    exportDialog->setProperty("filter", u8("CSV文件(*.csv);;全部文件(*.*)"));
+    exportDialog->setProperty("filter", u8("CSV文件(*.csv);;Excel 工作簿 (*.xlsx);;全部文件(*.*)"));
     exportDialog->setProperty("defaultSuffix", u8("csv"));
     exportDialog->setProperty("initialDirectory", QString::fromStdString(m_options.exeDir));
 }

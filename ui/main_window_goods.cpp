@@ -14,6 +14,7 @@
 #include "core/log.h"
 #include "core/text.h"
 #include "goods/csv_export.h"
+#include "goods/xlsx_export.h"
 #include "goods/display_text.h"
 #include "goods/filter.h"
 #include "goods/sort.h"
@@ -236,9 +237,14 @@ void MainWindow::onExportClicked()
     }
     m_exportDir = QFileInfo(path).absolutePath();
     m_exportStarted = m_gathered;
-    if (!m_state->workers.start(Worker::Export, [state = m_state, sink = m_sink, file = path.toStdString()] {
-            runExport(*state, *sink, file);
-        })) {
+    const bool workbook = path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
+    if (!m_state->workers.start(Worker::Export,
+                                [state = m_state, sink = m_sink, file = path.toStdString(), workbook] {
+                                    if (workbook)
+                                        runXlsxExport(*state, *sink, file);
+                                    else
+                                        runExport(*state, *sink, file);
+                                })) {
         logAndTell(QString::fromUtf8("启动导出线程失败"), QMessageBox::NoIcon);
         exportButton->setEnabled(true);
     }

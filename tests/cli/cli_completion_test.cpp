@@ -63,7 +63,7 @@ TEST(CliCompletion, OffersCommandsOptionsValuesAndFiles)
         {{"zorvane-cli", "changes", "--d"}, {"--db"}},
         {{"zorvane-cli", "s"}, {"search"}},
         {{"zorvane-cli", "search", "--sort", ""}, {"asc", "desc"}},
-        {{"zorvane-cli", "search", "-o", "f.csv", "--format", ""}, {"csv", "json", "tsv"}},
+        {{"zorvane-cli", "search", "-o", "f.csv", "--format", ""}, {"csv", "json", "tsv", "xlsx"}},
         {{"zorvane-cli", "extract", "--encoding", ""}, {"gbk", "utf-8"}},
         {{"zorvane-cli", "extract", "--f"}, {"--format"}},
         {{"zorvane-cli", "search", "--search-h"}, {"--search-host"}},
