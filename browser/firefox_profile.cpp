@@ -71,6 +71,8 @@ std::string defaultFirefoxProfile(const std::string& home)
 {
     const char* const roots[] = {".mozilla/firefox", "snap/firefox/common/.mozilla/firefox",
                                  ".var/app/org.mozilla.firefox/.mozilla/firefox"};
+    if (home.empty())
+        return {}; // the places below would be read relative to the working folder
     std::string text;
     for (const char* root : roots) {
         const fs::path folder = fs::path(home) / root;

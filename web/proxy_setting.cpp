@@ -1,6 +1,7 @@
 #include "web/proxy_setting.h"
 
 #include <cstdlib>
+
 #include "core/text.h"
 #include "web/http_request.h"
 #include "web/url_parts.h"
@@ -18,14 +19,13 @@ bool isProxyScheme(std::string_view scheme)
 // or any name under it (a leading dot changes nothing), letter case aside.
 bool bypassesProxy(std::string_view noProxy, std::string host)
 {
+    if (trimSpaces(noProxy) == "*")
+        return true;
     host = bareHost(host);
-    std::string list = replaceAll(noProxy, " ", ",");
-    for (std::string entry : splitText(list, ",")) {
+    for (std::string entry : splitText(replaceAll(noProxy, " ", ","), ",")) {
         entry = bareHost(entry);
         while (!entry.empty() && entry.front() == '.')
             entry.erase(0, 1);
-        if (entry == "*" && list == "*")
-            return true;
         if (!entry.empty() && (host == entry || endsWith(host, "." + entry)))
             return true;
     }

@@ -1,7 +1,5 @@
 #include "tests/web/tinyproxy_runner.h"
 
-#include "tests/support/loopback.h"
-
 #include <chrono>
 #include <csignal>
 #include <fstream>
@@ -22,11 +20,20 @@ namespace zorvane::test {
 
 namespace {
 
+sockaddr_in loopback(int port)
+{
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<std::uint16_t>(port));
+    return addr;
+}
+
 // A port that was free a moment ago; tinyproxy cannot be told to take port 0.
 int freePort()
 {
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr = loopbackAddress(0);
+    sockaddr_in addr = loopback(0);
     socklen_t len = sizeof addr;
     int port = 0;
     if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
@@ -40,7 +47,7 @@ int freePort()
 bool accepts(int port)
 {
     int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr = loopbackAddress(port);
+    sockaddr_in addr = loopback(port);
     bool ok = fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
     if (fd >= 0)
         ::close(fd);
