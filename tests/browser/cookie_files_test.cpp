@@ -170,17 +170,5 @@ TEST(CookieFiles, OtherFilesAreRefusedWithTheirReason)
     }
 }
 
-TEST(CookieFiles, TypedCookiesFollowAndWin)
-{
-    const std::pair<std::string, std::string> cases[] = {
-        {"", "sid=1; ho=9"},
-        {"pin=me", "sid=1; ho=9; pin=me"},
-        {"ho=typed; new=1", "sid=1; ho=typed; new=1"},
-        {"sid=a\r\nho=b\r\n", "sid=a; ho=b"},
-    };
-    for (const auto& [typed, joined] : cases)
-        EXPECT_EQ(appendTypedCookies("sid=1; ho=9", typed), joined) << typed;
-}
-
 } // namespace
 } // namespace zorvane::test
