@@ -6,6 +6,7 @@
 #include <QFileDialog>
 #include <QLibraryInfo>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTranslator>
 #include <QUrl>
 
@@ -41,6 +42,12 @@ std::deque<std::pair<QString, bool>>& Dialogs::choiceAnswers()
     return answers;
 }
 
+std::deque<QString>& Dialogs::openAnswers()
+{
+    static std::deque<QString> answers;
+    return answers;
+}
+
 std::deque<Dialogs::Shown>& Dialogs::shownMessages()
 {
     static std::deque<Shown> shown;
@@ -68,6 +75,11 @@ void Dialogs::scriptChoiceAnswer(const QString& button, bool ticked)
     choiceAnswers().emplace_back(button, ticked);
 }
 
+void Dialogs::scriptOpenAnswer(const QString& path)
+{
+    openAnswers().push_back(path);
+}
+
 void Dialogs::captureOpenedAddresses(bool capture)
 {
     capturing() = capture;
@@ -78,6 +90,7 @@ void Dialogs::resetScript()
     messageAnswers().clear();
     saveAnswers().clear();
     choiceAnswers().clear();
+    openAnswers().clear();
     shownMessages().clear();
     openedAddresses().clear();
 }
@@ -151,11 +164,28 @@ QString Dialogs::saveFile(QWidget* parent, const QString& title, const QString& 
     QFileDialog dialog(parent, title, proposed, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
+    // A name typed without an ending takes the chosen filter's ("*.xlsx").
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
+        const QRegularExpressionMatch ending =
+            QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(chosen);
+        if (ending.hasMatch())
+            dialog.setDefaultSuffix(ending.captured(1));
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     if (chosenFilter)
         *chosenFilter = dialog.selectedNameFilter();
     return dialog.selectedFiles().first();
+}
+
+QString Dialogs::openFile(QWidget* parent, const QString& title, const QString& folder, const QString& filter)
+{
+    if (!openAnswers().empty()) {
+        QString answer = openAnswers().front();
+        openAnswers().pop_front();
+        return answer;
+    }
+    return QFileDialog::getOpenFileName(parent, title, folder, filter);
 }
 
 bool Dialogs::openWebAddress(const QString& address)

@@ -52,6 +52,10 @@ public:
                             const QString& filter, const QString& defaultSuffix,
                             QString* chosenFilter = nullptr);
 
+    // Returns the chosen existing file, or "" when cancelled.
+    static QString openFile(QWidget* parent, const QString& title, const QString& folder,
+                            const QString& filter);
+
     // Opens http and https addresses in the default browser; anything else is refused.
     // Addresses are read tolerantly, as a browser's address bar does: spaces
     // and characters such as | { } " ^ are escaped instead of refused.
@@ -67,6 +71,7 @@ public:
     static void scriptSaveAnswer(const QString& path, const QString& filter = {});
     // A choice answered by the button so captioned (none such: closed).
     static void scriptChoiceAnswer(const QString& button, bool ticked = false);
+    static void scriptOpenAnswer(const QString& path);
     static void captureOpenedAddresses(bool capture);
     static std::deque<Shown>& shownMessages();
     static std::deque<QString>& openedAddresses();
@@ -81,6 +86,7 @@ private:
     };
     static std::deque<SaveAnswer>& saveAnswers();
     static std::deque<std::pair<QString, bool>>& choiceAnswers();
+    static std::deque<QString>& openAnswers();
 };
 
 } // namespace zorvane::ui

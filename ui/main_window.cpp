@@ -223,7 +223,8 @@ void MainWindow::buildControls()
     exportDialog->setObjectName(u8("通用对话框_导出"));
     exportDialog->setProperty("title", u8("选择保存位置"));
     // GBK first: it stays the default; UTF-8 keeps what GBK lacks (emoji, Hangul).
-    exportDialog->setProperty("filter", u8("CSV文件 GBK(*.csv);;CSV文件 UTF-8(*.csv);;全部文件(*.*)"));
+    exportDialog->setProperty("filter",
+                              u8("CSV文件 GBK(*.csv);;CSV文件 UTF-8(*.csv);;Excel 工作簿 (*.xlsx);;全部文件(*.*)"));
     exportDialog->setProperty("defaultSuffix", u8("csv"));
     exportDialog->setProperty("initialDirectory", QString::fromStdString(m_options.exeDir));
 }
@@ -257,7 +258,11 @@ void MainWindow::buildControlGroup(QWidget* g)
     auto* advanced = new QGridLayout;
     advanced->addWidget(advancedTitle, 0, 0, 1, 2);
     advanced->addWidget(label(g, "透明标签9", "附加协议头"), 1, 0);
-    advanced->addWidget(label(g, "透明标签10", "Cookie"), 1, 1);
+    auto* cookieTitle = new QHBoxLayout;
+    cookieTitle->addWidget(label(g, "透明标签10", "Cookie"));
+    cookieTitle->addStretch(1);
+    cookieTitle->addWidget(button(g, "按钮_导入Cookie", "导入Cookie…"));
+    advanced->addLayout(cookieTitle, 1, 1);
     const char* const boxes[] = {"编辑框_参数_附加协议头", "编辑框_参数_COOKIE"};
     for (int c = 0; c < 2; ++c) {
         QPlainTextEdit* box = textEdit(g, boxes[c]);
@@ -388,6 +393,7 @@ void MainWindow::connectCommands()
     connect(control<QPushButton>("按钮_筛选"), &QPushButton::clicked, this, &MainWindow::onFilterClicked);
     connect(control<QPushButton>("按钮_导出"), &QPushButton::clicked, this, &MainWindow::onExportClicked);
     connect(control<QPushButton>("按钮_凑单"), &QPushButton::clicked, this, &MainWindow::showBasketDialog);
+    connect(control<QPushButton>("按钮_导入Cookie"), &QPushButton::clicked, this, &MainWindow::importCookies);
     connect(m_goodsView->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &MainWindow::onGoodsHeaderClicked);
     connect(m_goodsView, &QWidget::customContextMenuRequested, this, &MainWindow::showGoodsMenu);

@@ -76,6 +76,8 @@ public:
     void onExportClicked();
     // Opens the 凑单 dialog over the goods shown (main_window_basket.cpp).
     void showBasketDialog();
+    // 导入Cookie…: the chosen cookie file's cookies for the address, into the Cookie box.
+    void importCookies();
     void feedbackHandler(const Feedback& message);
     void saveSettingsNow();
     // Loads a walk of the history file into the goods list, the list emptied

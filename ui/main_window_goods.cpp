@@ -15,6 +15,7 @@
 #include "core/walk_feedback.h"
 #include "core/text.h"
 #include "goods/csv_export.h"
+#include "goods/xlsx_export.h"
 #include "goods/display_text.h"
 #include "goods/filter.h"
 #include "goods/sort.h"
@@ -243,8 +244,14 @@ void MainWindow::onExportClicked()
         chosenFilter.contains(QStringLiteral("UTF-8")) ? CsvEncoding::utf8 : CsvEncoding::gbk;
     m_exportDir = QFileInfo(path).absolutePath();
     m_exportStarted = m_gathered;
-    if (!m_state->workers.start(Worker::Export, [state = m_state, sink = m_sink, file = path.toStdString(),
-                                                 encoding] { runExport(*state, *sink, file, encoding); })) {
+    const bool workbook = path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
+    if (!m_state->workers.start(Worker::Export,
+                                [state = m_state, sink = m_sink, file = path.toStdString(), workbook, encoding] {
+                                    if (workbook)
+                                        runXlsxExport(*state, *sink, file);
+                                    else
+                                        runExport(*state, *sink, file, encoding);
+                                })) {
         logAndTell(QString::fromUtf8("启动导出线程失败"), QMessageBox::NoIcon);
         exportButton->setEnabled(true);
     }

@@ -13,6 +13,7 @@
 #include "services/json_service.h"
 #include "update/menus.h"
 #include "web/http_request.h"
+#include "web/proxy_setting.h"
 
 namespace zorvane {
 
@@ -25,6 +26,8 @@ std::string fetchAnswer(const AppState& state)
     request.timeoutSeconds = 180;
     request.ignoreCertErrors = state.config.ignoreCertErrors;
     request.caFile = state.config.caFile;
+    if (!applyProxy(request, chooseProxy(state.config.proxy, request.url)))
+        return {};
     std::string body = httpRequest(request);
     body.resize(std::min(body.size(), body.find('\0')));
     return gbkToUtf8(body);
@@ -87,7 +90,8 @@ void requestPageQuietly(AppState& state, const std::string& address)
         request.url = address;
         request.ignoreCertErrors = config.ignoreCertErrors;
         request.caFile = config.caFile;
-        httpRequest(request);
+        if (applyProxy(request, chooseProxy(config.proxy, request.url)))
+            httpRequest(request);
     });
     if (!started)
         appendLog(state, "加载页面失败：" + address);

@@ -70,7 +70,7 @@ TEST(CliCompletion, OffersCommandsOptionsValuesAndFiles)
         {{"zorvane-cli", "changes", "--d"}, {"--db"}},
         {{"zorvane-cli", "s"}, {"search"}},
         {{"zorvane-cli", "search", "--sort", ""}, {"asc", "desc"}},
-        {{"zorvane-cli", "search", "-o", "f.csv", "--format", ""}, {"csv", "json", "tsv"}},
+        {{"zorvane-cli", "search", "-o", "f.csv", "--format", ""}, {"csv", "json", "tsv", "xlsx"}},
         {{"zorvane-cli", "history", "--format", ""}, {"json", "tsv"}},
         {{"zorvane-cli", "changes", "--db", "x", "--format", ""}, {"json", "tsv"}},
         {{"zorvane-cli", "extract", "--encoding", ""}, {"gbk", "utf-8"}},

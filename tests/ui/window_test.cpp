@@ -48,6 +48,7 @@ const Expected kControls[] = {
     {"编辑框_参数_附加协议头", "QPlainTextEdit", ""},
     {"透明标签10", "QLabel", "Cookie"},
     {"编辑框_参数_COOKIE", "QPlainTextEdit", ""},
+    {"按钮_导入Cookie", "QPushButton", "导入Cookie…"},
     {"按钮_控制_开始2暂停", "QPushButton", "开始"},
     {"按钮_控制_停止", "QPushButton", "停止"},
     {"超级列表框_商品标签", "QTreeWidget", nullptr},
