@@ -223,8 +223,8 @@ void MainWindow::buildControls()
     exportDialog->setObjectName(u8("通用对话框_导出"));
     exportDialog->setProperty("title", u8("选择保存位置"));
     // GBK first: it stays the default; UTF-8 keeps what GBK lacks (emoji, Hangul).
-    exportDialog->setProperty("filter",
-                              u8("CSV文件 GBK(*.csv);;CSV文件 UTF-8(*.csv);;Excel 工作簿 (*.xlsx);;全部文件(*.*)"));
+    exportDialog->setProperty(
+        "filter", u8("CSV文件 GBK(*.csv);;CSV文件 UTF-8(*.csv);;Excel 工作簿 (*.xlsx);;全部文件(*.*)"));
     exportDialog->setProperty("defaultSuffix", u8("csv"));
     exportDialog->setProperty("initialDirectory", QString::fromStdString(m_options.exeDir));
 }

@@ -245,13 +245,13 @@ void MainWindow::onExportClicked()
     m_exportDir = QFileInfo(path).absolutePath();
     m_exportStarted = m_gathered;
     const bool workbook = path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
-    if (!m_state->workers.start(Worker::Export,
-                                [state = m_state, sink = m_sink, file = path.toStdString(), workbook, encoding] {
-                                    if (workbook)
-                                        runXlsxExport(*state, *sink, file);
-                                    else
-                                        runExport(*state, *sink, file, encoding);
-                                })) {
+    if (!m_state->workers.start(
+            Worker::Export, [state = m_state, sink = m_sink, file = path.toStdString(), workbook, encoding] {
+                if (workbook)
+                    runXlsxExport(*state, *sink, file);
+                else
+                    runExport(*state, *sink, file, encoding);
+            })) {
         logAndTell(QString::fromUtf8("启动导出线程失败"), QMessageBox::NoIcon);
         exportButton->setEnabled(true);
     }
