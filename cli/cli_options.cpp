@@ -6,6 +6,7 @@
 
 #include "cli/translation.h"
 #include "core/text.h"
+#include "web/proxy_setting.h"
 
 namespace zorvane::cli {
 
@@ -84,6 +85,11 @@ const OptionSpec<SearchOptions> kSearchOptions[] = {
          o.cookie = v;
          return "";
      }},
+    {0, "cookies", true,
+     [](SearchOptions& o, const std::string& v) -> std::string {
+         o.cookiesFile = v;
+         return v.empty() ? _("--cookies needs a file name or firefox") : "";
+     }},
     {'H', "header", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.headers.push_back(v);
@@ -139,6 +145,14 @@ const OptionSpec<SearchOptions> kSearchOptions[] = {
          o.caFile = v;
          return v.empty() ? _("--ca-file needs a file name") : "";
      }},
+    {0, "proxy", true,
+     [](SearchOptions& o, const std::string& v) -> std::string {
+         o.proxy = v;
+         return parseProxyUrl(v)
+                    ? ""
+                    : _("--proxy needs http://, https://, socks5:// or socks5h:// and a host: ") +
+                          hidePassword(v);
+     }},
     {0, "db", true,
      [](SearchOptions& o, const std::string& v) -> std::string {
          o.historyDb = v;
@@ -151,6 +165,14 @@ const OptionSpec<SearchOptions> kSearchOptions[] = {
      }},
 };
 
+const OptionSpec<ExtractOptions> kExtractOptions[] = {
+    {'o', "output", true,
+     [](ExtractOptions& o, const std::string& v) -> std::string {
+         o.outputPath = v;
+         return v.empty() ? _("--output needs a file name or -") : "";
+     }},
+};
+
 const OptionSpec<OutputOptions> kOutputOptions[] = {
     {0, "format", true,
      [](OutputOptions& o, const std::string& v) -> std::string {
@@ -160,8 +182,10 @@ const OptionSpec<OutputOptions> kOutputOptions[] = {
              o.format = GoodsFormat::tsv;
          else if (v == "json")
              o.format = GoodsFormat::json;
+         else if (v == "xlsx")
+             o.format = GoodsFormat::xlsx;
          else
-             return _("--format takes csv, tsv or json: ") + v;
+             return _("--format takes csv, tsv, json or xlsx: ") + v;
          return "";
      }},
     {0, "encoding", true,
@@ -306,9 +330,11 @@ ParseResult parseExtract(const std::vector<std::string>& args)
 {
     CliCommand command;
     command.action = CliAction::Extract;
-    OutputOptions& output = command.extract.output;
-    Scan scan = scanArguments(
-        args, [&output](const std::string& name) { return bindOption(kOutputOptions, output, name); });
+    ExtractOptions& extract = command.extract;
+    Scan scan = scanArguments(args, [&extract](const std::string& name) {
+        std::optional<BoundOption> option = bindOption(kExtractOptions, extract, name);
+        return option ? option : bindOption(kOutputOptions, extract.output, name);
+    });
     if (scan.help)
         return helpCommand();
     if (!scan.error.empty())
@@ -364,6 +390,11 @@ std::string usageText()
            "                        the address to go on from is printed); 0 = never, as the window (default "
            "0)\n"),
         N_("      --cookie TEXT     cookie text, as the window's Cookie box\n"),
+        N_("      --cookies FILE    send the cookies of a Netscape cookies.txt or a Firefox cookies.sqlite "
+           "that the\n"
+           "                        address's host would get (\"firefox\" = the default Firefox profile's); "
+           "--cookie\n"
+           "                        TEXT follows them and wins for a name in both\n"),
         N_("  -H, --header LINE     an extra request header \"Name: value\"; repeatable; joined with CR "
            "LF\n"),
         N_("      --min PRICE       lower price bound, as the window's first price box\n"),
@@ -374,9 +405,10 @@ std::string usageText()
            "the "
            "same;\n"
            "                        without it the goods go to standard output as tsv\n"),
-        N_("      --format F        csv (the window's export, the default with -o), tsv or json (one object "
-           "a "
-           "line)\n"),
+        N_("      --format F        csv (the window's export, the default with -o), tsv, json (one object a "
+           "line)\n"
+           "                        or xlsx (an Excel workbook: ids as text, prices as numbers, links; needs "
+           "-o)\n"),
         N_("      --encoding E      the character set of csv: gbk (default, as the window writes it) or "
            "utf-8\n"
            "                        (with a byte-order mark); tsv and json are always UTF-8\n"),
@@ -391,6 +423,11 @@ std::string usageText()
            "证书文件\n"
            "                        (certificates are still checked); overrides --config\n"),
         N_("      --ca-file FILE    for testing: the same as --cacert\n"),
+        N_("      --proxy URL       reach the shop through this proxy: http://, https://, socks5:// or "
+           "socks5h://,\n"
+           "                        optionally with user:password@; overrides the settings' 代理; without "
+           "either,\n"
+           "                        https_proxy, http_proxy and no_proxy of the environment count\n"),
         N_("      --db FILE         record the walk in this history file (default: goods.sqlite beside the\n"
            "                        window's setsoft.ini)\n"),
         N_("      --no-history      do not record the walk\n"),
@@ -429,6 +466,8 @@ std::string usageText()
            "written "
            "as\n"
            "  \\t, \\n, \\r, and a backslash as \\\\\n"),
+        N_("  -o, --output FILE     write the goods to FILE (\"-\" = standard output) instead of standard "
+           "output\n"),
         N_("      --format F, --encoding E, -q, --quiet   as for search\n"),
         N_("zorvane-cli basket --threshold YUAN --discount YUAN [options] [FILE|-]\n"
            "zorvane-cli basket --threshold YUAN --discount YUAN [options] --coupon ADDRESS [--db FILE]\n"
@@ -454,7 +493,9 @@ std::string usageText()
            "current page and still write what was gathered; a second one ends the program at once. When the\n"
            "reader of the standard output goes away (-o - | head), the program ends without a word.\n"),
         "\n",
-        N_("CSV in GBK is not written to a terminal: choose --format tsv, --encoding utf-8 or a file.\n"),
+        N_("CSV in GBK and xlsx workbooks are not written to a terminal: choose --format tsv, --encoding "
+           "utf-8\n"
+           "or a file.\n"),
         "\n",
         N_("Exit status: 0 the walk ended by itself; 3 the walk paused itself (its position is printed);\n"
            "5 the shop asks for a login cookie (--cookie); 6 the coupon has expired;\n"

@@ -26,6 +26,7 @@ struct SearchOptions
     std::string pages = "0";       // whole number as typed
     std::string retries = "0";     // failures of one page before the walk pauses itself, 0 = no limit
     std::string cookie;
+    std::string cookiesFile;          // --cookies: a cookies.txt, a Firefox cookies.sqlite or "firefox"
     std::vector<std::string> headers; // "Name: value" lines
     std::optional<std::string> minPrice;
     std::optional<std::string> maxPrice;
@@ -36,6 +37,7 @@ struct SearchOptions
     std::optional<std::string> searchHost;
     bool insecure = false;
     std::string caFile;     // --cacert (or --ca-file): trust just this PEM bundle
+    std::string proxy;      // --proxy URL, "" = the settings' 代理 or the environment's
     std::string historyDb;  // --db: the history file, "" = the window's
     bool noHistory = false; // --no-history: the walk is not recorded
     OutputOptions output;
@@ -44,7 +46,8 @@ struct SearchOptions
 
 struct ExtractOptions
 {
-    std::vector<std::string> files; // "-" = one page from standard input
+    std::vector<std::string> files;        // "-" = one page from standard input
+    std::optional<std::string> outputPath; // -o; "-" = standard output
     OutputOptions output;
 };
 

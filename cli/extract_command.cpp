@@ -6,9 +6,12 @@
 
 #include "cli/exit_status.h"
 #include "cli/goods_output.h"
+#include "cli/search_inputs.h"
 #include "cli/translation.h"
 #include "core/config.h"
 #include "core/file_read.h"
+#include "core/file_replace.h"
+#include "core/search_position.h"
 #include "search/page_analysis.h"
 
 namespace zorvane::cli {
@@ -41,33 +44,86 @@ const char* outcomeNote(PageOutcome outcome)
     return nullptr;
 }
 
+// Writes to standard output; false when it cannot be written. pipeClosed
+// tells whether its reader went away (head has what it wanted).
+bool writeOut(std::FILE* out, std::string_view text, bool& pipeClosed)
+{
+    errno = 0;
+    const bool written = writeAll(out, text);
+    pipeClosed = !written && errno == EPIPE;
+    return written;
+}
+
+// Writes what is left: the workbook or the CSV made of all pages' goods
+// (when whole is given), then the file whole; or flushes standard output.
+// Returns the exit status, after its line on err when something failed.
+int finishOutput(const GoodsOutput& output, const GoodsList* whole, std::string& fileText, std::FILE* out,
+                 std::FILE* err)
+{
+    const bool toFile = output.path != "-";
+    bool pipeClosed = false;
+    if (whole) {
+        const Config config;
+        const auto linkOf = [&config](std::string_view id) {
+            return goodsPageAddress(config.itemUrlTemplate, id);
+        };
+        std::string error;
+        std::optional<std::string> made = outputBytes(*whole, output, linkOf, error);
+        if (!made) {
+            std::fprintf(err, _("zorvane-cli: cannot write %s: %s\n"), output.path.c_str(), error.c_str());
+            return kExitWriteFailed;
+        }
+        if (toFile)
+            fileText += *made;
+        else if (!writeOut(out, *made, pipeClosed) && pipeClosed)
+            return kExitPipeClosed;
+    }
+    if (toFile) {
+        const FileWriteResult result = replaceFileContents(output.path, fileText);
+        if (!result.ok())
+            std::fprintf(err, _("zorvane-cli: cannot write %s: %s\n"), output.path.c_str(),
+                         result.error.c_str());
+        return result.ok() ? kExitOk : kExitWriteFailed;
+    }
+    errno = 0;
+    if (std::fflush(out) != 0 || std::ferror(out)) {
+        if (errno == EPIPE)
+            return kExitPipeClosed;
+        std::fprintf(err, "zorvane-cli: %s\n", _("cannot write the standard output"));
+        return kExitWriteFailed;
+    }
+    return kExitOk;
+}
+
 } // namespace
 
 int runExtract(const ExtractOptions& options, std::FILE* out, std::FILE* err)
 {
     std::string error;
     const std::optional<GoodsOutput> output =
-        resolveOutput(std::nullopt, options.output, isatty(fileno(out)) != 0, error);
+        resolveOutput(options.outputPath, options.output, isatty(fileno(out)) != 0, error);
     if (!output) {
         std::fprintf(err, "zorvane-cli: %s\n", error.c_str());
         return kExitUsage;
     }
+    if (std::string problem = outputProblem(output->path); !problem.empty()) {
+        std::fprintf(err, _("zorvane-cli: cannot write %s: %s\n"), output->path.c_str(), problem.c_str());
+        return kExitWriteFailed;
+    }
     int status = kExitOk;
     const Config config;
-    GoodsList wholeFile; // csv has one header over all pages, so it is written at the end
-    std::string lines;   // a page's lines, written in one go before its note
+    // csv has one header over all pages and xlsx is one workbook: both are
+    // made at the end, and so is a file, which is replaced whole.
+    const bool whole = output->format == GoodsFormat::csv || output->format == GoodsFormat::xlsx;
+    const bool toFile = output->path != "-";
+    GoodsList wholeFile;
+    std::string lines;    // a page's lines, written in one go before its note
+    std::string fileText; // what goes to the file
     const auto take = [&](GoodsRecord&& record) {
-        if (output->format == GoodsFormat::csv)
+        if (whole)
             wholeFile.push_back(std::move(record));
         else
             appendGoodsLine(lines, record, output->format);
-    };
-    // Whoever closed the pipe (head) has what they wanted: the rest of the
-    // files are not read, and nothing more is said.
-    bool pipeClosed = false;
-    const auto emit = [&](std::string_view text) {
-        errno = 0;
-        pipeClosed = !writeAll(out, text) && errno == EPIPE;
     };
     std::string bytes; // one buffer for every file
     for (const std::string& path : options.files) {
@@ -81,23 +137,20 @@ int runExtract(const ExtractOptions& options, std::FILE* out, std::FILE* err)
         bytes = pageTextFromBody(std::move(bytes));
         const PageVerdict verdict = analysePageText(bytes, config, take, true);
         if (!lines.empty()) {
-            emit(lines);
+            // Whoever closed the pipe (head) has what they wanted: the rest
+            // of the files are not read, and nothing more is said.
+            bool pipeClosed = false;
+            if (toFile)
+                fileText += lines;
+            else if (!writeOut(out, lines, pipeClosed) && pipeClosed)
+                return kExitPipeClosed;
             lines.clear();
         }
-        if (pipeClosed)
-            return kExitPipeClosed;
         if (const char* note = outcomeNote(verdict.outcome); note && !options.output.quiet)
             std::fprintf(err, "zorvane-cli: %s: %s\n", path.c_str(), note);
     }
-    if (output->format == GoodsFormat::csv)
-        emit(formatGoods(wholeFile, GoodsFormat::csv, output->encoding));
-    if (pipeClosed)
-        return kExitPipeClosed;
-    if (std::fflush(out) != 0 || std::ferror(out)) {
-        std::fprintf(err, "zorvane-cli: %s\n", _("cannot write the standard output"));
-        status = kExitWriteFailed;
-    }
-    return status;
+    const int finished = finishOutput(*output, whole ? &wholeFile : nullptr, fileText, out, err);
+    return finished == kExitOk ? status : finished;
 }
 
 } // namespace zorvane::cli

@@ -1,6 +1,7 @@
 #include "cli/goods_output.h"
 
 #include "cli/translation.h"
+#include "goods/xlsx_export.h"
 
 namespace zorvane::cli {
 
@@ -15,12 +16,29 @@ std::optional<GoodsOutput> resolveOutput(const std::optional<std::string>& path,
         error = _("--encoding applies to --format csv only");
         return std::nullopt;
     }
+    if (output.format == GoodsFormat::xlsx && !path) {
+        error = _("--format xlsx needs -o FILE");
+        return std::nullopt;
+    }
+    if (output.path == "-" && stdoutIsTerminal && output.format == GoodsFormat::xlsx) {
+        error = _("an xlsx workbook does not show on a terminal; use -o FILE");
+        return std::nullopt;
+    }
     if (output.path == "-" && stdoutIsTerminal && output.format == GoodsFormat::csv &&
         output.encoding == CsvEncoding::gbk) {
         error = _("GBK CSV does not show on a terminal; use --format tsv, --encoding utf-8 or -o FILE");
         return std::nullopt;
     }
     return output;
+}
+
+std::optional<std::string> outputBytes(const GoodsList& goods, const GoodsOutput& output,
+                                       const std::function<std::string(std::string_view)>& linkOf,
+                                       std::string& error)
+{
+    if (output.format != GoodsFormat::xlsx)
+        return formatGoods(goods, output.format, output.encoding);
+    return xlsxWorkbookBytes(goods, XlsxOptions{linkOf, false}, &error);
 }
 
 bool writeAll(std::FILE* out, std::string_view bytes)

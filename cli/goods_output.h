@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,10 +22,17 @@ struct GoodsOutput
 // The output of a command that writes to path (none = standard output). A
 // named destination, "-" included, takes the window's CSV unless told
 // otherwise; plain standard output takes tsv, which pipes read best. Nothing,
-// with the one-line reason in error, for --encoding without csv, and for GBK
-// CSV bound for a terminal, where it would only show as garbage.
+// with the one-line reason in error, for --encoding without csv, for xlsx
+// without a named destination, and for GBK CSV or xlsx bound for a terminal,
+// where they would only show as garbage.
 std::optional<GoodsOutput> resolveOutput(const std::optional<std::string>& path, const OutputOptions& options,
                                          bool stdoutIsTerminal, std::string& error);
+
+// The goods in the output's format (xlsx: its goods pages linked through
+// linkOf). Nothing, with the reason in error, when the workbook cannot be made.
+std::optional<std::string> outputBytes(const GoodsList& goods, const GoodsOutput& output,
+                                       const std::function<std::string(std::string_view)>& linkOf,
+                                       std::string& error);
 
 // Writes all bytes and flushes; false when any of it failed.
 bool writeAll(std::FILE* out, std::string_view bytes);

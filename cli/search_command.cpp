@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include "cli/console_sink.h"
+#include "cli/cookie_import.h"
 #include "cli/exit_status.h"
 #include "cli/goods_output.h"
 #include "cli/history_hook.h"
@@ -63,11 +64,12 @@ struct Refusal
 // The start of the walk, as the window's start: the start's input check,
 // then (here) the output file, then the walk's thread, which the console
 // observes.
-bool startWalk(AppState& state, WalkObserver& observer, const SearchOptions& options, Refusal& refusal)
+bool startWalk(AppState& state, WalkObserver& observer, const SearchOptions& options,
+               const std::string& cookie, Refusal& refusal)
 {
     const SearchInput typed{options.address, options.interval,
                             options.pages,   joinHeaderLines(options.headers),
-                            options.cookie,  options.retries};
+                            cookie,          options.retries};
     const SearchStart start = prepareSearchStart(state, typed);
     if (!start.accepted) {
         refusal = {kExitUsage, startRefusal(start, options)};
@@ -110,7 +112,13 @@ struct Output
 // The shown goods in the chosen format, a file logged as the export logs it.
 Output writeOutput(AppState& state, const GoodsOutput& output)
 {
-    const std::string bytes = formatGoods(state.goods.snapshot(), output.format, output.encoding);
+    std::string error;
+    const std::optional<std::string> made = outputBytes(
+        state.goods.snapshot(), output,
+        [&state](std::string_view goodsId) { return state.goodsAddress.addressOf(goodsId); }, error);
+    if (!made)
+        return {_("cannot write ") + output.path + ": " + error};
+    const std::string& bytes = *made;
     if (output.path == "-") {
         errno = 0;
         if (writeAll(stdout, bytes))
@@ -167,7 +175,8 @@ int runSearch(const SearchOptions& options, std::FILE* err)
     const std::optional<GoodsOutput> output =
         resolveOutput(options.csvPath, options.output, isatty(STDOUT_FILENO) != 0, error);
     std::optional<Config> config = output ? searchConfig(options, error) : std::nullopt;
-    if (!config) {
+    const std::optional<ImportedCookie> cookie = config ? importSearchCookie(options, error) : std::nullopt;
+    if (!cookie) {
         std::fprintf(err, "zorvane-cli: %s\n", error.c_str());
         return kExitUsage;
     }
@@ -177,6 +186,8 @@ int runSearch(const SearchOptions& options, std::FILE* err)
         return kExitWriteFailed;
     }
     httpGlobalInit();
+    if (!cookie->logLine.empty())
+        appendLog(state, cookie->logLine);
     // Quiet, the log goes nowhere; failures still reach err below.
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> nowhere(
         options.output.quiet ? std::fopen("/dev/null", "w") : nullptr, &std::fclose);
@@ -187,7 +198,8 @@ int runSearch(const SearchOptions& options, std::FILE* err)
     const std::unique_ptr<HistoryHook> history = makeHistoryHook(state, sink, options);
     WalkObserver& observer = history ? static_cast<WalkObserver&>(*history) : sink;
     Refusal refusal;
-    state.walk.startPause(nullptr, [&] { return startWalk(state, observer, options, refusal); });
+    state.walk.startPause(nullptr,
+                          [&] { return startWalk(state, observer, options, cookie->cookie, refusal); });
     if (refusal.status != kExitOk) {
         std::fprintf(err, "zorvane-cli: %s\n", refusal.reason.c_str());
         return refusal.status;

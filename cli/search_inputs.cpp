@@ -41,6 +41,8 @@ std::optional<Config> searchConfig(const SearchOptions& options, std::string& er
         config.ignoreCertErrors = true;
     if (!options.caFile.empty())
         config.caFile = options.caFile;
+    if (!options.proxy.empty())
+        config.proxy = options.proxy;
     // Every page would fail its handshake, and the walk would try again for
     // ever: a missing bundle is the command line's fault.
     if (!config.caFile.empty() && !readableFile(config.caFile)) {

@@ -10,7 +10,7 @@
 namespace zorvane::cli {
 
 // The configuration of a search: the "配置" section of --config (when given)
-// under --search-host, --insecure and --cacert. Nothing, with the reason in
+// under --search-host, --insecure, --cacert and --proxy. Nothing, with the reason in
 // error, when the settings file cannot be read.
 std::optional<Config> searchConfig(const SearchOptions& options, std::string& error);
 

@@ -34,13 +34,18 @@ _zorvane_cli()
         return
         ;;
     --format)
-        local formats="csv tsv json"
+        local formats="csv tsv json xlsx"
         [[ $command == @(history|changes|basket|watch) ]] && formats="tsv json"
         mapfile -t COMPREPLY < <(compgen -W "$formats" -- "$cur")
         return
         ;;
     --encoding)
         mapfile -t COMPREPLY < <(compgen -W "gbk utf-8" -- "$cur")
+        return
+        ;;
+    --cookies)
+        compopt -o filenames 2>/dev/null
+        mapfile -t COMPREPLY < <(compgen -W "firefox" -- "$cur"; compgen -f -- "$cur")
         return
         ;;
     -o | --output | --csv | --config | --cacert | --ca-file | --db)
@@ -53,7 +58,7 @@ _zorvane_cli()
         return
         ;;
     -i | --interval | -p | --pages | --retries | --cookie | -H | --header | --min | --max | -t | --tag | --search-host | \
-        --threshold | --discount | --top | --max-items | --max-each | --must | --exclude | --coupon | --min-drop | --job)
+        --proxy | --threshold | --discount | --top | --max-items | --max-each | --must | --exclude | --coupon | --min-drop | --job)
         return
         ;;
     esac
@@ -61,12 +66,12 @@ _zorvane_cli()
     local options
     case $command in
     search)
-        options="-i --interval -p --pages --retries --cookie -H --header --min --max -t --tag --sort -o --output
+        options="-i --interval -p --pages --retries --cookie --cookies -H --header --min --max -t --tag --sort -o --output
                  --csv --format --encoding -q --quiet --config --search-host --insecure --cacert --ca-file
-                 --db --no-history -h --help"
+                 --proxy --db --no-history -h --help"
         ;;
     extract)
-        options="--format --encoding -q --quiet -h --help"
+        options="-o --output --format --encoding -q --quiet -h --help"
         ;;
     history | changes)
         options="--db --format -h --help"

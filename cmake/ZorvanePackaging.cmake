@@ -19,9 +19,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's platform plugins are a package of their own; without them the window
-# cannot open.
-# libsystemd0 carries the session-bus client of the watch's desktop notices.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libsystemd0")
+# cannot open. The xlsx export's library is named too, so that the package
+# asks for it even where dpkg-shlibdeps cannot run; libsystemd0 carries the
+# session-bus client of the watch's desktop notices.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, libxlsxwriter4, libsystemd0")
 # Chinese text of Qt's own dialogs, and a font that has the characters.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, fonts-wqy-microhei")
 

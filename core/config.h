@@ -15,6 +15,7 @@ struct Config
     std::string updateUrl = "http://update.zorvane.invalid/vorn/jd.php"; // 更新地址
     bool ignoreCertErrors = false;                                       // 忽略证书错误 = 真
     std::string caFile; // 证书文件: trust only this PEM bundle
+    std::string proxy;  // 代理: scheme://[user:password@]host:port, "" = the environment's
 };
 
 inline constexpr const char* kConfigSection = "配置";

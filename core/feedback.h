@@ -3,12 +3,15 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "core/link_menu.h"
 
 namespace zorvane {
 
 // Codes of the worker-to-window channel: numbers on the wire, so constants.
 inline constexpr int kFeedbackLog = 1001;         // text: log lines to append
-inline constexpr int kFeedbackMenu = 1002;        // text: menu description (JSON)
+inline constexpr int kFeedbackMenu = 1002;        // menus: link menus to add
 inline constexpr int kFeedbackCaption = 1003;     // text: window caption
 inline constexpr int kFeedbackMessage = 1004;     // text: message box text
 inline constexpr int kFeedbackLoadPage = 1005;    // text: address for the browser box
@@ -27,6 +30,8 @@ struct Feedback
     int code = 0;
     std::int64_t number = 0;
     std::optional<std::string> text; // empty optional = no text
+    // Read and checked on the sending thread, so the window only adds them.
+    std::vector<Menu> menus{};
 };
 
 // Where workers report. The window's adapter runs every message on the UI

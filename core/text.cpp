@@ -238,6 +238,19 @@ Sequence sequenceAt(const unsigned char* s, std::size_t n, std::size_t i)
     return {len, good};
 }
 
+// Where the run of ASCII bytes from i ends: eight bytes a test while it lasts.
+std::size_t asciiRunEnd(const unsigned char* s, std::size_t n, std::size_t i)
+{
+    for (std::uint64_t word = 0; i + 8 <= n; i += 8) {
+        std::memcpy(&word, s + i, 8);
+        if ((word & 0x8080808080808080ULL) != 0)
+            break;
+    }
+    while (i < n && s[i] < 0x80)
+        ++i;
+    return i;
+}
+
 } // namespace
 
 std::string sanitizeUtf8(std::string_view bytes)
@@ -249,21 +262,19 @@ std::string sanitizeUtf8(std::string_view bytes)
     out.reserve(bytes.size() + 16);
     const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
-    for (std::size_t i = 0; i < n;) {
-        if (s[i] < 0x80) {
-            out.push_back(bytes[i++]);
-            continue;
-        }
+    std::size_t kept = 0; // the bytes before this are in out
+    for (std::size_t i = asciiRunEnd(s, n, 0); i < n; i = asciiRunEnd(s, n, i)) {
         const Sequence seq = sequenceAt(s, n, i);
         if (seq.length != 0 && seq.valid == seq.length) {
-            out.append(bytes.substr(i, seq.length));
             i += seq.length;
-        } else {
-            // One replacement for the well-formed start of a broken sequence.
-            out.append(kReplacement);
-            i += seq.valid ? seq.valid : 1;
+            continue;
         }
+        // One replacement for the well-formed start of a broken sequence.
+        out.append(bytes.substr(kept, i - kept)).append(kReplacement);
+        i += seq.valid ? seq.valid : 1;
+        kept = i;
     }
+    out.append(bytes.substr(kept));
     return out;
 }
 

@@ -16,23 +16,27 @@ namespace {
 
 using namespace zorvane;
 
-// Sections and keys the text itself names, so that lookups find something.
-struct Names
+// Each key with the section it stands in, as the text names them, so that
+// lookups find something; the program's own names first. A lookup reads the
+// document from its start, so each one is made once, not for every pairing
+// of names.
+struct Name
 {
-    std::vector<std::string> sections{"编辑框", "配置"};
-    std::vector<std::string> keys{"搜索主机"};
+    std::string section;
+    std::string key;
 };
 
-Names namesIn(const std::string& text)
+std::vector<Name> namesIn(const std::string& text)
 {
-    Names names;
+    std::vector<Name> names{{"配置", "搜索主机"}};
+    std::string section = "编辑框";
     for (const std::string& line : splitText(text, "\n")) {
         const std::string trimmed = trimSpaces(line);
         if (startsWith(trimmed, "[") && trimmed.find(']') != std::string::npos)
-            names.sections.push_back(trimmed.substr(1, trimmed.find(']') - 1));
+            section = trimmed.substr(1, trimmed.find(']') - 1);
         else if (trimmed.find('=') != std::string::npos)
-            names.keys.push_back(trimSpaces(trimmed.substr(0, trimmed.find('='))));
-        if (names.sections.size() + names.keys.size() > 24)
+            names.push_back({section, trimSpaces(trimmed.substr(0, trimmed.find('=')))});
+        if (names.size() > 24)
             break;
     }
     return names;
@@ -53,10 +57,24 @@ void decodeEveryWay(const IniFile& ini, const std::string& section, const std::s
     FUZZ_CHECK(decodeCombo(encodeCombo(decodeCombo(encodeCombo(combo)))) == decodeCombo(encodeCombo(combo)));
     const DateTime date = decodeDate(*value);
     FUZZ_CHECK(decodeDate(encodeDate(date)) == date);
-    (void)loadEditBox(ini, key);
-    (void)loadCheckBox(ini, key);
-    (void)loadComboBox(ini, key);
-    (void)loadDateBox(ini, key);
+}
+
+// The controls' loads read their own sections; each key goes to one of them in turn.
+void loadAsControl(const IniFile& ini, const std::string& key, std::size_t turn)
+{
+    switch (turn % 4) {
+    case 0:
+        (void)loadEditBox(ini, key);
+        break;
+    case 1:
+        (void)loadCheckBox(ini, key);
+        break;
+    case 2:
+        (void)loadComboBox(ini, key);
+        break;
+    default:
+        (void)loadDateBox(ini, key);
+    }
 }
 
 } // namespace
@@ -67,19 +85,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The file is GBK on disk; load reads it through this conversion.
     const std::string text = gbkToUtf8(bytes);
     IniFile ini = IniFile::fromText(text);
-    const Names names = namesIn(text);
-    for (const std::string& section : names.sections) {
-        for (const std::string& key : names.keys)
-            decodeEveryWay(ini, section, key);
+    const std::vector<Name> names = namesIn(text);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        decodeEveryWay(ini, names[i].section, names[i].key);
+        loadAsControl(ini, names[i].key, i);
     }
 
     // A value set is read back as given, from the document and from its text.
     const std::string value = sanitizeUtf8(bytes.substr(0, 64));
-    const std::string& section = names.sections.back();
-    const std::string& key = names.keys.back();
-    if (ini.setValue(section, key, value)) {
-        FUZZ_CHECK(ini.value(section, key) == value);
-        FUZZ_CHECK(IniFile::fromText(ini.toText()).value(section, key) == value);
+    const Name& name = names.back();
+    if (ini.setValue(name.section, name.key, value)) {
+        FUZZ_CHECK(ini.value(name.section, name.key) == value);
+        FUZZ_CHECK(IniFile::fromText(ini.toText()).value(name.section, name.key) == value);
     }
     return 0;
 }

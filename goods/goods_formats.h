@@ -9,12 +9,14 @@
 namespace zorvane {
 
 // The ways the goods leave the program: the window's CSV export, one line of
-// tab-separated fields per item, or one JSON object per item and line.
+// tab-separated fields per item, one JSON object per item and line, or an
+// Excel workbook (written by xlsx_export.h, not by the functions here).
 enum class GoodsFormat
 {
     csv,
     tsv,
-    json
+    json,
+    xlsx
 };
 
 // A field on its one line: tab, LF and CR as \t, \n and \r, a backslash as \\.

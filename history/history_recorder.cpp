@@ -95,6 +95,7 @@ void HistoryRecorder::queue(Event event, bool commitNow)
         std::lock_guard guard(m_mutex);
         wasEmpty = m_queue.empty();
         m_queue.push_back(std::move(event));
+        ++m_queuedCount;
         m_commitNow = m_commitNow || commitNow;
     }
     // The writer sleeps on an empty queue or, with a batch begun, until its
@@ -103,9 +104,25 @@ void HistoryRecorder::queue(Event event, bool commitNow)
         m_wake.notify_one();
 }
 
+void HistoryRecorder::waitWritten()
+{
+    std::unique_lock lock(m_mutex);
+    const std::uint64_t target = m_queuedCount;
+    if (m_opened && m_writtenCount >= target)
+        return;
+    m_commitNow = true;
+    m_wake.notify_one();
+    m_written.wait(lock, [&] { return m_opened && m_writtenCount >= target; });
+}
+
 void HistoryRecorder::writerLoop()
 {
     const bool usable = openStore();
+    {
+        std::lock_guard guard(m_mutex);
+        m_opened = true;
+    }
+    m_written.notify_all();
     std::vector<Event> batch;
     auto lastCommit = std::chrono::steady_clock::now() - m_flushEvery;
     for (;;) {
@@ -125,6 +142,11 @@ void HistoryRecorder::writerLoop()
                 giveUp(status.message);
         }
         lastCommit = std::chrono::steady_clock::now();
+        {
+            std::lock_guard guard(m_mutex);
+            m_writtenCount += batch.size();
+        }
+        m_written.notify_all();
         batch.clear();
         if (quit)
             return;

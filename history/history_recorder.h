@@ -46,6 +46,10 @@ public:
     // The page's goods are all there; pages is how many the walk has done.
     void pageDone(int pages);
     void endWalk(WalkEndReason reason);
+    // Returns once the file is open and everything queued before the call is
+    // in it (or the file was given up on). The writer never waits for its caller, so any
+    // thread may wait here.
+    void waitWritten();
 
 private:
     struct Event
@@ -77,7 +81,11 @@ private:
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
+    std::condition_variable m_written;
     std::vector<Event> m_queue;
+    std::uint64_t m_queuedCount = 0;  // events ever queued
+    std::uint64_t m_writtenCount = 0; // of those, the ones the writer is done with
+    bool m_opened = false;            // the writer has opened (made) the file, or failed to
     bool m_commitNow = false;
     bool m_quit = false;
 

@@ -13,6 +13,7 @@
 #include "search/search_job.h"
 #include "services/regex_service.h"
 #include "web/http_request.h"
+#include "web/proxy_setting.h"
 
 namespace zorvane {
 
@@ -43,6 +44,11 @@ Fetched fetchPage(AppState& state, SearchJob& job)
     request.caFile = state.config.caFile;
     request.requestObject = &job.connection;
     Fetched fetched;
+    if (!applyProxy(request, chooseProxy(state.config.proxy, request.url))) {
+        fetched.failure = HttpFailure::other;
+        fetched.failureText = "代理地址无效";
+        return fetched;
+    }
     fetched.body = httpRequest(request);
     // The merged cookies and the completed headers travel on to the next page.
     if (request.cookie)

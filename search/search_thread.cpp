@@ -11,6 +11,7 @@
 #include "core/walk_feedback.h"
 #include "search/page_analysis.h"
 #include "search/search_job.h"
+#include "search/walk_proxy.h"
 
 namespace zorvane {
 
@@ -65,8 +66,11 @@ void runWalk(AppState& state, WalkObserver& observer)
     auto limitReached = [&] { return params.pageLimit > 0 && params.pagesDone >= params.pageLimit; };
 
     WalkEnd end{WalkEndReason::PageLimit, 0, {}};
+    const bool proxyUsable = announceProxy(state, observer, job);
+    if (!proxyUsable)
+        end.reason = requestedEnd(state, job);
     int failures = 0; // consecutive failures of the page in hand
-    while (!limitReached()) {
+    while (proxyUsable && !limitReached()) {
         observer.pageStarted(params.pagesDone + 1);
         observer.logLine(prefix + "(" + std::to_string(params.pagesDone + 1) + "页)正在搜索...");
         const bool counted = analysePage(state, observer, job);

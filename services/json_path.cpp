@@ -142,7 +142,7 @@ bool assign(const Slot& slot, Json value)
 {
     Json& parent = *slot.parent;
     if (parent.is_object()) {
-        parent[slot.step.name] = std::move(value);
+        setMember(parent, slot.step.name, std::move(value));
         return true;
     }
     if (!parent.is_array() || !slot.step.isIndex || slot.step.index > parent.size())

@@ -150,6 +150,28 @@ int JsonService::count(std::string_view path) const
     return static_cast<int>(found.value->size());
 }
 
+std::vector<std::pair<std::string, JsonService>> JsonService::members(std::string_view path) const
+{
+    std::vector<std::pair<std::string, JsonService>> out;
+    if (!m_document)
+        return out;
+    Lookup found = json_detail::lookUp(*m_document, path);
+    if (!found.found())
+        return out;
+    auto copyOf = [](const Json& value) {
+        return JsonService(std::make_shared<Json>(json_detail::deepCopy(value)));
+    };
+    const Json& value = *found.value;
+    if (value.is_object()) {
+        for (auto it = value.cbegin(); it != value.cend(); ++it)
+            out.emplace_back(it.key(), copyOf(it.value()));
+    } else if (value.is_array()) {
+        for (std::size_t i = 0; i < value.size(); ++i)
+            out.emplace_back(std::to_string(i), copyOf(value[i]));
+    }
+    return out;
+}
+
 void JsonService::push(std::string_view path, std::string_view value, bool isJson)
 {
     if (!m_document)

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json_fwd.hpp>
@@ -76,6 +77,10 @@ public:
     JsonService getObject(std::string_view path) const;
     // Members of an object or items of an array; 0 for anything else.
     int count(std::string_view path = {}) const;
+    // The members of an object (the items of an array, named "0", "1", ...)
+    // in document order, each with a new instance holding a copy of its
+    // value; nothing for anything else. One pass, however many members.
+    std::vector<std::pair<std::string, JsonService>> members(std::string_view path = {}) const;
 
     // Appends the value to the array at the path (the root for ""), first
     // making the member an empty array when it is no array.

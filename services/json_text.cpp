@@ -1,7 +1,9 @@
 #include "services/json_text.h"
 
+#include <array>
 #include <charconv>
 #include <cstdint>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -218,17 +220,111 @@ private:
     std::size_t m_pos = 0;
 };
 
-// After '[' or ',' in an array, or '{' or ',' in an object: the place of the next value.
-Json* nextSlot(Reader& in, Json& container)
+// Past this many members a repeated name is found through a hash table.
+constexpr std::size_t kFewMembers = 16;
+
+using Members = std::vector<std::pair<std::string, Json>>;
+
+// Moves the value of member i to member first, of the same name, and marks i
+// as a repeat.
+template <typename Marks> void mergeInto(Members& members, std::size_t first, std::size_t i, Marks& repeat)
 {
-    if (container.is_array()) {
-        container.push_back(nullptr);
-        return &container.back();
+    members[first].second = std::move(members[i].second);
+    repeat[i] = true;
+}
+
+// Merges the repeats of a few members by comparing names pairwise.
+template <typename Marks> void mergeFew(Members& members, Marks& repeat)
+{
+    for (std::size_t i = 1; i < members.size(); ++i) {
+        for (std::size_t j = 0; j < i; ++j) {
+            if (!repeat[j] && members[j].first == members[i].first) {
+                mergeInto(members, j, i, repeat);
+                break;
+            }
+        }
     }
+}
+
+// Merges the repeats of many members through a table of the names seen.
+template <typename Marks> void mergeMany(Members& members, Marks& repeat)
+{
+    std::unordered_map<std::string_view, std::size_t> seen;
+    seen.reserve(members.size());
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        const auto [at, fresh] = seen.try_emplace(members[i].first, i);
+        if (!fresh)
+            mergeInto(members, at->second, i, repeat);
+    }
+}
+
+// Moves the members that are no repeats into the object, in a list sized once.
+template <typename Marks> void moveUnique(Json& object, Members& members, const Marks& repeat)
+{
+    std::size_t unique = 0;
+    for (std::size_t i = 0; i < members.size(); ++i)
+        unique += repeat[i] ? 0u : 1u;
+    auto& list = object.get_ref<Json::object_t&>();
+    list.reserve(unique);
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        if (!repeat[i])
+            list.emplace_back(std::move(members[i].first), std::move(members[i].second));
+    }
+}
+
+// Moves the members into an object that has none yet: a repeated name keeps
+// its first place and its last value. The object's list is sized once (its
+// own growth would copy every value), and a few members need no table.
+void appendUniqueMembers(Json& object, Members& members)
+{
+    if (members.size() <= kFewMembers) {
+        std::array<bool, kFewMembers> repeat{};
+        mergeFew(members, repeat);
+        moveUnique(object, members, repeat);
+    } else {
+        std::vector<bool> repeat(members.size());
+        mergeMany(members, repeat);
+        moveUnique(object, members, repeat);
+    }
+}
+
+// A container between its opening and its closing bracket. An object's
+// members wait in a list of their own and become the object when it closes:
+// an object's member list copies its values whenever it grows (its keys are
+// const), and a copy of a deep value recurses once per level.
+struct OpenContainer
+{
+    Json array;      // an array's items so far
+    Members members; // an object's members so far
+    std::string key; // the member whose value comes next
+    bool isObject = false;
+
+    void add(Json value)
+    {
+        if (isObject)
+            members.emplace_back(std::move(key), std::move(value));
+        else
+            array.push_back(std::move(value));
+    }
+
+    Json close()
+    {
+        if (!isObject)
+            return std::move(array);
+        Json object = Json::object();
+        appendUniqueMembers(object, members);
+        return object;
+    }
+};
+
+// After '{' or ',' in an object: the member name and its colon.
+bool readKey(Reader& in, OpenContainer& container)
+{
     auto key = in.string();
     if (!key || !in.take(':'))
-        return nullptr;
-    return &container[*key];
+        return false;
+    container.key = std::move(*key);
+    return true;
 }
 
 std::string scalarText(const Json& value)
@@ -258,40 +354,43 @@ std::optional<Json> parseJson(std::string_view text)
     if (!isValidUtf8(text))
         return std::nullopt;
     Reader in(text);
-    Json root;
-    std::vector<Json*> open; // containers not yet closed, innermost last
-    Json* slot = &root;
+    std::vector<OpenContainer> open; // innermost last
+    Json done;                       // the value read last
     for (;;) {
         const char c = in.peek();
         if (c == '[' || c == '{') {
             if (open.size() == kMaxDepth)
                 return std::nullopt;
             in.take(c);
-            *slot = c == '[' ? Json::array() : Json::object();
-            if (!in.take(c == '[' ? ']' : '}')) {
-                open.push_back(slot);
-                if (!(slot = nextSlot(in, *slot)))
+            const bool isObject = c == '{';
+            if (in.take(isObject ? '}' : ']')) {
+                done = isObject ? Json::object() : Json::array();
+            } else {
+                open.push_back({isObject ? Json() : Json::array(), {}, {}, isObject});
+                if (isObject && !readKey(in, open.back()))
                     return std::nullopt;
                 continue;
             }
         } else if (auto value = in.scalar()) {
-            *slot = std::move(*value);
+            done = std::move(*value);
         } else {
             return std::nullopt;
         }
-        // A value is complete: close the containers that end here, then find the next place.
-        for (slot = nullptr; !slot;) {
+        // A value is complete: it joins its container, and the containers that end here close.
+        for (;;) {
             if (open.empty())
-                return in.atEnd() ? std::optional<Json>(std::move(root)) : std::nullopt;
-            Json& container = *open.back();
+                return in.atEnd() ? std::optional<Json>(std::move(done)) : std::nullopt;
+            OpenContainer& container = open.back();
+            container.add(std::move(done));
             if (in.take(',')) {
-                if (!(slot = nextSlot(in, container)))
+                if (container.isObject && !readKey(in, container))
                     return std::nullopt;
-            } else if (in.take(container.is_array() ? ']' : '}')) {
-                open.pop_back();
-            } else {
-                return std::nullopt;
+                break;
             }
+            if (!in.take(container.isObject ? '}' : ']'))
+                return std::nullopt;
+            done = container.close();
+            open.pop_back();
         }
     }
 }
@@ -369,10 +468,12 @@ Json deepCopy(const Json& value)
             for (std::size_t i = 0; i < items.size(); ++i)
                 pending.emplace_back(&(*from)[i], &items[i]);
         } else if (from->is_object()) {
-            // Every member first, so that no pointer into the members moves afterwards.
+            // Every member first, in a list sized once, so that no pointer into it moves afterwards.
             *to = Json::object();
+            auto& members = to->get_ref<Json::object_t&>();
+            members.reserve(from->size());
             for (auto it = from->cbegin(); it != from->cend(); ++it)
-                (*to)[it.key()];
+                members.emplace_back(it.key(), nullptr);
             auto copy = to->begin();
             for (auto it = from->cbegin(); it != from->cend(); ++it, ++copy)
                 pending.emplace_back(&it.value(), &copy.value());
@@ -381,6 +482,26 @@ Json deepCopy(const Json& value)
         }
     }
     return root;
+}
+
+void setMember(Json& object, const std::string& name, Json value)
+{
+    auto& members = object.get_ref<Json::object_t&>();
+    for (auto& member : members) {
+        if (member.first == name) {
+            member.second = std::move(value);
+            return;
+        }
+    }
+    if (members.size() == members.capacity()) {
+        // Grown by hand: the list's own growth would copy every value.
+        Json::object_t grown;
+        grown.reserve(2 * members.size() + 1);
+        for (auto& member : members)
+            grown.emplace_back(member.first, std::move(member.second));
+        members.swap(grown);
+    }
+    members.emplace_back(name, std::move(value));
 }
 
 } // namespace zorvane::json_detail

@@ -6,9 +6,9 @@
 
 #include <nlohmann/json.hpp>
 
-// JSON text in and out of a tree, and copies of a tree, without recursion:
-// an answer may nest far deeper than the stack could follow. Internal to
-// services/.
+// JSON text in and out of a tree, copies of a tree and new members of its
+// objects, without recursion and without copying a value: an answer may nest
+// far deeper than the stack could follow. Internal to services/.
 namespace zorvane::json_detail {
 
 using Json = nlohmann::ordered_json;
@@ -32,5 +32,8 @@ std::string displayText(const Json& value);
 
 // A copy of the value.
 Json deepCopy(const Json& value);
+
+// Sets the object's member, adding it last when it is new.
+void setMember(Json& object, const std::string& name, Json value);
 
 } // namespace zorvane::json_detail

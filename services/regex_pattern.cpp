@@ -6,6 +6,8 @@
 #include <unordered_map>
 #include <utility>
 
+#include "services/case_spelling.h"
+
 namespace zorvane::regex_detail {
 
 namespace {
@@ -88,12 +90,15 @@ std::shared_ptr<const CompiledPattern> compile(std::string_view text, std::uint3
     // a carriage return is an ordinary character.
     pcre2_set_newline(context.get(), PCRE2_NEWLINE_LF);
 
-    CodePtr code = compileText(text, options, context.get());
+    // Letter case is spelt out in the pattern, so that only ASCII letters fold.
+    const std::string spelled = spellOutCase(text, (options & PCRE2_CASELESS) != 0);
+    options &= ~PCRE2_CASELESS;
+    CodePtr code = compileText(spelled, options, context.get());
     if (!code)
         return nullptr;
     // The wrapper adds no group. A text that must open the pattern, such as
     // (*UTF), cannot be wrapped and goes without a clock.
-    CodePtr clocked = compileText("(?C255)(?:" + std::string(text) + ")", options, context.get());
+    CodePtr clocked = compileText("(?C255)(?:" + spelled + ")", options, context.get());
     // A failed JIT compile (no executable memory, say) leaves the
     // interpreter in charge; pcre2_match picks it automatically.
     if (useJit) {

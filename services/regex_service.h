@@ -22,7 +22,8 @@ struct RegexOptions
 };
 
 // One compiled pattern and the matches of its last run, on PCRE2 (UTF mode,
-// ECMAScript-like: no UCP, so \d \s \W keep their ASCII meaning; '.' does not
+// ECMAScript-like: no UCP, so \d \s \W keep their ASCII meaning; ignoring
+// case folds ASCII letters only, as an inline (?i) does; '.' does not
 // match a line feed, but does match a carriage return; after an empty match
 // a global run resumes one character later). Matches and groups are numbered from 1; positions are
 // 0-based byte offsets. A run that hits the match or depth limit fails, and so

@@ -24,6 +24,7 @@ Config loadConfig(const IniFile& ini)
     readText(ini, "登录主机", config.loginHost);
     readText(ini, "更新地址", config.updateUrl);
     readText(ini, "证书文件", config.caFile);
+    readText(ini, "代理", config.proxy);
     std::optional<std::string> ignoreCert = ini.value(kConfigSection, "忽略证书错误");
     if (ignoreCert && !ignoreCert->empty())
         config.ignoreCertErrors = *ignoreCert == "真";

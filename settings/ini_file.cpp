@@ -26,9 +26,16 @@ std::string_view trimBlanks(std::string_view s)
     return s;
 }
 
+char lowerAscii(char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// Every lookup compares each line's name: without copying either.
 bool sameName(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size() && toLowerAscii(a) == toLowerAscii(b);
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return lowerAscii(x) == lowerAscii(y); });
 }
 
 bool isQuotedPair(std::string_view s)

@@ -1,11 +1,12 @@
 #include "ui/dialogs.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QLibraryInfo>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTranslator>
 #include <QUrl>
 
@@ -35,6 +36,18 @@ std::deque<Dialogs::SaveAnswer>& Dialogs::saveAnswers()
     return answers;
 }
 
+std::deque<std::pair<QString, bool>>& Dialogs::choiceAnswers()
+{
+    static std::deque<std::pair<QString, bool>> answers;
+    return answers;
+}
+
+std::deque<QString>& Dialogs::openAnswers()
+{
+    static std::deque<QString> answers;
+    return answers;
+}
+
 std::deque<Dialogs::Shown>& Dialogs::shownMessages()
 {
     static std::deque<Shown> shown;
@@ -57,39 +70,27 @@ void Dialogs::scriptSaveAnswer(const QString& path, const QString& filter)
     saveAnswers().push_back({path, filter});
 }
 
+void Dialogs::scriptChoiceAnswer(const QString& button, bool ticked)
+{
+    choiceAnswers().emplace_back(button, ticked);
+}
+
+void Dialogs::scriptOpenAnswer(const QString& path)
+{
+    openAnswers().push_back(path);
+}
+
 void Dialogs::captureOpenedAddresses(bool capture)
 {
     capturing() = capture;
 }
 
-std::deque<int>& Dialogs::choiceAnswers()
-{
-    static std::deque<int> answers;
-    return answers;
-}
-
-void Dialogs::scriptChoiceAnswer(int index)
-{
-    choiceAnswers().push_back(index);
-}
-
-int Dialogs::choose(QWidget* parent, const QString& title, const QString& label, const QStringList& items)
-{
-    if (!choiceAnswers().empty()) {
-        const int answer = choiceAnswers().front();
-        choiceAnswers().pop_front();
-        return answer;
-    }
-    bool ok = false;
-    const QString chosen = QInputDialog::getItem(parent, title, label, items, 0, false, &ok);
-    return ok ? static_cast<int>(items.indexOf(chosen)) : -1;
-}
-
 void Dialogs::resetScript()
 {
-    choiceAnswers().clear();
     messageAnswers().clear();
     saveAnswers().clear();
+    choiceAnswers().clear();
+    openAnswers().clear();
     shownMessages().clear();
     openedAddresses().clear();
 }
@@ -126,6 +127,31 @@ bool Dialogs::question(QWidget* parent, const QString& title, const QString& tex
     return box.clickedButton() == yes;
 }
 
+Dialogs::Choice Dialogs::choose(QWidget* parent, const QString& title, const QString& text,
+                                const QStringList& buttons, const QString& tick)
+{
+    shownMessages().push_back({title, text, QMessageBox::Question});
+    if (!choiceAnswers().empty()) {
+        const auto [button, ticked] = choiceAnswers().front();
+        choiceAnswers().pop_front();
+        return {static_cast<int>(buttons.indexOf(button)), ticked};
+    }
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    QList<QAbstractButton*> added;
+    for (qsizetype i = 0; i < buttons.size(); ++i) {
+        const bool last = i + 1 == buttons.size();
+        added.push_back(box.addButton(buttons[i], last ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
+    }
+    if (!added.isEmpty())
+        box.setDefaultButton(static_cast<QPushButton*>(added.first()));
+    if (!tick.isEmpty())
+        box.setCheckBox(new QCheckBox(tick, &box));
+    box.exec();
+    return {static_cast<int>(added.indexOf(box.clickedButton())),
+            box.checkBox() && box.checkBox()->isChecked()};
+}
+
 QString Dialogs::saveFile(QWidget* parent, const QString& title, const QString& proposed,
                           const QString& filter, const QString& defaultSuffix, QString* chosenFilter)
 {
@@ -140,11 +166,28 @@ QString Dialogs::saveFile(QWidget* parent, const QString& title, const QString& 
     QFileDialog dialog(parent, title, proposed, filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(defaultSuffix);
+    // A name typed without an ending takes the chosen filter's ("*.xlsx").
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
+        const QRegularExpressionMatch ending =
+            QRegularExpression(QStringLiteral("\\*\\.(\\w+)")).match(chosen);
+        if (ending.hasMatch())
+            dialog.setDefaultSuffix(ending.captured(1));
+    });
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     if (chosenFilter)
         *chosenFilter = dialog.selectedNameFilter();
     return dialog.selectedFiles().first();
+}
+
+QString Dialogs::openFile(QWidget* parent, const QString& title, const QString& folder, const QString& filter)
+{
+    if (!openAnswers().empty()) {
+        QString answer = openAnswers().front();
+        openAnswers().pop_front();
+        return answer;
+    }
+    return QFileDialog::getOpenFileName(parent, title, folder, filter);
 }
 
 bool Dialogs::openWebAddress(const QString& address)

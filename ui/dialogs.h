@@ -7,6 +7,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 
 class QWidget;
 
@@ -33,8 +34,16 @@ public:
     static bool question(QWidget* parent, const QString& title, const QString& text, const QString& accept,
                          const QString& reject);
 
-    // One of items chosen from a list; its index, or -1 when cancelled.
-    static int choose(QWidget* parent, const QString& title, const QString& label, const QStringList& items);
+    // A question answered by one of several captioned buttons, with a tick
+    // box under it (none when tick is empty). The last button is the escape. button: the index of the
+    // chosen one, -1 when the box was closed otherwise.
+    struct Choice
+    {
+        int button = -1;
+        bool ticked = false;
+    };
+    static Choice choose(QWidget* parent, const QString& title, const QString& text,
+                         const QStringList& buttons, const QString& tick);
 
     // Returns the chosen path, or "" when cancelled. proposed is a folder or
     // a file path to start from; chosenFilter, when given, receives the
@@ -42,6 +51,10 @@ public:
     static QString saveFile(QWidget* parent, const QString& title, const QString& proposed,
                             const QString& filter, const QString& defaultSuffix,
                             QString* chosenFilter = nullptr);
+
+    // Returns the chosen existing file, or "" when cancelled.
+    static QString openFile(QWidget* parent, const QString& title, const QString& folder,
+                            const QString& filter);
 
     // Opens http and https addresses in the default browser; anything else is refused.
     // Addresses are read tolerantly, as a browser's address bar does: spaces
@@ -56,7 +69,9 @@ public:
     static void scriptMessageAnswer(QMessageBox::StandardButton answer);
     // filter: the filter the answer leaves selected, "" for the first one.
     static void scriptSaveAnswer(const QString& path, const QString& filter = {});
-    static void scriptChoiceAnswer(int index);
+    // A choice answered by the button so captioned (none such: closed).
+    static void scriptChoiceAnswer(const QString& button, bool ticked = false);
+    static void scriptOpenAnswer(const QString& path);
     static void captureOpenedAddresses(bool capture);
     static std::deque<Shown>& shownMessages();
     static std::deque<QString>& openedAddresses();
@@ -70,7 +85,8 @@ private:
         QString filter;
     };
     static std::deque<SaveAnswer>& saveAnswers();
-    static std::deque<int>& choiceAnswers();
+    static std::deque<std::pair<QString, bool>>& choiceAnswers();
+    static std::deque<QString>& openAnswers();
 };
 
 } // namespace zorvane::ui

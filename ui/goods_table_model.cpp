@@ -5,6 +5,7 @@
 
 #include "core/numbers.h"
 #include "goods/display_text.h"
+#include "ui/tooltip_text.h"
 
 namespace zorvane::ui {
 
@@ -43,13 +44,19 @@ QVariant GoodsTableModel::data(const QModelIndex& index, int role) const
     if (role == Qt::TextAlignmentRole)
         return int(alignment(index.column()));
     const Row& row = m_rows[static_cast<std::size_t>(index.row())];
-    if (role == Qt::ToolTipRole && index.column() == kNameColumn)
-        return QString::fromStdString(row.shownName); // the whole name, however wide the column
     if (role == Qt::ForegroundRole && index.column() == kChangeColumn)
         return changeColour(row.change);
-    if (role != Qt::DisplayRole && role != Qt::ToolTipRole)
+    // The tooltip shows the whole text, however wide the column.
+    if (role == Qt::ToolTipRole)
+        return plainToolTip(cellText(row, index.column()));
+    if (role != Qt::DisplayRole)
         return {};
-    switch (index.column()) {
+    return cellText(row, index.column());
+}
+
+QString GoodsTableModel::cellText(const Row& row, int column)
+{
+    switch (column) {
     case kNameColumn:
         return QString::fromStdString(row.shownName);
     case 1:

@@ -55,6 +55,7 @@ public:
 
 private:
     static Qt::Alignment alignment(int column);
+    static QString cellText(const Row& row, int column);
 
     std::vector<Row> m_rows;
     std::vector<Row> m_pending;

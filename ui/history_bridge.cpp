@@ -31,6 +31,9 @@ void HistoryBridge::walkStarted(const std::string& address, int pagesBefore)
     }
     m_walking = true;
     m_couponKey = couponKey(address);
+    // The walk before may still be on its way into the file; its goods are
+    // what this walk is compared with. The writer never waits for this thread.
+    m_recorder->waitWritten();
     // Read before the recorder's thread can store this walk: only walks that
     // exist now are earlier ones.
     m_beforeWalkId = reader() ? m_reader.nextWalkId() : 0;

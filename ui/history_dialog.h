@@ -13,7 +13,7 @@ class HistoryStore;
 namespace zorvane::ui {
 
 // The walks of the history file, newest first: one can be loaded into the
-// goods list (the dialog then closes with chosenWalk() set) or deleted.
+// goods list (the dialog then closes with chosenWalk() set), several deleted.
 class HistoryDialog final : public QDialog
 {
     Q_OBJECT

@@ -25,6 +25,7 @@
 #include "ui/goods_table_model.h"
 #include "ui/history_bridge.h"
 #include "ui/input_modes.h"
+#include "ui/layout_fit.h"
 #include "ui/price_chart.h"
 
 namespace zorvane::ui {
@@ -33,6 +34,8 @@ namespace {
 
 // The log box keeps this many lines; older ones scroll away for good.
 constexpr int kLogLines = 10000;
+// The tag list shows at least this many rows, however short the window.
+constexpr int kTagRowsAlwaysShown = 5;
 
 QString u8(const char* text)
 {
@@ -85,6 +88,16 @@ QPlainTextEdit* textEdit(QWidget* parent, const char* name)
     auto* e = named<QPlainTextEdit>(parent, name);
     e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     return e;
+}
+
+// The height a list needs to show its header and `rows` rows of checkable text.
+int listHeight(QTreeWidget* list, int rows)
+{
+    auto* probe = new QTreeWidgetItem(list, {u8("满2件9折")});
+    probe->setCheckState(0, Qt::Unchecked);
+    const int row = list->sizeHintForRow(0);
+    delete probe;
+    return list->header()->sizeHint().height() + rows * row + 2 * list->frameWidth();
 }
 
 QGroupBox* group(QWidget* parent, const char* name, const char* caption)
@@ -193,7 +206,8 @@ void MainWindow::buildControls()
     m_splitter->addWidget(log);
     m_splitter->setStretchFactor(0, 3);
     m_splitter->setStretchFactor(1, 2);
-    m_splitter->setSizes({335, 216});
+    // The lists first: on a laptop screen the tags and the price chart still fit.
+    m_splitter->setSizes({390, 160});
 
     auto* column = new QVBoxLayout(central);
     column->setContentsMargins(6, 4, 6, 2);
@@ -209,7 +223,8 @@ void MainWindow::buildControls()
     exportDialog->setObjectName(u8("通用对话框_导出"));
     exportDialog->setProperty("title", u8("选择保存位置"));
     // GBK first: it stays the default; UTF-8 keeps what GBK lacks (emoji, Hangul).
-    exportDialog->setProperty("filter", u8("CSV文件 GBK(*.csv);;CSV文件 UTF-8(*.csv);;全部文件(*.*)"));
+    exportDialog->setProperty(
+        "filter", u8("CSV文件 GBK(*.csv);;CSV文件 UTF-8(*.csv);;Excel 工作簿 (*.xlsx);;全部文件(*.*)"));
     exportDialog->setProperty("defaultSuffix", u8("csv"));
     exportDialog->setProperty("initialDirectory", QString::fromStdString(m_options.exeDir));
 }
@@ -243,7 +258,11 @@ void MainWindow::buildControlGroup(QWidget* g)
     auto* advanced = new QGridLayout;
     advanced->addWidget(advancedTitle, 0, 0, 1, 2);
     advanced->addWidget(label(g, "透明标签9", "附加协议头"), 1, 0);
-    advanced->addWidget(label(g, "透明标签10", "Cookie"), 1, 1);
+    auto* cookieTitle = new QHBoxLayout;
+    cookieTitle->addWidget(label(g, "透明标签10", "Cookie"));
+    cookieTitle->addStretch(1);
+    cookieTitle->addWidget(button(g, "按钮_导入Cookie", "导入Cookie…"));
+    advanced->addLayout(cookieTitle, 1, 1);
     const char* const boxes[] = {"编辑框_参数_附加协议头", "编辑框_参数_COOKIE"};
     for (int c = 0; c < 2; ++c) {
         QPlainTextEdit* box = textEdit(g, boxes[c]);
@@ -287,7 +306,7 @@ void MainWindow::buildTagGroup(QWidget* g)
     m_tagList->setRootIsDecorated(false);
     m_tagList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_tagList->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_tagList->setMinimumHeight(48);
+    m_tagList->setMinimumHeight(listHeight(m_tagList, kTagRowsAlwaysShown));
 
     auto* price = new QHBoxLayout;
     price->addWidget(label(g, "透明标签4", "价格："));
@@ -298,19 +317,21 @@ void MainWindow::buildTagGroup(QWidget* g)
     filter->setMinimumHeight(28);
     m_priceChart = new PriceChart(g);
     m_priceChart->setObjectName(u8("图表_价格"));
-    m_priceChart->setMinimumHeight(56);
-    m_priceChart->setMaximumHeight(110);
     auto* onlyNewOrCheaper = named<QCheckBox>(g, "选择框_只看新品和降价");
     onlyNewOrCheaper->setText(u8("只看新品和降价"));
+    auto* run = new QHBoxLayout;
+    run->addWidget(onlyNewOrCheaper, 1);
+    run->addWidget(filter);
 
     auto* rows = new QVBoxLayout(g);
     rows->setContentsMargins(8, 6, 8, 8);
-    rows->addWidget(m_tagList, 2);
-    rows->addWidget(m_priceChart, 1);
+    rows->addWidget(m_tagList, 1);
+    rows->addWidget(m_priceChart);
     rows->addLayout(price);
-    rows->addWidget(onlyNewOrCheaper);
-    rows->addWidget(filter);
+    rows->addLayout(run);
     g->setFixedWidth(216);
+    // On a short screen the tags come first; the chart shows when there is room.
+    new OptionalPartRoom(g, rows, m_priceChart, 48, 110);
 }
 
 void MainWindow::buildGoodsGroup(QWidget* g)
@@ -337,6 +358,10 @@ void MainWindow::buildGoodsGroup(QWidget* g)
         m_goodsView->setColumnWidth(c, widths[c]);
     m_goodsView->setMinimumHeight(60);
     m_goodsView->viewport()->installEventFilter(this);
+    // 变化 stays in view on a narrow screen: the name column gives way first.
+    const int changeWidth = std::max(header->fontMetrics().horizontalAdvance(u8("变化")) + 28,
+                                     m_goodsView->fontMetrics().horizontalAdvance(u8("涨¥000.00")) + 12);
+    m_nameColumn = new YieldingColumn(m_goodsView, GoodsTableModel::kNameColumn, 120, changeWidth);
 
     auto* rows = new QVBoxLayout(g);
     rows->setContentsMargins(8, 6, 8, 8);
@@ -368,6 +393,7 @@ void MainWindow::connectCommands()
     connect(control<QPushButton>("按钮_筛选"), &QPushButton::clicked, this, &MainWindow::onFilterClicked);
     connect(control<QPushButton>("按钮_导出"), &QPushButton::clicked, this, &MainWindow::onExportClicked);
     connect(control<QPushButton>("按钮_凑单"), &QPushButton::clicked, this, &MainWindow::showBasketDialog);
+    connect(control<QPushButton>("按钮_导入Cookie"), &QPushButton::clicked, this, &MainWindow::importCookies);
     connect(m_goodsView->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &MainWindow::onGoodsHeaderClicked);
     connect(m_goodsView, &QWidget::customContextMenuRequested, this, &MainWindow::showGoodsMenu);
@@ -392,8 +418,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (closeNeedsConfirmation() &&
-        !Dialogs::question(this, u8("提示"), u8("还有未导出的商品，确定退出吗？"), u8("退出"), u8("取消"))) {
+    if (const QString question = closeQuestion();
+        !question.isEmpty() && !Dialogs::question(this, u8("提示"), question, u8("退出"), u8("取消"))) {
         event->ignore();
         return;
     }
@@ -404,8 +430,17 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 bool MainWindow::closeNeedsConfirmation() const
 {
-    const bool walking = m_state->walk.state() != RunState::Idle;
-    return walking || (m_storeCount > 0 && m_gathered != m_exported);
+    return !closeQuestion().isEmpty();
+}
+
+QString MainWindow::closeQuestion() const
+{
+    // Goods that would be lost weigh more than the walk that finds more.
+    if (m_storeCount > 0 && m_gathered != m_exported)
+        return u8("还有未导出的商品，确定退出吗？");
+    if (m_state->walk.state() != RunState::Idle)
+        return u8("搜索还在进行，确定退出吗？");
+    return {};
 }
 
 QString MainWindow::editText(const QString& name) const

@@ -35,6 +35,7 @@ class GuardedSink;
 class GoodsTableModel;
 class HistoryBridge;
 class PriceChart;
+class YieldingColumn;
 
 struct WindowOptions
 {
@@ -75,6 +76,8 @@ public:
     void onExportClicked();
     // Opens the 凑单 dialog over the goods shown (main_window_basket.cpp).
     void showBasketDialog();
+    // 导入Cookie…: the chosen cookie file's cookies for the address, into the Cookie box.
+    void importCookies();
     void feedbackHandler(const Feedback& message);
     void saveSettingsNow();
     // Loads a walk of the history file into the goods list, the list emptied
@@ -84,6 +87,8 @@ public:
     // True when closing would lose something: a walk runs or is paused, or
     // goods were gathered since the last successful export.
     bool closeNeedsConfirmation() const;
+    // The question closing asks, "" when it asks none.
+    QString closeQuestion() const;
     // The rows of the selection as tab-separated lines (names as shown).
     QString selectedRowsText() const;
     // The save dialog's proposal: a dated file name in the last export's
@@ -113,6 +118,7 @@ private:
     void noteSearchStart(bool fromFirstPage, int pageLimit);
 
     bool startSearch();
+    bool settleEarlierGoods();
     void onSearchEnded(WalkEndReason reason);
     void addGoodsRow(const GoodsRecord& record);
     void showNewGoods(std::int64_t n, bool fromWalk);
@@ -133,7 +139,7 @@ private:
     void onPriceRangeChosen(double lowest, double highest);
     void appendLogText(const std::string& text);
     void tellExportFailure(const QString& text);
-    void buildMenus(const std::string& description);
+    void buildMenus(const std::vector<Menu>& menus);
     void loadBrowserPage(const std::string& address);
     void menuCommandHook(int id);
     bool startStartupCheck();
@@ -162,6 +168,7 @@ private:
     StatusPanel* m_status = nullptr;
     WalkEndReason m_walkEnd = WalkEndReason::Finished; // how the last walk ended, until the next start
     PriceChart* m_priceChart = nullptr;
+    YieldingColumn* m_nameColumn = nullptr;
     std::unique_ptr<HistoryBridge> m_history; // made on first use, once the settings path is known
     QString m_exportDir;                      // folder of the last export, "" before the first
     // Export bookkeeping: every new record counts; an export that succeeds
@@ -170,7 +177,16 @@ private:
     std::int64_t m_gathered = 0;
     std::int64_t m_exportStarted = 0;
     std::int64_t m_exported = 0;
-    bool m_sorted = false; // a sort ran since the goods were last cleared
+    bool m_sorted = false;           // a sort ran since the goods were last cleared
+    QWidget* m_refusedBox = nullptr; // the input a refused start names, focused once usable
+    // What a fresh walk does with goods of an earlier one in the list.
+    enum class EarlierGoods
+    {
+        Ask,
+        Clear,
+        Keep
+    };
+    EarlierGoods m_earlierGoods = EarlierGoods::Ask; // kept in the settings once chosen for good
     QAction* m_versionAction = nullptr;
     std::vector<std::string> m_menuLinks; // the menu entries' links, by 1-based id
     bool m_settingsSaved = false;

@@ -15,6 +15,7 @@
 #include "core/walk_feedback.h"
 #include "core/text.h"
 #include "goods/csv_export.h"
+#include "goods/xlsx_export.h"
 #include "goods/display_text.h"
 #include "goods/filter.h"
 #include "goods/sort.h"
@@ -34,8 +35,7 @@ void MainWindow::feedbackHandler(const Feedback& message)
             appendLogText(*message.text);
         break;
     case kFeedbackMenu:
-        if (message.text)
-            buildMenus(*message.text);
+        buildMenus(message.menus);
         break;
     case kFeedbackCaption:
         if (message.text)
@@ -128,6 +128,8 @@ void MainWindow::emptyGoods()
         m_tagList->clear();
     });
     m_storeCount = 0;
+    // Cleared goods cannot be exported any more: closing loses nothing of them.
+    m_gathered = m_exportStarted = m_exported = 0;
     m_sorted = false;
     m_status->setGoods(0);
     showSortDirection();
@@ -242,8 +244,14 @@ void MainWindow::onExportClicked()
         chosenFilter.contains(QStringLiteral("UTF-8")) ? CsvEncoding::utf8 : CsvEncoding::gbk;
     m_exportDir = QFileInfo(path).absolutePath();
     m_exportStarted = m_gathered;
-    if (!m_state->workers.start(Worker::Export, [state = m_state, sink = m_sink, file = path.toStdString(),
-                                                 encoding] { runExport(*state, *sink, file, encoding); })) {
+    const bool workbook = path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
+    if (!m_state->workers.start(
+            Worker::Export, [state = m_state, sink = m_sink, file = path.toStdString(), workbook, encoding] {
+                if (workbook)
+                    runXlsxExport(*state, *sink, file);
+                else
+                    runExport(*state, *sink, file, encoding);
+            })) {
         logAndTell(QString::fromUtf8("启动导出线程失败"), QMessageBox::NoIcon);
         exportButton->setEnabled(true);
     }

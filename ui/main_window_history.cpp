@@ -19,7 +19,9 @@
 #include "ui/goods_table_model.h"
 #include "ui/history_bridge.h"
 #include "ui/history_dialog.h"
+#include "ui/history_text.h"
 #include "ui/price_chart.h"
+#include "ui/tooltip_text.h"
 
 namespace zorvane::ui {
 
@@ -70,12 +72,14 @@ void MainWindow::showNewGoods(std::int64_t n, bool fromWalk)
         const QString shown = QString::fromStdString(displayText(tag));
         auto* item = new QTreeWidgetItem(m_tagList, {shown});
         item->setData(0, Qt::UserRole, QString::fromStdString(tag));
-        item->setToolTip(0, shown);
+        item->setToolTip(0, plainToolTip(shown));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, Qt::Unchecked);
     }
     m_storeCount = n;
-    ++m_gathered;
+    // Only a walk gathers: goods loaded from the history are already kept there.
+    if (fromWalk)
+        ++m_gathered;
     m_status->setGoods(n);
 }
 
@@ -92,13 +96,9 @@ void MainWindow::fillHistoryMenu(QMenu* menu)
     HistoryStore* store = history().reader();
     const std::vector<WalkSummary> walks = store ? store->listWalks().rows : std::vector<WalkSummary>();
     for (auto walk = walks.rbegin(); walk != walks.rend() && walk - walks.rbegin() < kMenuWalks; ++walk) {
-        const QString caption = QString::fromUtf8("%1  %2  %3页  %4件")
-                                    .arg(QString::fromStdString(formatLocalTime(walk->startedMs)),
-                                         QString::fromStdString(walk->couponKey))
-                                    .arg(walk->pages)
-                                    .arg(walk->goodsCount);
         const std::int64_t id = walk->id;
-        connect(menu->addAction(caption), &QAction::triggered, this, [this, id] { loadHistoryWalk(id); });
+        connect(menu->addAction(historyMenuCaption(*walk)), &QAction::triggered, this,
+                [this, id] { loadHistoryWalk(id); });
     }
     if (walks.empty())
         menu->addAction(QString::fromUtf8("（无记录）"))->setEnabled(false);
@@ -130,6 +130,11 @@ bool MainWindow::loadHistoryWalk(std::int64_t walkId)
     HistoryStore* store = history().reader();
     if (!store || !busyCheck(*m_state, true))
         return false;
+    // A paused walk goes on into the list: it would add its goods to the loaded ones.
+    if (m_state->walk.state() == RunState::Paused) {
+        appendLog(*m_state, "搜索已暂停，停止后才能载入历史记录");
+        return false;
+    }
     const std::vector<WalkSummary> walks = store->listWalks().rows;
     const auto walk =
         std::find_if(walks.begin(), walks.end(), [walkId](const WalkSummary& w) { return w.id == walkId; });
@@ -156,6 +161,7 @@ bool MainWindow::loadHistoryWalk(std::int64_t walkId)
     }
     m_goodsModel->flush();
     refreshPriceChart();
+    m_status->showEarlierWalk(walk->pages, walk->endedMs ? *walk->endedMs - walk->startedMs : 0);
     appendLog(*m_state, "已载入历史记录：" + formatLocalTime(walk->startedMs) + "，" +
                             std::to_string(goods.rows.size()) + "件商品");
     return true;

@@ -1,5 +1,6 @@
 // The window's own settings: where it stood, how its parts were divided, its
-// column widths and the last export folder, kept in the section [窗口].
+// column widths, the last export folder and what a fresh walk does with the
+// goods of an earlier one, kept in the section [窗口].
 // Only the window writes that section.
 #include "ui/main_window.h"
 
@@ -13,6 +14,7 @@
 
 #include "settings/ini_file.h"
 #include "settings/settings_file.h"
+#include "ui/layout_fit.h"
 
 namespace zorvane::ui {
 
@@ -23,6 +25,8 @@ constexpr std::string_view kGeometryKey = "几何";
 constexpr std::string_view kSplitterKey = "分隔";
 constexpr std::string_view kColumnsKey = "列宽";
 constexpr std::string_view kExportDirKey = "导出目录";
+constexpr std::string_view kEarlierGoodsKey = "上次商品";
+constexpr const char* kEarlierGoodsValues[] = {"询问", "清空", "保留"}; // by MainWindow::EarlierGoods
 
 // Room a window manager's title bar and borders take around the window.
 constexpr int kDecorationHeight = 40;
@@ -74,6 +78,10 @@ void MainWindow::restoreLayout(const IniFile& ini)
     for (int c = 0; c < widths.size(); ++c)
         m_goodsView->setColumnWidth(c, widths[c]);
     m_exportDir = QString::fromStdString(ini.value(kWindowSection, kExportDirKey).value_or(""));
+    const std::string earlier = ini.value(kWindowSection, kEarlierGoodsKey).value_or("");
+    m_earlierGoods = earlier == kEarlierGoodsValues[1]   ? EarlierGoods::Clear
+                     : earlier == kEarlierGoodsValues[2] ? EarlierGoods::Keep
+                                                         : EarlierGoods::Ask;
 }
 
 void MainWindow::storeLayout(IniFile& ini) const
@@ -81,11 +89,14 @@ void MainWindow::storeLayout(IniFile& ini) const
     ini.setValue(kWindowSection, kGeometryKey, saveGeometry().toBase64().toStdString());
     ini.setValue(kWindowSection, kSplitterKey, joined(m_splitter->sizes()).toStdString());
     QList<int> widths;
-    for (int c = 0; c < 4; ++c)
+    // The name column as the user made it, not as a narrow window squeezes it.
+    widths.push_back(m_nameColumn->wantedWidth());
+    for (int c = 1; c < 4; ++c)
         widths.push_back(m_goodsView->columnWidth(c));
     ini.setValue(kWindowSection, kColumnsKey, joined(widths).toStdString());
     if (!m_exportDir.isEmpty())
         ini.setValue(kWindowSection, kExportDirKey, m_exportDir.toStdString());
+    ini.setValue(kWindowSection, kEarlierGoodsKey, kEarlierGoodsValues[static_cast<int>(m_earlierGoods)]);
 }
 
 QString MainWindow::proposedExportPath() const

@@ -16,6 +16,11 @@ void MainWindow::startPause()
     WidgetPanel panel(this);
     m_state->walk.startPause(&panel, [this] { return startSearch(); });
     showWalkState();
+    // Only now are the inputs usable again: a disabled box takes no focus.
+    if (m_refusedBox) {
+        m_refusedBox->setFocus();
+        m_refusedBox = nullptr;
+    }
 }
 
 void MainWindow::stopCommand()
@@ -46,12 +51,13 @@ bool MainWindow::startSearch()
     SearchStart start = prepareSearchStart(*m_state, typed);
     if (!start.accepted) {
         if (start.field != InputField::None) {
-            if (QWidget* box = WidgetPanel(this).inputBox(start.field))
-                box->setFocus();
+            m_refusedBox = WidgetPanel(this).inputBox(start.field);
             logAndTell(QString::fromStdString(start.message), QMessageBox::Warning);
         }
         return false;
     }
+    if (!start.resume && !settleEarlierGoods())
+        return false;
     {
         const SearchParams params = m_state->position.copy();
         noteSearchStart(params.nextPageAddress.empty(), params.pageLimit);
@@ -64,6 +70,31 @@ bool MainWindow::startSearch()
         logAndTell(QString::fromUtf8("启动搜索线程失败"), QMessageBox::NoIcon);
         return false;
     }
+    return true;
+}
+
+// A fresh walk after an earlier one: its goods would sit above the new walk's,
+// still marked as they were then, so the user says whether they go first.
+// False when the start is cancelled.
+bool MainWindow::settleEarlierGoods()
+{
+    if (m_storeCount == 0)
+        return true;
+    EarlierGoods choice = m_earlierGoods;
+    if (choice == EarlierGoods::Ask) {
+        const QStringList buttons = {QString::fromUtf8("清空并开始"), QString::fromUtf8("保留并开始"),
+                                     QString::fromUtf8("取消")};
+        const Dialogs::Choice answer = Dialogs::choose(
+            this, QString::fromUtf8("提示"), QString::fromUtf8("列表中有上一次搜索的商品。开始前清空吗？"),
+            buttons, QString::fromUtf8("记住我的选择"));
+        if (answer.button != 0 && answer.button != 1)
+            return false;
+        choice = answer.button == 0 ? EarlierGoods::Clear : EarlierGoods::Keep;
+        if (answer.ticked)
+            m_earlierGoods = choice;
+    }
+    if (choice == EarlierGoods::Clear)
+        emptyGoods();
     return true;
 }
 

@@ -13,7 +13,6 @@
 #include "ui/dialogs.h"
 #include "ui/feedback_bridge.h"
 #include "ui/settings_binding.h"
-#include "update/menus.h"
 #include "update/update_check.h"
 
 namespace zorvane::ui {
@@ -93,9 +92,9 @@ void MainWindow::saveSettingsNow()
     }
 }
 
-void MainWindow::buildMenus(const std::string& description)
+void MainWindow::buildMenus(const std::vector<Menu>& menus)
 {
-    for (const Menu& menu : parseMenus(description)) {
+    for (const Menu& menu : menus) {
         QMenu* parent = menu.onBar ? nullptr : menuBar()->addMenu(QString::fromStdString(menu.title));
         for (const MenuEntry& entry : menu.entries) {
             m_menuLinks.push_back(entry.link);

@@ -5,6 +5,8 @@
 
 #include <QRegularExpression>
 
+#include <iterator>
+
 #include "ui/dialogs.h"
 #include "ui/watch_dialog.h"
 
@@ -18,12 +20,14 @@ void MainWindow::watchCoupon()
         return;
     }
     static const char* const kPeriods[][2] = {{"每1小时", "1h"}, {"每6小时", "6h"}, {"每天", "1d"}};
-    QStringList captions;
+    QStringList buttons;
     for (const auto& period : kPeriods)
-        captions << QString::fromUtf8(period[0]);
-    const int chosen =
-        Dialogs::choose(this, QString::fromUtf8("关注此优惠券"), QString::fromUtf8("检查周期："), captions);
-    if (chosen < 0)
+        buttons << QString::fromUtf8(period[0]);
+    buttons << QString::fromUtf8("取消");
+    const int chosen = Dialogs::choose(this, QString::fromUtf8("关注此优惠券"),
+                                       QString::fromUtf8("多久检查一次这张优惠券？"), buttons, {})
+                           .button;
+    if (chosen < 0 || chosen >= static_cast<int>(std::size(kPeriods)))
         return;
     QStringList args = {
         QStringLiteral("watch"),      QStringLiteral("add"),

@@ -49,6 +49,7 @@ PriceChart::PriceChart(QWidget* parent) : QChartView(parent)
     QChart* first = this->chart();
     setChart(chart);
     delete first;
+    setFrameShape(QFrame::StyledPanel);
     setRenderHint(QPainter::Antialiasing, false);
     setRubberBand(QChartView::NoRubberBand);
     setToolTip(QString::fromUtf8("拖过柱子选价格范围"));
@@ -71,6 +72,10 @@ void PriceChart::showPrices(const std::vector<double>& prices)
     const int bars = static_cast<int>(counts.size());
     m_axisX->setRange(-0.5, std::max(bars, 1) - 0.5);
     m_axisY->setRange(0, static_cast<qreal>(std::max<std::int64_t>(most, 1)));
+    // Nothing to draw: an empty frame, no white plot with a lone axis line.
+    chart()->setBackgroundVisible(bars > 0);
+    m_axisX->setVisible(bars > 0);
+    m_axisY->setVisible(bars > 0);
     chart()->setTitle(bars == 0 ? QString()
                                 : QString::fromUtf8("¥%1 – ¥%2")
                                       .arg(priceLabel(m_histogram.lowestPrice(0)),

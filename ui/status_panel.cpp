@@ -4,6 +4,8 @@
 #include <QLabel>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace zorvane::ui {
 
 namespace {
@@ -107,6 +109,15 @@ void StatusPanel::setPagesDone(int pages)
 {
     m_pagesDone = pages;
     refreshPages();
+}
+
+void StatusPanel::showEarlierWalk(int pages, qint64 elapsedMs)
+{
+    m_elapsedBefore = std::max<qint64>(elapsedMs, 0);
+    m_pagesDone = pages;
+    m_pageLimit = 0;
+    refreshPages();
+    refreshElapsed();
 }
 
 void StatusPanel::refreshPages()

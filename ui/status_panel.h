@@ -39,6 +39,9 @@ public:
     // A paused walk goes on with its own limit.
     void setPageLimit(int pageLimit);
     void setPagesDone(int pages);
+    // An earlier walk's figures, shown while idle (a walk loaded from the
+    // history): its pages and how long it ran.
+    void showEarlierWalk(int pages, qint64 elapsedMs);
     void setGoods(std::int64_t gathered);
     void setShown(int shown);
 

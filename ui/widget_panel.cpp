@@ -16,8 +16,8 @@ std::vector<const char*> widgetsOf(ControlGroup group)
 {
     switch (group) {
     case ControlGroup::Inputs:
-        return {"编辑框_参数_地址",       "编辑框_参数_间隔",   "编辑框_参数_页数",
-                "编辑框_参数_附加协议头", "编辑框_参数_COOKIE", "按钮_清空商品"};
+        return {"编辑框_参数_地址",   "编辑框_参数_间隔", "编辑框_参数_页数", "编辑框_参数_附加协议头",
+                "编辑框_参数_COOKIE", "按钮_清空商品",    "按钮_导入Cookie"};
     case ControlGroup::Goods:
         return {"超级列表框_商品列表"};
     case ControlGroup::TagFilter:

@@ -6,53 +6,63 @@ namespace zorvane {
 
 namespace {
 
+using Members = std::vector<std::pair<std::string, JsonService>>;
+
 // Member names the menu description never turns into entries.
 bool isReservedName(const std::string& name)
 {
     return name == "parseJSON" || name == "toJSONString";
 }
 
-// The members of the object at doc's member as entries; false when there is no such object.
-bool readEntries(const JsonService& doc, const std::string& member, std::vector<MenuEntry>& entries)
+// The members of the value as entries and menus read them: by name. A bare
+// index is no member path, so the items of an array are found as null.
+Members membersByName(const JsonService& value)
 {
-    JsonService object;
-    std::vector<std::string> names;
-    if (!object.parse(doc.getValue(member, true)) || object.keys(names) == 0)
-        return false;
-    for (const std::string& name : names) {
-        if (!isReservedName(name))
-            entries.push_back({name, object.getValue(name)});
+    Members members = value.members();
+    if (value.typeOf() == kJsonArray) {
+        for (auto& member : members)
+            member.second.parse({});
     }
-    return true;
+    return members;
+}
+
+// The members of an object as entries; false when it has none.
+bool readEntries(const JsonService& object, std::vector<MenuEntry>& entries)
+{
+    const Members members = membersByName(object);
+    for (const auto& [name, value] : members) {
+        if (!isReservedName(name))
+            entries.push_back({name, value.getValue({})});
+    }
+    return !members.empty();
 }
 
 } // namespace
 
-std::vector<Menu> parseMenus(const std::string& description)
+std::vector<Menu> menusOf(const JsonService& description)
 {
     std::vector<Menu> menus;
-    JsonService doc;
-    if (!doc.parse(description))
-        return menus;
-    if (doc.exists("top")) {
+    if (description.exists("top")) {
         Menu bar{{}, {}, true};
-        if (readEntries(doc, "top", bar.entries))
+        if (readEntries(description.getObject("top"), bar.entries))
             menus.push_back(std::move(bar));
     }
-    if (!doc.exists("second"))
+    if (!description.exists("second"))
         return menus;
-    JsonService second;
-    std::vector<std::string> names;
-    if (!second.parse(doc.getValue("second", true)) || second.keys(names) == 0)
-        return menus;
-    for (const std::string& name : names) {
+    for (const auto& [name, submenu] : membersByName(description.getObject("second"))) {
         if (isReservedName(name))
             continue;
         Menu menu{name, {}, false};
-        readEntries(second, name, menu.entries);
+        readEntries(submenu, menu.entries);
         menus.push_back(std::move(menu));
     }
     return menus;
+}
+
+std::vector<Menu> parseMenus(const std::string& description)
+{
+    JsonService doc;
+    return doc.parse(description) ? menusOf(doc) : std::vector<Menu>{};
 }
 
 } // namespace zorvane

@@ -3,27 +3,19 @@
 #include <string>
 #include <vector>
 
+#include "core/link_menu.h"
+
 namespace zorvane {
 
-struct MenuEntry
-{
-    std::string caption;
-    std::string link; // "" = the entry does nothing
-};
+class JsonService;
 
-// One menu of the update answer's menu description. The entries of the
-// description's "top" member stand on the menu bar itself.
-struct Menu
-{
-    std::string title;
-    std::vector<MenuEntry> entries;
-    bool onBar = false; // the entries are the bar's own; there is no title
-};
+// The menus a menu description asks for, in the order they are added to the
+// menu bar: the entries of its "top" member (on the bar itself), then one
+// menu per member of "second" (a menu whose entries cannot be read stays
+// empty). The names parseJSON and toJSONString never become entries.
+std::vector<Menu> menusOf(const JsonService& description);
 
-// The menus a menu description (JSON) asks for, in the order they are added
-// to the menu bar: the "top" entries, then one menu per member of "second"
-// (a menu whose entries cannot be read stays empty). Nothing for text that
-// is not JSON; the names parseJSON and toJSONString never become entries.
+// The same for a description given as JSON text; nothing for other text.
 std::vector<Menu> parseMenus(const std::string& description);
 
 } // namespace zorvane

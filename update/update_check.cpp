@@ -11,7 +11,9 @@
 #include "core/numbers.h"
 #include "core/text.h"
 #include "services/json_service.h"
+#include "update/menus.h"
 #include "web/http_request.h"
+#include "web/proxy_setting.h"
 
 namespace zorvane {
 
@@ -24,6 +26,8 @@ std::string fetchAnswer(const AppState& state)
     request.timeoutSeconds = 180;
     request.ignoreCertErrors = state.config.ignoreCertErrors;
     request.caFile = state.config.caFile;
+    if (!applyProxy(request, chooseProxy(state.config.proxy, request.url)))
+        return {};
     std::string body = httpRequest(request);
     body.resize(std::min(body.size(), body.find('\0')));
     return gbkToUtf8(body);
@@ -63,7 +67,7 @@ void applyAnswer(AppState& state, FeedbackSink& sink, const JsonService& answer,
     if (answer.exists("latest_version") && answer.getValue("latest_version") != kProgramVersion)
         appendLog(state, answer.getValue("latest_intro"));
     if (answer.exists("menu"))
-        sink.post({kFeedbackMenu, 0, makePayloadText(answer.getValue("menu", true))});
+        sink.post({kFeedbackMenu, 0, std::nullopt, menusOf(answer.getObject("menu"))});
     if (std::string page = textOf(answer, "load_page"); !page.empty() && acceptAddress(state, page))
         sink.post({kFeedbackLoadPage, 0, makePayloadText(page)});
     if (std::string url = textOf(answer, "open_url"); !url.empty() && acceptAddress(state, url)) {
@@ -86,7 +90,8 @@ void requestPageQuietly(AppState& state, const std::string& address)
         request.url = address;
         request.ignoreCertErrors = config.ignoreCertErrors;
         request.caFile = config.caFile;
-        httpRequest(request);
+        if (applyProxy(request, chooseProxy(config.proxy, request.url)))
+            httpRequest(request);
     });
     if (!started)
         appendLog(state, "加载页面失败：" + address);

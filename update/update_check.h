@@ -23,7 +23,8 @@ bool retryPause(AppState& state, bool log, const UpdateCheckOptions& options);
 
 // Asks the update endpoint until a valid answer arrives, then applies it:
 // item address template, caption (1003), log notes, version note, menus
-// (1002), browser box page (1005), browser page and message (1004). Remote
+// (1002, read here: the window only adds them), browser box page (1005),
+// browser page and message (1004). Remote
 // addresses are used only when they are http or https addresses.
 void updateCheck(AppState& state, FeedbackSink& sink, const UpdateCheckOptions& options);
 

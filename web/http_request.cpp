@@ -89,6 +89,23 @@ bool sendsProxyCredentials(const HttpRequest& request)
     return !request.proxy.empty() && !request.proxyUser.empty() && request.proxyMode.value_or(1) == 1;
 }
 
+// A SOCKS proxy takes its credentials in its own handshake, not in a header;
+// a proxy spoken to over TLS is checked as the server is.
+void setProxyTransport(CURL* curl, const HttpRequest& request)
+{
+    if (startsWith(toLowerAscii(request.proxy), "socks") && sendsProxyCredentials(request)) {
+        curl_easy_setopt(curl, CURLOPT_PROXYUSERNAME, request.proxyUser.c_str());
+        curl_easy_setopt(curl, CURLOPT_PROXYPASSWORD, request.proxyPassword.c_str());
+    }
+    if (request.ignoreCertErrors) {
+        curl_easy_setopt(curl, CURLOPT_PROXY_SSL_VERIFYPEER, 0L);
+        curl_easy_setopt(curl, CURLOPT_PROXY_SSL_VERIFYHOST, 0L);
+    } else if (!request.caFile.empty()) {
+        curl_easy_setopt(curl, CURLOPT_PROXY_CAINFO, request.caFile.c_str());
+        curl_easy_setopt(curl, CURLOPT_PROXY_CAPATH, nullptr);
+    }
+}
+
 // The server's headers: Cookie, then the completed extra headers in order,
 // each set explicitly so that curl adds none of its own defaults.
 bool buildServerHeaders(const HttpRequest& request, CurlHeaderList& list)
@@ -121,6 +138,7 @@ void setTransport(CURL* curl, const std::string& url, const HttpRequest& request
     curl_easy_setopt(curl, CURLOPT_PROXY, request.proxy.c_str());
     curl_easy_setopt(curl, CURLOPT_NOPROXY, "");
     curl_easy_setopt(curl, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
+    setProxyTransport(curl, request);
     if (!request.noRedirect) {
         curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);

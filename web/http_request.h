@@ -26,7 +26,7 @@ struct HttpRequest
     std::string failureText;                 // out: the transport's own words for it
     bool noRedirect = false;                 // in
     std::string bodyBytes;                   // in: raw body bytes, win over bodyText
-    std::string proxy;                       // in: host:port, "" = none (environment ignored)
+    std::string proxy;                       // in: [scheme://]host:port, "" = none (environment ignored)
     int timeoutSeconds = 0;                  // in: -1 = curl's own, <1 = 15 s
     std::string proxyUser;                   // in
     std::string proxyPassword;               // in

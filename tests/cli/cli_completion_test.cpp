@@ -74,7 +74,7 @@ TEST(CliCompletion, OffersCommandsOptionsValuesAndFiles)
         {{"zorvane-cli", "watch", "add", "--every", ""}, {"1d", "1h", "30min", "6h"}},
         {{"zorvane-cli", "watch", "run", "--no"}, {"--no-new"}},
         {{"zorvane-cli", "search", "--sort", ""}, {"asc", "desc"}},
-        {{"zorvane-cli", "search", "-o", "f.csv", "--format", ""}, {"csv", "json", "tsv"}},
+        {{"zorvane-cli", "search", "-o", "f.csv", "--format", ""}, {"csv", "json", "tsv", "xlsx"}},
         {{"zorvane-cli", "history", "--format", ""}, {"json", "tsv"}},
         {{"zorvane-cli", "changes", "--db", "x", "--format", ""}, {"json", "tsv"}},
         {{"zorvane-cli", "extract", "--encoding", ""}, {"gbk", "utf-8"}},

@@ -74,7 +74,7 @@ TEST(CliUsage, EveryUsageErrorIsOneLineAndStatusTwo)
          "--retries needs a whole number, 0 = no limit: -1"},
         {{"extract"}, "extract needs at least one FILE"},
         {{"extract", "--csv", "x"}, "unknown option: --csv"},
-        {{"search", "-o", csv, "--format", "xml", address}, "--format takes csv, tsv or json: xml"},
+        {{"search", "-o", csv, "--format", "xml", address}, "--format takes csv, tsv, json or xlsx: xml"},
         {{"extract", "--encoding=latin1", "x"}, "--encoding takes gbk or utf-8: latin1"},
         {{"search", "-o", csv, "--format=json", "--encoding", "utf-8", address},
          "--encoding applies to --format csv only"},

@@ -100,6 +100,36 @@ TEST(AnalysePageText, NoGoodsAndMissingPaging)
     EXPECT_EQ(c.ids, std::vector<std::string>{"3"});
 }
 
+TEST(AnalysePageText, LetterCaseFoldsAsciiLettersOnly)
+{
+    // U+017F (long s) and U+212A (Kelvin sign) are no s and k, wherever the pre-scan finds a name.
+    const std::string longS = "\xC5\xBF";
+    const std::string kelvin = "\xE2\x84\xAA";
+    const std::string paging = "<script>\n SEARCH.base_url='k=1';\n";
+    const std::string arguments = ".init(1, 3, 0, 0, 0, 0, 61, 0, 0, 0);\n</script>";
+    const struct
+    {
+        std::string page;
+        std::vector<std::string> ids;
+        const char* failure; // of the next page
+    } cases[] = {
+        {"<li data-" + longS + "ku=\"5\"><div>x</div></li>" + goodsItem("6") + kPaging, {"6"}, ""},
+        {"<li data-s" + kelvin + "u=\"5\"><div>x</div></li>" + goodsItem("6") + kPaging, {"6"}, ""},
+        {"<LI DATA-SKU=\"5\"><div>x</DIV></Li>" + kPaging, {"5"}, ""},
+        {goodsItem("1") + paging + " " + longS + arguments, {"1"}, "获取下一页地址失败(匹配js参数失败)"},
+        {goodsItem("1") + paging + " s.init(1\n " + longS + arguments,
+         {"1"},
+         "获取下一页地址失败(匹配js参数失败)"},
+        {goodsItem("1") + paging + " " + longS + ".init(1\n S" + arguments, {"1"}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.page);
+        const Collected found = analyse(c.page);
+        EXPECT_EQ(found.ids, c.ids);
+        EXPECT_EQ(found.verdict.next.failure, c.failure);
+    }
+}
+
 class AnalysePageOverHttps : public ::testing::Test
 {
 protected:

@@ -73,6 +73,60 @@ TEST(JsonServiceParse, DeepNestingIsReadWrittenAndCopiedWithoutRecursing)
     EXPECT_EQ(json.getValue("s").size(), 2001u);
 }
 
+TEST(JsonServiceParse, MembersBesideDeepValuesAreKeptWithoutCopyingThem)
+{
+    // Objects that grow while holding a deep value, on every path that grows one.
+    const std::size_t deep = 99000;
+    const std::string arrays = std::string(deep, '[') + std::string(deep, ']');
+    std::string siblings;
+    for (std::size_t i = 0; i < deep; ++i)
+        siblings += R"({"a":)";
+    siblings += "1";
+    for (std::size_t i = 0; i < deep; ++i)
+        siblings += R"(,"b":1})";
+    const struct
+    {
+        std::string text;
+        const char* member; // set beside the document's members afterwards
+        std::string path;   // a member inside that is read back
+    } cases[] = {
+        {R"({"x":)" + arrays + R"(,"success":1})", "more", "success"},
+        {siblings, "c", "a.a.a.b"},
+        {R"({"x":)" + arrays + "}", "success", "x"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.substr(0, 12));
+        JsonService json;
+        ASSERT_TRUE(json.parse(c.text));
+        EXPECT_TRUE(json.exists(c.path));
+        EXPECT_EQ(json.toText(), c.text);
+        JsonService copy = json.getObject("");
+        json.setText(c.member, "1");
+        json.setItem(7, "seven");
+        EXPECT_EQ(json.count(), copy.count() + 2);
+        EXPECT_EQ(copy.toText(), c.text);
+    }
+}
+
+TEST(JsonServiceParse, RepeatedMembersKeepTheirFirstPlaceAndLastValue)
+{
+    // Wide objects as well as small ones.
+    for (const int width : {3, 5000}) {
+        SCOPED_TRACE(width);
+        std::string text = "{";
+        for (int i = 0; i < width; ++i)
+            text += "\"k" + std::to_string(i) + "\":" + std::to_string(i) + ",";
+        text += R"("k1":"again","k0":{"z":1,"z":2}})";
+        JsonService json;
+        ASSERT_TRUE(json.parse(text));
+        EXPECT_EQ(json.count(), width);
+        EXPECT_EQ(keysOf(json)[1], "k1");
+        EXPECT_EQ(json.getValue("k1"), "again");
+        EXPECT_EQ(json.getJson("k0"), R"({"z":2})");
+        EXPECT_EQ(json.getValue("k" + std::to_string(width - 1)), std::to_string(width - 1));
+    }
+}
+
 TEST(JsonServiceParse, ValuesAScriptEngineReads)
 {
     struct Case

@@ -129,6 +129,42 @@ TEST_P(RegexServiceTest, CaseIsIgnoredUnlessCaseSensitive)
     EXPECT_EQ(re.matchCount(), 0);
 }
 
+TEST_P(RegexServiceTest, IgnoringCaseFoldsAsciiLettersOnly)
+{
+    // U+017F (long s) and U+212A (Kelvin sign) fold to s and k in Unicode, never in a script's search.
+    const std::string longS = "\xC5\xBF";
+    const std::string kelvin = "\xE2\x84\xAA";
+    const struct
+    {
+        std::string pattern;
+        std::string subject;
+        int matches;
+        bool caseSensitive = false;
+    } cases[] = {
+        {"data-sku", "data-" + longS + "ku DATA-SKU data-s" + kelvin + "u", 1},
+        {"[a-z]+", longS + kelvin, 0},
+        {"[^a-z]", longS + "s" + kelvin, 2},
+        {"[r-t]", "S", 1},
+        {"[\\x41-\\x43\\u0073]", "bS" + longS, 2},
+        {"\\x53\\u006B", "sK s" + kelvin, 1},
+        {"[[:upper:]]", "a" + longS, 1},
+        {"\\QS.K\\E", "s.k sxk", 1},
+        {"[-k]", "-K", 2},
+        {"(s)\\1", "sS s", 1},
+        {"\\U(?i)\\U|(?-i)k", "Uu uu K", 1, true},
+        {"(?i)s(?-i:s)", "Ss SS " + longS + "s", 1, true},
+        {"(?i:k)k", "KkKK", 1, true},
+        {"\\p{Lu}(?#x)\\d", "A1a1", 1},
+        {"\u00E9", "\u00C9", 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.pattern + " on " + c.subject);
+        RegexService re;
+        ASSERT_TRUE(re.create(c.pattern, c.subject, {.caseSensitive = c.caseSensitive}));
+        EXPECT_EQ(re.matchCount(), c.matches);
+    }
+}
+
 TEST_P(RegexServiceTest, DotStopsAtLineFeedButNotAtCarriageReturn)
 {
     RegexService re;

@@ -8,12 +8,15 @@
 #include <QMenuBar>
 #include <QTableView>
 #include <QTest>
+#include <QTextDocumentFragment>
+#include <QTreeWidget>
 #include <QTimer>
 
 #include "core/log.h"
 #include "core/text.h"
 #include "ui/dialogs.h"
 #include "ui/goods_table_model.h"
+#include "update/menus.h"
 
 using namespace zorvane;
 using namespace zorvane::test;
@@ -57,8 +60,8 @@ TEST_F(WindowFixture, WebAddressesAreOpenedTolerantlyAndOthersRefused)
         EXPECT_EQ(ui::Dialogs::openWebAddress(QString::fromUtf8(c.address)), c.opened);
 
         window->feedbackHandler(
-            {kFeedbackMenu, 0,
-             std::string(R"({"top":{"L":")") + replaceAll(c.address, "\"", "\\\"") + "\"}}"});
+            {kFeedbackMenu, 0, std::nullopt,
+             parseMenus(std::string(R"({"top":{"L":")") + replaceAll(c.address, "\"", "\\\"") + "\"}}")});
         window->menuBar()->actions().last()->trigger();
 
         state->goodsAddress.set(replaceAll(c.address, ".html", "{goods_id}"));
@@ -123,4 +126,40 @@ TEST_F(WindowFixture, AClickBelowTheRowsOpensNothing)
     ASSERT_EQ(ui::Dialogs::openedAddresses().size(), 1u);
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, row.center() + QPoint(0, row.height() * 3));
     EXPECT_EQ(ui::Dialogs::openedAddresses().size(), 1u);
+}
+
+// Decoded entities in a name or tag are text: a tooltip shows them as written,
+// the way Qt's tooltip label reads what it is given.
+TEST_F(WindowFixture, TooltipsShowNamesAndTagsAsWritten)
+{
+    state->goods.append(GoodsRecord{"1001",
+                                    "&lt;b&gt;粗&lt;/b&gt;  &lt;img src=x&gt;",
+                                    1,
+                                    {"&lt;i&gt;满2件&lt;/i&gt;"},
+                                    "&lt;i&gt;满2件&lt;/i&gt;",
+                                    1,
+                                    ""});
+    window->feedbackHandler({kFeedbackNewGoods, 1, std::nullopt});
+    window->goodsModel()->flush();
+    const auto goodsTip = [this](int column) {
+        return window->goodsModel()->index(0, column).data(Qt::ToolTipRole).toString();
+    };
+    const struct
+    {
+        const char* where;
+        QString tooltip;
+        const char* seen;
+    } cases[] = {
+        {"goods name", goodsTip(ui::GoodsTableModel::kNameColumn), "<b>粗</b> <img src=x>"},
+        {"goods tags", goodsTip(3), "<i>满2件</i>"},
+        {"tag list", control<QTreeWidget>("超级列表框_商品标签")->topLevelItem(0)->toolTip(0),
+         "<i>满2件</i>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.where);
+        const QString seen = Qt::mightBeRichText(c.tooltip)
+                                 ? QTextDocumentFragment::fromHtml(c.tooltip).toPlainText()
+                                 : c.tooltip;
+        EXPECT_EQ(seen, QString::fromUtf8(c.seen));
+    }
 }

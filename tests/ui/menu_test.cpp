@@ -5,6 +5,7 @@
 #include <QMenuBar>
 
 #include "ui/dialogs.h"
+#include "update/menus.h"
 #include "tests/support/test_server.h"
 
 using namespace zorvane;
@@ -26,9 +27,9 @@ QAction* findAction(const QList<QAction*>& actions, const QString& text)
 TEST_F(WindowFixture, MenuDescriptionAddsLinkEntriesNumberedAcrossMessages)
 {
     window->feedbackHandler(
-        {kFeedbackMenu, 0,
-         std::string(R"({"top":{"A":"https://u1/","B":"https://u2/","parseJSON":"x"},)"
-                     R"("second":{"More":{"C":"https://u3/","D":"file:///etc/passwd"}}})")});
+        {kFeedbackMenu, 0, std::nullopt,
+         parseMenus(R"({"top":{"A":"https://u1/","B":"https://u2/","parseJSON":"x"},)"
+                    R"("second":{"More":{"C":"https://u3/","D":"file:///etc/passwd"}}})")});
     const QList<QAction*> bar = window->menuBar()->actions();
     QAction* a = findAction(bar, QStringLiteral("A"));
     QAction* b = findAction(bar, QStringLiteral("B"));
@@ -51,8 +52,8 @@ TEST_F(WindowFixture, MenuDescriptionAddsLinkEntriesNumberedAcrossMessages)
     EXPECT_TRUE(logShows("file:///etc/passwd"));
 
     // A second description goes on counting; a broken one adds nothing.
-    window->feedbackHandler({kFeedbackMenu, 0, std::string(R"({"top":{"E":"https://u5/"}})")});
-    window->feedbackHandler({kFeedbackMenu, 0, std::string("{broken")});
+    window->feedbackHandler({kFeedbackMenu, 0, std::nullopt, parseMenus(R"({"top":{"E":"https://u5/"}})")});
+    window->feedbackHandler({kFeedbackMenu, 0, std::nullopt, parseMenus("{broken")});
     QAction* e = findAction(window->menuBar()->actions(), QStringLiteral("E"));
     ASSERT_NE(e, nullptr);
     EXPECT_EQ(e->data().toInt(), 5);

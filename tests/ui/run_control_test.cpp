@@ -1,5 +1,6 @@
 #include "window_fixture.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -145,6 +146,8 @@ TEST_F(RunControl, AWalkTheShopEndedIsNamedInTheStatusBarUntilTheNextStart)
          "coupon-expired"},
         {ShopPage::Normal, ui::StatusPanel::WalkState::Idle, "空闲", "finished"},
     };
+    // Each walk starts afresh, without the goods of the one before.
+    ui::Dialogs::scriptChoiceAnswer(QString::fromUtf8("清空并开始"), true);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         shop->setPage(2, c.page2, 1);
@@ -179,6 +182,7 @@ TEST_F(RunControl, APastedAddressIsTrimmedForTheRequest)
         const char* after;
     } cases[] = {{"\r\n", "\t"}, {"\t", "\xC2\xA0"}, {"\xE3\x80\x80", "\n"}};
     auto* address = control<QLineEdit>("编辑框_参数_地址");
+    ui::Dialogs::scriptChoiceAnswer(QString::fromUtf8("清空并开始"), true); // the second walk on
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.before) + "|" + c.after);
         const std::size_t asked = shop->requests().size();
@@ -187,7 +191,9 @@ TEST_F(RunControl, APastedAddressIsTrimmedForTheRequest)
         address->paste();
         ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok); // answers a refusal, were there one
         startButton()->click();
-        EXPECT_TRUE(ui::Dialogs::shownMessages().empty());
+        // No refusal: at most the question about the earlier walk's goods.
+        for (const auto& shown : ui::Dialogs::shownMessages())
+            EXPECT_NE(shown.icon, QMessageBox::Warning) << shown.text.toStdString();
         ASSERT_TRUE(waitUntil(
             [&] { return shop->requests().size() > asked && state->walk.state() == RunState::Idle; }));
         EXPECT_EQ(state->position.copy().goodsAddress, url);
@@ -231,4 +237,31 @@ TEST_F(RunControl, WalkFilterSortTwiceAndExport)
                                            "\"测试商品 2-1\",\"2001\",\"21.5\",\"自营\"\r\n"
                                            "\"测试商品 1-2\",\"1002\",\"12.5\",\"自营\"\r\n");
     EXPECT_EQ(readFileBytes(path), expected);
+}
+
+TEST_F(RunControl, ARefusedStartFocusesTheBoxItNames)
+{
+    QApplication::setActiveWindow(window.get());
+    const struct
+    {
+        const char* box;
+        const char* typed;
+    } cases[] = {
+        {"编辑框_参数_地址", ""},
+        {"编辑框_参数_地址", "ftp://example.invalid/"},
+        {"编辑框_参数_间隔", "-5"},
+        {"编辑框_参数_页数", "-1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.box) + " " + c.typed);
+        control<QLineEdit>("编辑框_参数_地址")->setText(QStringLiteral("http://127.0.0.1:9/s"));
+        control<QLineEdit>("编辑框_参数_间隔")->setText(QStringLiteral("20"));
+        control<QLineEdit>("编辑框_参数_页数")->setText(QStringLiteral("0"));
+        control<QLineEdit>(c.box)->setText(QString::fromUtf8(c.typed));
+        control<QPlainTextEdit>("编辑框_日志")->setFocus();
+        ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok);
+        startButton()->click();
+        ASSERT_EQ(startButton()->text(), QString::fromUtf8("开始"));
+        EXPECT_EQ(QApplication::focusWidget(), control<QWidget>(c.box));
+    }
 }

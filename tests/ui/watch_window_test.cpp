@@ -59,14 +59,15 @@ TEST_F(WindowFixture, WatchThisCouponTakesTheBoxesAndTheChosenPeriodAndTheListRe
     control<QLineEdit>("编辑框_参数_间隔")->setText(QStringLiteral("2500"));
     control<QPlainTextEdit>("编辑框_参数_COOKIE")->setPlainText(QStringLiteral("sid=window9"));
 
-    ui::Dialogs::scriptChoiceAnswer(1); // 每6小时
+    ui::Dialogs::scriptChoiceAnswer(QString::fromUtf8("每6小时"));
     ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok);
     ASSERT_TRUE(historyMenuAction(*window, "管理关注…"));
     QAction* watch = historyMenuAction(*window, "关注此优惠券…"); // the menu is filled anew each time
     ASSERT_TRUE(watch);
     watch->trigger();
     const std::filesystem::path jobs = home.file("config") + "/zorvane/watch";
-    ASSERT_TRUE(waitUntil([&] { return !ui::Dialogs::shownMessages().empty(); }, 15000));
+    ASSERT_TRUE(waitUntil([&] { return ui::Dialogs::shownMessages().size() == 2; },
+                          15000)); // the question, the answer
     const std::string job = readFileBytes(onlyFileIn(jobs));
     for (const char* part : {"\"every\": \"6h\"", "\"2500\"", "\"sid=window9\"", "coupon_batch=77"})
         EXPECT_NE(job.find(part), std::string::npos) << part << " in " << job;

@@ -9,6 +9,7 @@
 #include "core/feedback.h"
 #include "core/gbk.h"
 #include "core/log.h"
+#include "core/text.h"
 #include "tests/support/test_server.h"
 
 using namespace zorvane;
@@ -105,13 +106,55 @@ TEST_F(UpdateCheck, EveryMemberTakesEffect)
     EXPECT_EQ(messages[0].code, kFeedbackCaption);
     EXPECT_EQ(*messages[0].text, "标题");
     EXPECT_EQ(messages[1].code, kFeedbackMenu);
-    EXPECT_EQ(*messages[1].text, R"({"top":{"A":"https://u1/"}})");
+    EXPECT_FALSE(messages[1].text);
+    ASSERT_EQ(messages[1].menus.size(), 1u);
+    EXPECT_TRUE(messages[1].menus[0].onBar);
+    ASSERT_EQ(messages[1].menus[0].entries.size(), 1u);
+    EXPECT_EQ(messages[1].menus[0].entries[0].caption, "A");
+    EXPECT_EQ(messages[1].menus[0].entries[0].link, "https://u1/");
     EXPECT_EQ(messages[2].code, kFeedbackLoadPage);
     EXPECT_EQ(*messages[2].text, "https://page.example/");
     EXPECT_EQ(messages[3].code, kFeedbackMessage);
     EXPECT_EQ(opened, (std::vector<std::string>{"https://open.example/"}));
     const std::string log = takeLogBuffer(*state);
     EXPECT_LT(log.find("一条说明"), log.find("新版本"));
+}
+
+TEST_F(UpdateCheck, DeepAnswersAreReadWholeAndTheMenusHandedOverFinished)
+{
+    const std::size_t deep = 99000;
+    const std::string arrays = std::string(deep, '[') + std::string(deep, ']');
+    std::string nested; // a member beside the deep one at every level
+    for (std::size_t i = 0; i < deep; ++i)
+        nested += R"({"a":)";
+    nested += "1" + std::string(deep, '}');
+    nested = replaceAll(nested, "}", R"(,"b":1})");
+    const struct
+    {
+        std::string answer;
+        std::vector<std::string> captions; // bar entries, then each menu's title and entries
+    } cases[] = {
+        {R"({"x":)" + arrays + R"(,"success":1,"menu":{"top":{"A":"https://u1/"}}})", {"A"}},
+        {R"({"success":1,"menu":{"top":{"A":"https://u1/","deep":)" + nested +
+             R"(},"second":{"S":{"B":"https://u2/"},"T":)" + arrays + "}}}",
+         {"A", "deep", "S", "B", "T", "0"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.captions.size());
+        serve({c.answer});
+        RecordingSink own;
+        updateCheck(*state, own, options);
+        const auto messages = own.messages();
+        ASSERT_EQ(messages.size(), 1u);
+        std::vector<std::string> captions;
+        for (const Menu& menu : messages[0].menus) {
+            if (!menu.onBar)
+                captions.push_back(menu.title);
+            for (const MenuEntry& entry : menu.entries)
+                captions.push_back(entry.caption);
+        }
+        EXPECT_EQ(captions, c.captions);
+    }
 }
 
 TEST_F(UpdateCheck, VersionNoteOnlyForAnotherVersionAndEmptyMembersChangeNothing)

@@ -197,3 +197,27 @@ TEST(ReplaceAllNoCase, AnyMixOfCase)
     EXPECT_EQ(replaceAllNoCase("aaa", "aa", "b"), "ba");
     EXPECT_EQ(replaceAllNoCase("abc", "", "z"), "abc");
 }
+
+// A cookie pasted over several lines, and a Set-Cookie line whose value
+// carries a line break, separate entries as "; " does: no CR or LF is left
+// to reach a header.
+TEST(MergeCookieText, LineBreaksSeparateEntries)
+{
+    const struct
+    {
+        const char* oldCookie;
+        const char* newCookie;
+        const char* result;
+    } rows[] = {
+        {"a=1\r\nb=2", "", "a=1; b=2"},           {"a=1\n\nb=2\r", "", "a=1; b=2"},
+        {"a=1;\r\n b=2", "c=3", "c=3; a=1; b=2"}, {"a=1", "b=2\nc=3", "b=2; c=3; a=1"},
+        {"a=1\rb=2", "b=5\r\n", "b=5; a=1"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.oldCookie);
+        const Merged m = merge(row.oldCookie, row.newCookie);
+        EXPECT_EQ(m.result, row.result);
+        EXPECT_EQ(m.oldAfter.find_first_of("\r\n"), std::string::npos);
+        EXPECT_EQ(m.newAfter.find_first_of("\r\n"), std::string::npos);
+    }
+}

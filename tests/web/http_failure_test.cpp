@@ -232,3 +232,32 @@ TEST_F(HttpRequestFailing, ConcurrentCallsStayApart)
     EXPECT_EQ(mismatches, std::vector<int>(kThreads, 0));
     EXPECT_EQ(server.requestCount(), static_cast<std::size_t>(kThreads * kEach));
 }
+
+// What the log says after "原因：" for each way an exchange can fail,
+// including those the tests above cannot bring about on a machine without
+// a name server (an unknown host).
+TEST(FailureCause, EachTransportFailureHasItsWords)
+{
+    const struct
+    {
+        CURLcode code;
+        HttpFailure failure;
+        const char* cause; // nullptr: libcurl's own text
+    } rows[] = {
+        {CURLE_COULDNT_CONNECT, HttpFailure::refused, "连接被拒绝"},
+        {CURLE_PEER_FAILED_VERIFICATION, HttpFailure::badCertificate, "证书无效"},
+        {CURLE_OPERATION_TIMEDOUT, HttpFailure::timedOut, "超时"},
+        {CURLE_COULDNT_RESOLVE_HOST, HttpFailure::unknownHost, "无法解析主机名"},
+        {CURLE_RECV_ERROR, HttpFailure::connectionLost, "连接中断"},
+        {CURLE_SEND_ERROR, HttpFailure::connectionLost, "连接中断"},
+        {CURLE_GOT_NOTHING, HttpFailure::connectionLost, "连接中断"},
+        {CURLE_PARTIAL_FILE, HttpFailure::connectionLost, "连接中断"},
+        {CURLE_SSL_CACERT_BADFILE, HttpFailure::other, nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(curl_easy_strerror(row.code));
+        EXPECT_EQ(classifyCurlFailure(row.code), row.failure);
+        const std::string text = curl_easy_strerror(row.code);
+        EXPECT_EQ(failureCause(row.failure, text), row.cause ? row.cause : text);
+    }
+}

@@ -1,43 +1,14 @@
+#include "tests/support/scoped_environment.h"
 #include "tests/web/http_fixture.h"
 #include "tests/web/tinyproxy_runner.h"
 #include "web/base64.h"
 
-#include <cstdlib>
-#include <map>
 #include <optional>
 
 using namespace zorvane;
 using namespace zorvane::test;
 
 namespace {
-
-// Sets environment variables for one test and restores them afterwards.
-class ScopedEnvironment final
-{
-public:
-    ScopedEnvironment(std::initializer_list<std::pair<const char*, const char*>> values)
-    {
-        for (const auto& [name, value] : values) {
-            const char* old = std::getenv(name);
-            m_saved.emplace(name, old ? std::optional<std::string>(old) : std::nullopt);
-            ::setenv(name, value, 1);
-        }
-    }
-    ~ScopedEnvironment()
-    {
-        for (const auto& [name, value] : m_saved) {
-            if (value)
-                ::setenv(name.c_str(), value->c_str(), 1);
-            else
-                ::unsetenv(name.c_str());
-        }
-    }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-private:
-    std::map<std::string, std::optional<std::string>> m_saved;
-};
 
 TestResponse hello(const TestRequest&)
 {

@@ -1,0 +1,53 @@
+#include "browser/cookie_files.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "browser/firefox_cookies.h"
+#include "browser/firefox_profile.h"
+#include "core/file_read.h"
+#include "core/text.h"
+
+namespace zorvane {
+
+CookieFile readCookieFile(const std::string& pathOrFirefox, const std::string& home)
+{
+    CookieFile file;
+    file.path = pathOrFirefox;
+    if (pathOrFirefox == kFirefoxProfile) {
+        const std::string profile = defaultFirefoxProfile(home);
+        file.path =
+            profile.empty() ? std::string() : (std::filesystem::path(profile) / "cookies.sqlite").string();
+        std::error_code ignored;
+        if (file.path.empty() || !std::filesystem::is_regular_file(file.path, ignored)) {
+            file.problem = CookieFileProblem::NoFirefoxProfile;
+            return file;
+        }
+    }
+    if (isSqliteFile(file.path))
+        return readSqliteCookies(file.path);
+    std::string text;
+    if (!readWholeFile(file.path, text)) {
+        file.problem = CookieFileProblem::Unreadable;
+        return file;
+    }
+    if (std::optional<std::vector<StoredCookie>> cookies = parseNetscapeCookies(text))
+        file.cookies = std::move(*cookies);
+    else
+        file.problem = CookieFileProblem::UnknownFormat;
+    return file;
+}
+
+std::string homeFolder()
+{
+    const char* home = std::getenv("HOME");
+    return home ? home : "";
+}
+
+std::string cookieImportLogLine(const std::string& path, const std::string& cookieText)
+{
+    const std::size_t count = cookieText.empty() ? 0 : splitText(cookieText, "; ").size();
+    return "已从\"" + path + "\"导入" + std::to_string(count) + "个Cookie";
+}
+
+} // namespace zorvane
