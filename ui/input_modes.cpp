@@ -75,8 +75,10 @@ QValidator::State InputMode::validate(QString& input, int&) const
 
 bool InputMode::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::FocusOut) {
-        auto* box = static_cast<QLineEdit*>(watched);
+    // A box being destroyed loses its focus too, when it is no longer a
+    // QLineEdit: the cast then finds none.
+    auto* box = event->type() == QEvent::FocusOut ? qobject_cast<QLineEdit*>(watched) : nullptr;
+    if (box) {
         const QString rewritten = normalised(box->text(), m_kind);
         if (rewritten != box->text())
             box->setText(rewritten);

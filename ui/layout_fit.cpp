@@ -48,19 +48,21 @@ void OptionalPartRoom::fit()
 
 YieldingColumn::YieldingColumn(QTableView* view, int column, int floorWidth, int lastColumnWidth)
     : QObject(view), m_view(view), m_column(column), m_floor(floorWidth), m_lastWidth(lastColumnWidth),
-      m_wanted(view->columnWidth(column))
+      m_wanted(view->columnWidth(column)), m_viewport(view->viewport())
 {
     QHeaderView* header = view->horizontalHeader();
     // The stretched last column is never narrower than it was when last sized.
     header->resizeSection(header->count() - 1, lastColumnWidth);
     connect(header, &QHeaderView::sectionResized, this,
             [this](int logical, int, int newWidth) { noteResized(logical, newWidth); });
-    view->viewport()->installEventFilter(this);
+    m_viewport->installEventFilter(this);
 }
 
 bool YieldingColumn::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_view->viewport() && event->type() == QEvent::Resize)
+    // The viewport also reports while the view is being destroyed, when the
+    // view can no longer be asked for anything: compare with the one kept.
+    if (watched == m_viewport && event->type() == QEvent::Resize)
         fit();
     return false;
 }

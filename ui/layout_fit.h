@@ -54,6 +54,7 @@ private:
     int m_floor;
     int m_lastWidth;
     int m_wanted;
+    const QObject* m_viewport; // only compared, never called
     bool m_fitting = false;
 };
 
