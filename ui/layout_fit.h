@@ -54,7 +54,7 @@ private:
     int m_floor;
     int m_lastWidth;
     int m_wanted;
-    const QObject* m_viewport; // only compared, never called
+    QWidget* m_viewport; // compared in the filter, never called there
     bool m_fitting = false;
 };
 
