@@ -25,6 +25,7 @@ cmake -S . -B "$build" -G Ninja -DZORVANE_SANITIZE="$sanitize" -DZORVANE_WERROR=
 cmake --build "$build"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
 ctest --test-dir "$build" --output-on-failure -j2 "$@"
