@@ -17,33 +17,40 @@
 
 using namespace zorvane;
 
+namespace {
+
+// A command with its own options: parsed, then run, or its usage error told.
+template <typename Parse, typename Run>
+int runCommand(const std::vector<std::string>& args, Parse parse, Run run)
+{
+    std::string error;
+    const auto options = parse(args, error);
+    if (!options) {
+        std::fprintf(stderr, "zorvane-cli: %s\n", error.c_str());
+        return cli::kExitUsage;
+    }
+    return run(*options);
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     // A closed pipe on the output is a write error to tell apart, not a reason to die.
     std::signal(SIGPIPE, SIG_IGN);
     cli::setUpTranslation();
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (!args.empty() && cli::isHistoryCommand(args.front())) {
-        std::string error;
-        const std::optional<cli::HistoryOptions> history = cli::parseHistoryCommand(args, error);
-        if (!history)
-            std::fprintf(stderr, "zorvane-cli: %s\n", error.c_str());
-        return history ? cli::runHistoryCommand(*history, stdout, stderr) : cli::kExitUsage;
-    }
-    if (!args.empty() && cli::isBasketCommand(args.front())) {
-        std::string error;
-        const std::optional<cli::BasketOptions> basket = cli::parseBasketCommand(args, error);
-        if (!basket)
-            std::fprintf(stderr, "zorvane-cli: %s\n", error.c_str());
-        return basket ? cli::runBasketCommand(*basket, stdin, stdout, stderr) : cli::kExitUsage;
-    }
-    if (!args.empty() && cli::isWatchCommand(args.front())) {
-        std::string error;
-        const std::optional<cli::WatchOptions> watch = cli::parseWatchCommand(args, error);
-        if (!watch)
-            std::fprintf(stderr, "zorvane-cli: %s\n", error.c_str());
-        return watch ? cli::runWatchCommand(*watch, stdout, stderr) : cli::kExitUsage;
-    }
+    if (!args.empty() && cli::isHistoryCommand(args.front()))
+        return runCommand(args, cli::parseHistoryCommand, [](const auto& history) {
+            return cli::runHistoryCommand(history, stdout, stderr);
+        });
+    if (!args.empty() && cli::isBasketCommand(args.front()))
+        return runCommand(args, cli::parseBasketCommand, [](const auto& basket) {
+            return cli::runBasketCommand(basket, stdin, stdout, stderr);
+        });
+    if (!args.empty() && cli::isWatchCommand(args.front()))
+        return runCommand(args, cli::parseWatchCommand,
+                          [](const auto& watch) { return cli::runWatchCommand(watch, stdout, stderr); });
     const cli::ParseResult parsed = cli::parseCommandLine(args);
     if (!parsed.command) {
         std::fprintf(stderr, "zorvane-cli: %s\n", parsed.error.c_str());
