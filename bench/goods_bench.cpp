@@ -1,7 +1,7 @@
-#include <benchmark/benchmark.h>
-
 #include <random>
 #include <sstream>
+
+#include <benchmark/benchmark.h>
 
 #include "goods/csv_export.h"
 #include "goods/filter.h"

@@ -3,16 +3,16 @@
 #include <QApplication>
 #include <QTableView>
 
-#include <benchmark/benchmark.h>
-
 #include <atomic>
 #include <thread>
 
+#include <benchmark/benchmark.h>
+
+#include "bench/qt_application.h"
 #include "core/app_state.h"
 #include "core/feedback.h"
-#include "bench/qt_application.h"
-#include "ui/main_window.h"
 #include "ui/goods_table_model.h"
+#include "ui/main_window.h"
 
 using namespace zorvane;
 using bench::ensureApplication;

@@ -1,7 +1,5 @@
 // The history store's figures: the changes of a big walk in a full store, and
 // what recording costs a walk at interval 0 against the fixture shop.
-#include <benchmark/benchmark.h>
-
 #include <algorithm>
 #include <chrono>
 #include <map>
@@ -9,12 +7,13 @@
 #include <string>
 #include <vector>
 
+#include <benchmark/benchmark.h>
 #include <time.h>
 
 #include "cli/history_hook.h"
 #include "core/app_state.h"
-#include "core/walk_feedback.h"
 #include "core/feedback.h"
+#include "core/walk_feedback.h"
 #include "history/coupon_key.h"
 #include "history/history_store.h"
 #include "search/search_thread.h"
@@ -87,7 +86,7 @@ void changesOfTheLastWalk(benchmark::State& state)
         rows = changes.rows.size();
         fresh = 0;
         for (const SightingChange& item : changes.rows)
-            fresh += item.change.kind == ChangeKind::added;
+            fresh += item.change.kind == ChangeKind::Added;
     }
     state.counters["sightings"] = kWalks * kGoodsPerWalk;
     state.counters["rows"] = static_cast<double>(rows);

@@ -4,14 +4,14 @@
 #include <QApplication>
 #include <QPixmap>
 
-#include <benchmark/benchmark.h>
-
 #include <cmath>
 #include <random>
 #include <vector>
 
-#include "goods/price_histogram.h"
+#include <benchmark/benchmark.h>
+
 #include "bench/qt_application.h"
+#include "goods/price_histogram.h"
 #include "ui/price_chart.h"
 
 using namespace zorvane;

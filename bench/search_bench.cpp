@@ -1,11 +1,11 @@
-#include <benchmark/benchmark.h>
-
 #include <fstream>
 #include <iterator>
 #include <string>
 
+#include <benchmark/benchmark.h>
+
+#include "base/file_read.h"
 #include "core/config.h"
-#include "core/file_read.h"
 #include "search/page_analysis.h"
 
 using namespace zorvane;

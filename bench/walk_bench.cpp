@@ -1,9 +1,8 @@
-#include <benchmark/benchmark.h>
-
 #include <chrono>
 #include <string>
 #include <vector>
 
+#include <benchmark/benchmark.h>
 #include <spawn.h>
 #include <sys/wait.h>
 

@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "base/file_read.h"
+#include "base/text.h"
 #include "browser/firefox_cookies.h"
 #include "browser/firefox_profile.h"
-#include "core/file_read.h"
-#include "core/text.h"
 
 namespace zorvane {
 

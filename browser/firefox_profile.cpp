@@ -4,8 +4,8 @@
 #include <map>
 #include <vector>
 
-#include "core/file_read.h"
-#include "core/text.h"
+#include "base/file_read.h"
+#include "base/text.h"
 
 namespace zorvane {
 

@@ -4,6 +4,8 @@
 #include <climits>
 #include <map>
 
+#include "base/file_read.h"
+#include "base/text.h"
 #include "cli/basket_input.h"
 #include "cli/basket_output.h"
 #include "cli/cli_options.h"
@@ -11,8 +13,6 @@
 #include "cli/goods_output.h"
 #include "cli/history_command.h"
 #include "cli/translation.h"
-#include "core/file_read.h"
-#include "core/text.h"
 
 namespace zorvane::cli {
 

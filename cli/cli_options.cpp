@@ -4,8 +4,8 @@
 #include <charconv>
 #include <functional>
 
+#include "base/text.h"
 #include "cli/translation.h"
-#include "core/text.h"
 #include "web/proxy_setting.h"
 
 namespace zorvane::cli {
@@ -177,13 +177,13 @@ const OptionSpec<OutputOptions> kOutputOptions[] = {
     {0, "format", true,
      [](OutputOptions& o, const std::string& v) -> std::string {
          if (v == "csv")
-             o.format = GoodsFormat::csv;
+             o.format = GoodsFormat::Csv;
          else if (v == "tsv")
-             o.format = GoodsFormat::tsv;
+             o.format = GoodsFormat::Tsv;
          else if (v == "json")
-             o.format = GoodsFormat::json;
+             o.format = GoodsFormat::Json;
          else if (v == "xlsx")
-             o.format = GoodsFormat::xlsx;
+             o.format = GoodsFormat::Xlsx;
          else
              return _("--format takes csv, tsv, json or xlsx: ") + v;
          return "";
@@ -191,9 +191,9 @@ const OptionSpec<OutputOptions> kOutputOptions[] = {
     {0, "encoding", true,
      [](OutputOptions& o, const std::string& v) -> std::string {
          if (v == "gbk")
-             o.encoding = CsvEncoding::gbk;
+             o.encoding = CsvEncoding::Gbk;
          else if (v == "utf-8")
-             o.encoding = CsvEncoding::utf8;
+             o.encoding = CsvEncoding::Utf8;
          else
              return _("--encoding takes gbk or utf-8: ") + v;
          return "";

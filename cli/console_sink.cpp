@@ -1,9 +1,9 @@
 #include "cli/console_sink.h"
 
+#include "base/text.h"
 #include "cli/translation.h"
 #include "core/app_state.h"
 #include "core/log.h"
-#include "core/text.h"
 
 namespace zorvane::cli {
 

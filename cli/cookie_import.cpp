@@ -2,9 +2,9 @@
 
 #include <ctime>
 
+#include "base/text.h"
 #include "browser/cookie_files.h"
 #include "cli/translation.h"
-#include "core/text.h"
 
 namespace zorvane::cli {
 

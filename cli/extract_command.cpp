@@ -4,13 +4,13 @@
 
 #include <unistd.h>
 
+#include "base/file_read.h"
+#include "base/file_replace.h"
 #include "cli/exit_status.h"
 #include "cli/goods_output.h"
 #include "cli/search_inputs.h"
 #include "cli/translation.h"
 #include "core/config.h"
-#include "core/file_read.h"
-#include "core/file_replace.h"
 #include "core/search_position.h"
 #include "search/page_analysis.h"
 
@@ -114,7 +114,7 @@ int runExtract(const ExtractOptions& options, std::FILE* out, std::FILE* err)
     const Config config;
     // csv has one header over all pages and xlsx is one workbook: both are
     // made at the end, and so is a file, which is replaced whole.
-    const bool whole = output->format == GoodsFormat::csv || output->format == GoodsFormat::xlsx;
+    const bool whole = output->format == GoodsFormat::Csv || output->format == GoodsFormat::Xlsx;
     const bool toFile = output->path != "-";
     GoodsList wholeFile;
     std::string lines;    // a page's lines, written in one go before its note

@@ -10,22 +10,22 @@ std::optional<GoodsOutput> resolveOutput(const std::optional<std::string>& path,
 {
     GoodsOutput output;
     output.path = path.value_or("-");
-    output.format = options.format.value_or(path ? GoodsFormat::csv : GoodsFormat::tsv);
-    output.encoding = options.encoding.value_or(CsvEncoding::gbk);
-    if (options.encoding && output.format != GoodsFormat::csv) {
+    output.format = options.format.value_or(path ? GoodsFormat::Csv : GoodsFormat::Tsv);
+    output.encoding = options.encoding.value_or(CsvEncoding::Gbk);
+    if (options.encoding && output.format != GoodsFormat::Csv) {
         error = _("--encoding applies to --format csv only");
         return std::nullopt;
     }
-    if (output.format == GoodsFormat::xlsx && !path) {
+    if (output.format == GoodsFormat::Xlsx && !path) {
         error = _("--format xlsx needs -o FILE");
         return std::nullopt;
     }
-    if (output.path == "-" && stdoutIsTerminal && output.format == GoodsFormat::xlsx) {
+    if (output.path == "-" && stdoutIsTerminal && output.format == GoodsFormat::Xlsx) {
         error = _("an xlsx workbook does not show on a terminal; use -o FILE");
         return std::nullopt;
     }
-    if (output.path == "-" && stdoutIsTerminal && output.format == GoodsFormat::csv &&
-        output.encoding == CsvEncoding::gbk) {
+    if (output.path == "-" && stdoutIsTerminal && output.format == GoodsFormat::Csv &&
+        output.encoding == CsvEncoding::Gbk) {
         error = _("GBK CSV does not show on a terminal; use --format tsv, --encoding utf-8 or -o FILE");
         return std::nullopt;
     }
@@ -36,7 +36,7 @@ std::optional<std::string> outputBytes(const GoodsList& goods, const GoodsOutput
                                        const std::function<std::string(std::string_view)>& linkOf,
                                        std::string& error)
 {
-    if (output.format != GoodsFormat::xlsx)
+    if (output.format != GoodsFormat::Xlsx)
         return formatGoods(goods, output.format, output.encoding);
     return xlsxWorkbookBytes(goods, XlsxOptions{linkOf, false}, &error);
 }

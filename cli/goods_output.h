@@ -15,8 +15,8 @@ namespace zorvane::cli {
 struct GoodsOutput
 {
     std::string path = "-"; // "-" = standard output
-    GoodsFormat format = GoodsFormat::tsv;
-    CsvEncoding encoding = CsvEncoding::gbk;
+    GoodsFormat format = GoodsFormat::Tsv;
+    CsvEncoding encoding = CsvEncoding::Gbk;
 };
 
 // The output of a command that writes to path (none = standard output). A

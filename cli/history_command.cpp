@@ -6,10 +6,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/text.h"
 #include "cli/exit_status.h"
 #include "cli/translation.h"
 #include "goods/goods_formats.h"
-#include "core/text.h"
 #include "history/coupon_key.h"
 #include "history/history_store.h"
 #include "settings/settings_file.h"

@@ -1,9 +1,9 @@
 #include "cli/history_hook.h"
 
+#include "base/text.h"
 #include "cli/history_command.h"
 #include "core/app_state.h"
 #include "core/log.h"
-#include "core/text.h"
 
 namespace zorvane::cli {
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/text.h"
 #include "cli/exit_status.h"
 #include "cli/history_command.h"
 #include "cli/search_command.h"
 #include "cli/translation.h"
 #include "cli/watch_jobs.h"
-#include "core/text.h"
 #include "history/coupon_key.h"
 #include "history/history_store.h"
 
@@ -197,7 +197,7 @@ int runWatchWalk(const WatchOptions& options, Notifier& notifier, std::FILE* out
     const std::vector<SightingChange> changes =
         recordedChanges(path, couponKey(trimWhiteSpace(options.search.address)), firstNewId);
     for (const SightingChange& item : changes)
-        if (item.change.kind != ChangeKind::unchanged)
+        if (item.change.kind != ChangeKind::Unchanged)
             writeChange(out, item, false);
     if (std::fflush(out) != 0 && status == kExitOk)
         return kExitWriteFailed;

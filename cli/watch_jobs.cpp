@@ -13,17 +13,16 @@
 #include <system_error>
 
 #include <fcntl.h>
+#include <nlohmann/json.hpp>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <nlohmann/json.hpp>
-
+#include "base/text.h"
 #include "cli/exit_status.h"
 #include "cli/history_command.h"
 #include "cli/translation.h"
-#include "core/text.h"
 #include "history/coupon_key.h"
 #include "history/history_store.h"
 

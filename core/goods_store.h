@@ -8,8 +8,8 @@
 #include <unordered_set>
 #include <vector>
 
+#include "base/owner_lock.h"
 #include "core/goods_record.h"
-#include "core/owner_lock.h"
 
 namespace zorvane {
 

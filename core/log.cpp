@@ -4,9 +4,9 @@
 #include <ctime>
 #include <mutex>
 
+#include "base/manual_reset_event.h"
 #include "core/app_state.h"
 #include "core/feedback.h"
-#include "core/manual_reset_event.h"
 
 namespace zorvane {
 

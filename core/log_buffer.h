@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/owner_lock.h"
+#include "base/owner_lock.h"
 
 namespace zorvane {
 

@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace zorvane {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/owner_lock.h"
+#include "base/owner_lock.h"
 #include "core/search_params.h"
 
 namespace zorvane {

@@ -5,7 +5,7 @@
 #include <functional>
 #include <mutex>
 
-#include "core/manual_reset_event.h"
+#include "base/manual_reset_event.h"
 
 namespace zorvane {
 

@@ -3,7 +3,7 @@
 #include <functional>
 #include <thread>
 
-#include "core/owner_lock.h"
+#include "base/owner_lock.h"
 
 namespace zorvane {
 

@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "fuzz/fuzz_check.h"
 #include "web/cookies.h"
 #include "web/request_headers.h"

@@ -5,9 +5,9 @@
 #include <sstream>
 #include <string>
 
-#include "core/gbk.h"
-#include "core/numbers.h"
-#include "core/text.h"
+#include "base/gbk.h"
+#include "base/numbers.h"
+#include "base/text.h"
 #include "fuzz/csv_reader.h"
 #include "fuzz/fuzz_check.h"
 #include "goods/csv_export.h"

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "core/numbers.h"
-#include "core/text.h"
+#include "base/numbers.h"
+#include "base/text.h"
 #include "fuzz/fuzz_check.h"
 #include "search/item_extraction.h"
 

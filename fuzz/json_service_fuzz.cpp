@@ -2,8 +2,8 @@
 // keys lead to, and over the input as a path. An input starting with the byte
 // FF (never in UTF-8, so never JSON) spells a long document briefly, so that
 // nesting far deeper than any input could hold is reached too.
-#include <cstddef>
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "fuzz/fuzz_check.h"
 #include "search/goods_items.h"
 #include "search/page_analysis.h"
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // a subject that is not UTF-8.
     static const TextPattern anything("");
     TextMatch none;
-    FUZZ_CHECK(isValidUtf8(body) == (anything.find(body, 0, false, none) != MatchResult::failed));
+    FUZZ_CHECK(isValidUtf8(body) == (anything.find(body, 0, false, none) != MatchResult::Failed));
     const std::string page = pageTextFromBody(std::string(body));
     FUZZ_CHECK(page.find('\0') == std::string::npos);
     // The page is checked once here, as the search checks it once per page.
@@ -78,9 +78,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!handed.empty());
     for (std::size_t i = 0; i < handed.size(); ++i)
         FUZZ_CHECK(handed[i] == (*items)[i].goodsId);
-    if (verdict.next.result == nextPageDone && !verdict.next.address.empty())
+    if (verdict.next.result == NextPageResult::Done && !verdict.next.address.empty())
         FUZZ_CHECK(startsWith(verdict.next.address, "https://search.fuzz.test/Search?"));
-    if (verdict.next.result != nextPageDone)
+    if (verdict.next.result != NextPageResult::Done)
         FUZZ_CHECK(!verdict.next.failure.empty() && verdict.next.address.empty());
     return 0;
 }

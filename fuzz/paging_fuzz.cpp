@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "fuzz/fuzz_check.h"
 #include "search/js_values.h"
 #include "search/next_page.h"
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                              "\ts.init(" +
                              text + ");\n</script>";
     const NextPageOutcome outcome = findNextPage(page, "search.fuzz.test");
-    if (outcome.result == nextPageDone) {
+    if (outcome.result == NextPageResult::Done) {
         FUZZ_CHECK(outcome.failure.empty());
         if (!outcome.address.empty())
             FUZZ_CHECK(startsWith(outcome.address, "https://search.fuzz.test/Search?keyword=a&enc=utf-8&"));
@@ -73,6 +73,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A list the reader takes is found on its page as well, unless it holds
     // what ends the script line or the call early.
     if (arguments && text.find_first_of("\n\r)") == std::string::npos && !text.empty())
-        FUZZ_CHECK(outcome.result == nextPageDone);
+        FUZZ_CHECK(outcome.result == NextPageResult::Done);
     return 0;
 }

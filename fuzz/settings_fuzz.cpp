@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "core/gbk.h"
-#include "core/text.h"
+#include "base/gbk.h"
+#include "base/text.h"
 #include "fuzz/fuzz_check.h"
 #include "settings/control_values.h"
 #include "settings/ini_file.h"

@@ -3,13 +3,13 @@
 #include <ostream>
 #include <sstream>
 
+#include "base/file_error.h"
+#include "base/gbk.h"
+#include "base/numbers.h"
+#include "base/text.h"
 #include "core/app_state.h"
 #include "core/feedback.h"
-#include "core/file_error.h"
-#include "core/gbk.h"
 #include "core/log.h"
-#include "core/numbers.h"
-#include "core/text.h"
 
 namespace zorvane {
 
@@ -59,14 +59,14 @@ std::size_t writeCsv(std::ostream& out, const GoodsList& goods, CsvEncoding enco
 {
     std::size_t replaced = 0;
     const auto encoded = [encoding, &replaced](const std::string& utf8) {
-        if (encoding == CsvEncoding::utf8)
+        if (encoding == CsvEncoding::Utf8)
             return sanitizeUtf8(utf8);
         std::size_t inBlock = 0;
         std::string gbk = utf8ToGbk(utf8, &inBlock);
         replaced += inBlock;
         return gbk;
     };
-    if (encoding == CsvEncoding::utf8)
+    if (encoding == CsvEncoding::Utf8)
         out << "\xEF\xBB\xBF";
     std::string block;
     appendLine(block, "名称", "商品ID", "价格", "商品标签");

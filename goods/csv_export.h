@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/file_replace.h"
 #include "core/goods_record.h"
-#include "core/file_replace.h"
 
 namespace zorvane {
 
@@ -16,8 +16,8 @@ class FeedbackSink;
 // byte-order mark so that spreadsheet programs take it for UTF-8.
 enum class CsvEncoding
 {
-    gbk,
-    utf8
+    Gbk,
+    Utf8
 };
 
 // The field in double quotes, each double quote inside written twice.
@@ -28,7 +28,7 @@ std::string quoteCsvField(std::string_view field);
 // passesFilter set, in list order; every field quoted, CR LF after every line.
 // In UTF-8 the same lines follow a byte-order mark. Returns how many
 // characters became '?' (none in UTF-8).
-std::size_t writeCsv(std::ostream& out, const GoodsList& goods, CsvEncoding encoding = CsvEncoding::gbk);
+std::size_t writeCsv(std::ostream& out, const GoodsList& goods, CsvEncoding encoding = CsvEncoding::Gbk);
 
 // How writing a CSV file went.
 struct CsvExportResult
@@ -40,7 +40,7 @@ struct CsvExportResult
 // Writes the CSV file, replacing any previous file only once the new one is
 // complete (see replaceFileContents).
 CsvExportResult exportCsvFile(const std::string& path, const GoodsList& goods,
-                              CsvEncoding encoding = CsvEncoding::gbk);
+                              CsvEncoding encoding = CsvEncoding::Gbk);
 
 // The log line for an export's outcome: "已导出到"<path>"", or
 // "导出失败，打开"<path>"失败" / "导出失败，写入"<path>"失败".
@@ -57,6 +57,6 @@ std::string replacedCharactersMessage(std::size_t replaced);
 // outcome (and the characters GBK lacked) and sends 1094, whose text on a
 // failure is exportFailureMessage.
 void runExport(AppState& state, FeedbackSink& sink, const std::string& path,
-               CsvEncoding encoding = CsvEncoding::gbk);
+               CsvEncoding encoding = CsvEncoding::Gbk);
 
 } // namespace zorvane

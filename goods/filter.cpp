@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "base/numbers.h"
+#include "base/text.h"
 #include "core/app_state.h"
 #include "core/feedback.h"
 #include "core/log.h"
-#include "core/numbers.h"
-#include "core/text.h"
 
 namespace zorvane {
 

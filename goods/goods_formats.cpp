@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <sstream>
 
-#include "core/numbers.h"
-#include "core/text.h"
+#include "base/numbers.h"
+#include "base/text.h"
 
 namespace zorvane {
 
@@ -109,12 +109,12 @@ std::string jsonLine(const GoodsRecord& record)
 
 std::string goodsLine(const GoodsRecord& record, GoodsFormat format)
 {
-    return format == GoodsFormat::json ? jsonLine(record) : tsvLine(record);
+    return format == GoodsFormat::Json ? jsonLine(record) : tsvLine(record);
 }
 
 void appendGoodsLine(std::string& out, const GoodsRecord& record, GoodsFormat format)
 {
-    if (format == GoodsFormat::json)
+    if (format == GoodsFormat::Json)
         out += jsonLine(record);
     else
         appendTsvLine(out, record);
@@ -122,7 +122,7 @@ void appendGoodsLine(std::string& out, const GoodsRecord& record, GoodsFormat fo
 
 std::string formatGoods(const GoodsList& goods, GoodsFormat format, CsvEncoding encoding)
 {
-    if (format == GoodsFormat::csv) {
+    if (format == GoodsFormat::Csv) {
         std::ostringstream bytes;
         writeCsv(bytes, goods, encoding);
         return std::move(bytes).str();

@@ -13,10 +13,10 @@ namespace zorvane {
 // Excel workbook (written by xlsx_export.h, not by the functions here).
 enum class GoodsFormat
 {
-    csv,
-    tsv,
-    json,
-    xlsx
+    Csv,
+    Tsv,
+    Json,
+    Xlsx
 };
 
 // A field on its one line: tab, LF and CR as \t, \n and \r, a backslash as \\.

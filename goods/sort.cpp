@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <numeric>
 
+#include "base/numbers.h"
 #include "core/app_state.h"
 #include "core/feedback.h"
-#include "core/numbers.h"
 
 namespace zorvane {
 

@@ -9,11 +9,11 @@
 #include <unistd.h>
 #include <xlsxwriter.h>
 
+#include "base/file_read.h"
+#include "base/text.h"
 #include "core/app_state.h"
 #include "core/feedback.h"
-#include "core/file_read.h"
 #include "core/log.h"
-#include "core/text.h"
 #include "goods/csv_export.h"
 #include "goods/display_text.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/file_replace.h"
+#include "base/file_replace.h"
 #include "core/goods_record.h"
 
 namespace zorvane {

@@ -1,8 +1,8 @@
 // Each coupon's 满 and 减, so that the basket dialog opens with what was used
 // for the coupon the last time.
-#include "history/history_store.h"
-
 #include <sqlite3.h>
+
+#include "history/history_store.h"
 
 namespace zorvane {
 

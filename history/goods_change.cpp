@@ -25,25 +25,25 @@ std::string yuan(std::int64_t cents)
 PriceChange comparePrice(double price, std::optional<double> lastPrice)
 {
     if (!lastPrice)
-        return {ChangeKind::added, 0};
+        return {ChangeKind::Added, 0};
     const std::int64_t delta = toCents(price) - toCents(*lastPrice);
     if (delta < 0)
-        return {ChangeKind::cheaper, -delta};
+        return {ChangeKind::Cheaper, -delta};
     if (delta > 0)
-        return {ChangeKind::dearer, delta};
-    return {ChangeKind::unchanged, 0};
+        return {ChangeKind::Dearer, delta};
+    return {ChangeKind::Unchanged, 0};
 }
 
 std::string changeText(const PriceChange& change)
 {
     switch (change.kind) {
-    case ChangeKind::added:
+    case ChangeKind::Added:
         return "新";
-    case ChangeKind::cheaper:
+    case ChangeKind::Cheaper:
         return "降" + yuan(change.cents);
-    case ChangeKind::dearer:
+    case ChangeKind::Dearer:
         return "涨" + yuan(change.cents);
-    case ChangeKind::unchanged:
+    case ChangeKind::Unchanged:
         break;
     }
     return "";
@@ -52,13 +52,13 @@ std::string changeText(const PriceChange& change)
 const char* changeKindName(ChangeKind kind)
 {
     switch (kind) {
-    case ChangeKind::added:
+    case ChangeKind::Added:
         return "new";
-    case ChangeKind::cheaper:
+    case ChangeKind::Cheaper:
         return "cheaper";
-    case ChangeKind::dearer:
+    case ChangeKind::Dearer:
         return "dearer";
-    case ChangeKind::unchanged:
+    case ChangeKind::Unchanged:
         break;
     }
     return "unchanged";

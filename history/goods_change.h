@@ -10,15 +10,15 @@ namespace zorvane {
 // walk of the same coupon.
 enum class ChangeKind
 {
-    added,    // never seen before
-    cheaper,  // the price went down
-    dearer,   // the price went up
-    unchanged // same price (to the cent)
+    Added,    // never seen before
+    Cheaper,  // the price went down
+    Dearer,   // the price went up
+    Unchanged // same price (to the cent)
 };
 
 struct PriceChange
 {
-    ChangeKind kind = ChangeKind::added;
+    ChangeKind kind = ChangeKind::Added;
     std::int64_t cents = 0; // the size of the move, never negative
 
     bool operator==(const PriceChange&) const = default;

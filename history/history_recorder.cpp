@@ -56,7 +56,7 @@ HistoryRecorder::~HistoryRecorder()
 void HistoryRecorder::beginWalk(const std::string& address)
 {
     Event event;
-    event.kind = Event::begin;
+    event.kind = Event::Kind::Begin;
     event.address = address;
     event.timeMs = nowMs();
     queue(std::move(event), false);
@@ -65,7 +65,7 @@ void HistoryRecorder::beginWalk(const std::string& address)
 void HistoryRecorder::addGoods(int page, int position, const GoodsRecord& record)
 {
     Event event;
-    event.kind = Event::goods;
+    event.kind = Event::Kind::Goods;
     event.sighting =
         Sighting{page, position, record.goodsId, record.name, record.price, record.tagText, record.tags};
     queue(std::move(event), false);
@@ -74,7 +74,7 @@ void HistoryRecorder::addGoods(int page, int position, const GoodsRecord& record
 void HistoryRecorder::pageDone(int pages)
 {
     Event event;
-    event.kind = Event::page;
+    event.kind = Event::Kind::Page;
     event.pages = pages;
     queue(std::move(event), false);
 }
@@ -82,7 +82,7 @@ void HistoryRecorder::pageDone(int pages)
 void HistoryRecorder::endWalk(WalkEndReason reason)
 {
     Event event;
-    event.kind = Event::end;
+    event.kind = Event::Kind::End;
     event.reason = reason;
     event.timeMs = nowMs();
     queue(std::move(event), true);
@@ -184,8 +184,8 @@ SqlStatus HistoryRecorder::write(const std::vector<Event>& batch)
     // alone holds it while the window keeps the history open. One sync per
     // walk; a checkpoint that cannot finish now leaves the walk safe in the
     // log for the next one.
-    const bool walkEnded =
-        std::any_of(batch.begin(), batch.end(), [](const Event& event) { return event.kind == Event::end; });
+    const bool walkEnded = std::any_of(batch.begin(), batch.end(),
+                                       [](const Event& event) { return event.kind == Event::Kind::End; });
     if (walkEnded)
         m_store.checkpoint();
     return status;
@@ -194,13 +194,13 @@ SqlStatus HistoryRecorder::write(const std::vector<Event>& batch)
 SqlStatus HistoryRecorder::apply(const Event& event)
 {
     switch (event.kind) {
-    case Event::begin:
+    case Event::Kind::Begin:
         return m_store.beginWalk(event.address, event.timeMs, m_walkId);
-    case Event::goods:
+    case Event::Kind::Goods:
         return m_store.addSighting(m_walkId, event.sighting);
-    case Event::page:
+    case Event::Kind::Page:
         return m_store.setPages(m_walkId, event.pages);
-    case Event::end:
+    case Event::Kind::End:
         break;
     }
     return m_store.endWalk(m_walkId, event.timeMs, walkEndName(event.reason));

@@ -54,13 +54,13 @@ public:
 private:
     struct Event
     {
-        enum Kind
+        enum class Kind
         {
-            begin,
-            goods,
-            page,
-            end
-        } kind = goods;
+            Begin,
+            Goods,
+            Page,
+            End
+        } kind = Kind::Goods;
         std::string address;
         Sighting sighting;
         int pages = 0;

@@ -1,6 +1,4 @@
 // Opening the history file: the damaged-file rescue and the schema versions.
-#include "history/history_store.h"
-
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -9,6 +7,7 @@
 
 #include <sqlite3.h>
 
+#include "history/history_store.h"
 #include "history/tag_list.h"
 
 namespace zorvane {

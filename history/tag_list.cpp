@@ -2,7 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace zorvane {
 

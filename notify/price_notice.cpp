@@ -58,9 +58,9 @@ std::optional<DesktopNotice> priceNotice(const std::vector<SightingChange>& item
     std::vector<const SightingChange*> drops;
     std::vector<const SightingChange*> added;
     for (const SightingChange& item : items) {
-        if (item.change.kind == ChangeKind::cheaper && item.change.cents >= rule.minDropCents)
+        if (item.change.kind == ChangeKind::Cheaper && item.change.cents >= rule.minDropCents)
             drops.push_back(&item);
-        else if (item.change.kind == ChangeKind::added && rule.countNew)
+        else if (item.change.kind == ChangeKind::Added && rule.countNew)
             added.push_back(&item);
     }
     if (drops.empty() && added.empty())

@@ -1,7 +1,7 @@
 #include "search/goods_items.h"
 
-#include "core/text.h"
-#include "core/text_scan.h"
+#include "base/text.h"
+#include "base/text_scan.h"
 #include "search/patterns.h"
 #include "services/text_pattern.h"
 
@@ -92,9 +92,9 @@ std::optional<std::vector<GoodsItemText>> findGoodsItems(std::string_view page, 
         if (close == std::string_view::npos || !itemEnds.findFrom(close + 1))
             break;
         const MatchResult found = head.find(page.substr(start, close + 1 - start), 0, true, match);
-        if (found == MatchResult::failed)
+        if (found == MatchResult::Failed)
             return std::nullopt;
-        if (found == MatchResult::notFound) {
+        if (found == MatchResult::NotFound) {
             pos = close + 1;
             continue;
         }

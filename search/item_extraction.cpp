@@ -1,8 +1,8 @@
 #include "search/item_extraction.h"
 
-#include "core/numbers.h"
-#include "core/text.h"
-#include "core/text_scan.h"
+#include "base/numbers.h"
+#include "base/text.h"
+#include "base/text_scan.h"
 #include "search/patterns.h"
 #include "services/text_pattern.h"
 
@@ -105,7 +105,7 @@ bool findFirst(const TextPattern& pattern, std::string_view subject, std::size_t
                TextMatch& match)
 {
     return from != std::string_view::npos &&
-           pattern.find(subject, from, checked, match) == MatchResult::found;
+           pattern.find(subject, from, checked, match) == MatchResult::Found;
 }
 
 std::string joinTags(const std::vector<std::string>& tags)

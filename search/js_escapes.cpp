@@ -1,9 +1,8 @@
-#include "search/js_source.h"
-
 #include <algorithm>
 #include <optional>
 
-#include "core/text.h"
+#include "base/text.h"
+#include "search/js_source.h"
 #include "search/js_values.h"
 
 namespace zorvane {

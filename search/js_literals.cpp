@@ -1,11 +1,10 @@
-#include "search/js_values.h"
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
 
 #include "search/js_source.h"
+#include "search/js_values.h"
 
 namespace zorvane {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "core/numbers.h"
+#include "base/numbers.h"
 #include "search/js_source.h"
 
 namespace zorvane {

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/text.h"
 #include "core/app_state.h"
 #include "core/log.h"
-#include "core/text.h"
 #include "search/patterns.h"
 #include "search/search_job.h"
 #include "services/text_pattern.h"
@@ -66,7 +66,7 @@ bool findFrom(std::string_view page, std::size_t namePlace, std::string_view pat
     while (start > 0 && (static_cast<unsigned char>(page[start]) & 0xC0) == 0x80)
         --start;
     const TextPattern compiled(pattern);
-    return compiled.find(page.substr(start), 0, checked, match) == MatchResult::found;
+    return compiled.find(page.substr(start), 0, checked, match) == MatchResult::Found;
 }
 
 } // namespace
@@ -142,12 +142,12 @@ NextPageOutcome findNextPage(std::string_view pageText, std::string_view searchH
     }
     const std::optional<std::vector<JsValue>> arguments = parseJsArguments(match.group(1));
     if (!arguments) {
-        outcome.result = nextPageScriptFailed;
+        outcome.result = NextPageResult::ScriptFailed;
         outcome.failure = "获取下一页地址失败(执行脚本失败)";
         return outcome;
     }
     const std::string query = pagingQuery(*arguments);
-    outcome.result = nextPageDone;
+    outcome.result = NextPageResult::Done;
     if (query != "-1") {
         outcome.address.reserve(searchHost.size() + base.size() + query.size() + click.size() + 17);
         outcome.address.append("https://").append(searchHost).append("/Search?");
@@ -156,16 +156,16 @@ NextPageOutcome findNextPage(std::string_view pageText, std::string_view searchH
     return outcome;
 }
 
-int applyNextPage(AppState& state, SearchJob& job, const NextPageOutcome& outcome)
+NextPageResult applyNextPage(AppState& state, SearchJob& job, const NextPageOutcome& outcome)
 {
-    if (outcome.result == nextPageDone)
+    if (outcome.result == NextPageResult::Done)
         job.params.nextPageAddress = outcome.address;
     else
         appendLog(state, job.logPrefix + outcome.failure);
     return outcome.result;
 }
 
-int computeNextPage(AppState& state, SearchJob& job, std::string_view pageText)
+NextPageResult computeNextPage(AppState& state, SearchJob& job, std::string_view pageText)
 {
     return applyNextPage(state, job, findNextPage(pageText, state.config.searchHost));
 }

@@ -11,18 +11,18 @@ namespace zorvane {
 struct AppState;
 struct SearchJob;
 
-// Results of the next-page computation; the page analysis compares them as numbers.
-enum NextPageResult : int
+// Results of the next-page computation.
+enum class NextPageResult
 {
-    nextPageNotFound = 0,     // base query or paging arguments missing
-    nextPageScriptFailed = 1, // the paging arithmetic could not run
-    nextPageDone = 2,         // the address is known ("" after the last page)
+    NotFound,     // base query or paging arguments missing
+    ScriptFailed, // the paging arithmetic could not run
+    Done,         // the address is known ("" after the last page)
 };
 
 struct NextPageOutcome
 {
-    NextPageResult result = nextPageNotFound;
-    std::string address; // on nextPageDone: the next page, or "" when there is none
+    NextPageResult result = NextPageResult::NotFound;
+    std::string address; // on NextPageResult::Done: the next page, or "" when there is none
     std::string failure; // otherwise: the log text
 };
 
@@ -39,9 +39,9 @@ NextPageOutcome findNextPage(std::string_view pageText, std::string_view searchH
 
 // Applies an outcome to the job: logs a failure with the job's prefix, or
 // replaces the job's next page address. Returns the outcome's result.
-int applyNextPage(AppState& state, SearchJob& job, const NextPageOutcome& outcome);
+NextPageResult applyNextPage(AppState& state, SearchJob& job, const NextPageOutcome& outcome);
 
 // findNextPage on the configured search host, applied to the job.
-int computeNextPage(AppState& state, SearchJob& job, std::string_view pageText);
+NextPageResult computeNextPage(AppState& state, SearchJob& job, std::string_view pageText);
 
 } // namespace zorvane

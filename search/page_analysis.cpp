@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <chrono>
 
+#include "base/text.h"
+#include "base/text_scan.h"
 #include "core/app_state.h"
 #include "core/log.h"
-#include "core/text.h"
-#include "core/text_scan.h"
 #include "search/goods_items.h"
 #include "search/item_extraction.h"
 #include "search/patterns.h"
@@ -30,7 +30,7 @@ struct Fetched
 {
     std::string body;
     int statusCode = 0;
-    HttpFailure failure = HttpFailure::none;
+    HttpFailure failure = HttpFailure::None;
     std::string failureText;
 };
 
@@ -45,7 +45,7 @@ Fetched fetchPage(AppState& state, SearchJob& job)
     request.requestObject = &job.connection;
     Fetched fetched;
     if (!applyProxy(request, chooseProxy(state.config.proxy, request.url))) {
-        fetched.failure = HttpFailure::other;
+        fetched.failure = HttpFailure::Other;
         fetched.failureText = "代理地址无效";
         return fetched;
     }
@@ -65,13 +65,13 @@ Fetched fetchPage(AppState& state, SearchJob& job)
 void reportFailedFetch(AppState& state, WalkObserver& observer, SearchJob& job, const Fetched& fetched)
 {
     const std::string& prefix = job.logPrefix;
-    if (fetched.failure == HttpFailure::badAddress) {
+    if (fetched.failure == HttpFailure::BadAddress) {
         observer.logLine(prefix + "访问失败，地址无效：" + job.params.nextPageAddress);
         pauseItself(state, job);
         return;
     }
     observer.logLine(prefix + "访问失败，状态码：" + std::to_string(fetched.statusCode));
-    if (fetched.statusCode == 0 && fetched.failure != HttpFailure::none)
+    if (fetched.statusCode == 0 && fetched.failure != HttpFailure::None)
         observer.logLine(prefix + "原因：" + failureCause(fetched.failure, fetched.failureText));
 }
 
@@ -189,14 +189,15 @@ bool analysePage(AppState& state, WalkObserver& observer, SearchJob& job)
         break;
     }
     switch (applyNextPage(state, job, verdict.next)) {
-    case nextPageNotFound:
+    case NextPageResult::NotFound:
         pauseItself(state, job);
         return false;
-    case nextPageScriptFailed:
+    case NextPageResult::ScriptFailed:
         return false;
-    default:
-        return true;
+    case NextPageResult::Done:
+        break;
     }
+    return true;
 }
 
 } // namespace zorvane

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <limits>
 
+#include "base/numbers.h"
+#include "base/text.h"
 #include "core/app_state.h"
-#include "core/numbers.h"
-#include "core/text.h"
 #include "core/walk_feedback.h"
 #include "search/page_analysis.h"
 #include "search/search_job.h"

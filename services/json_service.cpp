@@ -4,7 +4,7 @@
 #include <cmath>
 #include <optional>
 
-#include "core/numbers.h"
+#include "base/numbers.h"
 #include "services/json_path.h"
 
 namespace zorvane {

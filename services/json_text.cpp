@@ -10,8 +10,8 @@
 #include <locale.h>
 #include <stdlib.h>
 
-#include "core/numbers.h"
-#include "core/text.h"
+#include "base/numbers.h"
+#include "base/text.h"
 
 namespace zorvane::json_detail {
 

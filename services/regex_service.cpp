@@ -3,7 +3,7 @@
 #include <optional>
 #include <vector>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "services/regex_pattern.h"
 
 namespace zorvane {

@@ -37,7 +37,7 @@ MatchResult TextPattern::find(std::string_view subject, std::size_t from, bool s
 {
     match.groups.clear();
     if (!m_pattern || from > subject.size())
-        return m_pattern ? MatchResult::notFound : MatchResult::failed;
+        return m_pattern ? MatchResult::NotFound : MatchResult::Failed;
     const auto pairs = static_cast<std::uint32_t>(m_pattern->captureCount) + 1;
     regex_detail::MatchDataPtr own;
     pcre2_match_data* data = threadMatchData();
@@ -46,14 +46,14 @@ MatchResult TextPattern::find(std::string_view subject, std::size_t from, bool s
         data = own.get();
     }
     if (!data || !regex_detail::startRunClock())
-        return MatchResult::failed;
+        return MatchResult::Failed;
     const int rc = pcre2_match(
         m_pattern->codeFor(subject.size()), reinterpret_cast<PCRE2_SPTR>(subject.data()), subject.size(),
         from, subjectChecked ? PCRE2_NO_UTF_CHECK : 0, data, regex_detail::threadMatchContext());
     if (rc == PCRE2_ERROR_NOMATCH)
-        return MatchResult::notFound;
+        return MatchResult::NotFound;
     if (rc < 0)
-        return MatchResult::failed;
+        return MatchResult::Failed;
     const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
     const auto set = rc == 0 ? pairs : static_cast<std::uint32_t>(rc);
     for (std::uint32_t i = 0; i < pairs; ++i) {
@@ -62,7 +62,7 @@ MatchResult TextPattern::find(std::string_view subject, std::size_t from, bool s
         const bool took = i < set && start != PCRE2_UNSET && end >= start;
         match.groups.push_back(took ? subject.substr(start, end - start) : std::string_view());
     }
-    return MatchResult::found;
+    return MatchResult::Found;
 }
 
 bool TextPattern::findAll(std::string_view subject, bool subjectChecked,
@@ -72,8 +72,8 @@ bool TextPattern::findAll(std::string_view subject, bool subjectChecked,
     std::size_t from = 0;
     while (from <= subject.size()) {
         const MatchResult result = find(subject, from, subjectChecked, match);
-        if (result != MatchResult::found)
-            return result == MatchResult::notFound;
+        if (result != MatchResult::Found)
+            return result == MatchResult::NotFound;
         // The first run has checked the whole subject.
         subjectChecked = true;
         onMatch(match);

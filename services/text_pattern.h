@@ -14,9 +14,9 @@ struct CompiledPattern;
 
 enum class MatchResult
 {
-    found,
-    notFound,
-    failed, // the subject is not UTF-8, or a run limit or deadline was hit
+    Found,
+    NotFound,
+    Failed, // the subject is not UTF-8, or a run limit or deadline was hit
 };
 
 // The groups of one match as views into the subject: groups[0] is the whole

@@ -3,8 +3,8 @@
 #include <cmath>
 #include <limits>
 
-#include "core/numbers.h"
-#include "core/text.h"
+#include "base/numbers.h"
+#include "base/text.h"
 
 namespace zorvane {
 

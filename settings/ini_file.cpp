@@ -4,9 +4,9 @@
 #include <fstream>
 #include <iterator>
 
-#include "core/gbk.h"
-#include "core/text.h"
-#include "core/file_replace.h"
+#include "base/file_replace.h"
+#include "base/gbk.h"
+#include "base/text.h"
 
 namespace zorvane {
 

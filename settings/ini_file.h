@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/file_replace.h"
+#include "base/file_replace.h"
 
 namespace zorvane {
 

@@ -2,11 +2,11 @@
 
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QKeyEvent>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -84,10 +84,10 @@ BasketDialog::BasketDialog(BasketDialogHooks hooks, QWidget* parent)
 
 void BasketDialog::buildInputs()
 {
-    m_threshold = numberBox(this, "编辑框_凑单_满", InputMode::Decimal, 80);
-    m_discount = numberBox(this, "编辑框_凑单_减", InputMode::Decimal, 80);
-    m_maxItems = numberBox(this, "编辑框_凑单_最多件数", InputMode::Integer, 56);
-    m_maxEach = numberBox(this, "编辑框_凑单_每件最多", InputMode::Integer, 56);
+    m_threshold = numberBox(this, "编辑框_凑单_满", InputMode::Kind::Decimal, 80);
+    m_discount = numberBox(this, "编辑框_凑单_减", InputMode::Kind::Decimal, 80);
+    m_maxItems = numberBox(this, "编辑框_凑单_最多件数", InputMode::Kind::Integer, 56);
+    m_maxEach = numberBox(this, "编辑框_凑单_每件最多", InputMode::Kind::Integer, 56);
     m_maxItems->setPlaceholderText(u8("不限"));
     m_maxEach->setText(u8("1"));
     m_compute = control<QPushButton>(this, "按钮_凑单_计算", "计算");

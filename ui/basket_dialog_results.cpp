@@ -1,7 +1,5 @@
 // The basket dialog's answer: the tree of baskets, opening a goods page and
 // copying a basket.
-#include "ui/basket_dialog.h"
-
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLabel>
@@ -10,6 +8,7 @@
 #include <QTreeWidget>
 
 #include "basket/basket_tsv.h"
+#include "ui/basket_dialog.h"
 
 namespace zorvane::ui {
 

@@ -10,7 +10,7 @@
 #include <QTranslator>
 #include <QUrl>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace zorvane::ui {
 

@@ -3,7 +3,7 @@
 #include <QColor>
 #include <QTimer>
 
-#include "core/numbers.h"
+#include "base/numbers.h"
 #include "goods/display_text.h"
 #include "ui/tooltip_text.h"
 

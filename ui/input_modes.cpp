@@ -7,7 +7,7 @@
 #include <climits>
 #include <cmath>
 
-#include "core/numbers.h"
+#include "base/numbers.h"
 
 namespace zorvane::ui {
 
@@ -42,7 +42,7 @@ QString InputMode::normalised(const QString& text, Kind kind)
 {
     const std::string utf8 = text.toStdString();
     std::string result;
-    if (kind == Integer) {
+    if (kind == Kind::Integer) {
         // Text the program set itself (a settings file) is not validated.
         long long value = std::clamp<long long>(parseInteger(utf8), INT_MIN, INT_MAX);
         result = std::to_string(value);
@@ -59,11 +59,11 @@ QValidator::State InputMode::validate(QString& input, int&) const
 {
     for (QChar& c : input) {
         c = asciiForm(c);
-        const bool allowed = (c >= u'0' && c <= u'9') || c == u'-' || (m_kind == Decimal && c == u'.');
+        const bool allowed = (c >= u'0' && c <= u'9') || c == u'-' || (m_kind == Kind::Decimal && c == u'.');
         if (!allowed)
             return Invalid;
     }
-    if (m_kind == Integer) {
+    if (m_kind == Kind::Integer) {
         const long long value = parseInteger(input.toStdString());
         if (value > INT_MAX || value < INT_MIN)
             return Invalid;

@@ -18,7 +18,7 @@ class InputMode final : public QValidator
     Q_OBJECT
 
 public:
-    enum Kind
+    enum class Kind
     {
         Integer,
         Decimal

@@ -76,7 +76,7 @@ QLineEdit* numberBox(QWidget* parent, const char* name, const char* text, InputM
 {
     QLineEdit* box = lineEdit(parent, name, text);
     InputMode::install(box, kind);
-    if (kind == InputMode::Integer)
+    if (kind == InputMode::Kind::Integer)
         box->setFixedWidth(box->fontMetrics().horizontalAdvance(u8("00000000")) + 12);
     else
         box->setMinimumWidth(box->fontMetrics().horizontalAdvance(u8("0000")) + 12);
@@ -243,14 +243,14 @@ void MainWindow::buildControlGroup(QWidget* g)
     auto* common = new QGridLayout;
     common->addWidget(commonTitle, 0, 0, 1, 3);
     common->addWidget(label(g, "透明标签2", "翻页间隔(毫秒)："), 1, 0);
-    common->addWidget(numberBox(g, "编辑框_参数_间隔", "1000", InputMode::Integer), 1, 1);
+    common->addWidget(numberBox(g, "编辑框_参数_间隔", "1000", InputMode::Kind::Integer), 1, 1);
     auto* hint = label(g, "透明标签6", "如果翻页过快遭到京东限制，可增大这个间隔，1秒=1000毫秒");
     QPalette grey = hint->palette();
     grey.setColor(QPalette::WindowText, QColor(128, 128, 128));
     hint->setPalette(grey);
     common->addWidget(hint, 2, 0, 1, 3);
     common->addWidget(label(g, "透明标签3", "搜索页数(0为不限制)："), 3, 0);
-    common->addWidget(numberBox(g, "编辑框_参数_页数", "0", InputMode::Integer), 3, 1);
+    common->addWidget(numberBox(g, "编辑框_参数_页数", "0", InputMode::Kind::Integer), 3, 1);
     common->setColumnStretch(2, 1);
 
     auto* advancedTitle = label(g, "透明标签7", "高级选项(一般无需修改)");
@@ -310,9 +310,9 @@ void MainWindow::buildTagGroup(QWidget* g)
 
     auto* price = new QHBoxLayout;
     price->addWidget(label(g, "透明标签4", "价格："));
-    price->addWidget(numberBox(g, "编辑框_价格min", "", InputMode::Decimal), 1);
+    price->addWidget(numberBox(g, "编辑框_价格min", "", InputMode::Kind::Decimal), 1);
     price->addWidget(label(g, "透明标签5", "~"));
-    price->addWidget(numberBox(g, "编辑框_价格max", "", InputMode::Decimal), 1);
+    price->addWidget(numberBox(g, "编辑框_价格max", "", InputMode::Kind::Decimal), 1);
     auto* filter = button(g, "按钮_筛选", "筛选");
     filter->setMinimumHeight(28);
     m_priceChart = new PriceChart(g);

@@ -1,18 +1,17 @@
 // The 凑单 dialog in the window: the goods it works over, the rows made
 // 必选, the goods pages it opens and each coupon's 满 and 减 in the history.
-#include "ui/main_window.h"
-
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QTableView>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "history/coupon_key.h"
 #include "history/history_store.h"
 #include "ui/basket_dialog.h"
 #include "ui/dialogs.h"
 #include "ui/goods_table_model.h"
 #include "ui/history_bridge.h"
+#include "ui/main_window.h"
 
 namespace zorvane::ui {
 

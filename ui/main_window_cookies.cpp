@@ -1,15 +1,14 @@
 // 导入Cookie…: the cookies of a browser's cookie file, put into the Cookie box.
-#include "ui/main_window.h"
-
 #include <QPlainTextEdit>
 
 #include <ctime>
 
+#include "base/text.h"
 #include "browser/cookie_files.h"
 #include "browser/firefox_profile.h"
 #include "core/log.h"
-#include "core/text.h"
 #include "ui/dialogs.h"
+#include "ui/main_window.h"
 
 namespace zorvane::ui {
 

@@ -1,7 +1,5 @@
 // The window side of the feedback channel and the goods commands: clear,
 // filter, sort, export and opening a goods item's page.
-#include "ui/main_window.h"
-
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -11,19 +9,20 @@
 #include <QTableView>
 #include <QTreeWidget>
 
+#include "base/text.h"
 #include "core/log.h"
 #include "core/walk_feedback.h"
-#include "core/text.h"
 #include "goods/csv_export.h"
-#include "goods/xlsx_export.h"
 #include "goods/display_text.h"
 #include "goods/filter.h"
 #include "goods/sort.h"
+#include "goods/xlsx_export.h"
 #include "ui/dialogs.h"
 #include "ui/feedback_bridge.h"
 #include "ui/goods_table_model.h"
 #include "ui/history_bridge.h"
 #include "ui/list_lock.h"
+#include "ui/main_window.h"
 
 namespace zorvane::ui {
 
@@ -241,7 +240,7 @@ void MainWindow::onExportClicked()
         return;
     }
     const CsvEncoding encoding =
-        chosenFilter.contains(QStringLiteral("UTF-8")) ? CsvEncoding::utf8 : CsvEncoding::gbk;
+        chosenFilter.contains(QStringLiteral("UTF-8")) ? CsvEncoding::Utf8 : CsvEncoding::Gbk;
     m_exportDir = QFileInfo(path).absolutePath();
     m_exportStarted = m_gathered;
     const bool workbook = path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);

@@ -1,8 +1,6 @@
 // The goods history in the window: recording each walk, the 历史 menu that
 // loads an earlier walk into the goods list, and the price chart over the
 // goods shown.
-#include "ui/main_window.h"
-
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -11,8 +9,8 @@
 
 #include <algorithm>
 
+#include "base/numbers.h"
 #include "core/log.h"
-#include "core/numbers.h"
 #include "goods/display_text.h"
 #include "history/history_store.h"
 #include "settings/settings_file.h"
@@ -20,6 +18,7 @@
 #include "ui/history_bridge.h"
 #include "ui/history_dialog.h"
 #include "ui/history_text.h"
+#include "ui/main_window.h"
 #include "ui/price_chart.h"
 #include "ui/tooltip_text.h"
 

@@ -1,6 +1,4 @@
 // Keyboard and context-menu ways to the window's commands.
-#include "ui/main_window.h"
-
 #include <QApplication>
 #include <QClipboard>
 #include <QLineEdit>
@@ -9,10 +7,11 @@
 #include <QShortcut>
 #include <QTableView>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "ui/dialogs.h"
 #include "ui/goods_table_model.h"
 #include "ui/list_lock.h"
+#include "ui/main_window.h"
 
 namespace zorvane::ui {
 

@@ -2,8 +2,6 @@
 // column widths, the last export folder and what a fresh walk does with the
 // goods of an earlier one, kept in the section [窗口].
 // Only the window writes that section.
-#include "ui/main_window.h"
-
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -15,6 +13,7 @@
 #include "settings/ini_file.h"
 #include "settings/settings_file.h"
 #include "ui/layout_fit.h"
+#include "ui/main_window.h"
 
 namespace zorvane::ui {
 

@@ -1,12 +1,11 @@
 // Run control: the start/pause and stop buttons drive the core's walk
 // session; starting a walk reads the input boxes.
-#include "ui/main_window.h"
-
 #include "core/walk_session.h"
 #include "search/search_thread.h"
 #include "ui/dialogs.h"
 #include "ui/feedback_bridge.h"
 #include "ui/goods_table_model.h"
+#include "ui/main_window.h"
 #include "ui/widget_panel.h"
 
 namespace zorvane::ui {

@@ -1,17 +1,16 @@
 // Start-up steps, settings on close, and the window side of the update
 // answer: link menus and the hidden browser box.
-#include "ui/main_window.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QMenuBar>
 #include <QPushButton>
 
-#include "core/file_error.h"
+#include "base/file_error.h"
 #include "core/log.h"
 #include "settings/settings_file.h"
 #include "ui/dialogs.h"
 #include "ui/feedback_bridge.h"
+#include "ui/main_window.h"
 #include "ui/settings_binding.h"
 #include "update/update_check.h"
 

@@ -1,13 +1,12 @@
 // Watching a coupon from the window: zorvane-cli's watch commands run the
 // timer's walks, so the window hands them the address and the options in its
 // boxes and shows what they answer.
-#include "ui/main_window.h"
-
 #include <QRegularExpression>
 
 #include <iterator>
 
 #include "ui/dialogs.h"
+#include "ui/main_window.h"
 #include "ui/watch_dialog.h"
 
 namespace zorvane::ui {

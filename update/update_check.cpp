@@ -4,12 +4,12 @@
 #include <cmath>
 #include <thread>
 
+#include "base/gbk.h"
+#include "base/numbers.h"
+#include "base/text.h"
 #include "core/app_state.h"
 #include "core/feedback.h"
-#include "core/gbk.h"
 #include "core/log.h"
-#include "core/numbers.h"
-#include "core/text.h"
 #include "services/json_service.h"
 #include "update/menus.h"
 #include "web/http_request.h"

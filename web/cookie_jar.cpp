@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <unordered_set>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "web/cookies.h"
 #include "web/url_parts.h"
 

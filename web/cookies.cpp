@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "web/text_items.h"
 
 namespace zorvane {

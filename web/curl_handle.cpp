@@ -1,9 +1,9 @@
 #include "web/curl_handle.h"
 
-#include "web/http_request.h"
-
 #include <mutex>
 #include <utility>
+
+#include "web/http_request.h"
 
 namespace zorvane {
 

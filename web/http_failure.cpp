@@ -6,39 +6,39 @@ HttpFailure classifyCurlFailure(CURLcode code)
 {
     switch (code) {
     case CURLE_OK:
-        return HttpFailure::none;
+        return HttpFailure::None;
     case CURLE_COULDNT_CONNECT:
-        return HttpFailure::refused;
+        return HttpFailure::Refused;
     case CURLE_PEER_FAILED_VERIFICATION:
-        return HttpFailure::badCertificate;
+        return HttpFailure::BadCertificate;
     case CURLE_OPERATION_TIMEDOUT:
-        return HttpFailure::timedOut;
+        return HttpFailure::TimedOut;
     case CURLE_COULDNT_RESOLVE_HOST:
-        return HttpFailure::unknownHost;
+        return HttpFailure::UnknownHost;
     case CURLE_SEND_ERROR:
     case CURLE_RECV_ERROR:
     case CURLE_GOT_NOTHING:
     case CURLE_PARTIAL_FILE:
-        return HttpFailure::connectionLost;
+        return HttpFailure::ConnectionLost;
     case CURLE_URL_MALFORMAT:
-        return HttpFailure::badAddress;
+        return HttpFailure::BadAddress;
     default:
-        return HttpFailure::other;
+        return HttpFailure::Other;
     }
 }
 
 std::string failureCause(HttpFailure failure, const std::string& transportText)
 {
     switch (failure) {
-    case HttpFailure::refused:
+    case HttpFailure::Refused:
         return "连接被拒绝";
-    case HttpFailure::badCertificate:
+    case HttpFailure::BadCertificate:
         return "证书无效";
-    case HttpFailure::timedOut:
+    case HttpFailure::TimedOut:
         return "超时";
-    case HttpFailure::unknownHost:
+    case HttpFailure::UnknownHost:
         return "无法解析主机名";
-    case HttpFailure::connectionLost:
+    case HttpFailure::ConnectionLost:
         return "连接中断";
     default:
         return transportText;

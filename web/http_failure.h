@@ -9,14 +9,14 @@ namespace zorvane {
 // Why an exchange ended without a status.
 enum class HttpFailure
 {
-    none,
-    refused,        // nobody accepts connections at the address
-    badCertificate, // the server's certificate did not pass the check
-    timedOut,
-    unknownHost,    // the host name could not be resolved
-    connectionLost, // the connection broke during the exchange
-    badAddress,     // the address can never be requested as it stands
-    other,          // see the transport's own text
+    None,
+    Refused,        // nobody accepts connections at the address
+    BadCertificate, // the server's certificate did not pass the check
+    TimedOut,
+    UnknownHost,    // the host name could not be resolved
+    ConnectionLost, // the connection broke during the exchange
+    BadAddress,     // the address can never be requested as it stands
+    Other,          // see the transport's own text
 };
 
 // The failure a libcurl result code stands for.

@@ -1,15 +1,15 @@
 #include "web/http_request.h"
 
-#include "core/text.h"
+#include <algorithm>
+#include <optional>
+#include <vector>
+
+#include "base/text.h"
 #include "web/base64.h"
 #include "web/cookies.h"
 #include "web/curl_handle.h"
 #include "web/request_headers.h"
 #include "web/url_text.h"
-
-#include <algorithm>
-#include <optional>
-#include <vector>
 
 namespace zorvane {
 
@@ -239,7 +239,7 @@ std::string httpRequest(HttpRequest& request)
     if (!handle)
         handle = &ownHandle.emplace();
     if (!handle->valid()) {
-        request.failure = HttpFailure::other;
+        request.failure = HttpFailure::Other;
         request.failureText = curl_easy_strerror(CURLE_FAILED_INIT);
         return {};
     }

@@ -22,7 +22,7 @@ struct HttpRequest
     std::string extraHeaders;                // in/out: completed header text written back
     std::string returnedHeaders;             // out: final response's headers
     int statusCode = 0;                      // out
-    HttpFailure failure = HttpFailure::none; // out: why statusCode is 0
+    HttpFailure failure = HttpFailure::None; // out: why statusCode is 0
     std::string failureText;                 // out: the transport's own words for it
     bool noRedirect = false;                 // in
     std::string bodyBytes;                   // in: raw body bytes, win over bodyText

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "web/http_request.h"
 #include "web/url_parts.h"
 

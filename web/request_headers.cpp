@@ -1,6 +1,6 @@
 #include "web/request_headers.h"
 
-#include "core/text.h"
+#include "base/text.h"
 #include "web/text_items.h"
 
 namespace zorvane {

@@ -2,7 +2,7 @@
 
 #include <unordered_set>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace zorvane {
 

@@ -4,7 +4,7 @@
 
 #include <curl/curl.h>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace zorvane {
 

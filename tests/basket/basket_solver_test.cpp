@@ -1,4 +1,4 @@
-#include <gtest/gtest.h>
+#include "basket/basket_solver.h"
 
 #include <map>
 #include <random>
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "basket/basket_solver.h"
+#include <gtest/gtest.h>
 
 using namespace zorvane::basket;
 

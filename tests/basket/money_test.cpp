@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "basket/money.h"
+
+#include <gtest/gtest.h>
 
 using namespace zorvane::basket;
 

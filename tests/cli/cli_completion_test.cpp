@@ -7,9 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include "base/text.h"
 #include "cli/cli_options.h"
 #include "cli/exit_status.h"
-#include "core/text.h"
 #include "tests/cli/cli_process.h"
 
 namespace zorvane::test {

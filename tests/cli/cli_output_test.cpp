@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "tests/cli/cli_process.h"
 #include "tests/search/fixture_shop.h"
 #include "tests/search/real_pages.h"

@@ -7,7 +7,6 @@
 #include <fcntl.h>
 #include <pty.h>
 #include <spawn.h>
-#include <unistd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

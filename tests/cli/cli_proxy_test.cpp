@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "core/gbk.h"
-#include "core/text.h"
+#include "base/gbk.h"
+#include "base/text.h"
 #include "tests/cli/cli_process.h"
 #include "tests/search/fixture_shop.h"
 #include "tests/support/scoped_environment.h"

@@ -9,11 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include "base/gbk.h"
+#include "base/text.h"
 #include "core/app_state.h"
 #include "core/feedback.h"
-#include "core/gbk.h"
 #include "core/log.h"
-#include "core/text.h"
 #include "goods/csv_export.h"
 #include "goods/filter.h"
 #include "goods/sort.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/gbk.h"
+#include "base/gbk.h"
 #include "tests/cli/cli_process.h"
 
 namespace zorvane::test {

@@ -7,9 +7,8 @@
 #include <memory>
 #include <optional>
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "history/history_store.h"
 #include "tests/cli/cli_process.h"

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include <sys/types.h>
-
 #include <systemd/sd-bus.h>
 
 #include "tests/support/temp_dir.h"

@@ -1,12 +1,14 @@
-#include "core/app_state.h"
-#include "core/feedback.h"
 #include "core/log.h"
 
-#include <gtest/gtest.h>
 #include <mutex>
 #include <regex>
 #include <thread>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/app_state.h"
+#include "core/feedback.h"
 
 using namespace zorvane;
 

@@ -1,14 +1,13 @@
 // The walk session's run-control table over its typed API: from each state,
 // each command or end gives the next state, its log line, the controls'
 // look and what becomes of the position.
-#include "core/walk_session.h"
+#include <map>
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "core/app_state.h"
 #include "core/log.h"
+#include "core/walk_session.h"
 
 using namespace zorvane;
 

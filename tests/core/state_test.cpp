@@ -1,7 +1,7 @@
+#include <gtest/gtest.h>
+
 #include "core/app_state.h"
 #include "core/log.h"
-
-#include <gtest/gtest.h>
 
 using namespace zorvane;
 

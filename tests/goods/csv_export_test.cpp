@@ -1,14 +1,14 @@
 #include "goods/csv_export.h"
 
-#include <gtest/gtest.h>
 #include <csignal>
 #include <filesystem>
 #include <sstream>
 
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-#include "core/numbers.h"
+#include "base/numbers.h"
 #include "goods/filter.h"
 #include "goods/sort.h"
 #include "tests/goods/goods_test_util.h"
@@ -205,23 +205,23 @@ TEST_F(CsvFile, BothEncodingsWriteTheSameFieldsAndGbkCountsWhatItLacks)
     } cases[] = {
         {"GBK",
          plain,
-         CsvEncoding::gbk,
+         CsvEncoding::Gbk,
          kHeader + "\"\xC9\xCC\xC6\xB7 \"\"\xD0\xC2\"\"\",\"1\",\"59.9\",\"\xC8\xAF\"\r\n",
          {written}},
         {"UTF-8",
          plain,
-         CsvEncoding::utf8,
+         CsvEncoding::Utf8,
          "\xEF\xBB\xBF\"名称\",\"商品ID\",\"价格\",\"商品标签\"\r\n\"商品 "
          "\"\"新\"\"\",\"1\",\"59.9\",\"券\"\r\n",
          {written}},
         {"GBK lacking",
          foreign,
-         CsvEncoding::gbk,
+         CsvEncoding::Gbk,
          kHeader + "\"A?B\",\"2\",\"100\",\"??\"\r\n",
          {written, "3个字符GBK无法表示，已写成?；导出时选择UTF-8格式可保留"}},
         {"UTF-8 keeping",
          foreign,
-         CsvEncoding::utf8,
+         CsvEncoding::Utf8,
          "\xEF\xBB\xBF\"名称\",\"商品ID\",\"价格\",\"商品标签\"\r\n\"A\xF0\x9F\x98\x80"
          "B\",\"2\",\"100\",\"한국\"\r\n",
          {written}},

@@ -1,7 +1,7 @@
 // Prices into bars of a nice width, about twenty of them.
-#include <gtest/gtest.h>
-
 #include "goods/price_histogram.h"
+
+#include <gtest/gtest.h>
 
 namespace zorvane {
 namespace {

@@ -1,7 +1,8 @@
 #include "goods/sort.h"
 
-#include <gtest/gtest.h>
 #include <random>
+
+#include <gtest/gtest.h>
 
 #include "tests/goods/goods_test_util.h"
 

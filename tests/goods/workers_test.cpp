@@ -1,5 +1,6 @@
-#include <gtest/gtest.h>
 #include <thread>
+
+#include <gtest/gtest.h>
 
 #include "goods/csv_export.h"
 #include "goods/filter.h"

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "history/coupon_key.h"
+
+#include <gtest/gtest.h>
 
 namespace zorvane {
 namespace {

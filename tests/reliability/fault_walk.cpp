@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "base/text.h"
 #include "core/log.h"
-#include "core/text.h"
 #include "search/search_thread.h"
 
 namespace zorvane::test {

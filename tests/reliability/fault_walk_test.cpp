@@ -1,11 +1,12 @@
 // A hostile shop on 127.0.0.1: every bad answer ends as a failed page that is
 // asked again, or as a pause, within its bound; the goods gathered before the
 // walk and on the good pages are all in the store, each once.
+#include "tests/reliability/fault_walk.h"
+
 #include <algorithm>
 
 #include <gtest/gtest.h>
 
-#include "tests/reliability/fault_walk.h"
 #include "web/http_request.h"
 
 using namespace std::chrono_literals;

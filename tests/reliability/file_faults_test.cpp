@@ -8,10 +8,9 @@
 #include <random>
 
 #include <gtest/gtest.h>
-
 #include <sys/mount.h>
 
-#include "core/gbk.h"
+#include "base/gbk.h"
 #include "goods/csv_export.h"
 #include "settings/settings_file.h"
 #include "tests/goods/goods_test_util.h"

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <sys/resource.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
 
 #include "tests/support/files.h"
 

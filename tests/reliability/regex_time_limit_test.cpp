@@ -1,14 +1,13 @@
 // A run over a subject with many starting points that each read on to its
 // end costs time quadratic in its length, however low the match limit:
 // PCRE2 counts that limit afresh at every start. The run clock ends it.
-#include "services/regex_service.h"
-
 #include <chrono>
 #include <future>
 
 #include <gtest/gtest.h>
 
 #include "search/patterns.h"
+#include "services/regex_service.h"
 
 using namespace std::chrono_literals;
 

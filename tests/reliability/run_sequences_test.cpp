@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/gbk.h"
+#include "base/gbk.h"
 #include "core/log.h"
 #include "tests/reliability/fake_window.h"
 #include "tests/search/fixture_shop.h"

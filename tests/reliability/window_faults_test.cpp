@@ -7,9 +7,9 @@
 #include <cstdlib>
 #include <random>
 
-#include "core/gbk.h"
+#include "base/gbk.h"
+#include "base/text.h"
 #include "core/log.h"
-#include "core/text.h"
 #include "tests/reliability/file_helpers.h"
 #include "tests/ui/window_fixture.h"
 

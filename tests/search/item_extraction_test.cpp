@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "real_pages.h"
 #include "search/page_analysis.h"
 #include "search/patterns.h"

@@ -113,7 +113,7 @@ class NextPageFixture : public ::testing::Test
 protected:
     NextPageFixture() { state.createLocks(nullptr); }
 
-    int compute(const std::string& page)
+    NextPageResult compute(const std::string& page)
     {
         job.params.nextPageAddress = "https://search.jd.com/Search?previous";
         return computeNextPage(state, job, page);
@@ -129,7 +129,7 @@ TEST_F(NextPageFixture, BuildsTheAddressWithTheClickPart)
 {
     const std::string page = "<script>\nSEARCH.base_url='keyword=a&enc=utf-8';\nSEARCH.click=12;\n"
                              "s.init(2, 10, 0, 0, 0, 0, 61, 0, 0, 0);\n</script>";
-    EXPECT_EQ(compute(page), nextPageDone);
+    EXPECT_EQ(compute(page), NextPageResult::Done);
     EXPECT_EQ(job.params.nextPageAddress,
               "https://search.jd.com/Search?keyword=a&enc=utf-8&page=3&s=61&click=12");
     EXPECT_EQ(log(), "");
@@ -138,15 +138,15 @@ TEST_F(NextPageFixture, BuildsTheAddressWithTheClickPart)
 TEST_F(NextPageFixture, ClickPartIsOptionalAndMayBeEmpty)
 {
     const std::string base = " SEARCH.base_url = \"keyword=a\" ;\n s.init( 2,10,0,0,0,0,61,0,0,0 ) ;";
-    EXPECT_EQ(compute(base), nextPageDone);
+    EXPECT_EQ(compute(base), NextPageResult::Done);
     EXPECT_EQ(job.params.nextPageAddress, "https://search.jd.com/Search?keyword=a&page=3&s=61");
-    EXPECT_EQ(compute(base + "\n SEARCH.click=;"), nextPageDone);
+    EXPECT_EQ(compute(base + "\n SEARCH.click=;"), NextPageResult::Done);
     EXPECT_EQ(job.params.nextPageAddress, "https://search.jd.com/Search?keyword=a&page=3&s=61&click=");
 }
 
 TEST_F(NextPageFixture, LastPageEmptiesTheAddress)
 {
-    EXPECT_EQ(compute(" SEARCH.base_url='q=1';\n s.init(10,10,0,0,0);"), nextPageDone);
+    EXPECT_EQ(compute(" SEARCH.base_url='q=1';\n s.init(10,10,0,0,0);"), NextPageResult::Done);
     EXPECT_EQ(job.params.nextPageAddress, "");
 }
 
@@ -154,23 +154,23 @@ TEST_F(NextPageFixture, DecodesTheBaseQueryEscapesOnly)
 {
     EXPECT_EQ(
         compute(" SEARCH.base_url=\"k=%E9\\x26pvid=1\\u0026a=\\/b&amp;c\";\n s.init(2,10,0,0,0,0,61,0,0,0);"),
-        nextPageDone);
+        NextPageResult::Done);
     EXPECT_EQ(job.params.nextPageAddress, "https://search.jd.com/Search?k=%E9&pvid=1&a=/b&amp;c&page=3&s=61");
 }
 
 TEST_F(NextPageFixture, UsesTheConfiguredSearchHost)
 {
     state.config.searchHost = "127.0.0.1:8443";
-    EXPECT_EQ(compute(" SEARCH.base_url='k=1';\n s.init(2,10,0,0,0,0,61,0,0,0);"), nextPageDone);
+    EXPECT_EQ(compute(" SEARCH.base_url='k=1';\n s.init(2,10,0,0,0,0,61,0,0,0);"), NextPageResult::Done);
     EXPECT_EQ(job.params.nextPageAddress, "https://127.0.0.1:8443/Search?k=1&page=3&s=61");
 }
 
 TEST_F(NextPageFixture, MissingBaseQueryIsNotFound)
 {
-    EXPECT_EQ(compute(" SEARCH.click=0;\n s.init(2,10,0,0,0,0,61,0,0,0);"), nextPageNotFound);
-    EXPECT_EQ(compute("<p>nothing here</p>"), nextPageNotFound);
+    EXPECT_EQ(compute(" SEARCH.click=0;\n s.init(2,10,0,0,0,0,61,0,0,0);"), NextPageResult::NotFound);
+    EXPECT_EQ(compute("<p>nothing here</p>"), NextPageResult::NotFound);
     // The name must not merely end in the same letters.
-    EXPECT_EQ(compute(" MYSEARCH.base_url='k=1';\n s.init(2,10);"), nextPageNotFound);
+    EXPECT_EQ(compute(" MYSEARCH.base_url='k=1';\n s.init(2,10);"), NextPageResult::NotFound);
     std::string lines = log();
     EXPECT_EQ(lines.find("搜索线程：获取下一页地址失败(匹配baseUrl失败)\r\n"), 9u);
     EXPECT_EQ(lines.size(),
@@ -180,7 +180,7 @@ TEST_F(NextPageFixture, MissingBaseQueryIsNotFound)
 
 TEST_F(NextPageFixture, MissingPagingArgumentsIsNotFound)
 {
-    EXPECT_EQ(compute(" SEARCH.base_url='k=1';\n pages.init(2,10);"), nextPageNotFound);
+    EXPECT_EQ(compute(" SEARCH.base_url='k=1';\n pages.init(2,10);"), NextPageResult::NotFound);
     EXPECT_NE(log().find("搜索线程：获取下一页地址失败(匹配js参数失败)"), std::string::npos);
     EXPECT_EQ(job.params.nextPageAddress, "https://search.jd.com/Search?previous");
 }
@@ -189,7 +189,8 @@ TEST_F(NextPageFixture, ArgumentsThatAreNotLiteralsFailTheScript)
 {
     for (const char* call : {"s.init(1,,2);", "s.init(a+1, 2);", "s.init(alert(1));", "s.init(1, 2 3);",
                              "s.init(1,2,);", "s.init(1,5 // c\n);", "s.init(1,5 /* c);"}) {
-        EXPECT_EQ(compute(std::string(" SEARCH.base_url='k=1';\n ") + call), nextPageScriptFailed) << call;
+        EXPECT_EQ(compute(std::string(" SEARCH.base_url='k=1';\n ") + call), NextPageResult::ScriptFailed)
+            << call;
         EXPECT_NE(log().find("搜索线程：获取下一页地址失败(执行脚本失败)"), std::string::npos) << call;
         EXPECT_EQ(job.params.nextPageAddress, "https://search.jd.com/Search?previous");
     }
@@ -198,27 +199,28 @@ TEST_F(NextPageFixture, ArgumentsThatAreNotLiteralsFailTheScript)
 TEST_F(NextPageFixture, NameNeedsANonWordCharacterBeforeIt)
 {
     // At the very start there is no character before the name.
-    EXPECT_EQ(compute("SEARCH.base_url='a';\n s.init(2,10);"), nextPageNotFound);
+    EXPECT_EQ(compute("SEARCH.base_url='a';\n s.init(2,10);"), NextPageResult::NotFound);
     // Any non-word character counts, a multi-byte one too; letter case does not matter.
-    EXPECT_EQ(compute("中search.BASE_URL='a';中S.INIT(2,10,0,0,0,0,61,0,0,0);"), nextPageDone);
+    EXPECT_EQ(compute("中search.BASE_URL='a';中S.INIT(2,10,0,0,0,0,61,0,0,0);"), NextPageResult::Done);
     EXPECT_EQ(job.params.nextPageAddress, "https://search.jd.com/Search?a&page=3&s=61");
     // A first occurrence glued to a word is skipped for a later one.
     EXPECT_EQ(
         compute(
             "xSEARCH.base_url='a';\n SEARCH.base_url='b';\n xs.init(1,1);\n s.init(2,10,0,0,0,0,61,0,0,0);"),
-        nextPageDone);
+        NextPageResult::Done);
     EXPECT_EQ(job.params.nextPageAddress, "https://search.jd.com/Search?b&page=3&s=61");
 }
 
 TEST_F(NextPageFixture, EmptyArgumentListIsAValidCall)
 {
-    EXPECT_EQ(compute(" SEARCH.base_url='k=1';\n s.init();"), nextPageDone);
+    EXPECT_EQ(compute(" SEARCH.base_url='k=1';\n s.init();"), NextPageResult::Done);
     EXPECT_EQ(job.params.nextPageAddress, "https://search.jd.com/Search?k=1&page=NaN&s=NaN");
 }
 
 TEST_F(NextPageFixture, FirstSetUpCallCounts)
 {
-    EXPECT_EQ(compute(" SEARCH.base_url='k=1';\n s.init(2,10,0,0,0,0,61,0,0,0);\n s.init();"), nextPageDone);
+    EXPECT_EQ(compute(" SEARCH.base_url='k=1';\n s.init(2,10,0,0,0,0,61,0,0,0);\n s.init();"),
+              NextPageResult::Done);
     EXPECT_EQ(job.params.nextPageAddress, "https://search.jd.com/Search?k=1&page=3&s=61");
 }
 
@@ -239,42 +241,42 @@ struct RealNextPage
 
 // Worked by hand from each page's s.init arguments (a5 set: c 1, E 30, H 4, B 2).
 const RealNextPage kRealNextPages[] = {
-    {"2016-03-fragment.html", nullptr, nextPageNotFound, ""},
+    {"2016-03-fragment.html", nullptr, NextPageResult::NotFound, ""},
     // Five arguments, a5 0: G 2, a7..a10 undefined, so s is NaN.
-    {"2016-03-raw.html", R"(1,100,41811,"",0)", nextPageDone,
+    {"2016-03-raw.html", R"(1,100,41811,"",0)", NextPageResult::Done,
      "https://search.jd.com/Search?keyword=123&enc=utf-8&qrst=1&rt=1&stop=1&vt=2&page=2&s=NaN&click=0"},
     // s = 30 + 30 - min(0,8) + min(0,4) - min(1,4) + min(1,2) = 60.
-    {"2016-09-rewritten.html", R"(1,18,535,"",1,0,30,1,0,1)", nextPageDone,
+    {"2016-09-rewritten.html", R"(1,18,535,"",1,0,30,1,0,1)", NextPageResult::Done,
      "https://search.jd.com/"
      "Search?keyword=%E7%B4%A2%E5%B0%BC%E8%80%B3%E6%9C%BA&enc=utf-8&qrst=1&rt=1&stop=1&vt=2"
      "&sttr=1&bs=1&ev=exbrand_SONY%40&page=3&s=60&click=0"},
     // s = 30 + 30; &amp; stays as the page wrote it.
-    {"2019-03-dom.html", R"(1,200,"12万+","0",1,0,30,1,0,0)", nextPageDone,
+    {"2019-03-dom.html", R"(1,200,"12万+","0",1,0,30,1,0,0)", NextPageResult::Done,
      "https://search.jd.com/Search?keyword=%E8%9B%8B%E7%99%BD%E7%B2%89&amp;enc=utf-8&amp;qrst=1&amp;rt=1&amp;"
      "stop=1&amp;vt=2&amp;wq=%E8%9B%8B%E7%99%BD%E7%B2%89&page=3&s=60&click=0"},
-    {"2019-04-dom.html", R"(1,200,"44万+","0",1,0,29,1,0,0)", nextPageDone,
+    {"2019-04-dom.html", R"(1,200,"44万+","0",1,0,29,1,0,0)", NextPageResult::Done,
      "https://search.jd.com/"
      "Search?keyword=%E5%8F%A4%E7%AD%9D&amp;enc=utf-8&amp;qrst=1&amp;rt=1&amp;stop=1&amp;"
      "spm=a.0.0&amp;vt=2&page=3&s=59&click=0"},
-    {"2020-07-fragment.html", nullptr, nextPageNotFound, ""},
+    {"2020-07-fragment.html", nullptr, NextPageResult::NotFound, ""},
     // Eleven arguments: s = 0 + 30 - min(5,8) + min(5,4) = 29.
-    {"2021-02-raw.html", R"(1, 200, '69万+ ',"",1, 0, 0,0, 5, 0 ,1)", nextPageDone,
+    {"2021-02-raw.html", R"(1, 200, '69万+ ',"",1, 0, 0,0, 5, 0 ,1)", NextPageResult::Done,
      "https://search.jd.com/Search?keyword=%E9%BC%A0%E6%A0%87&page=3&s=29&click=0"},
     // Body only: the paging call is there, the base query is not.
-    {"2022-09-dom-cr.html", R"(1, 200, '87万+ ',"",1, 0, 0,0, 4, 0 ,0)", nextPageNotFound, ""},
+    {"2022-09-dom-cr.html", R"(1, 200, '87万+ ',"",1, 0, 0,0, 4, 0 ,0)", NextPageResult::NotFound, ""},
     // s = 30 - min(3,8) + min(3,4) = 30; \x26 becomes &.
-    {"2023-06-raw.html", R"(1, 168, '5000+ ',"",1, 0, 0,0, 3, 0 ,1)", nextPageDone,
+    {"2023-06-raw.html", R"(1, 168, '5000+ ',"",1, 0, 0,0, 3, 0 ,1)", NextPageResult::Done,
      "https://search.jd.com/"
      "Search?keyword=%E5%8D%8E%E4%B8%BAmate50&qrst=1&ev=exbrand_%E5%8D%8E%E4%B8%BA%EF%BC%88"
      "HUAWEI%EF%BC%89%5E&pvid=6a9f4f77c9174fc296a1c99f0a2cecae&page=3&s=30&click=0"},
-    {"2023-07-raw-a.html", R"(1, 200, '44万+ ',"",1, 0, 0,0, 4, 0 ,1)", nextPageDone,
+    {"2023-07-raw-a.html", R"(1, 200, '44万+ ',"",1, 0, 0,0, 4, 0 ,1)", NextPageResult::Done,
      "https://search.jd.com/"
      "Search?keyword=%E9%BB%91%E4%B8%9D&pvid=e5059762a52d47e38c692b5d9e163f1b&page=3&s=30"
      "&click=0"},
-    {"2023-07-raw-b.html", R"(1, 200, '67万+ ',"",1, 0, 0,0, 5, 0 ,0)", nextPageDone,
+    {"2023-07-raw-b.html", R"(1, 200, '67万+ ',"",1, 0, 0,0, 5, 0 ,0)", NextPageResult::Done,
      "https://search.jd.com/Search?keyword=%E8%83%8C%E5%B8%A6%E8%A3%A4&pvid=838cd8c7fee74ad4a27549d2fa5f2c83"
      "&page=3&s=29&click=0"},
-    {"2024-05-dom.html", R"(1, 164, '4800+ ',"",1, 0, 0,0, 4, 0 ,0)", nextPageDone,
+    {"2024-05-dom.html", R"(1, 164, '4800+ ',"",1, 0, 0,0, 4, 0 ,0)", NextPageResult::Done,
      "https://search.jd.com/Search?keyword=%E6%89%8B%E6%9C%BA&wq=%E6%89%8B%E6%9C%BA"
      "&pvid=5433f3a70e2f42258086a1a3a1abdb85&page=3&s=30&click=0"},
 };
@@ -292,7 +294,7 @@ TEST(NextPageRealPages, EveryPageGivesTheHandComputedAddress)
         const NextPageOutcome outcome = findNextPage(page, "search.jd.com");
         EXPECT_EQ(outcome.result, expected.result) << expected.page;
         EXPECT_EQ(outcome.address, expected.address) << expected.page;
-        if (expected.result == nextPageNotFound) {
+        if (expected.result == NextPageResult::NotFound) {
             EXPECT_EQ(outcome.failure, "获取下一页地址失败(匹配baseUrl失败)") << expected.page;
         }
     }

@@ -1,9 +1,9 @@
 #include "search/page_analysis.h"
 
-#include <gtest/gtest.h>
+#include <future>
 
 #include <curl/curl.h>
-#include <future>
+#include <gtest/gtest.h>
 
 #include "core/app_state.h"
 #include "core/log.h"
@@ -68,7 +68,7 @@ TEST(AnalysePageText, GoodsInPageOrderThenTheNextPage)
     EXPECT_EQ(c.verdict.outcome, PageOutcome::GoodsFound);
     EXPECT_EQ(c.verdict.goodsCount, 3);
     EXPECT_EQ(c.ids, (std::vector<std::string>{"11", "7", "99"}));
-    EXPECT_EQ(c.verdict.next.result, nextPageDone);
+    EXPECT_EQ(c.verdict.next.result, NextPageResult::Done);
     EXPECT_EQ(c.verdict.next.address, "https://search.jd.com/Search?k=1&page=2&s=61");
 }
 
@@ -96,7 +96,7 @@ TEST(AnalysePageText, NoGoodsAndMissingPaging)
     EXPECT_EQ(analyse("<li data-sku=\"5\">x</li>" + kPaging).verdict.outcome, PageOutcome::NoGoods);
     const Collected c = analyse(goodsItem("3"));
     EXPECT_EQ(c.verdict.outcome, PageOutcome::GoodsFound);
-    EXPECT_EQ(c.verdict.next.result, nextPageNotFound);
+    EXPECT_EQ(c.verdict.next.result, NextPageResult::NotFound);
     EXPECT_EQ(c.ids, std::vector<std::string>{"3"});
 }
 

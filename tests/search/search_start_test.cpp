@@ -1,5 +1,3 @@
-#include "search/search_thread.h"
-
 #include <chrono>
 #include <limits>
 #include <thread>
@@ -8,6 +6,7 @@
 
 #include "core/app_state.h"
 #include "core/log.h"
+#include "search/search_thread.h"
 
 namespace zorvane {
 namespace {

@@ -1,14 +1,13 @@
-#include "search/search_thread.h"
-
 #include <memory>
 
 #include <gtest/gtest.h>
 
+#include "base/text.h"
 #include "core/app_state.h"
 #include "core/log.h"
-#include "core/text.h"
 #include "fixture_shop.h"
 #include "recording_sink.h"
+#include "search/search_thread.h"
 
 namespace zorvane {
 namespace {

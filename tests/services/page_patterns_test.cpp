@@ -1,4 +1,4 @@
-#include "services/regex_service.h"
+#include "tests/services/page_patterns.h"
 
 #include <fstream>
 #include <iterator>
@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/services/page_patterns.h"
+#include "services/regex_service.h"
 
 namespace zorvane {
 namespace {

@@ -1,10 +1,11 @@
 #include "settings/ini_file.h"
 
-#include <gtest/gtest.h>
 #include <fstream>
 #include <random>
 
-#include "core/text.h"
+#include <gtest/gtest.h>
+
+#include "base/text.h"
 #include "settings/config_file.h"
 #include "tests/support/temp_dir.h"
 

@@ -1,8 +1,9 @@
 #include "settings/settings_file.h"
 
-#include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
+
+#include <gtest/gtest.h>
 
 #include "settings/config_file.h"
 #include "tests/support/temp_dir.h"

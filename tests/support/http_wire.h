@@ -1,10 +1,10 @@
 #pragma once
 
-#include "tests/support/test_server.h"
-
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "tests/support/test_server.h"
 
 // The HTTP/1.1 text the test server reads and writes.
 namespace zorvane::test {

@@ -2,11 +2,10 @@
 
 #include <cerrno>
 
+#include <openssl/ssl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <openssl/ssl.h>
 
 namespace zorvane::test {
 

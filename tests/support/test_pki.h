@@ -1,11 +1,11 @@
 #pragma once
 
-#include "tests/support/temp_dir.h"
-
 #include <memory>
 #include <string>
 
 #include <openssl/types.h>
+
+#include "tests/support/temp_dir.h"
 
 namespace zorvane::test {
 

@@ -1,8 +1,5 @@
 #include "tests/support/test_server.h"
 
-#include "tests/support/http_wire.h"
-#include "tests/support/server_connection.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <condition_variable>
@@ -15,11 +12,13 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
+#include <openssl/ssl.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <openssl/ssl.h>
+#include "tests/support/http_wire.h"
+#include "tests/support/server_connection.h"
 
 namespace zorvane::test {
 

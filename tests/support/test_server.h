@@ -1,7 +1,5 @@
 #pragma once
 
-#include "tests/support/test_pki.h"
-
 #include <chrono>
 #include <cstddef>
 #include <functional>
@@ -11,6 +9,8 @@
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "tests/support/test_pki.h"
 
 namespace zorvane::test {
 

@@ -1,10 +1,10 @@
 #include "tests/support/test_server.h"
 
-#include <gtest/gtest.h>
 #include <thread>
 #include <vector>
 
 #include <curl/curl.h>
+#include <gtest/gtest.h>
 
 using namespace zorvane::test;
 using namespace std::chrono_literals;

@@ -1,7 +1,7 @@
 // The 凑单 dialog driven like a user: the goods shown and a row made 必选, the
 // baskets in the tree, a goods page opened, a basket copied, the coupon's 满
 // and 减 remembered across runs, and a long solve cancelled.
-#include "window_fixture.h"
+#include "ui/basket_dialog.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -13,11 +13,11 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "base/gbk.h"
 #include "core/feedback.h"
-#include "core/gbk.h"
-#include "ui/basket_dialog.h"
 #include "ui/dialogs.h"
 #include "ui/goods_table_model.h"
+#include "window_fixture.h"
 
 using namespace zorvane;
 using namespace zorvane::test;

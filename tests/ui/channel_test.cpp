@@ -1,5 +1,3 @@
-#include "window_fixture.h"
-
 #include <QCoreApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -10,6 +8,7 @@
 #include "core/log.h"
 #include "ui/dialogs.h"
 #include "ui/goods_table_model.h"
+#include "window_fixture.h"
 
 using namespace zorvane;
 using namespace zorvane::test;

@@ -1,10 +1,9 @@
-#include "window_fixture.h"
-
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 #include "ui/dialogs.h"
+#include "window_fixture.h"
 
 using namespace zorvane;
 using namespace zorvane::test;

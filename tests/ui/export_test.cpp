@@ -1,7 +1,5 @@
 // The export as the user meets it: the encodings of the save dialog, the
 // folder it proposes first, and a failure told in a box with its cause.
-#include "window_fixture.h"
-
 #include <QDir>
 #include <QFileInfo>
 #include <QPlainTextEdit>
@@ -9,11 +7,13 @@
 
 #include <cerrno>
 #include <cstdlib>
+
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "core/gbk.h"
+#include "base/gbk.h"
 #include "ui/dialogs.h"
+#include "window_fixture.h"
 
 using namespace zorvane;
 using namespace zorvane::test;

@@ -2,8 +2,6 @@
 // change against the coupon's walk before, the tick box that keeps the new
 // and cheaper ones, the price chart over what is shown, and an earlier walk
 // loaded back.
-#include "window_fixture.h"
-
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QMenu>
@@ -16,7 +14,7 @@
 #include <map>
 #include <numeric>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "history/history_store.h"
 #include "tests/search/fixture_shop.h"
 #include "ui/dialogs.h"
@@ -24,6 +22,7 @@
 #include "ui/history_dialog.h"
 #include "ui/price_chart.h"
 #include "ui/status_panel.h"
+#include "window_fixture.h"
 
 using namespace zorvane;
 using namespace zorvane::test;

@@ -1,7 +1,5 @@
 // What the user or the update answer puts in front of the window: message
 // texts, web addresses, pasted numbers, clicks beside the rows.
-#include "window_fixture.h"
-
 #include <QApplication>
 #include <QInputMethodEvent>
 #include <QLineEdit>
@@ -9,14 +7,15 @@
 #include <QTableView>
 #include <QTest>
 #include <QTextDocumentFragment>
-#include <QTreeWidget>
 #include <QTimer>
+#include <QTreeWidget>
 
+#include "base/text.h"
 #include "core/log.h"
-#include "core/text.h"
 #include "ui/dialogs.h"
 #include "ui/goods_table_model.h"
 #include "update/menus.h"
+#include "window_fixture.h"
 
 using namespace zorvane;
 using namespace zorvane::test;

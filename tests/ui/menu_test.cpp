@@ -1,12 +1,11 @@
-#include "window_fixture.h"
-
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
 
+#include "tests/support/test_server.h"
 #include "ui/dialogs.h"
 #include "update/menus.h"
-#include "tests/support/test_server.h"
+#include "window_fixture.h"
 
 using namespace zorvane;
 using namespace zorvane::test;

@@ -1,5 +1,3 @@
-#include "window_fixture.h"
-
 #include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -8,12 +6,13 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "core/gbk.h"
+#include "base/gbk.h"
 #include "history/history_store.h"
+#include "tests/search/fixture_shop.h"
 #include "ui/dialogs.h"
 #include "ui/goods_table_model.h"
 #include "ui/list_lock.h"
-#include "tests/search/fixture_shop.h"
+#include "window_fixture.h"
 
 using namespace zorvane;
 using namespace zorvane::test;

@@ -1,17 +1,17 @@
-#include "window_fixture.h"
-
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
 #include <cerrno>
 #include <cstdlib>
+
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "core/gbk.h"
+#include "base/gbk.h"
+#include "base/text.h"
 #include "core/log.h"
-#include "core/text.h"
 #include "settings/ini_file.h"
+#include "window_fixture.h"
 
 using namespace zorvane;
 using namespace zorvane::test;

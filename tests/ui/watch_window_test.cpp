@@ -1,8 +1,6 @@
 // Watching a coupon from the 历史 menu: the address and the options in the
 // window's boxes reach the watch's job file through zorvane-cli, and 管理关注
 // lists and removes it. Configuration and service manager are the test's own.
-#include "window_fixture.h"
-
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -16,6 +14,7 @@
 #include "tests/support/temp_dir.h"
 #include "ui/dialogs.h"
 #include "ui/watch_dialog.h"
+#include "window_fixture.h"
 
 using namespace zorvane;
 using namespace zorvane::test;

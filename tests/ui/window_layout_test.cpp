@@ -1,7 +1,5 @@
 // The window as a desktop tool: its layout remembered, the close question,
 // the bounded log.
-#include "window_fixture.h"
-
 #include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -17,6 +15,7 @@
 #include "ui/dialogs.h"
 #include "ui/goods_table_model.h"
 #include "ui/price_chart.h"
+#include "window_fixture.h"
 
 using namespace zorvane;
 using namespace zorvane::test;

@@ -1,5 +1,3 @@
-#include "window_fixture.h"
-
 #include <QAction>
 #include <QApplication>
 #include <QFocusEvent>
@@ -15,6 +13,7 @@
 
 #include "core/log.h"
 #include "ui/dialogs.h"
+#include "window_fixture.h"
 
 using namespace zorvane;
 using namespace zorvane::test;

@@ -1,5 +1,3 @@
-#include "window_fixture.h"
-
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -7,6 +5,7 @@
 #include "tests/support/xlsx_reader.h"
 #include "ui/dialogs.h"
 #include "ui/goods_table_model.h"
+#include "window_fixture.h"
 
 using namespace zorvane;
 using namespace zorvane::test;

@@ -1,15 +1,15 @@
 #include "update/update_check.h"
 
-#include <gtest/gtest.h>
-
 #include <mutex>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include "base/gbk.h"
+#include "base/text.h"
 #include "core/app_state.h"
 #include "core/feedback.h"
-#include "core/gbk.h"
 #include "core/log.h"
-#include "core/text.h"
 #include "tests/support/test_server.h"
 
 using namespace zorvane;

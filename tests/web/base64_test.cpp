@@ -1,8 +1,8 @@
 #include "web/base64.h"
 
-#include <gtest/gtest.h>
 #include <random>
 
+#include <gtest/gtest.h>
 #include <openssl/evp.h>
 
 using namespace zorvane;

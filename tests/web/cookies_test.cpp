@@ -1,7 +1,8 @@
 #include "web/cookies.h"
-#include "web/text_items.h"
 
 #include <gtest/gtest.h>
+
+#include "web/text_items.h"
 
 using namespace zorvane;
 

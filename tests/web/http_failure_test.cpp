@@ -1,8 +1,8 @@
-#include "tests/web/http_fixture.h"
-#include "web/curl_handle.h"
-
 #include <future>
 #include <thread>
+
+#include "tests/web/http_fixture.h"
+#include "web/curl_handle.h"
 
 using namespace zorvane;
 using namespace zorvane::test;
@@ -55,7 +55,7 @@ TEST_F(HttpRequestFailing, StalledServerTimesOut)
             FAIL() << "the time-out did not end the exchange";
         }
         expectFailed(request, call.get());
-        EXPECT_EQ(request.failure, HttpFailure::timedOut);
+        EXPECT_EQ(request.failure, HttpFailure::TimedOut);
         // The merge still runs on a failure and cleans the cookie.
         EXPECT_EQ(*request.cookie, "a=1");
     }
@@ -68,7 +68,7 @@ TEST_F(HttpRequestFailing, BrokenBodyFailsEvenAfterAGoodStatusLine)
         SCOPED_TRACE(target);
         HttpRequest request = requestTo(target);
         expectFailed(request, httpRequest(request));
-        EXPECT_EQ(request.failure, HttpFailure::connectionLost);
+        EXPECT_EQ(request.failure, HttpFailure::ConnectionLost);
     }
 }
 
@@ -84,7 +84,7 @@ TEST_F(HttpRequestFailing, RefusedConnection)
     request.returnedHeaders = "old";
     request.returnedCookie = "old=1";
     expectFailed(request, httpRequest(request));
-    EXPECT_EQ(request.failure, HttpFailure::refused);
+    EXPECT_EQ(request.failure, HttpFailure::Refused);
 }
 
 TEST_F(HttpRequestFailing, UnknownCaRefusesTheServerBeforeAnyRequest)
@@ -94,7 +94,7 @@ TEST_F(HttpRequestFailing, UnknownCaRefusesTheServerBeforeAnyRequest)
     request.caFile.clear(); // the system store does not know the test CA
     request.cookie = "login=secret";
     expectFailed(request, httpRequest(request));
-    EXPECT_EQ(request.failure, HttpFailure::badCertificate);
+    EXPECT_EQ(request.failure, HttpFailure::BadCertificate);
     EXPECT_EQ(server.requestCount(), 0u);
 
     request.caFile = TestServer::caFile();
@@ -244,15 +244,15 @@ TEST(FailureCause, EachTransportFailureHasItsWords)
         HttpFailure failure;
         const char* cause; // nullptr: libcurl's own text
     } rows[] = {
-        {CURLE_COULDNT_CONNECT, HttpFailure::refused, "连接被拒绝"},
-        {CURLE_PEER_FAILED_VERIFICATION, HttpFailure::badCertificate, "证书无效"},
-        {CURLE_OPERATION_TIMEDOUT, HttpFailure::timedOut, "超时"},
-        {CURLE_COULDNT_RESOLVE_HOST, HttpFailure::unknownHost, "无法解析主机名"},
-        {CURLE_RECV_ERROR, HttpFailure::connectionLost, "连接中断"},
-        {CURLE_SEND_ERROR, HttpFailure::connectionLost, "连接中断"},
-        {CURLE_GOT_NOTHING, HttpFailure::connectionLost, "连接中断"},
-        {CURLE_PARTIAL_FILE, HttpFailure::connectionLost, "连接中断"},
-        {CURLE_SSL_CACERT_BADFILE, HttpFailure::other, nullptr},
+        {CURLE_COULDNT_CONNECT, HttpFailure::Refused, "连接被拒绝"},
+        {CURLE_PEER_FAILED_VERIFICATION, HttpFailure::BadCertificate, "证书无效"},
+        {CURLE_OPERATION_TIMEDOUT, HttpFailure::TimedOut, "超时"},
+        {CURLE_COULDNT_RESOLVE_HOST, HttpFailure::UnknownHost, "无法解析主机名"},
+        {CURLE_RECV_ERROR, HttpFailure::ConnectionLost, "连接中断"},
+        {CURLE_SEND_ERROR, HttpFailure::ConnectionLost, "连接中断"},
+        {CURLE_GOT_NOTHING, HttpFailure::ConnectionLost, "连接中断"},
+        {CURLE_PARTIAL_FILE, HttpFailure::ConnectionLost, "连接中断"},
+        {CURLE_SSL_CACERT_BADFILE, HttpFailure::Other, nullptr},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(curl_easy_strerror(row.code));

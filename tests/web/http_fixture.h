@@ -1,11 +1,12 @@
 #pragma once
 
-#include "tests/support/test_server.h"
-#include "web/http_request.h"
-
-#include <gtest/gtest.h>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/test_server.h"
+#include "web/http_request.h"
 
 namespace zorvane::test {
 

@@ -1,6 +1,6 @@
-#include "tests/web/http_fixture.h"
-
 #include <algorithm>
+
+#include "tests/web/http_fixture.h"
 
 using namespace zorvane;
 using namespace zorvane::test;

@@ -1,9 +1,9 @@
+#include <optional>
+
 #include "tests/support/scoped_environment.h"
 #include "tests/web/http_fixture.h"
 #include "tests/web/tinyproxy_runner.h"
 #include "web/base64.h"
-
-#include <optional>
 
 using namespace zorvane;
 using namespace zorvane::test;

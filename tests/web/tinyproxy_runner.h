@@ -1,9 +1,10 @@
 #pragma once
 
-#include "tests/support/temp_dir.h"
-
 #include <string>
+
 #include <sys/types.h>
+
+#include "tests/support/temp_dir.h"
 
 namespace zorvane::test {
 

@@ -1,8 +1,9 @@
-#include "core/gbk.h"
+#include "base/gbk.h"
 
 #include <cerrno>
 #include <cstdint>
 #include <vector>
+
 #include <iconv.h>
 
 namespace zorvane {

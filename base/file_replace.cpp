@@ -1,4 +1,4 @@
-#include "core/file_replace.h"
+#include "base/file_replace.h"
 
 #include <atomic>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "core/file_error.h"
+#include "base/file_error.h"
 
 #include <cerrno>
 #include <system_error>

@@ -1,7 +1,7 @@
-#include "core/text.h"
-
 #include <cstdint>
 #include <cstring>
+
+#include "base/text.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -67,18 +67,15 @@ __m128i unfinished(__m128i block)
 // UTF-8 as a DFA whose transitions are packed into one word per byte: a
 // state is a bit offset, and the next state is the six bits at that offset
 // of the byte's word (shift-based DFA), so a step is a shift and a mask.
-enum Utf8State : std::uint64_t
-{
-    kAccept = 0,
-    kError = 6,
-    kTail1 = 12,   // one continuation byte to come
-    kTail2 = 18,   // two
-    kTail3 = 24,   // three
-    kAfterE0 = 30, // A0..BF, then one more (no overlongs)
-    kAfterED = 36, // 80..9F, then one more (no surrogates)
-    kAfterF0 = 42, // 90..BF, then two more (no overlongs)
-    kAfterF4 = 48, // 80..8F, then two more (nothing above U+10FFFF)
-};
+constexpr std::uint64_t kAccept = 0;
+constexpr std::uint64_t kError = 6;
+constexpr std::uint64_t kTail1 = 12;   // one continuation byte to come
+constexpr std::uint64_t kTail2 = 18;   // two
+constexpr std::uint64_t kTail3 = 24;   // three
+constexpr std::uint64_t kAfterE0 = 30; // A0..BF, then one more (no overlongs)
+constexpr std::uint64_t kAfterED = 36; // 80..9F, then one more (no surrogates)
+constexpr std::uint64_t kAfterF0 = 42; // 90..BF, then two more (no overlongs)
+constexpr std::uint64_t kAfterF4 = 48; // 80..8F, then two more (nothing above U+10FFFF)
 
 constexpr std::uint64_t afterLead(unsigned b)
 {

@@ -1,4 +1,4 @@
-#include "core/file_read.h"
+#include "base/file_read.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,6 +1,7 @@
-#include "core/numbers.h"
+#include "base/numbers.h"
 
 #include <clocale>
+
 #include <gtest/gtest.h>
 
 using namespace zorvane;

@@ -1,4 +1,4 @@
-#include "core/text_scan.h"
+#include "base/text_scan.h"
 
 #include <algorithm>
 #include <cstring>
@@ -7,7 +7,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "core/text.h"
+#include "base/text.h"
 
 // The searches test two bytes of the word, its first and its last, at sixteen
 // places a step, and read the whole word only where both stand: in markup

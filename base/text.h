@@ -64,7 +64,7 @@ bool startsWith(std::string_view text, std::string_view prefix);
 bool endsWith(std::string_view text, std::string_view suffix);
 
 // True when the bytes are well-formed UTF-8 (no overlongs, surrogates or
-// code points above U+10FFFF). Sixteen bytes a step (core/utf8_check.cpp).
+// code points above U+10FFFF). Sixteen bytes a step (base/utf8_check.cpp).
 bool isValidUtf8(std::string_view bytes);
 
 // Replaces invalid UTF-8 sequences with U+FFFD so the text is valid UTF-8.
