@@ -45,10 +45,10 @@ void ConsoleSink::pageDone(int pagesDone)
     drawProgress();
 }
 
-void ConsoleSink::goodsStored(std::int64_t count)
+void ConsoleSink::goodsStored(const StoredGoods& goods)
 {
     std::lock_guard guard(m_mutex);
-    m_goodsFound = count;
+    m_goodsFound = goods.count;
     drawProgress();
 }
 

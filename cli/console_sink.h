@@ -28,7 +28,8 @@ public:
 
     void pageStarted(int) override {}
     void pageDone(int pagesDone) override;
-    void goodsStored(std::int64_t count) override;
+    void walkStarted(const WalkStart&) override {}
+    void goodsStored(const StoredGoods& goods) override;
     void logLine(std::string_view message) override;
     void walkEnded(const WalkEnd& end) override;
 

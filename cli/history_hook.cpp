@@ -17,8 +17,6 @@ HistoryHook::HistoryHook(AppState& state, WalkObserver& next, const std::string&
 void HistoryHook::pageStarted(int number)
 {
     beginOnce();
-    m_page = number;
-    m_position = 0;
     m_next.pageStarted(number);
 }
 
@@ -28,11 +26,10 @@ void HistoryHook::pageDone(int pagesDone)
     m_next.pageDone(pagesDone);
 }
 
-void HistoryHook::goodsStored(std::int64_t count)
+void HistoryHook::goodsStored(const StoredGoods& goods)
 {
-    if (std::optional<GoodsRecord> record = m_state.goods.copyAt(count))
-        m_recorder->addGoods(m_page, ++m_position, *record);
-    m_next.goodsStored(count);
+    m_recorder->addGoods(goods.page, goods.place, goods.record);
+    m_next.goodsStored(goods);
 }
 
 void HistoryHook::walkEnded(const WalkEnd& end)

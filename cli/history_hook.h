@@ -22,9 +22,10 @@ class HistoryHook final : public WalkObserver
 public:
     HistoryHook(AppState& state, WalkObserver& next, const std::string& dbPath, std::string address);
 
+    void walkStarted(const WalkStart& start) override { m_next.walkStarted(start); }
     void pageStarted(int number) override;
     void pageDone(int pagesDone) override;
-    void goodsStored(std::int64_t count) override;
+    void goodsStored(const StoredGoods& goods) override;
     void logLine(std::string_view message) override { m_next.logLine(message); }
     void walkEnded(const WalkEnd& end) override;
 
@@ -40,8 +41,6 @@ private:
     std::string m_address;
     std::unique_ptr<HistoryRecorder> m_recorder;
     bool m_begun = false;
-    int m_page = 0;
-    int m_position = 0; // goods so far on the current page
 };
 
 // The hook for a search, or none under --no-history.

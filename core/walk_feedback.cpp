@@ -12,9 +12,9 @@ WalkEndReason walkEndReasonOf(std::int64_t number)
     return static_cast<WalkEndReason>(number);
 }
 
-void FeedbackWalkObserver::goodsStored(std::int64_t count)
+void FeedbackWalkObserver::goodsStored(const StoredGoods& goods)
 {
-    m_sink.send(Feedback{kFeedbackNewGoods, count, std::nullopt});
+    m_sink.send(Feedback{kFeedbackNewGoods, goods.count, std::nullopt});
 }
 
 void FeedbackWalkObserver::pageDone(int pagesDone)

@@ -20,9 +20,10 @@ class FeedbackWalkObserver final : public WalkObserver
 public:
     FeedbackWalkObserver(LogBuffer& log, FeedbackSink& sink) : m_log(log), m_sink(sink) {}
 
+    void walkStarted(const WalkStart&) override {}
     void pageStarted(int) override {}
     void pageDone(int pagesDone) override;
-    void goodsStored(std::int64_t count) override;
+    void goodsStored(const StoredGoods& goods) override;
     void logLine(std::string_view message) override;
     void walkEnded(const WalkEnd& end) override;
 

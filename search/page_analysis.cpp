@@ -150,9 +150,11 @@ PageVerdict analysePageText(std::string_view pageText, const Config& config, con
     return verdict;
 }
 
-void storeGoods(AppState& state, WalkObserver& observer, GoodsRecord record)
+void storeGoods(AppState& state, WalkObserver& observer, SearchJob& job, GoodsRecord record)
 {
-    observer.goodsStored(state.goods.append(std::move(record)));
+    StoredGoods stored{record, job.params.pagesDone + 1, ++job.place, 0};
+    stored.count = state.goods.append(std::move(record));
+    observer.goodsStored(stored);
 }
 
 bool analysePage(AppState& state, WalkObserver& observer, SearchJob& job)
@@ -165,8 +167,8 @@ bool analysePage(AppState& state, WalkObserver& observer, SearchJob& job)
         return false;
     }
     const PageVerdict verdict = analysePageText(
-        pageText, state.config, [&](GoodsRecord&& record) { storeGoods(state, observer, std::move(record)); },
-        true);
+        pageText, state.config,
+        [&](GoodsRecord&& record) { storeGoods(state, observer, job, std::move(record)); }, true);
     switch (verdict.outcome) {
     case PageOutcome::CouponExpired:
         observer.logLine(prefix + "优惠券已过期");

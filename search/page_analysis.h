@@ -58,7 +58,7 @@ PageVerdict analysePageText(std::string_view pageText, const Config& config, con
 
 // Appends the record to the goods store, then tells the observer the new
 // count with the store unlocked.
-void storeGoods(AppState& state, WalkObserver& observer, GoodsRecord record);
+void storeGoods(AppState& state, WalkObserver& observer, SearchJob& job, GoodsRecord record);
 
 // Fetches the job's current page and analyses it. True when the page counts as
 // searched (its next address, or "", is in the job); false when the same

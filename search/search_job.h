@@ -19,6 +19,7 @@ struct SearchJob
     SearchParams params;
     std::optional<WalkEndReason> ending; // a page ended the walk (coupon expired, login page)
     bool pausedItself = false;           // a page asked for a pause
+    int place = 0;                       // goods stored so far from the page in hand
     CurlHandle connection;
 };
 

@@ -65,12 +65,14 @@ void runWalk(AppState& state, WalkObserver& observer)
     }
     auto limitReached = [&] { return params.pageLimit > 0 && params.pagesDone >= params.pageLimit; };
 
+    observer.walkStarted(WalkStart{params.nextPageAddress, params.pagesDone});
     WalkEnd end{WalkEndReason::PageLimit, 0, {}};
     const bool proxyUsable = announceProxy(state, observer, job);
     if (!proxyUsable)
         end.reason = requestedEnd(state, job);
     int failures = 0; // consecutive failures of the page in hand
     while (proxyUsable && !limitReached()) {
+        job.place = 0;
         observer.pageStarted(params.pagesDone + 1);
         observer.logLine(prefix + "(" + std::to_string(params.pagesDone + 1) + "页)正在搜索...");
         const bool counted = analysePage(state, observer, job);

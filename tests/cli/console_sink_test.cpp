@@ -61,7 +61,7 @@ TEST_F(ConsoleSinkTest, WithoutATerminalOnlyLogLinesWithLineFeeds)
     ConsoleSink sink(state, out.file(), false);
     log("08:00:01 搜索线程：(1页)正在搜索...\r\n08:00:02 搜索线程：已搜索1页\r\n", sink);
     sink.pageDone(1);
-    sink.goodsStored(2);
+    sink.goodsStored(StoredGoods{{}, 1, 2, 2});
     sink.finish();
     EXPECT_EQ(out.take(), "08:00:01 搜索线程：(1页)正在搜索...\n08:00:02 搜索线程：已搜索1页\n");
 }
@@ -71,7 +71,7 @@ TEST_F(ConsoleSinkTest, OnATerminalTheProgressLineIsRedrawnBelowTheLog)
     ConsoleSink sink(state, out.file(), true);
     sink.pageDone(1);
     log("08:00:02 搜索线程：已搜索1页\r\n", sink);
-    sink.goodsStored(2);
+    sink.goodsStored(StoredGoods{{}, 1, 2, 2});
     sink.pageDone(2);
     log("08:00:03 搜索线程：(2页)正在搜索...\r\n08:00:04 搜索线程：已搜索2页\r\n", sink);
     sink.finish();

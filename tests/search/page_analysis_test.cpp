@@ -277,10 +277,11 @@ TEST(StoreGoods, SendsTheCountAfterReleasingTheLock)
         auto reader = std::async(std::launch::async, [&] { return state.goods.takeNew(message.number); });
         lockFree = reader.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
     };
+    SearchJob job;
     GoodsRecord record;
     record.goodsId = "42";
-    storeGoods(state, observer, record);
-    storeGoods(state, observer, record); // the same id again is stored again
+    storeGoods(state, observer, job, record);
+    storeGoods(state, observer, job, record); // the same id again is stored again
     EXPECT_TRUE(lockFree);
     ASSERT_EQ(state.goods.size(), 2u);
     const std::vector<Feedback> messages = sink.messages();
