@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "core/app_state.h"
@@ -122,6 +123,8 @@ private:
     void onSearchEnded(WalkEndReason reason);
     void addGoodsRow(const GoodsRecord& record);
     void showNewGoods(std::int64_t n, bool fromWalk);
+    // Adds the tags the tag list does not show yet, in the order given.
+    void addTags(const std::vector<std::string>& tags);
     bool confirmClear();
     void emptyGoods();
 
@@ -177,8 +180,10 @@ private:
     std::int64_t m_gathered = 0;
     std::int64_t m_exportStarted = 0;
     std::int64_t m_exported = 0;
-    bool m_sorted = false;           // a sort ran since the goods were last cleared
-    QWidget* m_refusedBox = nullptr; // the input a refused start names, focused once usable
+    bool m_sorted = false;                       // a sort ran since the goods were last cleared
+    bool m_sortAscending = false;                // the direction of the current or last sort
+    std::unordered_set<std::string> m_knownTags; // the tags the tag list shows
+    QWidget* m_refusedBox = nullptr;             // the input a refused start names, focused once usable
     // What a fresh walk does with goods of an earlier one in the list.
     enum class EarlierGoods
     {

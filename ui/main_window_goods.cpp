@@ -125,11 +125,13 @@ void MainWindow::emptyGoods()
     m_state->goods.clear([this] {
         m_goodsModel->clear();
         m_tagList->clear();
+        m_knownTags.clear();
     });
     m_storeCount = 0;
     // Cleared goods cannot be exported any more: closing loses nothing of them.
     m_gathered = m_exportStarted = m_exported = 0;
     m_sorted = false;
+    m_sortAscending = false;
     m_status->setGoods(0);
     showSortDirection();
     refreshPriceChart();
@@ -192,9 +194,11 @@ void MainWindow::onGoodsHeaderClicked(int column)
     setListLocked(m_goodsView, true);
     control<QPushButton>("按钮_筛选")->setEnabled(false);
     m_goodsModel->clear();
-    m_state->goods.toggleSortDirection();
+    m_sortAscending = !m_sortAscending;
     m_sorted = true;
-    if (!m_state->workers.start(Worker::Sort, [state = m_state, sink = m_sink] { runSort(*state, *sink); })) {
+    if (!m_state->workers.start(Worker::Sort, [state = m_state, sink = m_sink, ascending = m_sortAscending] {
+            runSort(*state, *sink, ascending);
+        })) {
         logAndTell(QString::fromUtf8("启动排序线程失败"), QMessageBox::NoIcon);
         control<QPushButton>("按钮_筛选")->setEnabled(true);
         setListLocked(m_goodsView, false);
@@ -206,7 +210,7 @@ void MainWindow::showSortDirection()
     QHeaderView* header = m_goodsView->horizontalHeader();
     header->setSortIndicatorShown(m_sorted);
     header->setSortIndicator(GoodsTableModel::kPriceColumn,
-                             m_state->goods.sortAscending() ? Qt::AscendingOrder : Qt::DescendingOrder);
+                             m_sortAscending ? Qt::AscendingOrder : Qt::DescendingOrder);
 }
 
 void MainWindow::onGoodsListClicked()

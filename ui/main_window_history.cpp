@@ -59,14 +59,27 @@ void MainWindow::recordWalkEnd(WalkEndReason reason)
 
 void MainWindow::showNewGoods(std::int64_t n, bool fromWalk)
 {
-    NewGoods fresh = m_state->goods.takeNew(n);
-    if (fresh.record && fromWalk) {
-        fresh.record->change = history().goodsStored(*fresh.record);
-        m_state->goods.setChange(n, fresh.record->change);
+    std::optional<GoodsRecord> record = m_state->goods.copyAt(n);
+    if (record && fromWalk) {
+        record->change = history().goodsStored(*record);
+        m_state->goods.setChange(n, record->change);
     }
-    if (fresh.record)
-        addGoodsRow(*fresh.record);
-    for (const std::string& tag : fresh.newTags) {
+    if (record) {
+        addGoodsRow(*record);
+        addTags(record->tags);
+    }
+    m_storeCount = n;
+    // Only a walk gathers: goods loaded from the history are already kept there.
+    if (fromWalk)
+        ++m_gathered;
+    m_status->setGoods(n);
+}
+
+void MainWindow::addTags(const std::vector<std::string>& tags)
+{
+    for (const std::string& tag : tags) {
+        if (!m_knownTags.insert(tag).second)
+            continue;
         // The row shows the tag's display form; the filter reads the raw tag.
         const QString shown = QString::fromStdString(displayText(tag));
         auto* item = new QTreeWidgetItem(m_tagList, {shown});
@@ -75,11 +88,6 @@ void MainWindow::showNewGoods(std::int64_t n, bool fromWalk)
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, Qt::Unchecked);
     }
-    m_storeCount = n;
-    // Only a walk gathers: goods loaded from the history are already kept there.
-    if (fromWalk)
-        ++m_gathered;
-    m_status->setGoods(n);
 }
 
 void MainWindow::buildHistoryMenu()

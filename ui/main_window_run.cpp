@@ -13,7 +13,8 @@ namespace zorvane::ui {
 void MainWindow::startPause()
 {
     WidgetPanel panel(this);
-    m_state->walk.startPause(&panel, [this] { return startSearch(); });
+    RunControlLook look(panel);
+    m_state->walk.startPause(&look, [this] { return startSearch(); });
     showWalkState();
     // Only now are the inputs usable again: a disabled box takes no focus.
     if (m_refusedBox) {
@@ -25,7 +26,8 @@ void MainWindow::startPause()
 void MainWindow::stopCommand()
 {
     WidgetPanel panel(this);
-    m_state->walk.stop(&panel);
+    RunControlLook look(panel);
+    m_state->walk.stop(&look);
     showWalkState();
 }
 
@@ -35,7 +37,8 @@ void MainWindow::onSearchEnded(WalkEndReason reason)
     m_goodsModel->flush();
     m_state->workers.release(Worker::Search);
     WidgetPanel panel(this);
-    m_state->walk.ended(&panel);
+    RunControlLook look(panel);
+    m_state->walk.ended(&look);
     showWalkState();
 }
 

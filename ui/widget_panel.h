@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/walk_session.h"
 #include "search/search_thread.h"
+#include "ui/run_control_look.h"
 
 class QWidget;
 
