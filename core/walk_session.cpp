@@ -85,14 +85,15 @@ void WalkSession::stop(RunControlView* view)
     appendLog(m_log, "已停止");
 }
 
-void WalkSession::ended(RunControlView* view)
+void WalkSession::ended(RunControlView* view, WalkEndReason reason)
 {
     std::lock_guard lock(m_transition);
     m_request.reset();
     showMeaning(view, StartMeaning::Start);
     show(view, ControlGroup::StartPause, true);
-    // A walk that ended by itself counts as stopped.
-    const bool stopped = m_state.load() != RunState::Pausing;
+    // A walk that ended by itself counts as stopped, even when a pause was
+    // asked for while its last page was in hand: nothing is left to go on with.
+    const bool stopped = reason != WalkEndReason::Paused && reason != WalkEndReason::PausedItself;
     if (stopped) {
         m_position.forget();
         lockControls(view, false);

@@ -119,15 +119,15 @@ private:
 
     bool startSearch();
     bool settleEarlierGoods();
-    void onSearchEnded(WalkEndReason reason);
+    void onSearchEnded(const WalkEnd& end);
     void addGoodsRow(const GoodsRecord& record);
-    void showNewGoods(std::int64_t n, bool fromWalk);
+    void showNewGoods(GoodsRecord record, std::int64_t n, bool fromWalk);
     bool confirmClear();
     void emptyGoods();
 
     // The goods history (main_window_history.cpp).
     HistoryBridge& history();
-    void recordWalkStart();
+    void recordWalkStart(const WalkStart& start);
     void recordWalkEnd(WalkEndReason reason);
     void buildHistoryMenu();
     void fillHistoryMenu(QMenu* menu);

@@ -11,7 +11,6 @@
 
 #include "base/text.h"
 #include "core/log.h"
-#include "core/walk_feedback.h"
 #include "goods/csv_export.h"
 #include "goods/display_text.h"
 #include "goods/filter.h"
@@ -50,7 +49,8 @@ void MainWindow::feedbackHandler(const Feedback& message)
             loadBrowserPage(*message.text);
         break;
     case kFeedbackNewGoods:
-        showNewGoods(message.number, true); // history glue: records the goods item
+        if (message.goods) // history glue: records the goods item
+            showNewGoods(message.goods->record, message.goods->count, true);
         break;
     case kFeedbackPageDone:
         m_status->setPagesDone(static_cast<int>(message.number));
@@ -61,8 +61,10 @@ void MainWindow::feedbackHandler(const Feedback& message)
             addGoodsRow(*record);
         break;
     case kFeedbackSearchEnded:
-        recordWalkEnd(walkEndReasonOf(message.number)); // history glue
-        onSearchEnded(walkEndReasonOf(message.number));
+        if (!message.end)
+            break;
+        recordWalkEnd(message.end->reason); // history glue
+        onSearchEnded(*message.end);
         refreshPriceChart();
         break;
     case kFeedbackFilterEnded:

@@ -43,13 +43,9 @@ HistoryBridge& MainWindow::history()
     return *m_history;
 }
 
-void MainWindow::recordWalkStart()
+void MainWindow::recordWalkStart(const WalkStart& start)
 {
-    const SearchParams params = m_state->position.copy();
-    // A walk resumed after a pause goes on from its next page.
-    const bool resumed = !params.nextPageAddress.empty();
-    history().walkStarted(resumed ? params.nextPageAddress : params.goodsAddress,
-                          resumed ? params.pagesDone : 0);
+    history().walkStarted(start.address, start.pagesBefore);
 }
 
 void MainWindow::recordWalkEnd(WalkEndReason reason)
@@ -57,16 +53,14 @@ void MainWindow::recordWalkEnd(WalkEndReason reason)
     history().walkEnded(reason);
 }
 
-void MainWindow::showNewGoods(std::int64_t n, bool fromWalk)
+void MainWindow::showNewGoods(GoodsRecord record, std::int64_t n, bool fromWalk)
 {
-    NewGoods fresh = m_state->goods.takeNew(n);
-    if (fresh.record && fromWalk) {
-        fresh.record->change = history().goodsStored(*fresh.record);
-        m_state->goods.setChange(n, fresh.record->change);
+    if (fromWalk) {
+        record.change = history().goodsStored(record);
+        m_state->goods.setChange(n, record.change);
     }
-    if (fresh.record)
-        addGoodsRow(*fresh.record);
-    for (const std::string& tag : fresh.newTags) {
+    addGoodsRow(record);
+    for (const std::string& tag : m_state->goods.takeNew(n).newTags) {
         // The row shows the tag's display form; the filter reads the raw tag.
         const QString shown = QString::fromStdString(displayText(tag));
         auto* item = new QTreeWidgetItem(m_tagList, {shown});
@@ -156,7 +150,8 @@ bool MainWindow::loadHistoryWalk(std::int64_t walkId)
         record.tags = item.goods.tags;
         record.tagText = item.goods.tagText;
         record.change = changeText(item.change);
-        showNewGoods(m_state->goods.append(std::move(record)), false);
+        const std::int64_t n = m_state->goods.append(record);
+        showNewGoods(std::move(record), n, false);
     }
     m_goodsModel->flush();
     refreshPriceChart();

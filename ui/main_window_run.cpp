@@ -29,13 +29,13 @@ void MainWindow::stopCommand()
     showWalkState();
 }
 
-void MainWindow::onSearchEnded(WalkEndReason reason)
+void MainWindow::onSearchEnded(const WalkEnd& end)
 {
-    m_walkEnd = reason;
+    m_walkEnd = end.reason;
     m_goodsModel->flush();
     m_state->workers.release(Worker::Search);
     WidgetPanel panel(this);
-    m_state->walk.ended(&panel);
+    m_state->walk.ended(&panel, end.reason);
     showWalkState();
 }
 
@@ -57,14 +57,12 @@ bool MainWindow::startSearch()
     }
     if (!start.resume && !settleEarlierGoods())
         return false;
-    {
-        const SearchParams params = m_state->position.copy();
-        noteSearchStart(params.nextPageAddress.empty(), params.pageLimit);
-    }
-    recordWalkStart(); // history glue: before the thread can change the position
+    noteSearchStart(!start.resume, start.job.params.pageLimit);
+    recordWalkStart(walkStartOf(start.job)); // history glue
     // The thread holds the state and the sink itself: it may outlive the window.
-    if (!m_state->workers.start(Worker::Search,
-                                [state = m_state, sink = m_sink] { searchThreadMain(*state, *sink); })) {
+    if (!m_state->workers.start(Worker::Search, [state = m_state, sink = m_sink, job = std::move(start.job)] {
+            searchThreadMain(*state, job, *sink);
+        })) {
         recordWalkEnd(WalkEndReason::Stopped); // history glue: the walk never ran
         logAndTell(QString::fromUtf8("启动搜索线程失败"), QMessageBox::NoIcon);
         return false;

@@ -43,7 +43,9 @@ enum class Step
     Start,   // start/pause, the start being accepted
     Refused, // start/pause, the start being refused
     Stop,
-    Ended,
+    Finished, // the walk ended, having run out of pages
+    Paused,   // the walk ended paused
+    Stopped,  // the walk ended stopped
     PauseItself,
 };
 
@@ -60,7 +62,7 @@ std::vector<Step> pathTo(RunState state)
     case S::Stopping:
         return {Step::Start, Step::Stop};
     case S::Paused:
-        return {Step::Start, Step::Start, Step::Ended};
+        return {Step::Start, Step::Start, Step::Paused};
     }
     return {};
 }
@@ -75,8 +77,14 @@ void perform(AppState& state, FakeView& view, Step step)
     case Step::Stop:
         state.walk.stop(&view);
         break;
-    case Step::Ended:
-        state.walk.ended(&view);
+    case Step::Finished:
+        state.walk.ended(&view, WalkEndReason::Finished);
+        break;
+    case Step::Paused:
+        state.walk.ended(&view, WalkEndReason::Paused);
+        break;
+    case Step::Stopped:
+        state.walk.ended(&view, WalkEndReason::Stopped);
         break;
     case Step::PauseItself:
         state.walk.pauseItself();
@@ -106,11 +114,13 @@ TEST(RunControlTable, EveryStateAndStep)
         {S::Running, Step::Stop, S::Stopping, "正在停止。。。", "000000 pause", true, true},
         {S::Running, Step::PauseItself, S::Pausing, "", "000011 pause", true, true},
         // A walk that ends by itself counts as stopped.
-        {S::Running, Step::Ended, S::Idle, "已停止", "111110 start", false, false},
+        {S::Running, Step::Finished, S::Idle, "已停止", "111110 start", false, false},
         {S::Pausing, Step::Stop, S::Stopping, "正在停止。。。", "000000 pause", true, true},
-        {S::Pausing, Step::Ended, S::Paused, "已暂停", "011011 start", false, true},
+        {S::Pausing, Step::Paused, S::Paused, "已暂停", "011011 start", false, true},
+        // The pause came while the last page was in hand: nothing is left to go on with.
+        {S::Pausing, Step::Finished, S::Idle, "已停止", "111110 start", false, false},
         {S::Stopping, Step::PauseItself, S::Stopping, "", "000000 pause", true, true},
-        {S::Stopping, Step::Ended, S::Idle, "已停止", "111110 start", false, false},
+        {S::Stopping, Step::Stopped, S::Idle, "已停止", "111110 start", false, false},
         {S::Paused, Step::Start, S::Running, "开始成功", "000011 pause", false, true},
         // A refused start leaves the idle look but keeps where the walk was.
         {S::Paused, Step::Refused, S::Idle, "开始失败", "111110 start", false, true},

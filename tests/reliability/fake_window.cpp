@@ -19,11 +19,11 @@ void FakeWindow::handle(const Feedback& message)
 {
     switch (message.code) {
     case kFeedbackNewGoods: {
-        NewGoods fresh = m_state->goods.takeNew(message.number);
-        if (fresh.record) {
-            ++m_announced[fresh.record->goodsId];
-            addGoodsRow(*fresh.record);
-        }
+        if (!message.goods)
+            break;
+        ++m_announced[message.goods->record.goodsId];
+        addGoodsRow(message.goods->record);
+        const NewGoods fresh = m_state->goods.takeNew(message.number);
         m_tagRows.insert(m_tagRows.end(), fresh.newTags.begin(), fresh.newTags.end());
         break;
     }
@@ -32,8 +32,10 @@ void FakeWindow::handle(const Feedback& message)
             addGoodsRow(*record);
         break;
     case kFeedbackSearchEnded:
+        if (!message.end)
+            break;
         m_state->workers.release(Worker::Search);
-        m_state->walk.ended(&m_panel);
+        m_state->walk.ended(&m_panel, message.end->reason);
         break;
     case kFeedbackFilterEnded:
     case kFeedbackSortEnded: {
@@ -63,11 +65,14 @@ void FakeWindow::addGoodsRow(const GoodsRecord& record)
 
 bool FakeWindow::startSearch()
 {
-    if (!prepareSearchStart(*m_state, m_typed).accepted)
+    SearchStart start = prepareSearchStart(*m_state, m_typed);
+    if (!start.accepted)
         return false;
     // As the window: the thread holds the state and the sink itself.
     return m_state->workers.start(Worker::Search,
-                                  [state = m_state, sink = m_sink] { searchThreadMain(*state, *sink); });
+                                  [state = m_state, sink = m_sink, job = std::move(start.job)] {
+                                      searchThreadMain(*state, job, *sink);
+                                  });
 }
 
 void FakeWindow::clickStartPause()

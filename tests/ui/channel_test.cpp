@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "core/log.h"
+#include "core/walk_feedback.h"
 #include "ui/dialogs.h"
 #include "ui/goods_table_model.h"
 #include "window_fixture.h"
@@ -48,7 +49,7 @@ TEST_F(WindowFixture, NewGoodsFromAWorkerShowRowsAndEachNewTagOnce)
                                        goods("3", 1, {"隐藏"}, 0)};
         for (const GoodsRecord& r : records) {
             std::int64_t n = state->goods.append(r);
-            window->sink().send({kFeedbackNewGoods, n, std::nullopt});
+            window->sink().send(newGoodsFeedback(StoredGoods{r, 1, static_cast<int>(n), n}));
         }
     });
     ASSERT_TRUE(waitUntil([&] { return tags->topLevelItemCount() == 4; }));
@@ -84,8 +85,7 @@ TEST_F(WindowFixture, PostedCaptionAndMessageAndUnknownCodes)
 
 TEST_F(WindowFixture, ClearGoodsAsksFirstAndIsRefusedWhileSorting)
 {
-    std::int64_t n = state->goods.append(goods("7", 3, {"券"}));
-    window->feedbackHandler({kFeedbackNewGoods, n, std::nullopt});
+    storeWalkGoods(goods("7", 3, {"券"}));
     state->goods.setSortAscending(true);
 
     ui::Dialogs::scriptMessageAnswer(QMessageBox::Cancel);
@@ -115,8 +115,7 @@ TEST_F(WindowFixture, ClearGoodsAsksFirstAndIsRefusedWhileSorting)
 TEST_F(WindowFixture, ClickingARowOpensTheItemPageFromTheTemplate)
 {
     state->goodsAddress.set("https://item.example/{goods_id}.html?again={goods_id}");
-    std::int64_t n = state->goods.append(goods("100012043978", 9, {}));
-    window->feedbackHandler({kFeedbackNewGoods, n, std::nullopt});
+    storeWalkGoods(goods("100012043978", 9, {}));
     window->goodsModel()->flush();
     auto* view = control<QAbstractItemView>("超级列表框_商品列表");
     window->onGoodsListClicked(); // nothing selected: nothing opens
