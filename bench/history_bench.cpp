@@ -133,17 +133,18 @@ WalkTimes walkOnce(test::FixtureShop& shop, const std::string& dbPath)
     typed.address = shop.firstPageUrl();
     typed.interval = "0";
     typed.pageLimit = "0";
-    if (!prepareSearchStart(state, typed).accepted)
+    const SearchStart start = prepareSearchStart(state, typed);
+    if (!start.accepted)
         return {};
     const double cpuStarted = processCpuSeconds();
     const auto started = std::chrono::steady_clock::now();
     DiscardingSink console;
     if (dbPath.empty()) {
-        searchThreadMain(state, console);
+        searchThreadMain(state, start.job, console);
     } else {
         FeedbackWalkObserver feedback(state.log, console);
-        cli::HistoryHook hook(state, feedback, dbPath, typed.address);
-        runWalk(state, hook);
+        cli::HistoryHook hook(state, feedback, dbPath);
+        runWalk(state, start.job, hook);
         hook.finish();
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -52,10 +52,11 @@ bool walkOnce(const Config& config)
     typed.interval = "0";
     typed.pageLimit = "0";
     typed.cookie = "user=bench";
-    if (!prepareSearchStart(state, typed).accepted)
+    const SearchStart start = prepareSearchStart(state, typed);
+    if (!start.accepted)
         return false;
     DiscardingSink sink;
-    searchThreadMain(state, sink);
+    searchThreadMain(state, start.job, sink);
     return state.position.copy().pagesDone == kPages;
 }
 

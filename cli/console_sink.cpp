@@ -59,18 +59,6 @@ void ConsoleSink::logLine(std::string_view message)
     appendLog(m_state, message);
 }
 
-void ConsoleSink::walkEnded(const WalkEnd& end)
-{
-    std::lock_guard guard(m_mutex);
-    m_end = end;
-}
-
-WalkEnd ConsoleSink::walkEnd()
-{
-    std::lock_guard guard(m_mutex);
-    return m_end;
-}
-
 void ConsoleSink::writeLog(const std::string& text)
 {
     const std::string lines = replaceAll(text, "\r\n", "\n");

@@ -16,8 +16,7 @@ namespace zorvane::cli {
 
 // The walk and the workers rendered on a terminal: log text goes to a stream
 // with LF line ends; on a terminal a one-line progress display (pages done,
-// goods found) is redrawn beneath the log instead of scrolling; the walk's
-// end is kept for the exit status. Any thread.
+// goods found) is redrawn beneath the log instead of scrolling. Any thread.
 class ConsoleSink final : public FeedbackSink, public WalkObserver
 {
 public:
@@ -31,10 +30,7 @@ public:
     void walkStarted(const WalkStart&) override {}
     void goodsStored(const StoredGoods& goods) override;
     void logLine(std::string_view message) override;
-    void walkEnded(const WalkEnd& end) override;
-
-    // How the walk ended; meaningful once it has.
-    WalkEnd walkEnd();
+    void walkEnded(const WalkEnd&) override {}
 
     // Takes the progress display away for good.
     void finish();
@@ -51,7 +47,6 @@ private:
     bool m_progressShown = false;
     int m_pagesDone = 0;
     std::int64_t m_goodsFound = 0;
-    WalkEnd m_end;
 };
 
 } // namespace zorvane::cli

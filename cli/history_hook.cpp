@@ -1,17 +1,22 @@
 #include "cli/history_hook.h"
 
-#include "base/text.h"
 #include "cli/history_command.h"
 #include "core/app_state.h"
 #include "core/log.h"
 
 namespace zorvane::cli {
 
-HistoryHook::HistoryHook(AppState& state, WalkObserver& next, const std::string& dbPath, std::string address)
-    : m_state(state), m_next(next), m_address(std::move(address)),
+HistoryHook::HistoryHook(AppState& state, WalkObserver& next, const std::string& dbPath)
+    : m_state(state), m_next(next),
       m_recorder(std::make_unique<HistoryRecorder>(
           dbPath, [&state](const std::string& notice) { appendLog(state, notice); }))
 {
+}
+
+void HistoryHook::walkStarted(const WalkStart& start)
+{
+    m_address = start.address;
+    m_next.walkStarted(start);
 }
 
 void HistoryHook::pageStarted(int number)
@@ -57,7 +62,7 @@ std::unique_ptr<HistoryHook> makeHistoryHook(AppState& state, WalkObserver& next
     if (options.noHistory)
         return nullptr;
     const std::string path = options.historyDb.empty() ? defaultHistoryPath() : options.historyDb;
-    return std::make_unique<HistoryHook>(state, next, path, trimWhiteSpace(options.address));
+    return std::make_unique<HistoryHook>(state, next, path);
 }
 
 } // namespace zorvane::cli

@@ -20,9 +20,9 @@ namespace zorvane::cli {
 class HistoryHook final : public WalkObserver
 {
 public:
-    HistoryHook(AppState& state, WalkObserver& next, const std::string& dbPath, std::string address);
+    HistoryHook(AppState& state, WalkObserver& next, const std::string& dbPath);
 
-    void walkStarted(const WalkStart& start) override { m_next.walkStarted(start); }
+    void walkStarted(const WalkStart& start) override;
     void pageStarted(int number) override;
     void pageDone(int pagesDone) override;
     void goodsStored(const StoredGoods& goods) override;

@@ -63,14 +63,14 @@ struct Refusal
 
 // The start of the walk, as the window's start: the start's input check,
 // then (here) the output file, then the walk's thread, which the console
-// observes.
+// observes and which leaves its end in end.
 bool startWalk(AppState& state, WalkObserver& observer, const SearchOptions& options,
-               const std::string& cookie, Refusal& refusal)
+               const std::string& cookie, Refusal& refusal, WalkEnd& end)
 {
     const SearchInput typed{options.address, options.interval,
                             options.pages,   joinHeaderLines(options.headers),
                             cookie,          options.retries};
-    const SearchStart start = prepareSearchStart(state, typed);
+    SearchStart start = prepareSearchStart(state, typed);
     if (!start.accepted) {
         refusal = {kExitUsage, startRefusal(start, options)};
         return false;
@@ -81,7 +81,9 @@ bool startWalk(AppState& state, WalkObserver& observer, const SearchOptions& opt
             return false;
         }
     }
-    if (!state.workers.start(Worker::Search, [&state, &observer] { runWalk(state, observer); })) {
+    if (!state.workers.start(Worker::Search, [&state, &observer, &end, job = std::move(start.job)] {
+            end = runWalk(state, job, observer);
+        })) {
         appendLog(state, "启动搜索线程失败");
         refusal = {kExitWriteFailed, _("cannot start the search thread")};
         return false;
@@ -136,11 +138,11 @@ Output writeOutput(AppState& state, const GoodsOutput& output)
 // walk's end is answered here, as the window answers it on its own thread,
 // then the sort, the filter and the output run over whatever was gathered.
 Output finishWalk(AppState& state, ConsoleSink& sink, const SearchOptions& options, const GoodsOutput& output,
-                  HistoryHook* history)
+                  HistoryHook* history, const WalkEnd& end)
 {
     LogPumpThread pump(state, sink);
     state.workers.join(Worker::Search);
-    state.walk.ended();
+    state.walk.ended(end.reason);
     arrangeGoods(state, sink, options);
     // The history's last lines still go out through the pump.
     if (history)
@@ -197,18 +199,18 @@ int runSearch(const SearchOptions& options, std::FILE* err)
     const std::unique_ptr<HistoryHook> history = makeHistoryHook(state, sink, options);
     WalkObserver& observer = history ? static_cast<WalkObserver&>(*history) : sink;
     Refusal refusal;
-    state.walk.startPause([&] { return startWalk(state, observer, options, cookie->cookie, refusal); });
+    WalkEnd end;
+    state.walk.startPause([&] { return startWalk(state, observer, options, cookie->cookie, refusal, end); });
     if (refusal.status != kExitOk) {
         std::fprintf(err, "zorvane-cli: %s\n", refusal.reason.c_str());
         return refusal.status;
     }
-    const Output written = finishWalk(state, sink, options, *output, history.get());
+    const Output written = finishWalk(state, sink, options, *output, history.get(), end);
     sink.finish();
     // Whoever closed the pipe has what they wanted: no error, no note.
     if (written.pipeClosed)
         return kExitPipeClosed;
     const bool interrupted = watch.interrupted();
-    const WalkEnd end = sink.walkEnd();
     const bool paused = end.reason == WalkEndReason::PausedItself || end.reason == WalkEndReason::Paused;
     if (paused && !interrupted)
         std::fprintf(err,

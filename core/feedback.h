@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/link_menu.h"
+#include "core/walk_events.h"
 
 namespace zorvane {
 
@@ -15,10 +16,10 @@ inline constexpr int kFeedbackMenu = 1002;        // menus: link menus to add
 inline constexpr int kFeedbackCaption = 1003;     // text: window caption
 inline constexpr int kFeedbackMessage = 1004;     // text: message box text
 inline constexpr int kFeedbackLoadPage = 1005;    // text: address for the browser box
-inline constexpr int kFeedbackNewGoods = 1006;    // number: records now in the store
+inline constexpr int kFeedbackNewGoods = 1006;    // number: records now in the store; goods: the record
 inline constexpr int kFeedbackShowGoods = 1007;   // number: 1-based position of a record
 inline constexpr int kFeedbackPageDone = 1008;    // number: pages done (posted, for the status bar)
-inline constexpr int kFeedbackSearchEnded = 1091; // number: why the walk ended (WalkEndReason)
+inline constexpr int kFeedbackSearchEnded = 1091; // number: why the walk ended (WalkEndReason); end: the end
 inline constexpr int kFeedbackFilterEnded = 1092;
 inline constexpr int kFeedbackSortEnded = 1093;
 inline constexpr int kFeedbackExportEnded = 1094; // number: 1 when the file was written
@@ -32,6 +33,9 @@ struct Feedback
     std::optional<std::string> text; // empty optional = no text
     // Read and checked on the sending thread, so the window only adds them.
     std::vector<Menu> menus{};
+    // The walk's events carry their subject: the window shows what came, as it came.
+    std::optional<StoredGoods> goods{};
+    std::optional<WalkEnd> end{};
 };
 
 // Where workers report. The window's adapter runs every message on the UI

@@ -17,7 +17,7 @@ enum class WalkEndReason
     LoginPage,     // the shop asked for a login
     PausedItself,  // a page left the walk no way on; it can go on from nextAddress
     Paused,        // the user paused it; it can go on from nextAddress
-    Stopped,       // the user stopped it (the last reason: walkEndReasonOf counts on it)
+    Stopped,       // the user stopped it
 };
 
 struct WalkEnd

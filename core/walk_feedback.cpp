@@ -4,17 +4,16 @@
 
 namespace zorvane {
 
-WalkEndReason walkEndReasonOf(std::int64_t number)
+Feedback newGoodsFeedback(const StoredGoods& goods)
 {
-    // Stopped is the last reason.
-    if (number < 0 || number > static_cast<std::int64_t>(WalkEndReason::Stopped))
-        return WalkEndReason::Finished;
-    return static_cast<WalkEndReason>(number);
+    Feedback message{kFeedbackNewGoods, goods.count, std::nullopt};
+    message.goods = goods;
+    return message;
 }
 
 void FeedbackWalkObserver::goodsStored(const StoredGoods& goods)
 {
-    m_sink.send(Feedback{kFeedbackNewGoods, goods.count, std::nullopt});
+    m_sink.send(newGoodsFeedback(goods));
 }
 
 void FeedbackWalkObserver::pageDone(int pagesDone)
@@ -30,8 +29,10 @@ void FeedbackWalkObserver::logLine(std::string_view message)
 void FeedbackWalkObserver::walkEnded(const WalkEnd& end)
 {
     // The window cannot tell a login page from a finished walk by its run
-    // state: the reason travels with the end.
-    m_sink.send(Feedback{kFeedbackSearchEnded, static_cast<std::int64_t>(end.reason), std::nullopt});
+    // state: the end travels whole.
+    Feedback message{kFeedbackSearchEnded, static_cast<std::int64_t>(end.reason), std::nullopt};
+    message.end = end;
+    m_sink.send(message);
 }
 
 } // namespace zorvane

@@ -9,11 +9,10 @@ class LogBuffer;
 
 // The walk's events on the worker-to-window channel: log lines go to the log
 // (the log pump carries them as 1001), a stored record is 1006 with the new
-// count, a page done is 1008 (posted: nothing waits on it), the end is 1091
-// with the reason; a page started has no code.
-// The reason the number of a 1091 stands for; a number no reason has counts
-// as Finished.
-WalkEndReason walkEndReasonOf(std::int64_t number);
+// count and the record, a page done is 1008 (posted: nothing waits on it),
+// the end is 1091 with the reason and the whole end; a page started has no
+// code.
+Feedback newGoodsFeedback(const StoredGoods& goods);
 
 class FeedbackWalkObserver final : public WalkObserver
 {

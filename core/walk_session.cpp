@@ -64,12 +64,13 @@ void WalkSession::stop(RunStateListener* listener)
     appendLog(m_log, "已停止");
 }
 
-void WalkSession::ended(RunStateListener* listener)
+void WalkSession::ended(RunStateListener* listener, WalkEndReason reason)
 {
     std::lock_guard lock(m_transition);
     m_request.reset();
-    // A walk that ended by itself counts as stopped.
-    const bool stopped = m_state.load() != RunState::Pausing;
+    // A walk that ended by itself counts as stopped, even when a pause was
+    // asked for while its last page was in hand: nothing is left to go on with.
+    const bool stopped = reason != WalkEndReason::Paused && reason != WalkEndReason::PausedItself;
     if (stopped)
         m_position.forget();
     setState(stopped ? RunState::Idle : RunState::Paused, listener);

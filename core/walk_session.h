@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "base/manual_reset_event.h"
+#include "core/walk_events.h"
 
 namespace zorvane {
 
@@ -64,9 +65,10 @@ public:
     void stop(RunStateListener* listener = nullptr);
 
     // The front end's answer to WalkObserver::walkEnded, while the walk still
-    // waits in that call: Idle (the position forgotten) unless a pause was
-    // asked for, then Paused.
-    void ended(RunStateListener* listener = nullptr);
+    // waits in that call: Paused when the walk ended paused (asked for or by
+    // itself), else Idle with the position forgotten.
+    void ended(RunStateListener* listener, WalkEndReason reason);
+    void ended(WalkEndReason reason) { ended(nullptr, reason); }
 
     // The walk pauses by itself, without a log line. A stop or pause asked
     // for first stays what it is.

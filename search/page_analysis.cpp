@@ -159,8 +159,9 @@ void storeGoods(AppState& state, WalkObserver& observer, SearchJob& job, GoodsRe
 
 bool analysePage(AppState& state, WalkObserver& observer, SearchJob& job)
 {
-    const Fetched fetched = fetchPage(state, job);
-    const std::string pageText = pageTextFromBody(fetched.body);
+    Fetched fetched = fetchPage(state, job);
+    // The body becomes the page text in place: a page is never copied.
+    const std::string pageText = pageTextFromBody(std::move(fetched.body));
     const std::string& prefix = job.logPrefix;
     if (pageText.empty()) {
         reportFailedFetch(state, observer, job, fetched);

@@ -5,6 +5,7 @@
 
 #include "core/search_params.h"
 #include "core/walk_events.h"
+#include "search/search_thread.h"
 #include "web/curl_handle.h"
 
 namespace zorvane {
@@ -15,7 +16,7 @@ namespace zorvane {
 // (libcurl opens it again when it broke).
 struct SearchJob
 {
-    std::string logPrefix = "搜索线程：";
+    std::string logPrefix = kSearchLogPrefix;
     SearchParams params;
     std::optional<WalkEndReason> ending; // a page ended the walk (coupon expired, login page)
     bool pausedItself = false;           // a page asked for a pause

@@ -17,10 +17,12 @@ namespace zorvane {
 
 namespace {
 
-// Why the walk left its loop on a request: what was asked for, or what the
-// page asked for.
+// Why the walk left its loop on a request: what a page decided wins, then a
+// stop asked for, then what the page asked for, then the pause asked for.
 WalkEndReason requestedEnd(AppState& state, const SearchJob& job)
 {
+    if (job.ending)
+        return *job.ending;
     if (state.walk.state() == RunState::Stopping)
         return WalkEndReason::Stopped;
     if (job.pausedItself)
@@ -53,19 +55,27 @@ bool waitInterval(AppState& state, int ms)
     return state.walk.waitForRequest(std::chrono::milliseconds(ms));
 }
 
-void runWalk(AppState& state, WalkObserver& observer)
+WalkStart walkStartOf(const WalkJob& job)
 {
+    const SearchParams& params = job.params;
+    if (params.nextPageAddress.empty())
+        return WalkStart{params.goodsAddress, 0};
+    return WalkStart{params.nextPageAddress, params.pagesDone};
+}
+
+WalkEnd runWalk(AppState& state, const WalkJob& walkJob, WalkObserver& observer)
+{
+    const WalkStart start = walkStartOf(walkJob);
     SearchJob job;
-    job.params = state.position.copy();
+    job.logPrefix = walkJob.logPrefix;
+    job.params = walkJob.params;
     SearchParams& params = job.params;
+    params.nextPageAddress = start.address;
+    params.pagesDone = start.pagesBefore;
     const std::string& prefix = job.logPrefix;
-    if (params.nextPageAddress.empty()) {
-        params.nextPageAddress = params.goodsAddress;
-        params.pagesDone = 0;
-    }
     auto limitReached = [&] { return params.pageLimit > 0 && params.pagesDone >= params.pageLimit; };
 
-    observer.walkStarted(WalkStart{params.nextPageAddress, params.pagesDone});
+    observer.walkStarted(start);
     WalkEnd end{WalkEndReason::PageLimit, 0, {}};
     const bool proxyUsable = announceProxy(state, observer, job);
     if (!proxyUsable)
@@ -111,12 +121,13 @@ void runWalk(AppState& state, WalkObserver& observer)
     end.nextAddress = params.nextPageAddress;
     // The front end may release everything on this call: touch nothing after it.
     observer.walkEnded(end);
+    return end;
 }
 
-void searchThreadMain(AppState& state, FeedbackSink& sink)
+void searchThreadMain(AppState& state, const WalkJob& job, FeedbackSink& sink)
 {
     FeedbackWalkObserver observer(state.log, sink);
-    runWalk(state, observer);
+    runWalk(state, job, observer);
 }
 
 int readWholeNumber(const std::string& text)
@@ -139,14 +150,16 @@ SearchStart prepareSearchStart(AppState& state, const SearchInput& typed)
     if (state.position.canResume()) {
         start.accepted = true;
         start.resume = true;
+        start.job.params = state.position.copy();
         return start;
     }
     auto refuse = [&](InputField field, const char* message) {
+        start.job = {};
         start.field = field;
         start.message = message;
         return start;
     };
-    SearchParams params;
+    SearchParams& params = start.job.params;
     params.goodsAddress = trimWhiteSpace(typed.address);
     if (params.goodsAddress.empty())
         return refuse(InputField::Address, "请输入可用商品地址");
@@ -162,14 +175,14 @@ SearchStart prepareSearchStart(AppState& state, const SearchInput& typed)
     params.extraHeaders = typed.extraHeaders;
     params.cookie = typed.cookie;
     params.retryLimit = std::max(0, readWholeNumber(typed.retryLimit));
-    state.position.install(std::move(params));
     start.accepted = true;
     return start;
 }
 
-bool startSearchThread(AppState& state, FeedbackSink& sink)
+bool startSearchThread(AppState& state, WalkJob job, FeedbackSink& sink)
 {
-    return state.workers.start(Worker::Search, [&state, &sink] { searchThreadMain(state, sink); });
+    return state.workers.start(Worker::Search,
+                               [&state, &sink, job = std::move(job)] { searchThreadMain(state, job, sink); });
 }
 
 } // namespace zorvane

@@ -3,12 +3,12 @@
 #include <string>
 
 #include "core/search_params.h"
+#include "core/walk_events.h"
 
 namespace zorvane {
 
 struct AppState;
 class FeedbackSink;
-class WalkObserver;
 
 // Waits for a pause or stop request for at most ms milliseconds; true when
 // one came before the time ran out, false on time-out. ms <= 0 only looks.
@@ -20,15 +20,30 @@ bool waitInterval(AppState& state, int ms);
 // when that is longer).
 int retryWait(int interval, int failures);
 
-// The search walk: walks the result pages from the saved position (or afresh
-// from the goods address), reporting to the observer, writes the parameters
-// back to the search position and ends with observer.walkEnded as its very
-// last act.
-void runWalk(AppState& state, WalkObserver& observer);
+// What the search thread's log lines start with.
+inline constexpr char kSearchLogPrefix[] = "搜索线程：";
+
+// What a walk is given, made once by the start: its parameters, with
+// nextPageAddress "" for a walk afresh from the goods address, or where a
+// paused walk goes on and the pages it had done.
+struct WalkJob
+{
+    SearchParams params;
+    std::string logPrefix = kSearchLogPrefix;
+};
+
+// Where the job's walk starts.
+WalkStart walkStartOf(const WalkJob& job);
+
+// The search walk: walks the result pages of the job, reporting to the
+// observer (walkStarted first), writes its parameters back to the search
+// position so that a paused walk can go on, and ends with observer.walkEnded
+// as its very last act. Returns the same end.
+WalkEnd runWalk(AppState& state, const WalkJob& job, WalkObserver& observer);
 
 // The walk with its events on the worker-to-window channel (see
 // FeedbackWalkObserver): the body of the window's search thread.
-void searchThreadMain(AppState& state, FeedbackSink& sink);
+void searchThreadMain(AppState& state, const WalkJob& job, FeedbackSink& sink);
 
 // The input boxes of a start, as typed.
 struct SearchInput
@@ -59,19 +74,20 @@ struct SearchStart
     bool resume = false; // a paused walk goes on; the input was not read
     InputField field = InputField::None;
     std::string message;
+    WalkJob job; // what an accepted start walks
 };
 
 // Everything of a start that needs no window: the busy check, the resume test
-// and the validation; an accepted fresh start installs the new parameters
-// (nextPageAddress "", pagesDone 0) as the search position.
+// and the validation. An accepted start's job is the paused walk's position
+// or the checked input (address trimmed, nextPageAddress "", pagesDone 0).
 SearchStart prepareSearchStart(AppState& state, const SearchInput& typed);
 
 // Reads a number box the way the start does: the leading decimal number
 // truncated towards zero and clamped to int (text without one gives 0).
 int readWholeNumber(const std::string& text);
 
-// Starts searchThreadMain as the search worker. False when the thread cannot
-// be created; the caller then reports "启动搜索线程失败".
-bool startSearchThread(AppState& state, FeedbackSink& sink);
+// Starts searchThreadMain over the job as the search worker. False when the
+// thread cannot be created; the caller then reports "启动搜索线程失败".
+bool startSearchThread(AppState& state, WalkJob job, FeedbackSink& sink);
 
 } // namespace zorvane

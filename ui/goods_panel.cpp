@@ -140,17 +140,14 @@ bool GoodsPanel::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-void GoodsPanel::showNewGoods(std::int64_t n, bool fromWalk)
+void GoodsPanel::showNewGoods(GoodsRecord record, std::int64_t n, bool fromWalk)
 {
-    std::optional<GoodsRecord> record = m_state->goods.copyAt(n);
-    if (record && fromWalk) {
-        record->change = history().goodsStored(*record);
-        m_state->goods.setChange(n, record->change);
+    if (fromWalk) {
+        record.change = history().goodsStored(record);
+        m_state->goods.setChange(n, record.change);
     }
-    if (record) {
-        addGoodsRow(*record);
-        addTags(record->tags);
-    }
+    addGoodsRow(record);
+    addTags(record.tags);
     m_storeCount = n;
     // Only a walk gathers: goods loaded from the history are already kept there.
     if (fromWalk)

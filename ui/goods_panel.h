@@ -61,8 +61,8 @@ public:
 
     const GoodsWidgets& widgets() const { return m_w; }
 
-    // Goods arrival: record n of the store, from a walk or from the history.
-    void showNewGoods(std::int64_t n, bool fromWalk);
+    // Goods arrival: the store's record n, from a walk or from the history.
+    void showNewGoods(GoodsRecord record, std::int64_t n, bool fromWalk);
     // Adds a row for a record that passes the filter.
     void addGoodsRow(const GoodsRecord& record);
 

@@ -116,13 +116,13 @@ private:
 
     bool startSearch();
     bool settleEarlierGoods();
-    void onSearchEnded(WalkEndReason reason);
+    void onSearchEnded(const WalkEnd& end);
     bool confirmClear();
     void emptyGoods();
 
     // The goods history (main_window_history.cpp).
     HistoryBridge& history();
-    void recordWalkStart();
+    void recordWalkStart(const WalkStart& start);
     void recordWalkEnd(WalkEndReason reason);
     void buildHistoryMenu();
     void fillHistoryMenu(QMenu* menu);

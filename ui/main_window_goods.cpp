@@ -11,7 +11,6 @@
 
 #include "base/text.h"
 #include "core/log.h"
-#include "core/walk_feedback.h"
 #include "goods/csv_export.h"
 #include "goods/display_text.h"
 #include "goods/filter.h"
@@ -52,7 +51,8 @@ void MainWindow::feedbackHandler(const Feedback& message)
             loadBrowserPage(*message.text);
         break;
     case kFeedbackNewGoods:
-        m_goods->showNewGoods(message.number, true); // history glue: records the goods item
+        if (message.goods) // history glue: records the goods item
+            m_goods->showNewGoods(message.goods->record, message.goods->count, true);
         break;
     case kFeedbackPageDone:
         m_status->setPagesDone(static_cast<int>(message.number));
@@ -63,8 +63,10 @@ void MainWindow::feedbackHandler(const Feedback& message)
             m_goods->addGoodsRow(*record);
         break;
     case kFeedbackSearchEnded:
-        recordWalkEnd(walkEndReasonOf(message.number)); // history glue
-        onSearchEnded(walkEndReasonOf(message.number));
+        if (!message.end)
+            break;
+        recordWalkEnd(message.end->reason); // history glue
+        onSearchEnded(*message.end);
         m_goods->refreshPriceChart();
         break;
     case kFeedbackFilterEnded:

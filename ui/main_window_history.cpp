@@ -32,13 +32,9 @@ HistoryBridge& MainWindow::history()
     return *m_history;
 }
 
-void MainWindow::recordWalkStart()
+void MainWindow::recordWalkStart(const WalkStart& start)
 {
-    const SearchParams params = m_state->position.copy();
-    // A walk resumed after a pause goes on from its next page.
-    const bool resumed = !params.nextPageAddress.empty();
-    history().walkStarted(resumed ? params.nextPageAddress : params.goodsAddress,
-                          resumed ? params.pagesDone : 0);
+    history().walkStarted(start.address, start.pagesBefore);
 }
 
 void MainWindow::recordWalkEnd(WalkEndReason reason)
@@ -120,7 +116,8 @@ bool MainWindow::loadHistoryWalk(std::int64_t walkId)
         record.tags = item.goods.tags;
         record.tagText = item.goods.tagText;
         record.change = changeText(item.change);
-        m_goods->showNewGoods(m_state->goods.append(std::move(record)), false);
+        const std::int64_t n = m_state->goods.append(record);
+        m_goods->showNewGoods(std::move(record), n, false);
     }
     m_goods->widgets().model->flush();
     m_goods->refreshPriceChart();

@@ -70,14 +70,14 @@ QWidget* MainWindow::inputBox(InputField field) const
     return nullptr;
 }
 
-void MainWindow::onSearchEnded(WalkEndReason reason)
+void MainWindow::onSearchEnded(const WalkEnd& end)
 {
-    m_walkEnd = reason;
+    m_walkEnd = end.reason;
     m_goods->widgets().model->flush();
     m_state->workers.release(Worker::Search);
     WidgetPanel panel = widgetPanel();
     RunControlLook look(panel);
-    m_state->walk.ended(&look);
+    m_state->walk.ended(&look, end.reason);
     showWalkState();
 }
 
@@ -99,14 +99,12 @@ bool MainWindow::startSearch()
     }
     if (!start.resume && !settleEarlierGoods())
         return false;
-    {
-        const SearchParams params = m_state->position.copy();
-        noteSearchStart(params.nextPageAddress.empty(), params.pageLimit);
-    }
-    recordWalkStart(); // history glue: before the thread can change the position
+    noteSearchStart(!start.resume, start.job.params.pageLimit);
+    recordWalkStart(walkStartOf(start.job)); // history glue
     // The thread holds the state and the sink itself: it may outlive the window.
-    if (!m_state->workers.start(Worker::Search,
-                                [state = m_state, sink = m_sink] { searchThreadMain(*state, *sink); })) {
+    if (!m_state->workers.start(Worker::Search, [state = m_state, sink = m_sink, job = std::move(start.job)] {
+            searchThreadMain(*state, job, *sink);
+        })) {
         recordWalkEnd(WalkEndReason::Stopped); // history glue: the walk never ran
         logAndTell(QString::fromUtf8("启动搜索线程失败"), QMessageBox::NoIcon);
         return false;

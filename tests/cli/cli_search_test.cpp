@@ -115,8 +115,9 @@ protected:
         typed.address = shop->firstPageUrl();
         typed.interval = "0";
         typed.pageLimit = "0";
-        EXPECT_TRUE(prepareSearchStart(state, typed).accepted);
-        searchThreadMain(state, sink);
+        const SearchStart start = prepareSearchStart(state, typed);
+        EXPECT_TRUE(start.accepted);
+        searchThreadMain(state, start.job, sink);
         if (arrange)
             arrange(state, sink);
         const std::string path = dir.file("window.csv");

@@ -38,11 +38,13 @@ TEST(RunControlTable, EveryStateAndStep)
         {S::Running, Step::Stop, S::Stopping, "正在停止。。。", true, true},
         {S::Running, Step::PauseItself, S::Pausing, "", true, true},
         // A walk that ends by itself counts as stopped.
-        {S::Running, Step::Ended, S::Idle, "已停止", false, false},
+        {S::Running, Step::Finished, S::Idle, "已停止", false, false},
         {S::Pausing, Step::Stop, S::Stopping, "正在停止。。。", true, true},
-        {S::Pausing, Step::Ended, S::Paused, "已暂停", false, true},
+        {S::Pausing, Step::Paused, S::Paused, "已暂停", false, true},
+        // The pause came while the last page was in hand: nothing is left to go on with.
+        {S::Pausing, Step::Finished, S::Idle, "已停止", false, false},
         {S::Stopping, Step::PauseItself, S::Stopping, "", true, true},
-        {S::Stopping, Step::Ended, S::Idle, "已停止", false, false},
+        {S::Stopping, Step::Stopped, S::Idle, "已停止", false, false},
         {S::Paused, Step::Start, S::Running, "开始成功", false, true},
         // A refused start goes back to idle but keeps where the walk was.
         {S::Paused, Step::Refused, S::Idle, "开始失败", false, true},

@@ -14,7 +14,9 @@ enum class Step
     Start,   // start/pause, the start being accepted
     Refused, // start/pause, the start being refused
     Stop,
-    Ended,
+    Finished, // the walk ended, having run out of pages
+    Paused,   // the walk ended paused
+    Stopped,  // the walk ended stopped
     PauseItself,
 };
 
@@ -31,7 +33,7 @@ inline std::vector<Step> pathTo(RunState state)
     case RunState::Stopping:
         return {Step::Start, Step::Stop};
     case RunState::Paused:
-        return {Step::Start, Step::Start, Step::Ended};
+        return {Step::Start, Step::Start, Step::Paused};
     }
     return {};
 }
@@ -46,8 +48,14 @@ inline void perform(AppState& state, Step step, RunStateListener* listener = nul
     case Step::Stop:
         state.walk.stop(listener);
         break;
-    case Step::Ended:
-        state.walk.ended(listener);
+    case Step::Finished:
+        state.walk.ended(listener, WalkEndReason::Finished);
+        break;
+    case Step::Paused:
+        state.walk.ended(listener, WalkEndReason::Paused);
+        break;
+    case Step::Stopped:
+        state.walk.ended(listener, WalkEndReason::Stopped);
         break;
     case Step::PauseItself:
         state.walk.pauseItself();

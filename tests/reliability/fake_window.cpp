@@ -21,13 +21,13 @@ void FakeWindow::handle(const Feedback& message)
 {
     switch (message.code) {
     case kFeedbackNewGoods: {
-        const std::optional<GoodsRecord> record = m_state->goods.copyAt(message.number);
-        if (!record)
+        if (!message.goods)
             break;
-        ++m_announced[record->goodsId];
-        addGoodsRow(*record);
+        const GoodsRecord& record = message.goods->record;
+        ++m_announced[record.goodsId];
+        addGoodsRow(record);
         // As the tag list: each tag once, in the order first seen.
-        for (const std::string& tag : record->tags) {
+        for (const std::string& tag : record.tags) {
             if (std::find(m_tagRows.begin(), m_tagRows.end(), tag) == m_tagRows.end())
                 m_tagRows.push_back(tag);
         }
@@ -38,8 +38,10 @@ void FakeWindow::handle(const Feedback& message)
             addGoodsRow(*record);
         break;
     case kFeedbackSearchEnded:
+        if (!message.end)
+            break;
         m_state->workers.release(Worker::Search);
-        m_state->walk.ended(&m_look);
+        m_state->walk.ended(&m_look, message.end->reason);
         break;
     case kFeedbackFilterEnded:
     case kFeedbackSortEnded: {
@@ -69,11 +71,14 @@ void FakeWindow::addGoodsRow(const GoodsRecord& record)
 
 bool FakeWindow::startSearch()
 {
-    if (!prepareSearchStart(*m_state, m_typed).accepted)
+    SearchStart start = prepareSearchStart(*m_state, m_typed);
+    if (!start.accepted)
         return false;
     // As the window: the thread holds the state and the sink itself.
     return m_state->workers.start(Worker::Search,
-                                  [state = m_state, sink = m_sink] { searchThreadMain(*state, *sink); });
+                                  [state = m_state, sink = m_sink, job = std::move(start.job)] {
+                                      searchThreadMain(*state, job, *sink);
+                                  });
 }
 
 void FakeWindow::clickStartPause()

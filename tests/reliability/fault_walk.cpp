@@ -45,6 +45,8 @@ void FaultWalk::walk(std::chrono::seconds bound)
             m_announced.push_back(record ? record->goodsId : "(missing)");
         } else if (message.code == kFeedbackSearchEnded) {
             atEnd = state->position.copy();
+            if (message.end)
+                endReason = message.end->reason;
             pausedAtEnd = state->walk.state() == RunState::Pausing;
         }
     };
@@ -53,8 +55,9 @@ void FaultWalk::walk(std::chrono::seconds bound)
     typed.interval = "0";
     typed.pageLimit = "0";
     typed.cookie = "user=typed";
-    ASSERT_TRUE(prepareSearchStart(*state, typed).accepted);
-    state->walk.startPause(nullptr, [this] { return startSearchThread(*state, sink); });
+    SearchStart start = prepareSearchStart(*state, typed);
+    ASSERT_TRUE(start.accepted);
+    state->walk.startPause(nullptr, [&] { return startSearchThread(*state, std::move(start.job), sink); });
     ASSERT_EQ(state->walk.state(), RunState::Running);
     if (!sink.waitFor(kFeedbackSearchEnded, bound)) {
         ADD_FAILURE() << "the walk did not end within " << bound.count() << " s";
@@ -64,7 +67,7 @@ void FaultWalk::walk(std::chrono::seconds bound)
         std::_Exit(EXIT_FAILURE);
     }
     state->workers.join(Worker::Search);
-    state->walk.ended(nullptr);
+    state->walk.ended(nullptr, endReason);
 }
 
 std::vector<std::string> FaultWalk::logMessages()

@@ -45,8 +45,9 @@ protected:
     std::unique_ptr<HostileShop> shop;
     std::unique_ptr<AppState> state;
     testing::RecordingSink sink;
-    SearchParams atEnd;       // the thread's write-back, as the window finds it
-    bool pausedAtEnd = false; // the walk had paused itself when it ended
+    SearchParams atEnd;                                // the thread's write-back, as the window finds it
+    bool pausedAtEnd = false;                          // the walk had paused itself when it ended
+    WalkEndReason endReason = WalkEndReason::Finished; // as the walk told it
 
 private:
     std::vector<GoodsRecord> m_earlier;

@@ -165,6 +165,13 @@ TEST_F(AnalysePageOverHttps, StoresEachItemWithItsMessageAndMovesOn)
     EXPECT_EQ(messages[0].code, kFeedbackNewGoods);
     EXPECT_EQ(messages[0].number, 1);
     EXPECT_EQ(messages[1].number, 2);
+    // Each message carries its record, with its page and its place there.
+    for (std::size_t i = 0; i < messages.size(); ++i) {
+        ASSERT_TRUE(messages[i].goods);
+        EXPECT_EQ(messages[i].goods->record.goodsId, stored[i].goodsId);
+        EXPECT_EQ(messages[i].goods->page, 1);
+        EXPECT_EQ(messages[i].goods->place, static_cast<int>(i) + 1);
+    }
     EXPECT_EQ(job.params.nextPageAddress,
               "https://" + shop.searchHost() +
                   "/Search?keyword=%E6%B5%8B%E8%AF%95&enc=utf-8&coupon_batch=fixture"
@@ -198,7 +205,7 @@ TEST_F(AnalysePageOverHttps, FailureTable)
     for (const Row& row : rows) {
         shop.setPage(1, row.kind);
         if (state.walk.walking())
-            state.walk.ended(nullptr);
+            state.walk.ended(nullptr, WalkEndReason::Stopped);
         state.walk.startPause(nullptr, [] { return true; }); // a walk runs
         takeLogBuffer(state);
         job.pausedItself = false;
@@ -247,7 +254,7 @@ TEST_F(AnalysePageOverHttps, FailedFetchLogsItsCause)
     for (const Row& row : rows) {
         state.config.caFile = row.caFile;
         if (state.walk.walking())
-            state.walk.ended(nullptr);
+            state.walk.ended(nullptr, WalkEndReason::Stopped);
         state.walk.startPause(nullptr, [] { return true; }); // a walk runs
         takeLogBuffer(state);
         job.pausedItself = false;

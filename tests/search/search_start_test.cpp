@@ -30,7 +30,7 @@ protected:
     AppState state;
 };
 
-TEST_F(SearchStartTest, FreshStartInstallsTheInput)
+TEST_F(SearchStartTest, FreshStartMakesTheJobOfTheInputAndParksNothing)
 {
     SearchInput input = typed("\xE3\x80\x80 https://x.test/Search?a=1 \xE3\x80\x80");
     input.interval = "1.9";
@@ -48,7 +48,10 @@ TEST_F(SearchStartTest, FreshStartInstallsTheInput)
     expected.pageLimit = 0;
     expected.extraHeaders = "X-A: 1";
     expected.cookie = "a=1";
-    EXPECT_EQ(state.position.copy(), expected);
+    EXPECT_EQ(start.job.params, expected);
+    EXPECT_EQ(walkStartOf(start.job).address, "https://x.test/Search?a=1");
+    EXPECT_EQ(walkStartOf(start.job).pagesBefore, 0);
+    EXPECT_EQ(state.position.copy(), before);
 }
 
 TEST_F(SearchStartTest, RefusalsNameTheInputAndChangeNothing)
@@ -106,7 +109,7 @@ TEST_F(SearchStartTest, WhiteSpaceAroundTheAddressIsTrimmed)
         state.position.install({});
         const SearchStart start = prepareSearchStart(state, typed(c.typed));
         EXPECT_EQ(start.accepted, c.installed != nullptr);
-        EXPECT_EQ(state.position.copy().goodsAddress, c.installed ? c.installed : "");
+        EXPECT_EQ(start.job.params.goodsAddress, c.installed ? c.installed : "");
         EXPECT_EQ(start.message, c.installed ? "" : "请输入可用商品地址");
     }
 }
@@ -120,7 +123,9 @@ TEST_F(SearchStartTest, ResumeReadsNoInput)
     const SearchStart start = prepareSearchStart(state, typed(""));
     EXPECT_TRUE(start.accepted);
     EXPECT_TRUE(start.resume);
-    EXPECT_EQ(state.position.copy(), before);
+    EXPECT_EQ(start.job.params, before);
+    EXPECT_EQ(walkStartOf(start.job).address, before.nextPageAddress);
+    EXPECT_EQ(walkStartOf(start.job).pagesBefore, 3);
 }
 
 TEST_F(SearchStartTest, BusyFilterOrSortRefusesWithoutAMessage)

@@ -44,20 +44,24 @@ protected:
     {
         sink = std::make_unique<testing::RecordingSink>();
         sink->onSend = [this, onSend](const Feedback& message) {
-            if (message.code == kFeedbackSearchEnded)
+            if (message.code == kFeedbackSearchEnded) {
                 atEnd = state->position.copy(); // the thread's write-back, before the window acts
+                if (message.end)
+                    end = *message.end;
+            }
             if (onSend)
                 onSend(message);
         };
-        const SearchStart start = prepareSearchStart(*state, typed);
+        SearchStart start = prepareSearchStart(*state, typed);
         ASSERT_TRUE(start.accepted) << start.message;
-        state->walk.startPause(nullptr, [this] { return startSearchThread(*state, *sink); });
+        state->walk.startPause(nullptr,
+                               [&] { return startSearchThread(*state, std::move(start.job), *sink); });
         ASSERT_EQ(state->walk.state(), RunState::Running);
         if (whileRunning)
             whileRunning();
         ASSERT_TRUE(sink->waitFor(kFeedbackSearchEnded));
         state->workers.join(Worker::Search);
-        state->walk.ended(nullptr);
+        state->walk.ended(nullptr, end.reason);
     }
 
     void requestPause() { state->walk.startPause(nullptr, {}); }
@@ -93,6 +97,7 @@ protected:
     std::unique_ptr<AppState> state;
     std::unique_ptr<testing::RecordingSink> sink;
     SearchParams atEnd;
+    WalkEnd end; // as the walk told it
 };
 
 TEST_F(SearchWalk, WalksEveryPageAndTellsTheWindow)

@@ -31,8 +31,7 @@ class BasketDialogTest : public WindowFixture
 protected:
     void addGoods(const std::string& id, const std::string& name, double price)
     {
-        const std::int64_t n = state->goods.append(GoodsRecord{id, name, price, {}, "", 1, ""});
-        window->feedbackHandler({kFeedbackNewGoods, n, std::nullopt});
+        storeWalkGoods(GoodsRecord{id, name, price, {}, "", 1, ""});
     }
 
     ui::BasketDialog* openDialog()

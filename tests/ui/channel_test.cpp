@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "core/log.h"
+#include "core/walk_feedback.h"
 #include "ui/dialogs.h"
 #include "ui/goods_table_model.h"
 #include "window_fixture.h"
@@ -50,7 +51,7 @@ TEST_F(WindowFixture, NewGoodsFromAWorkerShowRowsAndEachNewTagOnce)
                                        goods("3", 1, {"隐藏"}, 0)};
         for (const GoodsRecord& r : records) {
             std::int64_t n = state->goods.append(r);
-            window->sink().send({kFeedbackNewGoods, n, std::nullopt});
+            window->sink().send(newGoodsFeedback(StoredGoods{r, 1, static_cast<int>(n), n}));
         }
     });
     ASSERT_TRUE(waitUntil([&] { return tags->topLevelItemCount() == 4; }));
@@ -86,8 +87,7 @@ TEST_F(WindowFixture, PostedCaptionAndMessageAndUnknownCodes)
 
 TEST_F(WindowFixture, ClearGoodsAsksFirstAndIsRefusedWhileSorting)
 {
-    std::int64_t n = state->goods.append(goods("7", 3, {"券"}));
-    window->feedbackHandler({kFeedbackNewGoods, n, std::nullopt});
+    storeWalkGoods(goods("7", 3, {"券"}));
     window->onGoodsHeaderClicked(ui::GoodsTableModel::kPriceColumn); // the sort turns ascending
     ASSERT_TRUE(waitUntil([&] { return !state->workers.running(Worker::Sort); }));
     auto* header = control<QTableView>("超级列表框_商品列表")->horizontalHeader();
@@ -117,15 +117,14 @@ TEST_F(WindowFixture, ClearGoodsAsksFirstAndIsRefusedWhileSorting)
     EXPECT_TRUE(logShows("已清空"));
     EXPECT_EQ(ui::Dialogs::shownMessages().back().text, QString::fromUtf8("确认清空商品吗？"));
     // The tags known before the clearing are forgotten with the goods.
-    window->feedbackHandler({kFeedbackNewGoods, state->goods.append(goods("8", 4, {"券"})), std::nullopt});
+    storeWalkGoods(goods("8", 4, {"券"}));
     EXPECT_EQ(tagRows(control<QTreeWidget>("超级列表框_商品标签")), QStringList{QString::fromUtf8("券")});
 }
 
 TEST_F(WindowFixture, ClickingARowOpensTheItemPageFromTheTemplate)
 {
     state->goodsAddress.set("https://item.example/{goods_id}.html?again={goods_id}");
-    std::int64_t n = state->goods.append(goods("100012043978", 9, {}));
-    window->feedbackHandler({kFeedbackNewGoods, n, std::nullopt});
+    storeWalkGoods(goods("100012043978", 9, {}));
     window->goodsModel()->flush();
     auto* view = control<QAbstractItemView>("超级列表框_商品列表");
     window->onGoodsListClicked(); // nothing selected: nothing opens

@@ -50,8 +50,7 @@ TEST_F(WindowFixture, WebAddressesAreOpenedTolerantlyAndOthersRefused)
         {"file:///etc/passwd", false},           {"abc", false},
     };
     auto* view = control<QTableView>("超级列表框_商品列表");
-    state->goods.append(GoodsRecord{"1001", "商品", 1, {}, "", 1, ""});
-    window->feedbackHandler({kFeedbackNewGoods, 1, std::nullopt});
+    storeWalkGoods(GoodsRecord{"1001", "商品", 1, {}, "", 1, ""});
     window->goodsModel()->flush();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.address);
@@ -116,8 +115,7 @@ TEST_F(WindowFixture, NumberBoxesTakePastedAndComposedTextByTheTypingRules)
 TEST_F(WindowFixture, AClickBelowTheRowsOpensNothing)
 {
     auto* view = control<QTableView>("超级列表框_商品列表");
-    state->goods.append(GoodsRecord{"1001", "商品", 1, {}, "", 1, ""});
-    window->feedbackHandler({kFeedbackNewGoods, 1, std::nullopt});
+    storeWalkGoods(GoodsRecord{"1001", "商品", 1, {}, "", 1, ""});
     window->goodsModel()->flush();
     QApplication::processEvents();
     const QRect row = view->visualRect(window->goodsModel()->index(0, 0));
@@ -131,14 +129,13 @@ TEST_F(WindowFixture, AClickBelowTheRowsOpensNothing)
 // the way Qt's tooltip label reads what it is given.
 TEST_F(WindowFixture, TooltipsShowNamesAndTagsAsWritten)
 {
-    state->goods.append(GoodsRecord{"1001",
-                                    "&lt;b&gt;粗&lt;/b&gt;  &lt;img src=x&gt;",
-                                    1,
-                                    {"&lt;i&gt;满2件&lt;/i&gt;"},
-                                    "&lt;i&gt;满2件&lt;/i&gt;",
-                                    1,
-                                    ""});
-    window->feedbackHandler({kFeedbackNewGoods, 1, std::nullopt});
+    storeWalkGoods(GoodsRecord{"1001",
+                               "&lt;b&gt;粗&lt;/b&gt;  &lt;img src=x&gt;",
+                               1,
+                               {"&lt;i&gt;满2件&lt;/i&gt;"},
+                               "&lt;i&gt;满2件&lt;/i&gt;",
+                               1,
+                               ""});
     window->goodsModel()->flush();
     const auto goodsTip = [this](int column) {
         return window->goodsModel()->index(0, column).data(Qt::ToolTipRole).toString();

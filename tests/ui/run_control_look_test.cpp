@@ -51,13 +51,21 @@ TEST(RunControlLook, EveryStateAndStep)
         const char* look; // inputs, goods list, tags/filter, export, start/pause, stop; meaning
     };
     const Row rows[] = {
-        {S::Idle, Step::Start, "000011 pause"},     {S::Idle, Step::Refused, "111110 start"},
-        {S::Idle, Step::Stop, "111110 start"},      {S::Running, Step::Start, "000000 pause"},
-        {S::Running, Step::Stop, "000000 pause"},   {S::Running, Step::PauseItself, "000011 pause"},
-        {S::Running, Step::Ended, "111110 start"},  {S::Pausing, Step::Stop, "000000 pause"},
-        {S::Pausing, Step::Ended, "011011 start"},  {S::Stopping, Step::PauseItself, "000000 pause"},
-        {S::Stopping, Step::Ended, "111110 start"}, {S::Paused, Step::Start, "000011 pause"},
-        {S::Paused, Step::Refused, "111110 start"}, {S::Paused, Step::Stop, "111110 start"},
+        {S::Idle, Step::Start, "000011 pause"},
+        {S::Idle, Step::Refused, "111110 start"},
+        {S::Idle, Step::Stop, "111110 start"},
+        {S::Running, Step::Start, "000000 pause"},
+        {S::Running, Step::Stop, "000000 pause"},
+        {S::Running, Step::PauseItself, "000011 pause"},
+        {S::Running, Step::Finished, "111110 start"},
+        {S::Pausing, Step::Stop, "000000 pause"},
+        {S::Pausing, Step::Paused, "011011 start"},
+        {S::Pausing, Step::Finished, "111110 start"},
+        {S::Stopping, Step::PauseItself, "000000 pause"},
+        {S::Stopping, Step::Stopped, "111110 start"},
+        {S::Paused, Step::Start, "000011 pause"},
+        {S::Paused, Step::Refused, "111110 start"},
+        {S::Paused, Step::Stop, "111110 start"},
     };
     for (const Row& row : rows) {
         AppState state;

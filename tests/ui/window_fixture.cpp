@@ -8,6 +8,7 @@
 #include <random>
 
 #include "core/log.h"
+#include "core/walk_feedback.h"
 #include "ui/dialogs.h"
 
 namespace zorvane::test {
@@ -63,6 +64,12 @@ void WindowFixture::closeWindow()
         ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok); // 退出
     window->close();
     window.reset();
+}
+
+void WindowFixture::storeWalkGoods(const GoodsRecord& record)
+{
+    const std::int64_t n = state->goods.append(record);
+    window->feedbackHandler(newGoodsFeedback(StoredGoods{record, 1, static_cast<int>(n), n}));
 }
 
 bool WindowFixture::logShows(const std::string& text, int timeoutMs)

@@ -35,6 +35,10 @@ protected:
         return window->findChild<T*>(QString::fromUtf8(name));
     }
 
+    // Appends the record to the goods store and hands the window the walk's
+    // message about it, as the search thread does.
+    void storeWalkGoods(const GoodsRecord& record);
+
     // Waits until the log box shows the text.
     bool logShows(const std::string& text, int timeoutMs = 3000);
     QString logBoxText() const;

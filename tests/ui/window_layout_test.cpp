@@ -54,8 +54,7 @@ TEST_F(WindowFixture, OnASmallScreenTheTagsShowFiveRowsAndTheChangeColumnIsInVie
 {
     for (int i = 1; i <= 8; ++i) {
         const std::string tag = "标签" + std::to_string(i);
-        state->goods.append(GoodsRecord{std::to_string(1000 + i), "商品", 1.5 * i, {tag}, tag, 1, ""});
-        window->feedbackHandler({kFeedbackNewGoods, i, std::nullopt});
+        storeWalkGoods(GoodsRecord{std::to_string(1000 + i), "商品", 1.5 * i, {tag}, tag, 1, ""});
     }
     window->goodsModel()->flush();
     EXPECT_LE(window->minimumSizeHint().height(), 560);
