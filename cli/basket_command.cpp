@@ -159,7 +159,7 @@ bool isBasketCommand(const std::string& name)
     return name == "basket";
 }
 
-std::optional<BasketOptions> parseBasketCommand(const std::vector<std::string>& args, std::string& error)
+Result<BasketOptions> parseBasketCommand(const std::vector<std::string>& args)
 {
     BasketOptions options;
     std::vector<std::string> operands;
@@ -184,21 +184,17 @@ std::optional<BasketOptions> parseBasketCommand(const std::vector<std::string>& 
             arg.resize(eq);
         }
         const auto setter = setters().find(arg);
-        if (setter == setters().end()) {
-            error = _("unknown option: ") + arg;
-            return std::nullopt;
-        }
+        if (setter == setters().end())
+            return Failure{_("unknown option: ") + arg};
         if (!value && i + 1 < args.size())
             value = args[++i];
-        if (!value) {
-            error = arg + _(" needs a value");
-            return std::nullopt;
-        }
-        if (error = setter->second(options, *value); !error.empty())
-            return std::nullopt;
+        if (!value)
+            return Failure{arg + _(" needs a value")};
+        if (std::string error = setter->second(options, *value); !error.empty())
+            return Failure{std::move(error)};
     }
-    if (error = checkWhole(options, operands); !error.empty())
-        return std::nullopt;
+    if (std::string error = checkWhole(options, operands); !error.empty())
+        return Failure{std::move(error)};
     if (!operands.empty())
         options.file = operands.front();
     return options;

@@ -256,7 +256,7 @@ bool looksLikeOption(const std::string& arg)
 
 ParseResult refuse(std::string reason)
 {
-    return ParseResult{std::nullopt, std::move(reason)};
+    return Failure{std::move(reason)};
 }
 
 struct Scan
@@ -300,7 +300,7 @@ Scan scanArguments(const std::vector<std::string>& args, const OptionFinder& fin
 
 ParseResult helpCommand()
 {
-    return ParseResult{CliCommand{CliAction::Help, {}, {}}, ""};
+    return CliCommand{CliAction::Help, {}, {}};
 }
 
 ParseResult parseSearch(const std::vector<std::string>& args)
@@ -323,7 +323,7 @@ ParseResult parseSearch(const std::vector<std::string>& args)
     options.address = scan.operands.front();
     if (!isWebAddress(trimWhiteSpace(options.address)))
         return refuse(_("not an http or https address: ") + options.address);
-    return ParseResult{std::move(command), ""};
+    return command;
 }
 
 ParseResult parseExtract(const std::vector<std::string>& args)
@@ -342,7 +342,7 @@ ParseResult parseExtract(const std::vector<std::string>& args)
     if (scan.operands.empty())
         return refuse(_("extract needs at least one FILE"));
     command.extract.files = std::move(scan.operands);
-    return ParseResult{std::move(command), ""};
+    return command;
 }
 
 } // namespace
@@ -355,7 +355,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args)
     if (isHelp(first))
         return helpCommand();
     if (first == "--version")
-        return ParseResult{CliCommand{CliAction::Version, {}, {}}, ""};
+        return CliCommand{CliAction::Version, {}, {}};
     if (first == "search")
         return parseSearch(args);
     if (first == "extract")
