@@ -58,4 +58,12 @@ private:
     std::string m_error;
 };
 
+// Done when ok, else the reason: for checks whose reason is cheap to write.
+inline Result<void> okOr(bool ok, std::string error)
+{
+    if (ok)
+        return {};
+    return Failure{std::move(error)};
+}
+
 } // namespace zorvane
