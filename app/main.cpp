@@ -72,9 +72,9 @@ int main(int argc, char* argv[])
     const std::string settingsPath = zorvane::settingsFilePath(exeDir);
     auto state =
         std::make_shared<zorvane::AppState>(zorvane::loadConfig(zorvane::IniFile::load(settingsPath)));
-    std::string failure;
-    if (!state->createLocks(&failure)) {
-        QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8("信息："), QString::fromStdString(failure));
+    if (const zorvane::Result<void> locks = state->createLocks(); !locks.ok()) {
+        QMessageBox box(QMessageBox::NoIcon, QString::fromUtf8("信息："),
+                        QString::fromStdString(locks.error()));
         box.setTextFormat(Qt::PlainText);
         box.exec();
         return 1;

@@ -62,17 +62,15 @@ void groupByPrice(BasketInstance& instance)
 
 } // namespace
 
-BasketStatus prepareInstance(const BasketRequest& request, BasketInstance& instance, std::string& detail)
+BasketResult prepareInstance(const BasketRequest& request, BasketInstance& instance)
 {
     if (!requestInRange(request))
-        return BasketStatus::BadRequest;
+        return {BasketStatus::BadRequest, "", {}};
     const std::set<std::string> must(request.must.begin(), request.must.end());
     const std::set<std::string> exclude(request.exclude.begin(), request.exclude.end());
     for (const std::string& id : must) {
-        if (exclude.count(id) != 0) {
-            detail = id;
-            return BasketStatus::MustExcluded;
-        }
+        if (exclude.count(id) != 0)
+            return {BasketStatus::MustExcluded, id, {}};
     }
     std::set<std::string> mustSeen;
     for (BasketGoods& item : lastSightings(request.goods)) {
@@ -87,17 +85,15 @@ BasketStatus prepareInstance(const BasketRequest& request, BasketInstance& insta
         instance.usable.push_back({std::move(item), isMust, request.maxEach - (isMust ? 1 : 0)});
     }
     for (const std::string& id : must) {
-        if (mustSeen.count(id) == 0) {
-            detail = id;
-            return BasketStatus::UnknownMust;
-        }
+        if (mustSeen.count(id) == 0)
+            return {BasketStatus::UnknownMust, id, {}};
     }
     groupByPrice(instance);
     instance.low = std::max<Cents>(0, request.threshold - instance.mustTotal);
     instance.pieceCap = request.maxItems > 0 ? std::min<std::int64_t>(request.maxItems - instance.mustPieces,
                                                                       instance.freePieces)
                                              : instance.freePieces;
-    return BasketStatus::Ok;
+    return {};
 }
 
 } // namespace zorvane::basket

@@ -31,9 +31,9 @@ struct BasketInstance
     Cents freeTotal = 0;         // their sum (saturating at 4 * kMaxCents)
 };
 
-// The instance, or a status other than Ok (with its detail) when the request
-// cannot be answered. A must count above max items is an instance without any
-// basket (pieceCap < 0).
-BasketStatus prepareInstance(const BasketRequest& request, BasketInstance& instance, std::string& detail);
+// Fills the instance, or answers with a status other than Ok (and its detail,
+// no baskets) when the request cannot be answered. A must count above max
+// items is an instance without any basket (pieceCap < 0).
+BasketResult prepareInstance(const BasketRequest& request, BasketInstance& instance);
 
 } // namespace zorvane::basket

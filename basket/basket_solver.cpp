@@ -148,8 +148,7 @@ BasketResult solveBaskets(const BasketRequest& request, const SearchTuning& tuni
                           const std::atomic<bool>* stop)
 {
     BasketInstance instance;
-    BasketResult result;
-    result.status = prepareInstance(request, instance, result.detail);
+    BasketResult result = prepareInstance(request, instance);
     if (result.status != BasketStatus::Ok || instance.pieceCap < 0 || instance.low > instance.freeTotal)
         return result;
     const std::vector<GroupPart> parts = splitGroups(instance.groups);

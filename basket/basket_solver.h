@@ -64,6 +64,8 @@ struct BasketResult
     BasketStatus status = BasketStatus::Ok;
     std::string detail; // the id or the value at fault
     std::vector<Basket> baskets;
+
+    bool ok() const { return status == BasketStatus::Ok; }
 };
 
 // The top cheapest baskets whose total is at least the threshold: one per

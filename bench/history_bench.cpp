@@ -127,7 +127,7 @@ struct WalkTimes
 WalkTimes walkOnce(test::FixtureShop& shop, const std::string& dbPath)
 {
     AppState state(shop.config());
-    if (!state.createLocks(nullptr))
+    if (!state.createLocks().ok())
         return {};
     SearchInput typed;
     typed.address = shop.firstPageUrl();

@@ -50,7 +50,7 @@ int main(int argc, char* argv[])
     zorvane::Config config;
     config.updateUrl = "http://127.0.0.1:9/vorn/jd.php"; // refused at once, never the network
     auto state = std::make_shared<zorvane::AppState>(config);
-    if (!state->createLocks(nullptr))
+    if (!state->createLocks().ok())
         return 2;
     const std::string exeDir = QDir::tempPath().toStdString() + "/zorvane-log-bench";
     auto window = std::make_unique<zorvane::ui::MainWindow>(state, zorvane::ui::WindowOptions{exeDir, true});

@@ -45,7 +45,7 @@ test::FixtureShop& shop()
 bool walkOnce(const Config& config)
 {
     AppState state(config);
-    if (!state.createLocks(nullptr))
+    if (!state.createLocks().ok())
         return false;
     SearchInput typed;
     typed.address = shop().firstPageUrl();

@@ -18,7 +18,7 @@ namespace zorvane::cli {
 
 namespace {
 
-using Setter = std::string (*)(BasketOptions&, const std::string&);
+using Setter = Result<void> (*)(BasketOptions&, const std::string&);
 
 std::optional<int> wholeNumber(const std::string& text, int least)
 {
@@ -30,22 +30,22 @@ std::optional<int> wholeNumber(const std::string& text, int least)
     return value;
 }
 
-std::string setMoney(basket::Cents& target, const std::string& name, const std::string& value)
+Result<void> setMoney(basket::Cents& target, const std::string& name, const std::string& value)
 {
     const std::optional<basket::Cents> cents = basket::parseYuan(value);
     if (!cents || *cents <= 0)
-        return name + _(" needs a positive sum of yuan with at most two decimals: ") + value;
+        return Failure{name + _(" needs a positive sum of yuan with at most two decimals: ") + value};
     target = *cents;
-    return "";
+    return {};
 }
 
-std::string setCount(int& target, const std::string& name, const std::string& value, int least)
+Result<void> setCount(int& target, const std::string& name, const std::string& value, int least)
 {
     const std::optional<int> number = wholeNumber(value, least);
     if (!number)
-        return name + _(" needs a whole number of at least ") + std::to_string(least) + ": " + value;
+        return Failure{name + _(" needs a whole number of at least ") + std::to_string(least) + ": " + value};
     target = *number;
-    return "";
+    return {};
 }
 
 const std::map<std::string, Setter>& setters()
@@ -66,45 +66,45 @@ const std::map<std::string, Setter>& setters()
         {"--must",
          [](BasketOptions& o, const std::string& v) {
              o.request.must.push_back(v);
-             return std::string();
+             return Result<void>();
          }},
         {"--exclude",
          [](BasketOptions& o, const std::string& v) {
              o.request.exclude.push_back(v);
-             return std::string();
+             return Result<void>();
          }},
         {"--format",
          [](BasketOptions& o, const std::string& v) {
              o.json = v == "json";
-             return v == "json" || v == "tsv" ? std::string() : _("--format takes tsv or json: ") + v;
+             return okOr(v == "json" || v == "tsv", _("--format takes tsv or json: ") + v);
          }},
         {"--coupon",
          [](BasketOptions& o, const std::string& v) {
              o.coupon = v;
-             return std::string();
+             return Result<void>();
          }},
         {"--db",
          [](BasketOptions& o, const std::string& v) {
              o.dbPath = v;
-             return std::string();
+             return Result<void>();
          }},
     };
     return table;
 }
 
-std::string checkWhole(const BasketOptions& options, const std::vector<std::string>& operands)
+Result<void> checkWhole(const BasketOptions& options, const std::vector<std::string>& operands)
 {
     if (options.request.threshold <= 0)
-        return _("basket needs --threshold YUAN");
+        return Failure{_("basket needs --threshold YUAN")};
     if (options.request.discount <= 0)
-        return _("basket needs --discount YUAN");
+        return Failure{_("basket needs --discount YUAN")};
     if (operands.size() > 1)
-        return _("basket reads one FILE");
+        return Failure{_("basket reads one FILE")};
     if (options.coupon && !operands.empty())
-        return _("basket reads either FILE or --coupon, not both");
+        return Failure{_("basket reads either FILE or --coupon, not both")};
     if (!options.dbPath.empty() && !options.coupon)
-        return _("--db goes with --coupon");
-    return "";
+        return Failure{_("--db goes with --coupon")};
+    return {};
 }
 
 bool readStream(std::FILE* in, std::string& bytes)
@@ -159,7 +159,7 @@ bool isBasketCommand(const std::string& name)
     return name == "basket";
 }
 
-std::optional<BasketOptions> parseBasketCommand(const std::vector<std::string>& args, std::string& error)
+Result<BasketOptions> parseBasketCommand(const std::vector<std::string>& args)
 {
     BasketOptions options;
     std::vector<std::string> operands;
@@ -184,21 +184,17 @@ std::optional<BasketOptions> parseBasketCommand(const std::vector<std::string>& 
             arg.resize(eq);
         }
         const auto setter = setters().find(arg);
-        if (setter == setters().end()) {
-            error = _("unknown option: ") + arg;
-            return std::nullopt;
-        }
+        if (setter == setters().end())
+            return Failure{_("unknown option: ") + arg};
         if (!value && i + 1 < args.size())
             value = args[++i];
-        if (!value) {
-            error = arg + _(" needs a value");
-            return std::nullopt;
-        }
-        if (error = setter->second(options, *value); !error.empty())
-            return std::nullopt;
+        if (!value)
+            return Failure{arg + _(" needs a value")};
+        if (const Result<void> taken = setter->second(options, *value); !taken.ok())
+            return Failure{taken.error()};
     }
-    if (error = checkWhole(options, operands); !error.empty())
-        return std::nullopt;
+    if (const Result<void> whole = checkWhole(options, operands); !whole.ok())
+        return Failure{whole.error()};
     if (!operands.empty())
         options.file = operands.front();
     return options;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
 #include "basket/basket_solver.h"
 
 namespace zorvane::cli {
@@ -23,9 +24,9 @@ struct BasketOptions
 
 bool isBasketCommand(const std::string& name);
 
-// Reads the arguments from the command name on. Nothing, with the reason in
-// error, when they are wrong.
-std::optional<BasketOptions> parseBasketCommand(const std::vector<std::string>& args, std::string& error);
+// Reads the arguments from the command name on. Nothing but the reason when
+// they are wrong.
+Result<BasketOptions> parseBasketCommand(const std::vector<std::string>& args);
 
 // Reads the goods, solves and writes the baskets. Returns the exit status.
 int runBasketCommand(const BasketOptions& options, std::FILE* in, std::FILE* out, std::FILE* err);

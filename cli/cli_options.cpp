@@ -12,13 +12,13 @@ namespace zorvane::cli {
 
 namespace {
 
-// Returns "" when the value was taken, else the reason it was not.
+// set takes the value, or refuses it with the reason.
 template <typename Options> struct OptionSpec
 {
     char shortName; // 0 = long form only
     const char* longName;
     bool takesValue;
-    std::string (*set)(Options&, const std::string&);
+    Result<void> (*set)(Options&, const std::string&);
 };
 
 bool isWholeNumber(const std::string& text)
@@ -57,125 +57,124 @@ bool isHostName(const std::string& host)
     return !host.empty() && host.find_first_of("/ \t\r\n") == std::string::npos;
 }
 
-std::string setOutputPath(SearchOptions& options, const std::string& path)
+Result<void> setOutputPath(SearchOptions& options, const std::string& path)
 {
     options.csvPath = path;
-    return path.empty() ? _("--output needs a file name or -") : "";
+    return okOr(!path.empty(), _("--output needs a file name or -"));
 }
 
 const OptionSpec<SearchOptions> kSearchOptions[] = {
     {'i', "interval", true,
-     [](SearchOptions& o, const std::string& v) -> std::string {
+     [](SearchOptions& o, const std::string& v) -> Result<void> {
          o.interval = v;
-         return isWholeNumber(v) ? "" : _("--interval needs a whole number of milliseconds: ") + v;
+         return okOr(isWholeNumber(v), _("--interval needs a whole number of milliseconds: ") + v);
      }},
     {'p', "pages", true,
-     [](SearchOptions& o, const std::string& v) -> std::string {
+     [](SearchOptions& o, const std::string& v) -> Result<void> {
          o.pages = v;
-         return isWholeNumber(v) ? "" : _("--pages needs a whole number: ") + v;
+         return okOr(isWholeNumber(v), _("--pages needs a whole number: ") + v);
      }},
     {0, "retries", true,
-     [](SearchOptions& o, const std::string& v) -> std::string {
+     [](SearchOptions& o, const std::string& v) -> Result<void> {
          o.retries = v;
-         return isWholeNumber(v) && v[0] != '-' ? ""
-                                                : _("--retries needs a whole number, 0 = no limit: ") + v;
+         return okOr(isWholeNumber(v) && v[0] != '-',
+                     _("--retries needs a whole number, 0 = no limit: ") + v);
      }},
     {0, "cookie", true,
-     [](SearchOptions& o, const std::string& v) -> std::string {
+     [](SearchOptions& o, const std::string& v) -> Result<void> {
          o.cookie = v;
-         return "";
+         return {};
      }},
     {0, "cookies", true,
-     [](SearchOptions& o, const std::string& v) -> std::string {
+     [](SearchOptions& o, const std::string& v) -> Result<void> {
          o.cookiesFile = v;
-         return v.empty() ? _("--cookies needs a file name or firefox") : "";
+         return okOr(!v.empty(), _("--cookies needs a file name or firefox"));
      }},
     {'H', "header", true,
-     [](SearchOptions& o, const std::string& v) -> std::string {
+     [](SearchOptions& o, const std::string& v) -> Result<void> {
          o.headers.push_back(v);
-         return isHeaderLine(v) ? "" : _("--header needs one line \"Name: value\": ") + v;
+         return okOr(isHeaderLine(v), _("--header needs one line \"Name: value\": ") + v);
      }},
     {0, "min", true,
-     [](SearchOptions& o, const std::string& v) -> std::string {
+     [](SearchOptions& o, const std::string& v) -> Result<void> {
          o.minPrice = v;
-         return isDecimal(v) ? "" : _("--min needs a price: ") + v;
+         return okOr(isDecimal(v), _("--min needs a price: ") + v);
      }},
     {0, "max", true,
-     [](SearchOptions& o, const std::string& v) -> std::string {
+     [](SearchOptions& o, const std::string& v) -> Result<void> {
          o.maxPrice = v;
-         return isDecimal(v) ? "" : _("--max needs a price: ") + v;
+         return okOr(isDecimal(v), _("--max needs a price: ") + v);
      }},
     {'t', "tag", true,
-     [](SearchOptions& o, const std::string& v) -> std::string {
+     [](SearchOptions& o, const std::string& v) -> Result<void> {
          o.tags.push_back(v);
-         return v.empty() ? _("--tag needs a tag") : "";
+         return okOr(!v.empty(), _("--tag needs a tag"));
      }},
     {0, "sort", true,
-     [](SearchOptions& o, const std::string& v) -> std::string {
+     [](SearchOptions& o, const std::string& v) -> Result<void> {
          if (v != "asc" && v != "desc")
-             return _("--sort takes asc or desc: ") + v;
+             return Failure{_("--sort takes asc or desc: ") + v};
          o.sortAscending = v == "asc";
-         return "";
+         return {};
      }},
     {'o', "output", true, setOutputPath},
     // The name from before there was more than one format; scripts use it.
     {0, "csv", true, setOutputPath},
     {0, "config", true,
-     [](SearchOptions& o, const std::string& v) -> std::string {
+     [](SearchOptions& o, const std::string& v) -> Result<void> {
          o.configPath = v;
-         return v.empty() ? _("--config needs a file name") : "";
+         return okOr(!v.empty(), _("--config needs a file name"));
      }},
     {0, "search-host", true,
-     [](SearchOptions& o, const std::string& v) -> std::string {
+     [](SearchOptions& o, const std::string& v) -> Result<void> {
          o.searchHost = v;
-         return isHostName(v) ? "" : _("--search-host needs a host or host:port: ") + v;
+         return okOr(isHostName(v), _("--search-host needs a host or host:port: ") + v);
      }},
     {0, "insecure", false,
-     [](SearchOptions& o, const std::string&) -> std::string {
+     [](SearchOptions& o, const std::string&) -> Result<void> {
          o.insecure = true;
-         return "";
+         return {};
      }},
     {0, "cacert", true,
-     [](SearchOptions& o, const std::string& v) -> std::string {
+     [](SearchOptions& o, const std::string& v) -> Result<void> {
          o.caFile = v;
-         return v.empty() ? _("--cacert needs a file name") : "";
+         return okOr(!v.empty(), _("--cacert needs a file name"));
      }},
     {0, "ca-file", true,
-     [](SearchOptions& o, const std::string& v) -> std::string {
+     [](SearchOptions& o, const std::string& v) -> Result<void> {
          o.caFile = v;
-         return v.empty() ? _("--ca-file needs a file name") : "";
+         return okOr(!v.empty(), _("--ca-file needs a file name"));
      }},
     {0, "proxy", true,
-     [](SearchOptions& o, const std::string& v) -> std::string {
+     [](SearchOptions& o, const std::string& v) -> Result<void> {
          o.proxy = v;
-         return parseProxyUrl(v)
-                    ? ""
-                    : _("--proxy needs http://, https://, socks5:// or socks5h:// and a host: ") +
-                          hidePassword(v);
+         return okOr(parseProxyUrl(v).has_value(),
+                     _("--proxy needs http://, https://, socks5:// or socks5h:// and a host: ") +
+                         hidePassword(v));
      }},
     {0, "db", true,
-     [](SearchOptions& o, const std::string& v) -> std::string {
+     [](SearchOptions& o, const std::string& v) -> Result<void> {
          o.historyDb = v;
-         return v.empty() ? _("--db needs a file name") : "";
+         return okOr(!v.empty(), _("--db needs a file name"));
      }},
     {0, "no-history", false,
-     [](SearchOptions& o, const std::string&) -> std::string {
+     [](SearchOptions& o, const std::string&) -> Result<void> {
          o.noHistory = true;
-         return "";
+         return {};
      }},
 };
 
 const OptionSpec<ExtractOptions> kExtractOptions[] = {
     {'o', "output", true,
-     [](ExtractOptions& o, const std::string& v) -> std::string {
+     [](ExtractOptions& o, const std::string& v) -> Result<void> {
          o.outputPath = v;
-         return v.empty() ? _("--output needs a file name or -") : "";
+         return okOr(!v.empty(), _("--output needs a file name or -"));
      }},
 };
 
 const OptionSpec<OutputOptions> kOutputOptions[] = {
     {0, "format", true,
-     [](OutputOptions& o, const std::string& v) -> std::string {
+     [](OutputOptions& o, const std::string& v) -> Result<void> {
          if (v == "csv")
              o.format = GoodsFormat::Csv;
          else if (v == "tsv")
@@ -185,23 +184,23 @@ const OptionSpec<OutputOptions> kOutputOptions[] = {
          else if (v == "xlsx")
              o.format = GoodsFormat::Xlsx;
          else
-             return _("--format takes csv, tsv, json or xlsx: ") + v;
-         return "";
+             return Failure{_("--format takes csv, tsv, json or xlsx: ") + v};
+         return {};
      }},
     {0, "encoding", true,
-     [](OutputOptions& o, const std::string& v) -> std::string {
+     [](OutputOptions& o, const std::string& v) -> Result<void> {
          if (v == "gbk")
              o.encoding = CsvEncoding::Gbk;
          else if (v == "utf-8")
              o.encoding = CsvEncoding::Utf8;
          else
-             return _("--encoding takes gbk or utf-8: ") + v;
-         return "";
+             return Failure{_("--encoding takes gbk or utf-8: ") + v};
+         return {};
      }},
     {'q', "quiet", false,
-     [](OutputOptions& o, const std::string&) -> std::string {
+     [](OutputOptions& o, const std::string&) -> Result<void> {
          o.quiet = true;
-         return "";
+         return {};
      }},
 };
 
@@ -209,7 +208,7 @@ const OptionSpec<OutputOptions> kOutputOptions[] = {
 struct BoundOption
 {
     bool takesValue = false;
-    std::function<std::string(const std::string&)> set;
+    std::function<Result<void>(const std::string&)> set;
 };
 
 using OptionFinder = std::function<std::optional<BoundOption>(const std::string& name)>;
@@ -256,7 +255,7 @@ bool looksLikeOption(const std::string& arg)
 
 ParseResult refuse(std::string reason)
 {
-    return ParseResult{std::nullopt, std::move(reason)};
+    return Failure{std::move(reason)};
 }
 
 struct Scan
@@ -291,8 +290,10 @@ Scan scanArguments(const std::vector<std::string>& args, const OptionFinder& fin
                 scan.error = fillIn(_("%s takes no value"), name);
             else if (option->takesValue && !value && i + 1 >= args.size())
                 scan.error = fillIn(_("%s needs a value"), name);
-            else
-                scan.error = option->set(option->takesValue && !value ? args[++i] : value.value_or(""));
+            else if (const Result<void> taken =
+                         option->set(option->takesValue && !value ? args[++i] : value.value_or(""));
+                     !taken.ok())
+                scan.error = taken.error();
         }
     }
     return scan;
@@ -300,7 +301,7 @@ Scan scanArguments(const std::vector<std::string>& args, const OptionFinder& fin
 
 ParseResult helpCommand()
 {
-    return ParseResult{CliCommand{CliAction::Help, {}, {}}, ""};
+    return CliCommand{CliAction::Help, {}, {}};
 }
 
 ParseResult parseSearch(const std::vector<std::string>& args)
@@ -323,7 +324,7 @@ ParseResult parseSearch(const std::vector<std::string>& args)
     options.address = scan.operands.front();
     if (!isWebAddress(trimWhiteSpace(options.address)))
         return refuse(_("not an http or https address: ") + options.address);
-    return ParseResult{std::move(command), ""};
+    return command;
 }
 
 ParseResult parseExtract(const std::vector<std::string>& args)
@@ -342,7 +343,7 @@ ParseResult parseExtract(const std::vector<std::string>& args)
     if (scan.operands.empty())
         return refuse(_("extract needs at least one FILE"));
     command.extract.files = std::move(scan.operands);
-    return ParseResult{std::move(command), ""};
+    return command;
 }
 
 } // namespace
@@ -355,7 +356,7 @@ ParseResult parseCommandLine(const std::vector<std::string>& args)
     if (isHelp(first))
         return helpCommand();
     if (first == "--version")
-        return ParseResult{CliCommand{CliAction::Version, {}, {}}, ""};
+        return CliCommand{CliAction::Version, {}, {}};
     if (first == "search")
         return parseSearch(args);
     if (first == "extract")

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
 #include "goods/goods_formats.h"
 
 namespace zorvane::cli {
@@ -67,11 +68,7 @@ struct CliCommand
 };
 
 // A parsed command, or the one-line reason it was refused.
-struct ParseResult
-{
-    std::optional<CliCommand> command;
-    std::string error;
-};
+using ParseResult = Result<CliCommand>;
 
 // Reads the arguments after the program name. Options may stand before or
 // after the operands; "--" ends them; "--name=value" and "-iVALUE" work too.

@@ -30,15 +30,13 @@ std::string problemText(const CookieFile& file, const std::string& asked)
 
 } // namespace
 
-std::optional<ImportedCookie> importSearchCookie(const SearchOptions& options, std::string& error)
+Result<ImportedCookie> importSearchCookie(const SearchOptions& options)
 {
     if (options.cookiesFile.empty())
         return ImportedCookie{options.cookie, ""};
     const CookieFile file = readCookieFile(options.cookiesFile, homeFolder());
-    if (file.problem != CookieFileProblem::None) {
-        error = problemText(file, options.cookiesFile);
-        return std::nullopt;
-    }
+    if (file.problem != CookieFileProblem::None)
+        return Failure{problemText(file, options.cookiesFile)};
     const std::string fromFile =
         cookieHeaderFor(file.cookies, trimSpaces(options.address), std::time(nullptr));
     return ImportedCookie{appendTypedCookies(fromFile, options.cookie),

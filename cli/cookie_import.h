@@ -1,8 +1,8 @@
 #pragma once
 
-#include <optional>
 #include <string>
 
+#include "base/result.h"
 #include "cli/cli_options.h"
 
 namespace zorvane::cli {
@@ -14,9 +14,9 @@ struct ImportedCookie
 };
 
 // The cookie text of a search from --cookies (a file, or "firefox") and
-// --cookie. Nothing, with the one-line reason in error, when the file gives
-// no cookies at all: a walk without the login the user asked for would only
-// meet the login page.
-std::optional<ImportedCookie> importSearchCookie(const SearchOptions& options, std::string& error);
+// --cookie. Nothing but the one-line reason when the file gives no cookies at
+// all: a walk without the login the user asked for would only meet the login
+// page.
+Result<ImportedCookie> importSearchCookie(const SearchOptions& options);
 
 } // namespace zorvane::cli

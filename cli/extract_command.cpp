@@ -67,10 +67,10 @@ int finishOutput(const GoodsOutput& output, const GoodsList* whole, std::string&
         const auto linkOf = [&config](std::string_view id) {
             return goodsPageAddress(config.itemUrlTemplate, id);
         };
-        std::string error;
-        std::optional<std::string> made = outputBytes(*whole, output, linkOf, error);
-        if (!made) {
-            std::fprintf(err, _("zorvane-cli: cannot write %s: %s\n"), output.path.c_str(), error.c_str());
+        const Result<std::string> made = outputBytes(*whole, output, linkOf);
+        if (!made.ok()) {
+            std::fprintf(err, _("zorvane-cli: cannot write %s: %s\n"), output.path.c_str(),
+                         made.error().c_str());
             return kExitWriteFailed;
         }
         if (toFile)
@@ -99,11 +99,10 @@ int finishOutput(const GoodsOutput& output, const GoodsList* whole, std::string&
 
 int runExtract(const ExtractOptions& options, std::FILE* out, std::FILE* err)
 {
-    std::string error;
-    const std::optional<GoodsOutput> output =
-        resolveOutput(options.outputPath, options.output, isatty(fileno(out)) != 0, error);
-    if (!output) {
-        std::fprintf(err, "zorvane-cli: %s\n", error.c_str());
+    const Result<GoodsOutput> output =
+        resolveOutput(options.outputPath, options.output, isatty(fileno(out)) != 0);
+    if (!output.ok()) {
+        std::fprintf(err, "zorvane-cli: %s\n", output.error().c_str());
         return kExitUsage;
     }
     if (std::string problem = outputProblem(output->path); !problem.empty()) {

@@ -137,12 +137,9 @@ bool isHistoryCommand(const std::string& name)
     return name == "history" || name == "changes";
 }
 
-std::optional<HistoryOptions> parseHistoryCommand(const std::vector<std::string>& args, std::string& error)
+Result<HistoryOptions> parseHistoryCommand(const std::vector<std::string>& args)
 {
-    auto refuse = [&error](std::string reason) {
-        error = std::move(reason);
-        return std::optional<HistoryOptions>();
-    };
+    auto refuse = [](std::string reason) { return Result<HistoryOptions>(Failure{std::move(reason)}); };
     HistoryOptions options;
     options.command = args.front();
     std::vector<std::string> operands;

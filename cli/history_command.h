@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
 #include "history/history_store.h"
 
 namespace zorvane::cli {
@@ -21,9 +22,9 @@ struct HistoryOptions
 // True for the commands this file runs.
 bool isHistoryCommand(const std::string& name);
 
-// Reads the arguments from the command name on. Nothing, with the reason in
-// error, when they are wrong.
-std::optional<HistoryOptions> parseHistoryCommand(const std::vector<std::string>& args, std::string& error);
+// Reads the arguments from the command name on. Nothing but the reason when
+// they are wrong.
+Result<HistoryOptions> parseHistoryCommand(const std::vector<std::string>& args);
 
 // The history file the window keeps beside its settings file.
 std::string defaultHistoryPath();

@@ -23,13 +23,12 @@ namespace {
 template <typename Parse, typename Run>
 int runCommand(const std::vector<std::string>& args, Parse parse, Run run)
 {
-    std::string error;
-    const auto options = parse(args, error);
-    if (!options) {
-        std::fprintf(stderr, "zorvane-cli: %s\n", error.c_str());
+    const auto options = parse(args);
+    if (!options.ok()) {
+        std::fprintf(stderr, "zorvane-cli: %s\n", options.error().c_str());
         return cli::kExitUsage;
     }
-    return run(*options);
+    return run(options.value());
 }
 
 } // namespace
@@ -52,11 +51,11 @@ int main(int argc, char** argv)
         return runCommand(args, cli::parseWatchCommand,
                           [](const auto& watch) { return cli::runWatchCommand(watch, stdout, stderr); });
     const cli::ParseResult parsed = cli::parseCommandLine(args);
-    if (!parsed.command) {
-        std::fprintf(stderr, "zorvane-cli: %s\n", parsed.error.c_str());
+    if (!parsed.ok()) {
+        std::fprintf(stderr, "zorvane-cli: %s\n", parsed.error().c_str());
         return cli::kExitUsage;
     }
-    const cli::CliCommand& command = *parsed.command;
+    const cli::CliCommand& command = parsed.value();
     switch (command.action) {
     case cli::CliAction::Help:
         std::fputs(cli::usageText().c_str(), stdout);

@@ -113,12 +113,11 @@ struct Output
 // The shown goods in the chosen format, a file logged as the export logs it.
 Output writeOutput(AppState& state, const GoodsOutput& output)
 {
-    std::string error;
-    const std::optional<std::string> made = outputBytes(
-        state.goods.snapshot(), output,
-        [&state](std::string_view goodsId) { return state.goodsAddress.addressOf(goodsId); }, error);
-    if (!made)
-        return {_("cannot write ") + output.path + ": " + error};
+    const Result<std::string> made =
+        outputBytes(state.goods.snapshot(), output,
+                    [&state](std::string_view goodsId) { return state.goodsAddress.addressOf(goodsId); });
+    if (!made.ok())
+        return {_("cannot write ") + output.path + ": " + made.error()};
     const std::string& bytes = *made;
     if (output.path == "-") {
         errno = 0;
@@ -172,18 +171,17 @@ int shopEndStatus(WalkEndReason reason, std::FILE* err)
 
 int runSearch(const SearchOptions& options, std::FILE* err)
 {
-    std::string error;
-    const std::optional<GoodsOutput> output =
-        resolveOutput(options.csvPath, options.output, isatty(STDOUT_FILENO) != 0, error);
-    std::optional<Config> config = output ? searchConfig(options, error) : std::nullopt;
-    const std::optional<ImportedCookie> cookie = config ? importSearchCookie(options, error) : std::nullopt;
-    if (!cookie) {
-        std::fprintf(err, "zorvane-cli: %s\n", error.c_str());
+    const Result<GoodsOutput> output =
+        resolveOutput(options.csvPath, options.output, isatty(STDOUT_FILENO) != 0);
+    Result<Config> config = output.ok() ? searchConfig(options) : Failure{output.error()};
+    const Result<ImportedCookie> cookie = config.ok() ? importSearchCookie(options) : Failure{config.error()};
+    if (!cookie.ok()) {
+        std::fprintf(err, "zorvane-cli: %s\n", cookie.error().c_str());
         return kExitUsage;
     }
-    AppState state(std::move(*config));
-    if (!state.createLocks(&error)) {
-        std::fprintf(err, "zorvane-cli: %s\n", error.c_str());
+    AppState state(std::move(config).value());
+    if (const Result<void> locks = state.createLocks(); !locks.ok()) {
+        std::fprintf(err, "zorvane-cli: %s\n", locks.error().c_str());
         return kExitWriteFailed;
     }
     httpGlobalInit();

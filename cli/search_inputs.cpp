@@ -24,15 +24,13 @@ bool readableFile(const std::string& path)
 
 } // namespace
 
-std::optional<Config> searchConfig(const SearchOptions& options, std::string& error)
+Result<Config> searchConfig(const SearchOptions& options)
 {
     Config config;
     if (options.configPath) {
         // A missing file would quietly give the defaults; a typo must not.
-        if (!readableFile(*options.configPath)) {
-            error = _("cannot read the settings file ") + *options.configPath;
-            return std::nullopt;
-        }
+        if (!readableFile(*options.configPath))
+            return Failure{_("cannot read the settings file ") + *options.configPath};
         config = loadConfig(IniFile::load(*options.configPath));
     }
     if (options.searchHost)
@@ -46,10 +44,10 @@ std::optional<Config> searchConfig(const SearchOptions& options, std::string& er
     // Every page would fail its handshake, and the walk would try again for
     // ever: a missing bundle is the command line's fault.
     if (!config.caFile.empty() && !readableFile(config.caFile)) {
-        error = _("cannot read the certificate file ") + config.caFile;
+        std::string error = _("cannot read the certificate file ") + config.caFile;
         if (options.caFile.empty())
             error += _(" (证书文件 in ") + *options.configPath + ")";
-        return std::nullopt;
+        return Failure{std::move(error)};
     }
     return config;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <optional>
 #include <string>
 
+#include "base/result.h"
 #include "cli/cli_options.h"
 #include "core/config.h"
 #include "search/search_thread.h"
@@ -10,9 +10,9 @@
 namespace zorvane::cli {
 
 // The configuration of a search: the "配置" section of --config (when given)
-// under --search-host, --insecure, --cacert and --proxy. Nothing, with the reason in
-// error, when the settings file cannot be read.
-std::optional<Config> searchConfig(const SearchOptions& options, std::string& error);
+// under --search-host, --insecure, --cacert and --proxy. Nothing but the reason
+// when the settings file cannot be read.
+Result<Config> searchConfig(const SearchOptions& options);
 
 // Why the CSV file surely cannot be written, or "" when it may be. Checked
 // before the walk so that a typo does not cost the whole walk.

@@ -17,15 +17,13 @@ namespace zorvane::cli {
 namespace {
 
 // Takes a watch option's value from "--name=value" or the next argument.
-std::optional<std::string> optionValue(const std::vector<std::string>& args, std::size_t& i,
-                                       const std::string& name, std::string& error)
+Result<std::string> optionValue(const std::vector<std::string>& args, std::size_t& i, const std::string& name)
 {
     if (startsWith(args[i], name + "="))
         return args[i].substr(name.size() + 1);
     if (i + 1 < args.size())
         return args[++i];
-    error = fillIn(_("%s needs a value"), name);
-    return std::nullopt;
+    return Failure{fillIn(_("%s needs a value"), name)};
 }
 
 std::optional<std::int64_t> yuanToCents(const std::string& text)
@@ -38,8 +36,7 @@ std::optional<std::int64_t> yuanToCents(const std::string& text)
 }
 
 // Sorts the arguments of run and add into the watch's own and the walk's.
-bool takeWalkArguments(const std::vector<std::string>& args, WatchOptions& options, std::string& job,
-                       std::string& error)
+Result<void> takeWalkArguments(const std::vector<std::string>& args, WatchOptions& options, std::string& job)
 {
     for (std::size_t i = 2; i < args.size(); ++i) {
         const std::string name = args[i].substr(0, args[i].find('='));
@@ -47,25 +44,25 @@ bool takeWalkArguments(const std::vector<std::string>& args, WatchOptions& optio
             options.rule.countNew = false;
             options.ruleArgs.push_back(args[i]);
         } else if (name == "--min-drop") {
-            const std::optional<std::string> value = optionValue(args, i, name, error);
-            const std::optional<std::int64_t> cents = value ? yuanToCents(*value) : std::nullopt;
-            if (!cents) {
-                error = value ? _("--min-drop takes an amount of at least 0.01 yuan: ") + *value : error;
-                return false;
-            }
+            const Result<std::string> value = optionValue(args, i, name);
+            if (!value.ok())
+                return Failure{value.error()};
+            const std::optional<std::int64_t> cents = yuanToCents(*value);
+            if (!cents)
+                return Failure{_("--min-drop takes an amount of at least 0.01 yuan: ") + *value};
             options.rule.minDropCents = *cents;
             options.ruleArgs.insert(options.ruleArgs.end(), {"--min-drop", *value});
         } else if ((name == "--every" && options.action == "add") ||
                    (name == "--job" && options.action == "run")) {
-            const std::optional<std::string> value = optionValue(args, i, name, error);
-            if (!value)
-                return false;
+            const Result<std::string> value = optionValue(args, i, name);
+            if (!value.ok())
+                return Failure{value.error()};
             (name == "--every" ? options.every : job) = *value;
         } else {
             options.searchArgs.push_back(args[i]);
         }
     }
-    return true;
+    return {};
 }
 
 std::string historyPathOf(const SearchOptions& search)
@@ -98,41 +95,36 @@ std::vector<SightingChange> recordedChanges(const std::string& path, const std::
     return earlier ? changesPerGoodsItem(store.changes(walk->id, key).rows) : std::vector<SightingChange>();
 }
 
-std::optional<WatchOptions> parseWalkWatch(const std::vector<std::string>& args, std::string& error)
+Result<WatchOptions> parseWalkWatch(const std::vector<std::string>& args)
 {
     WatchOptions options;
     options.action = args[1];
     std::string job;
-    if (!takeWalkArguments(args, options, job, error))
-        return std::nullopt;
+    if (const Result<void> taken = takeWalkArguments(args, options, job); !taken.ok())
+        return Failure{taken.error()};
     if (!job.empty()) {
-        if (!options.searchArgs.empty() || !options.ruleArgs.empty()) {
-            error = _("watch run --job takes no other arguments");
-            return std::nullopt;
-        }
-        const std::optional<WatchJob> stored = readWatchJob(job, error);
-        if (!stored)
-            return std::nullopt;
+        if (!options.searchArgs.empty() || !options.ruleArgs.empty())
+            return Failure{_("watch run --job takes no other arguments")};
+        const Result<WatchJob> stored = readWatchJob(job);
+        if (!stored.ok())
+            return Failure{stored.error()};
         std::vector<std::string> jobArgs = {"watch", "run"};
         jobArgs.insert(jobArgs.end(), stored->args.begin(), stored->args.end());
-        return parseWalkWatch(jobArgs, error);
+        return parseWalkWatch(jobArgs);
     }
-    if (options.action == "add" && !checkTimeSpan(options.every, error))
-        return std::nullopt;
+    if (options.action == "add")
+        if (const Result<void> span = checkTimeSpan(options.every); !span.ok())
+            return Failure{span.error()};
     std::vector<std::string> searchArgs = {"search"};
     searchArgs.insert(searchArgs.end(), options.searchArgs.begin(), options.searchArgs.end());
-    ParseResult parsed = parseCommandLine(searchArgs);
-    if (parsed.command && parsed.command->action != CliAction::Search)
-        parsed.error = fillIn(_("watch %s needs one ADDRESS"), options.action);
-    if (!parsed.error.empty()) {
-        error = parsed.error;
-        return std::nullopt;
-    }
-    options.search = parsed.command->search;
-    if (options.search.noHistory) {
-        error = _("a watch compares recorded walks; --no-history cannot be used");
-        return std::nullopt;
-    }
+    const ParseResult parsed = parseCommandLine(searchArgs);
+    if (!parsed.ok())
+        return Failure{parsed.error()};
+    if (parsed->action != CliAction::Search)
+        return Failure{fillIn(_("watch %s needs one ADDRESS"), options.action)};
+    options.search = parsed->search;
+    if (options.search.noHistory)
+        return Failure{_("a watch compares recorded walks; --no-history cannot be used")};
     options.search.goodsWithoutFile = false;
     return options;
 }
@@ -144,46 +136,38 @@ bool isWatchCommand(const std::string& name)
     return name == "watch";
 }
 
-std::optional<WatchOptions> parseWatchCommand(const std::vector<std::string>& args, std::string& error)
+Result<WatchOptions> parseWatchCommand(const std::vector<std::string>& args)
 {
     const std::string action = args.size() > 1 ? args[1] : "";
     if (action == "run" || action == "add")
-        return parseWalkWatch(args, error);
-    if (action != "list" && action != "remove") {
-        error = action.empty() ? _("watch needs run, add, list or remove")
-                               : _("unknown watch command: ") + action;
-        return std::nullopt;
-    }
+        return parseWalkWatch(args);
+    if (action != "list" && action != "remove")
+        return Failure{action.empty() ? _("watch needs run, add, list or remove")
+                                      : _("unknown watch command: ") + action};
     WatchOptions options;
     options.action = action;
     std::vector<std::string> operands;
     for (std::size_t i = 2; i < args.size(); ++i) {
         const std::string name = args[i].substr(0, args[i].find('='));
         if ((name != "--db" && name != "--format") || action != "list") {
-            if (startsWith(args[i], "-") && args[i].size() > 1) {
-                error = _("unknown option: ") + name;
-                return std::nullopt;
-            }
+            if (startsWith(args[i], "-") && args[i].size() > 1)
+                return Failure{_("unknown option: ") + name};
             operands.push_back(args[i]);
             continue;
         }
-        const std::optional<std::string> value = optionValue(args, i, name, error);
-        if (!value)
-            return std::nullopt;
+        const Result<std::string> value = optionValue(args, i, name);
+        if (!value.ok())
+            return Failure{value.error()};
         if (name == "--db")
             options.dbPath = *value;
         else if (*value == "tsv" || *value == "json")
             options.json = *value == "json";
-        else {
-            error = _("--format takes tsv or json: ") + *value;
-            return std::nullopt;
-        }
+        else
+            return Failure{_("--format takes tsv or json: ") + *value};
     }
     const std::size_t wanted = action == "remove" ? 1 : 0;
-    if (operands.size() != wanted) {
-        error = wanted ? _("watch remove needs one KEY") : _("watch list takes no operands");
-        return std::nullopt;
-    }
+    if (operands.size() != wanted)
+        return Failure{wanted ? _("watch remove needs one KEY") : _("watch list takes no operands")};
     if (wanted)
         options.key = operands.front();
     return options;

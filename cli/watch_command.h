@@ -1,10 +1,10 @@
 #pragma once
 
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "base/result.h"
 #include "cli/cli_options.h"
 #include "notify/desktop_notifier.h"
 #include "notify/price_notice.h"
@@ -29,8 +29,8 @@ struct WatchOptions
 bool isWatchCommand(const std::string& name);
 
 // Reads the arguments from "watch" on; "run --job KEY" reads the job's
-// options. Nothing, with the reason in error, when they are wrong.
-std::optional<WatchOptions> parseWatchCommand(const std::vector<std::string>& args, std::string& error);
+// options. Nothing but the reason when they are wrong.
+Result<WatchOptions> parseWatchCommand(const std::vector<std::string>& args);
 
 // "run": one walk as search makes it, then its changes on out and a notice
 // through notifier when something got cheaper or is new. Returns the exit

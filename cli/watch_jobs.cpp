@@ -78,7 +78,7 @@ std::vector<std::string> withAbsolutePaths(std::vector<std::string> args)
 }
 
 // Writes text to path, readable by the user alone when secret.
-bool writeFile(const std::string& path, const std::string& text, bool secret, std::string& error)
+Result<void> writeFile(const std::string& path, const std::string& text, bool secret)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, secret ? 0600 : 0644);
     bool ok = fd >= 0 && ::fchmod(fd, secret ? 0600 : 0644) == 0;
@@ -90,8 +90,8 @@ bool writeFile(const std::string& path, const std::string& text, bool secret, st
     if (fd >= 0 && ::close(fd) != 0)
         ok = false;
     if (!ok)
-        error = fillIn(_("cannot write %s: "), path) + std::strerror(errno);
-    return ok;
+        return Failure{fillIn(_("cannot write %s: "), path) + std::strerror(errno)};
+    return {};
 }
 
 // Runs "systemctl --user ARGS..." and returns its exit status (-1 when it
@@ -139,20 +139,16 @@ std::string lastWalkTime(const std::string& dbPath, const std::string& address)
 
 } // namespace
 
-std::optional<WatchJob> readWatchJob(const std::string& key, std::string& error)
+Result<WatchJob> readWatchJob(const std::string& key)
 {
-    if (!isWatchKey(key)) {
-        error = fillIn(_("no watch %s: "), key) + watchJobDirectory();
-        return std::nullopt;
-    }
+    if (!isWatchKey(key))
+        return Failure{fillIn(_("no watch %s: "), key) + watchJobDirectory()};
     std::ifstream file(jobPath(key), std::ios::binary);
     std::stringstream text;
     text << file.rdbuf();
     const nlohmann::json job = nlohmann::json::parse(text.str(), nullptr, false);
-    if (!file || !job.is_object() || !job.value("args", nlohmann::json()).is_array()) {
-        error = fillIn(_("no watch %s: "), key) + jobPath(key);
-        return std::nullopt;
-    }
+    if (!file || !job.is_object() || !job.value("args", nlohmann::json()).is_array())
+        return Failure{fillIn(_("no watch %s: "), key) + jobPath(key)};
     return WatchJob{key, job.value("every", ""), job.value("address", ""),
                     job["args"].get<std::vector<std::string>>()};
 }
@@ -169,15 +165,16 @@ int addWatch(const WatchOptions& options, std::FILE* out, std::FILE* err)
     fs::create_directories(userUnitDirectory(), ec);
     char program[4096] = {};
     const ssize_t length = ::readlink("/proc/self/exe", program, sizeof program - 1);
-    std::string error;
-    const bool written = length > 0 && writeFile(jobPath(key), job.dump(2) + "\n", true, error) &&
-                         writeFile(userUnitDirectory() + "/" + unitName(key, "service"),
-                                   watchServiceUnit(key, program), false, error) &&
-                         writeFile(userUnitDirectory() + "/" + unitName(key, "timer"),
-                                   watchTimerUnit(key, options.every), false, error);
-    if (!written) {
-        std::fprintf(err, "zorvane-cli: %s\n",
-                     error.empty() ? _("cannot find the program's own path") : error.c_str());
+    Result<void> written = length > 0 ? writeFile(jobPath(key), job.dump(2) + "\n", true)
+                                      : Failure{_("cannot find the program's own path")};
+    if (written.ok())
+        written = writeFile(userUnitDirectory() + "/" + unitName(key, "service"),
+                            watchServiceUnit(key, program), false);
+    if (written.ok())
+        written = writeFile(userUnitDirectory() + "/" + unitName(key, "timer"),
+                            watchTimerUnit(key, options.every), false);
+    if (!written.ok()) {
+        std::fprintf(err, "zorvane-cli: %s\n", written.error().c_str());
         return kExitWriteFailed;
     }
     std::fprintf(err, _("zorvane-cli: watch %s: %s every %s\n"), key.c_str(), address.c_str(),
@@ -201,11 +198,10 @@ int listWatches(const WatchOptions& options, std::FILE* out, std::FILE* err)
             keys.push_back(entry.path().stem().string());
     std::sort(keys.begin(), keys.end());
     for (const std::string& key : keys) {
-        std::string error;
-        const std::optional<WatchOptions> run = parseWatchCommand({"watch", "run", "--job", key}, error);
-        const std::optional<WatchJob> job = readWatchJob(key, error);
-        if (!run || !job) {
-            std::fprintf(err, "zorvane-cli: %s\n", error.c_str());
+        const Result<WatchOptions> run = parseWatchCommand({"watch", "run", "--job", key});
+        const Result<WatchJob> job = readWatchJob(key);
+        if (!run.ok() || !job.ok()) {
+            std::fprintf(err, "zorvane-cli: %s\n", (run.ok() ? job.error() : run.error()).c_str());
             continue;
         }
         const std::string db = !options.dbPath.empty()          ? options.dbPath

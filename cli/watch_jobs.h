@@ -1,10 +1,10 @@
 #pragma once
 
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "base/result.h"
 #include "cli/watch_command.h"
 
 namespace zorvane::cli {
@@ -27,10 +27,11 @@ std::string userUnitDirectory();
 std::string watchKey(const std::string& address);
 
 // A systemd time span ("30min", "6h", "1d", "1h 30min") of at least ten
-// minutes; false with the reason in error otherwise.
-bool checkTimeSpan(const std::string& span, std::string& error);
+// minutes, or the reason it is not.
+Result<void> checkTimeSpan(const std::string& span);
 
-std::optional<WatchJob> readWatchJob(const std::string& key, std::string& error);
+// The watch's job file, or why there is none to read.
+Result<WatchJob> readWatchJob(const std::string& key);
 
 // The units that run "program watch run --job KEY" every period. They name
 // the job by its key only: the cookie and headers stay in the job file.

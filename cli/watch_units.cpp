@@ -106,14 +106,14 @@ std::string watchKey(const std::string& address)
     return key;
 }
 
-bool checkTimeSpan(const std::string& span, std::string& error)
+Result<void> checkTimeSpan(const std::string& span)
 {
     const std::optional<std::int64_t> seconds = spanSeconds(span);
     if (!seconds)
-        error = _("--every takes a time span such as 30min, 6h or 1d: ") + span;
-    else if (*seconds < kShortestPeriodSeconds)
-        error = _("--every must be at least 10min, to stay polite to the shop: ") + span;
-    return seconds && *seconds >= kShortestPeriodSeconds;
+        return Failure{_("--every takes a time span such as 30min, 6h or 1d: ") + span};
+    if (*seconds < kShortestPeriodSeconds)
+        return Failure{_("--every must be at least 10min, to stay polite to the shop: ") + span};
+    return {};
 }
 
 std::string watchServiceUnit(const std::string& key, const std::string& program)

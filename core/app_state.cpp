@@ -6,7 +6,7 @@ namespace zorvane {
 
 AppState::AppState(Config cfg) : config(std::move(cfg)), goodsAddress(config.itemUrlTemplate) {}
 
-bool AppState::createLocks(std::string* failureMessage)
+Result<void> AppState::createLocks()
 {
     struct Slot
     {
@@ -24,15 +24,12 @@ bool AppState::createLocks(std::string* failureMessage)
     };
     for (const Slot& slot : slots) {
         LockRegistry::Lock* lock = registry.createLock();
-        if (!lock) {
-            if (failureMessage)
-                *failureMessage = slot.message;
-            return false;
-        }
+        if (!lock)
+            return Failure{slot.message};
         for (OwnerLock* owner : slot.owners)
             owner->useRegistered(lock);
     }
-    return true;
+    return {};
 }
 
 bool busyCheck(AppState& state, bool searchCounts)

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "base/result.h"
 #include "core/config.h"
 #include "core/goods_store.h"
 #include "core/lock_registry.h"
@@ -22,9 +23,9 @@ struct AppState
     AppState& operator=(const AppState&) = delete;
 
     // Creates the program's five locks in their fixed order and hands them
-    // to the owners. On failure returns false and gives the message to show
-    // before the program ends.
-    bool createLocks(std::string* failureMessage);
+    // to the owners. On failure gives the message to show before the program
+    // ends.
+    Result<void> createLocks();
 
     Config config;
     LockRegistry registry;

@@ -81,6 +81,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (verdict.next.result == NextPageResult::Done && !verdict.next.address.empty())
         FUZZ_CHECK(startsWith(verdict.next.address, "https://search.fuzz.test/Search?"));
     if (verdict.next.result != NextPageResult::Done)
-        FUZZ_CHECK(!verdict.next.failure.empty() && verdict.next.address.empty());
+        FUZZ_CHECK(!verdict.next.error.empty() && verdict.next.address.empty());
     return 0;
 }

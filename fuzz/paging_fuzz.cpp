@@ -64,11 +64,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                              text + ");\n</script>";
     const NextPageOutcome outcome = findNextPage(page, "search.fuzz.test");
     if (outcome.result == NextPageResult::Done) {
-        FUZZ_CHECK(outcome.failure.empty());
+        FUZZ_CHECK(outcome.error.empty());
         if (!outcome.address.empty())
             FUZZ_CHECK(startsWith(outcome.address, "https://search.fuzz.test/Search?keyword=a&enc=utf-8&"));
     } else {
-        FUZZ_CHECK(!outcome.failure.empty());
+        FUZZ_CHECK(!outcome.error.empty());
     }
     // A list the reader takes is found on its page as well, unless it holds
     // what ends the script line or the call early.

@@ -2,11 +2,13 @@
 // yields, and a value written back that must read back as given.
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "base/gbk.h"
 #include "base/text.h"
+#include "core/config.h"
 #include "fuzz/fuzz_check.h"
 #include "settings/control_values.h"
 #include "settings/ini_file.h"
@@ -28,7 +30,9 @@ struct Name
 
 std::vector<Name> namesIn(const std::string& text)
 {
-    std::vector<Name> names{{"配置", "搜索主机"}};
+    std::vector<Name> names;
+    for (const ConfigKey& key : kConfigKeys)
+        names.push_back({kConfigSection, std::string(key.name)});
     std::string section = "编辑框";
     for (const std::string& line : splitText(text, "\n")) {
         const std::string trimmed = trimSpaces(line);
@@ -36,7 +40,7 @@ std::vector<Name> namesIn(const std::string& text)
             section = trimmed.substr(1, trimmed.find(']') - 1);
         else if (trimmed.find('=') != std::string::npos)
             names.push_back({section, trimSpaces(trimmed.substr(0, trimmed.find('=')))});
-        if (names.size() > 24)
+        if (names.size() > std::size(kConfigKeys) + 23)
             break;
     }
     return names;

@@ -33,8 +33,10 @@ std::size_t writeCsv(std::ostream& out, const GoodsList& goods, CsvEncoding enco
 // How writing a CSV file went.
 struct CsvExportResult
 {
-    FileWriteResult write;
+    FileWriteResult write;    // its error is the reason when not ok()
     std::size_t replaced = 0; // characters GBK lacks, written as '?'
+
+    bool ok() const { return write.ok(); }
 };
 
 // Writes the CSV file, replacing any previous file only once the new one is

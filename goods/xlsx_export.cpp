@@ -140,18 +140,14 @@ void fillSheet(Sheet& s, const GoodsList& goods, const XlsxOptions& options)
 
 } // namespace
 
-std::optional<std::string> xlsxWorkbookBytes(const GoodsList& goods, const XlsxOptions& options,
-                                             std::string* error)
+Result<std::string> xlsxWorkbookBytes(const GoodsList& goods, const XlsxOptions& options)
 {
     // The library writes only to a named file; the bytes then take the same
     // careful way to the target as the CSV's.
     TemporaryFile file;
     lxw_workbook* workbook = file.path().empty() ? nullptr : workbook_new(file.path().c_str());
-    if (!workbook) {
-        if (error)
-            *error = "cannot create a temporary file";
-        return std::nullopt;
-    }
+    if (!workbook)
+        return Failure{"cannot create a temporary file"};
     Sheet s;
     s.sheet = workbook_add_worksheet(workbook, "商品");
     s.header = workbook_add_format(workbook);
@@ -161,20 +157,16 @@ std::optional<std::string> xlsxWorkbookBytes(const GoodsList& goods, const XlsxO
     fillSheet(s, goods, options);
     const lxw_error closed = workbook_close(workbook);
     std::string bytes;
-    if (closed != LXW_NO_ERROR || !readWholeFile(file.path(), bytes)) {
-        if (error)
-            *error = closed != LXW_NO_ERROR ? lxw_strerror(closed) : "cannot read the temporary file";
-        return std::nullopt;
-    }
+    if (closed != LXW_NO_ERROR || !readWholeFile(file.path(), bytes))
+        return Failure{closed != LXW_NO_ERROR ? lxw_strerror(closed) : "cannot read the temporary file"};
     return bytes;
 }
 
 FileWriteResult exportXlsxFile(const std::string& path, const GoodsList& goods, const XlsxOptions& options)
 {
-    std::string error;
-    const std::optional<std::string> bytes = xlsxWorkbookBytes(goods, options, &error);
-    if (!bytes)
-        return FileWriteResult{FileWriteStatus::WriteFailed, error};
+    const Result<std::string> bytes = xlsxWorkbookBytes(goods, options);
+    if (!bytes.ok())
+        return FileWriteResult{FileWriteStatus::WriteFailed, bytes.error()};
     return replaceFileContents(path, *bytes);
 }
 

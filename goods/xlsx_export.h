@@ -1,11 +1,11 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 
 #include "base/file_replace.h"
+#include "base/result.h"
 #include "core/goods_record.h"
 
 namespace zorvane {
@@ -24,10 +24,9 @@ struct XlsxOptions
 // auto-filter over the data and columns as wide as their texts. Names and
 // tags in their display form, the id a text cell (a 13-digit id would show
 // as 1.00445E+13), the price a number shown "0.00", the link a hyperlink to
-// the goods page. Nothing, with libxlsxwriter's reason in error, when the
-// workbook cannot be made.
-std::optional<std::string> xlsxWorkbookBytes(const GoodsList& goods, const XlsxOptions& options,
-                                             std::string* error);
+// the goods page. Nothing but libxlsxwriter's reason when the workbook cannot
+// be made.
+Result<std::string> xlsxWorkbookBytes(const GoodsList& goods, const XlsxOptions& options);
 
 // The workbook written to path through replaceFileContents, as the CSV is.
 FileWriteResult exportXlsxFile(const std::string& path, const GoodsList& goods, const XlsxOptions& options);

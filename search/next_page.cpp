@@ -126,7 +126,7 @@ NextPageOutcome findNextPage(std::string_view pageText, std::string_view searchH
     const NamePlaces places = findNamePlaces(pageText);
     TextMatch match;
     if (!findFrom(pageText, places.baseQuery, kBaseQueryPattern, checked, match)) {
-        outcome.failure = "获取下一页地址失败(匹配baseUrl失败)";
+        outcome.error = "获取下一页地址失败(匹配baseUrl失败)";
         return outcome;
     }
     // The base query is a string literal's body: \x26 and friends stand for "&".
@@ -137,13 +137,13 @@ NextPageOutcome findNextPage(std::string_view pageText, std::string_view searchH
         click.append("&click=").append(match.group(1));
 
     if (!findFrom(pageText, places.arguments, kPagingArgumentsPattern, checked, match)) {
-        outcome.failure = "获取下一页地址失败(匹配js参数失败)";
+        outcome.error = "获取下一页地址失败(匹配js参数失败)";
         return outcome;
     }
     const std::optional<std::vector<JsValue>> arguments = parseJsArguments(match.group(1));
     if (!arguments) {
         outcome.result = NextPageResult::ScriptFailed;
-        outcome.failure = "获取下一页地址失败(执行脚本失败)";
+        outcome.error = "获取下一页地址失败(执行脚本失败)";
         return outcome;
     }
     const std::string query = pagingQuery(*arguments);
@@ -161,7 +161,7 @@ NextPageResult applyNextPage(AppState& state, SearchJob& job, const NextPageOutc
     if (outcome.result == NextPageResult::Done)
         job.params.nextPageAddress = outcome.address;
     else
-        appendLog(state, job.logPrefix + outcome.failure);
+        appendLog(state, job.logPrefix + outcome.error);
     return outcome.result;
 }
 

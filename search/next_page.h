@@ -23,7 +23,9 @@ struct NextPageOutcome
 {
     NextPageResult result = NextPageResult::NotFound;
     std::string address; // on NextPageResult::Done: the next page, or "" when there is none
-    std::string failure; // otherwise: the log text
+    std::string error;   // otherwise: the log text
+
+    bool ok() const { return result == NextPageResult::Done; }
 };
 
 // The shop's paging arithmetic over the set-up call's arguments: "-1" on the

@@ -109,7 +109,7 @@ protected:
     std::string windowExport(const std::function<void(AppState&, FeedbackSink&)>& arrange = {})
     {
         AppState state(shop->config());
-        EXPECT_TRUE(state.createLocks(nullptr));
+        EXPECT_TRUE(state.createLocks().ok());
         SilentSink sink;
         SearchInput typed;
         typed.address = shop->firstPageUrl();

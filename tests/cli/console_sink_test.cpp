@@ -48,7 +48,7 @@ private:
 class ConsoleSinkTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(state.createLocks(nullptr)); }
+    void SetUp() override { ASSERT_TRUE(state.createLocks().ok()); }
 
     void log(const std::string& text, ConsoleSink& sink) { sink.send(Feedback{kFeedbackLog, 0, text}); }
 

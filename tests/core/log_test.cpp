@@ -46,7 +46,7 @@ TEST(Log, LineFormat)
 TEST(Log, PumpBatchesLinesAndSendsNothingWhenIdle)
 {
     AppState state;
-    ASSERT_TRUE(state.createLocks(nullptr));
+    ASSERT_TRUE(state.createLocks().ok());
     RecordingSink sink;
     ManualResetEvent quit;
     appendLog(state, "one");
@@ -66,7 +66,7 @@ TEST(Log, PumpBatchesLinesAndSendsNothingWhenIdle)
 TEST(Log, ConcurrentWritersNeverInterleave)
 {
     AppState state;
-    ASSERT_TRUE(state.createLocks(nullptr));
+    ASSERT_TRUE(state.createLocks().ok());
     std::vector<std::thread> writers;
     for (int t = 0; t < 4; ++t)
         writers.emplace_back([&, t] {

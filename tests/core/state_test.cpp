@@ -10,7 +10,7 @@ namespace {
 struct Fixture : ::testing::Test
 {
     AppState state;
-    void SetUp() override { ASSERT_TRUE(state.createLocks(nullptr)); }
+    void SetUp() override { ASSERT_TRUE(state.createLocks().ok()); }
     std::string log() { return takeLogBuffer(state); }
 };
 
@@ -29,11 +29,11 @@ TEST(LockRegistryTest, CreationFailureNamesTheLock)
     for (int i = 0; i < 5; ++i) {
         AppState state;
         state.registry.failCreationAt(i);
-        std::string message;
-        EXPECT_FALSE(state.createLocks(&message));
+        const Result<void> locks = state.createLocks();
+        EXPECT_FALSE(locks.ok());
         const char* expected[] = {"创建内存关键段失败", "创建日志关键段失败", "创建全局参数关键段失败",
                                   "创建句柄关键段失败", "创建商品关键段失败"};
-        EXPECT_EQ(message, expected[i]);
+        EXPECT_EQ(locks.error(), expected[i]);
         EXPECT_EQ(state.registry.count(), static_cast<std::size_t>(i));
     }
 }

@@ -62,7 +62,7 @@ private:
 class WorkerTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(state.createLocks(nullptr)); }
+    void SetUp() override { ASSERT_TRUE(state.createLocks().ok()); }
 
     AppState state;
     RecordingSink sink{state};

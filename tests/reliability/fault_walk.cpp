@@ -30,7 +30,7 @@ void FaultWalk::openShop(FixtureShopOptions options)
     shop = std::make_unique<HostileShop>(options);
     ASSERT_TRUE(shop->start());
     state = std::make_unique<AppState>(shop->config());
-    ASSERT_TRUE(state->createLocks(nullptr));
+    ASSERT_TRUE(state->createLocks().ok());
     m_earlier = {earlierGoods("900001"), earlierGoods("900002")};
     for (const GoodsRecord& record : m_earlier)
         state->goods.append(record);

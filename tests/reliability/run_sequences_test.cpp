@@ -122,7 +122,7 @@ TEST(RunSequences, RandomClicksLoseNoRecordAndEndInATableState)
     FixtureShop shop; // three pages of two goods, no delay
     ASSERT_TRUE(shop.start());
     auto state = std::make_shared<AppState>(shop.config());
-    ASSERT_TRUE(state->createLocks(nullptr));
+    ASSERT_TRUE(state->createLocks().ok());
     TempDir dir;
     const std::string exportPath = dir.file("商品.csv");
     SearchInput typed;

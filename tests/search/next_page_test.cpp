@@ -111,7 +111,7 @@ TEST(PagingQuery, ArgumentsBeyondTheTenthAreIgnored)
 class NextPageFixture : public ::testing::Test
 {
 protected:
-    NextPageFixture() { state.createLocks(nullptr); }
+    NextPageFixture() { EXPECT_TRUE(state.createLocks().ok()); }
 
     NextPageResult compute(const std::string& page)
     {
@@ -295,7 +295,7 @@ TEST(NextPageRealPages, EveryPageGivesTheHandComputedAddress)
         EXPECT_EQ(outcome.result, expected.result) << expected.page;
         EXPECT_EQ(outcome.address, expected.address) << expected.page;
         if (expected.result == NextPageResult::NotFound) {
-            EXPECT_EQ(outcome.failure, "获取下一页地址失败(匹配baseUrl失败)") << expected.page;
+            EXPECT_EQ(outcome.error, "获取下一页地址失败(匹配baseUrl失败)") << expected.page;
         }
     }
 }

@@ -126,7 +126,7 @@ TEST(AnalysePageText, LetterCaseFoldsAsciiLettersOnly)
         SCOPED_TRACE(c.page);
         const Collected found = analyse(c.page);
         EXPECT_EQ(found.ids, c.ids);
-        EXPECT_EQ(found.verdict.next.failure, c.failure);
+        EXPECT_EQ(found.verdict.next.error, c.failure);
     }
 }
 
@@ -137,7 +137,7 @@ protected:
     {
         ASSERT_TRUE(shop.start());
         state.config = shop.config();
-        ASSERT_TRUE(state.createLocks(nullptr));
+        ASSERT_TRUE(state.createLocks().ok());
         job.params.nextPageAddress = shop.firstPageUrl();
         job.params.cookie = "user=typed";
         job.params.extraHeaders = "X-Test: 1";
@@ -275,7 +275,7 @@ TEST_F(AnalysePageOverHttps, FailedFetchLogsItsCause)
 TEST(StoreGoods, SendsTheCountAfterReleasingTheLock)
 {
     AppState state;
-    ASSERT_TRUE(state.createLocks(nullptr));
+    ASSERT_TRUE(state.createLocks().ok());
     testing::RecordingSink sink;
     FeedbackWalkObserver observer(state.log, sink);
     bool lockFree = false;

@@ -14,7 +14,7 @@ namespace {
 class SearchStartTest : public ::testing::Test
 {
 protected:
-    SearchStartTest() { state.createLocks(nullptr); }
+    SearchStartTest() { EXPECT_TRUE(state.createLocks().ok()); }
 
     SearchInput typed(std::string address = "https://search.jd.com/Search?coupon_batch=1")
     {
@@ -160,7 +160,7 @@ TEST(ReadWholeNumber, TruncatesTowardZeroAndClamps)
 TEST(WaitInterval, EndsOnTheEventOrTheTime)
 {
     AppState state;
-    state.createLocks(nullptr);
+    ASSERT_TRUE(state.createLocks().ok());
     EXPECT_FALSE(waitInterval(state, 0));
     EXPECT_FALSE(waitInterval(state, 5));
     state.walk.startPause(nullptr, [] { return true; });

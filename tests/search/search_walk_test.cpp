@@ -24,7 +24,7 @@ protected:
         shop = std::make_unique<test::FixtureShop>(options);
         ASSERT_TRUE(shop->start());
         state = std::make_unique<AppState>(shop->config());
-        ASSERT_TRUE(state->createLocks(nullptr));
+        ASSERT_TRUE(state->createLocks().ok());
     }
 
     SearchInput input(int interval, int limit) const

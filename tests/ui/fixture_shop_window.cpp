@@ -110,7 +110,7 @@ int main(int argc, char* argv[])
     Config config = shop.config();
     config.updateUrl = "http://127.0.0.1:9/vorn/jd.php"; // refused at once, never the network
     auto state = std::make_shared<AppState>(config);
-    if (!state->createLocks(nullptr))
+    if (!state->createLocks().ok())
         return 1;
     const QString exeDir = QDir::temp().filePath(QStringLiteral("zorvane-fixture-window"));
     QDir(exeDir).removeRecursively();

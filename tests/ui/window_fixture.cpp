@@ -50,7 +50,7 @@ void WindowFixture::openWindow(Config config, bool backgroundThreads)
     if (config.updateUrl == Config().updateUrl)
         config.updateUrl = "http://127.0.0.1:9/vorn/jd.php"; // refused at once, never the network
     state = std::make_shared<AppState>(std::move(config));
-    ASSERT_TRUE(state->createLocks(nullptr));
+    ASSERT_TRUE(state->createLocks().ok());
     window = std::make_unique<ui::MainWindow>(state, ui::WindowOptions{exeDir.string(), backgroundThreads});
     window->show();
     ASSERT_TRUE(window->startUp());

@@ -46,7 +46,7 @@ struct UpdateCheck : ::testing::Test
         Config config;
         config.updateUrl = server.url("/vorn/jd.php");
         state = std::make_unique<AppState>(config);
-        ASSERT_TRUE(state->createLocks(nullptr));
+        ASSERT_TRUE(state->createLocks().ok());
         options.retryDelay = std::chrono::milliseconds(10);
         options.openAddress = [this](const std::string& a) { opened.push_back(a); };
     }
