@@ -95,8 +95,7 @@ bool startWalk(AppState& state, WalkObserver& observer, const SearchOptions& opt
 void arrangeGoods(AppState& state, FeedbackSink& sink, const SearchOptions& options)
 {
     if (options.sortAscending) {
-        state.goods.setSortAscending(*options.sortAscending);
-        runSort(state, sink);
+        runSort(state, sink, *options.sortAscending);
     }
     if (options.minPrice || options.maxPrice || !options.tags.empty())
         runFilter(
@@ -142,7 +141,7 @@ Output finishWalk(AppState& state, ConsoleSink& sink, const SearchOptions& optio
 {
     LogPumpThread pump(state, sink);
     state.workers.join(Worker::Search);
-    state.walk.ended(nullptr, end.reason);
+    state.walk.ended(end.reason);
     arrangeGoods(state, sink, options);
     // The history's last lines still go out through the pump.
     if (history)
@@ -193,14 +192,13 @@ int runSearch(const SearchOptions& options, std::FILE* err)
         options.output.quiet ? std::fopen("/dev/null", "w") : nullptr, &std::fclose);
     ConsoleSink sink(state, nowhere ? nowhere.get() : err, !nowhere && isatty(fileno(err)) != 0);
     // The watch comes first: every thread started after it leaves SIGINT to it.
-    InterruptWatch watch([&state] { state.walk.stop(nullptr); });
+    InterruptWatch watch([&state] { state.walk.stop(); });
     // The history hook sees the walk's events on their way to the console.
     const std::unique_ptr<HistoryHook> history = makeHistoryHook(state, sink, options);
     WalkObserver& observer = history ? static_cast<WalkObserver&>(*history) : sink;
     Refusal refusal;
     WalkEnd end;
-    state.walk.startPause(nullptr,
-                          [&] { return startWalk(state, observer, options, cookie->cookie, refusal, end); });
+    state.walk.startPause([&] { return startWalk(state, observer, options, cookie->cookie, refusal, end); });
     if (refusal.status != kExitOk) {
         std::fprintf(err, "zorvane-cli: %s\n", refusal.reason.c_str());
         return refusal.status;

@@ -26,20 +26,6 @@ void GoodsStore::setChange(std::int64_t n, std::string change)
         m_goods[static_cast<std::size_t>(n - 1)].change = std::move(change);
 }
 
-NewGoods GoodsStore::takeNew(std::int64_t n)
-{
-    NewGoods result;
-    std::lock_guard guard(m_lock.get());
-    if (n < 1 || n > static_cast<std::int64_t>(m_goods.size()))
-        return result;
-    result.record = m_goods[static_cast<std::size_t>(n - 1)];
-    for (const std::string& tag : result.record->tags) {
-        if (m_knownTags.insert(tag).second)
-            result.newTags.push_back(tag);
-    }
-    return result;
-}
-
 GoodsList GoodsStore::snapshot()
 {
     std::lock_guard guard(m_lock.get());
@@ -75,20 +61,11 @@ void GoodsStore::installSorted(GoodsList sorted)
     m_goods = std::move(sorted);
 }
 
-bool GoodsStore::toggleSortDirection()
-{
-    const bool ascending = !m_sortAscending.load();
-    m_sortAscending = ascending;
-    return ascending;
-}
-
 void GoodsStore::clear(const std::function<void()>& onCleared)
 {
     std::lock_guard guard(m_lock.get());
     m_goods = GoodsList();
-    m_knownTags.clear();
     onCleared();
-    m_sortAscending = false;
 }
 
 } // namespace zorvane

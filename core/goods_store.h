@@ -1,11 +1,9 @@
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
-#include <unordered_set>
 #include <vector>
 
 #include "base/owner_lock.h"
@@ -13,16 +11,7 @@
 
 namespace zorvane {
 
-// The window side of a new record: a copy of record n and the tags not seen
-// before, which are now known.
-struct NewGoods
-{
-    std::optional<GoodsRecord> record;
-    std::vector<std::string> newTags;
-};
-
-// The goods gathered so far, the tags known to the tag list and the direction
-// of the current or last sort. Every function may be called from any thread;
+// The goods gathered so far. Every function may be called from any thread;
 // none calls out while it holds the store's lock, except clear's callback.
 class GoodsStore final
 {
@@ -32,7 +21,6 @@ public:
 
     // A copy of the n-th (1-based) record, or nothing when n is out of range.
     std::optional<GoodsRecord> copyAt(std::int64_t n);
-    NewGoods takeNew(std::int64_t n);
     // Notes the n-th (1-based) record's change against earlier walks; nothing
     // when n is out of range.
     void setChange(std::int64_t n, std::string change);
@@ -49,23 +37,15 @@ public:
     // the sorted ones rather than lost.
     void installSorted(GoodsList sorted);
 
-    // Empties the store and the known tags and resets the sort direction;
-    // onCleared (the front end emptying its lists) runs while the store is
+    // Empties the store; onCleared (the front end emptying its lists) runs while the store is
     // locked, so no record arrives between the two.
     void clear(const std::function<void()>& onCleared);
-
-    bool sortAscending() const { return m_sortAscending.load(); }
-    void setSortAscending(bool ascending) { m_sortAscending = ascending; }
-    // Turns the direction round for the next sort and returns it.
-    bool toggleSortDirection();
 
 private:
     friend struct AppState;
 
     OwnerLock m_lock;
     GoodsList m_goods;
-    std::unordered_set<std::string> m_knownTags;
-    std::atomic<bool> m_sortAscending{false};
 };
 
 } // namespace zorvane

@@ -24,36 +24,23 @@ enum class RunState
     Stopping,
 };
 
-// The front end's controls as the run control sees them.
-enum class ControlGroup
-{
-    Inputs,     // the search's input boxes and the clearing of the goods
-    Goods,      // the goods list and its sorting
-    TagFilter,  // the tag list, the price bounds and the filter command
-    Export,     // the export command
-    StartPause, // the start/pause command
-    Stop,       // the stop command
-};
-
-// What the start/pause command does next.
-enum class StartMeaning
-{
-    Start,
-    Pause,
-};
-
-// A front end with controls; one without passes none to the session.
-class RunControlView
+// What the run control tells its front end, in its own terms; the front end
+// decides what each means for its controls.
+class RunStateListener
 {
 public:
-    virtual ~RunControlView() = default;
-    virtual void setUsable(ControlGroup group, bool usable) = 0;
-    virtual void setStartMeaning(StartMeaning meaning) = 0;
+    virtual ~RunStateListener() = default;
+    // The start/pause command has begun (true); a start it made is settled,
+    // accepted or refused (false). A pause or stop asked of the walk is
+    // answered by the walk's end instead.
+    virtual void commandInProgress(bool inProgress) = 0;
+    // Every transition, also one that stays in its state (a stop while idle).
+    virtual void stateChanged(RunState from, RunState to) = 0;
 };
 
 // The run control of the search walk: the commands and the walk's end as
-// transitions of its state, each logging as it goes and telling the view
-// (when there is one) which controls are usable. The commands and ended()
+// transitions of its state, each logging as it goes and telling the
+// listener (when there is one) where it went. The commands and ended()
 // run on the front end's control thread; pauseItself and the waits on the
 // walk's thread.
 class WalkSession final
@@ -71,15 +58,17 @@ public:
     // startWalk, which validates, fixes the parameters and starts the walk's
     // thread, and returns false when nothing was started. While a walk runs
     // it asks the walk to pause after the page in hand.
-    void startPause(RunControlView* view, const std::function<bool()>& startWalk);
+    void startPause(RunStateListener* listener, const std::function<bool()>& startWalk);
+    void startPause(const std::function<bool()>& startWalk) { startPause(nullptr, startWalk); }
 
     // The stop command: asks a running walk to stop, or forgets a paused one.
-    void stop(RunControlView* view);
+    void stop(RunStateListener* listener = nullptr);
 
     // The front end's answer to WalkObserver::walkEnded, while the walk still
     // waits in that call: Paused when the walk ended paused (asked for or by
     // itself), else Idle with the position forgotten.
-    void ended(RunControlView* view, WalkEndReason reason);
+    void ended(RunStateListener* listener, WalkEndReason reason);
+    void ended(WalkEndReason reason) { ended(nullptr, reason); }
 
     // The walk pauses by itself, without a log line. A stop or pause asked
     // for first stays what it is.
@@ -90,7 +79,7 @@ public:
     bool waitForRequest(std::chrono::milliseconds timeout);
 
 private:
-    void setState(RunState state) { m_state.store(state); }
+    void setState(RunState state, RunStateListener* listener);
 
     LogBuffer& m_log;
     SearchPosition& m_position;

@@ -79,11 +79,11 @@ void sortGoodsByPrice(GoodsList& goods, bool ascending)
     });
 }
 
-void runSort(AppState& state, FeedbackSink& sink)
+void runSort(AppState& state, FeedbackSink& sink, bool ascending)
 {
     GoodsList working = state.goods.snapshot();
     const std::size_t sortedCount = working.size();
-    sortGoodsByPrice(working, state.goods.sortAscending());
+    sortGoodsByPrice(working, ascending);
     state.goods.installSorted(std::move(working));
     const auto count = static_cast<std::int64_t>(sortedCount);
     for (std::int64_t n = 1; n <= count; ++n)

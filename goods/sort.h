@@ -14,9 +14,9 @@ class FeedbackSink;
 // (always so for prices in whole cents).
 void sortGoodsByPrice(GoodsList& goods, bool ascending);
 
-// The sort worker: sorts a copy of the store in the store's sort direction,
+// The sort worker: sorts a copy of the store in the given direction,
 // installs it, sends 1007 for every position 1..n and
 // then 1093.
-void runSort(AppState& state, FeedbackSink& sink);
+void runSort(AppState& state, FeedbackSink& sink, bool ascending);
 
 } // namespace zorvane

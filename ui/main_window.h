@@ -9,9 +9,10 @@
 
 #include "core/app_state.h"
 #include "core/feedback.h"
-#include "core/filter_criteria.h"
 #include "core/walk_events.h"
+#include "search/search_thread.h"
 #include "ui/status_panel.h"
+#include "ui/widget_panel.h"
 
 class QAction;
 class QMenu;
@@ -19,8 +20,6 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QSplitter;
-class QTableView;
-class QTreeWidget;
 class QTimer;
 
 namespace zorvane {
@@ -31,11 +30,12 @@ namespace zorvane::ui {
 
 class BrowserBox;
 class FeedbackBridge;
+class GoodsPanel;
 class GuardedSink;
 class GoodsTableModel;
 class HistoryBridge;
+class LogPanel;
 class PriceChart;
-class YieldingColumn;
 
 struct WindowOptions
 {
@@ -44,7 +44,9 @@ struct WindowOptions
 };
 
 // The program's one window. It translates between widgets and the core:
-// commands start workers, workers report through the feedback bridge.
+// commands start workers, workers report through the feedback bridge. The
+// goods and the log have panels of their own; the window keeps the search's
+// inputs, the run control, the menus and the settings.
 class MainWindow final : public QMainWindow
 {
     Q_OBJECT
@@ -59,11 +61,11 @@ public:
 
     AppState& state() { return *m_state; }
     FeedbackSink& sink();
-    GoodsTableModel* goodsModel() const { return m_goodsModel; }
-    QPlainTextEdit* logBox() const { return m_logBox; }
+    GoodsTableModel* goodsModel() const;
+    QPlainTextEdit* logBox() const;
     StatusPanel* statusPanel() const { return m_status; }
     std::string settingsPath() const { return m_settingsPath; }
-    PriceChart* priceChart() const { return m_priceChart; }
+    PriceChart* priceChart() const;
 
     // Command handlers, public so that tests can drive them like clicks.
     void startPause();
@@ -98,21 +100,16 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
     void buildControlGroup(QWidget* group);
-    void buildTagGroup(QWidget* group);
-    void buildGoodsGroup(QWidget* group);
-    void buildLogGroup(QWidget* group);
     void connectCommands();
     void connectShortcuts();
     void placeOnScreen();
     void restoreLayout(const IniFile& ini);
     void storeLayout(IniFile& ini) const;
     void showGoodsMenu(const QPoint& at);
-    void showSortDirection();
     std::string goodsLink(int row) const;
     void showWalkState();
     void noteSearchStart(bool fromFirstPage, int pageLimit);
@@ -120,8 +117,6 @@ private:
     bool startSearch();
     bool settleEarlierGoods();
     void onSearchEnded(const WalkEnd& end);
-    void addGoodsRow(const GoodsRecord& record);
-    void showNewGoods(GoodsRecord record, std::int64_t n, bool fromWalk);
     bool confirmClear();
     void emptyGoods();
 
@@ -135,22 +130,15 @@ private:
     // Watching a coupon on a timer (main_window_watch.cpp).
     void watchCoupon();
     void showWatchDialog();
-    void refreshPriceChart();
-    void onPriceRangeChosen(double lowest, double highest);
-    void appendLogText(const std::string& text);
     void tellExportFailure(const QString& text);
     void buildMenus(const std::vector<Menu>& menus);
     void loadBrowserPage(const std::string& address);
     void menuCommandHook(int id);
     bool startStartupCheck();
-    FilterCriteria readFilterCriteria() const;
-    QString editText(const QString& name) const;
+    // The window's controls by group, for the run control's look.
+    WidgetPanel widgetPanel() const;
+    QWidget* inputBox(InputField field) const;
     void logAndTell(const QString& text, QMessageBox::Icon icon);
-
-    template <typename T> T* control(const char* name) const
-    {
-        return findChild<T*>(QString::fromUtf8(name));
-    }
 
     std::shared_ptr<AppState> m_state;
     WindowOptions m_options;
@@ -158,27 +146,24 @@ private:
     FeedbackBridge* m_bridge = nullptr;
     std::shared_ptr<GuardedSink> m_sink;
     std::shared_ptr<std::atomic<bool>> m_pumpDone;
-    GoodsTableModel* m_goodsModel = nullptr;
-    QTableView* m_goodsView = nullptr;
-    QTreeWidget* m_tagList = nullptr;
-    QPlainTextEdit* m_logBox = nullptr;
+    GoodsPanel* m_goods = nullptr;
+    LogPanel* m_log = nullptr;
+    // The search's inputs and the run commands.
+    QLineEdit* m_address = nullptr;
+    QLineEdit* m_interval = nullptr;
+    QLineEdit* m_pageLimit = nullptr;
+    QPlainTextEdit* m_extraHeaders = nullptr;
+    QPlainTextEdit* m_cookie = nullptr;
+    QPushButton* m_importCookies = nullptr;
     QPushButton* m_startPause = nullptr;
     QPushButton* m_stop = nullptr;
+    QObject* m_exportDialog = nullptr; // the save dialog's title, filter and folder
     QSplitter* m_splitter = nullptr;
     StatusPanel* m_status = nullptr;
     WalkEndReason m_walkEnd = WalkEndReason::Finished; // how the last walk ended, until the next start
-    PriceChart* m_priceChart = nullptr;
-    YieldingColumn* m_nameColumn = nullptr;
-    std::unique_ptr<HistoryBridge> m_history; // made on first use, once the settings path is known
-    QString m_exportDir;                      // folder of the last export, "" before the first
-    // Export bookkeeping: every new record counts; an export that succeeds
-    // covers what was counted when it started.
-    std::int64_t m_storeCount = 0;
-    std::int64_t m_gathered = 0;
-    std::int64_t m_exportStarted = 0;
-    std::int64_t m_exported = 0;
-    bool m_sorted = false;           // a sort ran since the goods were last cleared
-    QWidget* m_refusedBox = nullptr; // the input a refused start names, focused once usable
+    std::unique_ptr<HistoryBridge> m_history;          // made on first use, once the settings path is known
+    QString m_exportDir;                               // folder of the last export, "" before the first
+    QWidget* m_refusedBox = nullptr;                   // the input a refused start names, focused once usable
     // What a fresh walk does with goods of an earlier one in the list.
     enum class EarlierGoods
     {

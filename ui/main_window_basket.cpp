@@ -9,6 +9,7 @@
 #include "history/history_store.h"
 #include "ui/basket_dialog.h"
 #include "ui/dialogs.h"
+#include "ui/goods_panel.h"
 #include "ui/goods_table_model.h"
 #include "ui/history_bridge.h"
 #include "ui/main_window.h"
@@ -30,17 +31,19 @@ void MainWindow::showBasketDialog()
     if (!dialog) {
         BasketDialogHooks hooks;
         hooks.shownGoods = [this] {
-            m_goodsModel->flush();
+            GoodsTableModel* model = m_goods->widgets().model;
+            model->flush();
             std::vector<BasketDialogGoods> goods;
-            for (int row = 0; row < m_goodsModel->rowCount(); ++row)
-                goods.push_back(dialogGoods(*m_goodsModel->rowAt(row)));
+            for (int row = 0; row < model->rowCount(); ++row)
+                goods.push_back(dialogGoods(*model->rowAt(row)));
             return goods;
         };
         hooks.selectedGoods = [this] {
-            m_goodsModel->flush();
+            const GoodsWidgets& shown = m_goods->widgets();
+            shown.model->flush();
             std::vector<BasketDialogGoods> goods;
-            for (const QModelIndex& index : m_goodsView->selectionModel()->selectedRows())
-                goods.push_back(dialogGoods(*m_goodsModel->rowAt(index.row())));
+            for (const QModelIndex& index : shown.view->selectionModel()->selectedRows())
+                goods.push_back(dialogGoods(*shown.model->rowAt(index.row())));
             return goods;
         };
         hooks.openGoods = [this](const std::string& goodsId) {
@@ -50,7 +53,7 @@ void MainWindow::showBasketDialog()
         };
         hooks.loadTerms = [this]() -> std::optional<std::pair<basket::Cents, basket::Cents>> {
             HistoryStore* store = history().reader();
-            const std::string key = couponKey(editText(QString::fromUtf8("编辑框_参数_地址")).toStdString());
+            const std::string key = couponKey(m_address->text().toStdString());
             const std::optional<CouponTerms> terms =
                 store && !key.empty() ? store->couponTerms(key) : std::nullopt;
             if (!terms)
@@ -59,7 +62,7 @@ void MainWindow::showBasketDialog()
         };
         hooks.saveTerms = [this](basket::Cents threshold, basket::Cents discount) {
             HistoryStore* store = history().reader();
-            const std::string key = couponKey(editText(QString::fromUtf8("编辑框_参数_地址")).toStdString());
+            const std::string key = couponKey(m_address->text().toStdString());
             if (store && !key.empty())
                 store->setCouponTerms(key, {threshold, discount});
         };

@@ -1,4 +1,5 @@
 // 导入Cookie…: the cookies of a browser's cookie file, put into the Cookie box.
+#include <QLineEdit>
 #include <QPlainTextEdit>
 
 #include <ctime>
@@ -48,7 +49,7 @@ void MainWindow::importCookies()
         return;
     }
     // The walk starts at the address; before one is typed, at the search host.
-    std::string address = trimSpaces(editText(QString::fromUtf8("编辑框_参数_地址")).toStdString());
+    std::string address = trimSpaces(m_address->text().toStdString());
     if (!isWebAddress(address))
         address = "https://" + m_state->config.searchHost + "/";
     const std::string fromFile = cookieHeaderFor(file.cookies, address, std::time(nullptr));
@@ -56,8 +57,8 @@ void MainWindow::importCookies()
     if (fromFile.empty())
         return;
     // Imported again, the file's fresher values replace those of the same name.
-    auto* box = control<QPlainTextEdit>("编辑框_参数_COOKIE");
-    box->setPlainText(QString::fromStdString(appendTypedCookies(box->toPlainText().toStdString(), fromFile)));
+    m_cookie->setPlainText(
+        QString::fromStdString(appendTypedCookies(m_cookie->toPlainText().toStdString(), fromFile)));
 }
 
 } // namespace zorvane::ui

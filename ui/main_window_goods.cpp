@@ -18,9 +18,11 @@
 #include "goods/xlsx_export.h"
 #include "ui/dialogs.h"
 #include "ui/feedback_bridge.h"
+#include "ui/goods_panel.h"
 #include "ui/goods_table_model.h"
 #include "ui/history_bridge.h"
 #include "ui/list_lock.h"
+#include "ui/log_panel.h"
 #include "ui/main_window.h"
 
 namespace zorvane::ui {
@@ -30,7 +32,7 @@ void MainWindow::feedbackHandler(const Feedback& message)
     switch (message.code) {
     case kFeedbackLog:
         if (message.text)
-            appendLogText(*message.text);
+            m_log->append(*message.text);
         break;
     case kFeedbackMenu:
         buildMenus(message.menus);
@@ -50,7 +52,7 @@ void MainWindow::feedbackHandler(const Feedback& message)
         break;
     case kFeedbackNewGoods:
         if (message.goods) // history glue: records the goods item
-            showNewGoods(message.goods->record, message.goods->count, true);
+            m_goods->showNewGoods(message.goods->record, message.goods->count, true);
         break;
     case kFeedbackPageDone:
         m_status->setPagesDone(static_cast<int>(message.number));
@@ -58,32 +60,33 @@ void MainWindow::feedbackHandler(const Feedback& message)
         break;
     case kFeedbackShowGoods:
         if (auto record = m_state->goods.copyAt(message.number))
-            addGoodsRow(*record);
+            m_goods->addGoodsRow(*record);
         break;
     case kFeedbackSearchEnded:
         if (!message.end)
             break;
         recordWalkEnd(message.end->reason); // history glue
         onSearchEnded(*message.end);
-        refreshPriceChart();
+        m_goods->refreshPriceChart();
         break;
     case kFeedbackFilterEnded:
     case kFeedbackSortEnded: {
         const bool filter = message.code == kFeedbackFilterEnded;
-        m_goodsModel->flush();
+        const GoodsWidgets& goods = m_goods->widgets();
+        goods.model->flush();
         m_state->workers.release(filter ? Worker::Filter : Worker::Sort);
-        control<QPushButton>("按钮_筛选")->setEnabled(true);
-        setListLocked(m_goodsView, false);
-        showSortDirection();
+        goods.filter->setEnabled(true);
+        setListLocked(goods.view, false);
+        m_goods->showSortDirection();
         appendLog(*m_state, filter ? "筛选完毕" : "排序完毕");
-        refreshPriceChart();
+        m_goods->refreshPriceChart();
         break;
     }
     case kFeedbackExportEnded:
         m_state->workers.release(Worker::Export);
-        control<QPushButton>("按钮_导出")->setEnabled(true);
+        m_goods->widgets().exportButton->setEnabled(true);
         if (message.number == 1)
-            m_exported = m_exportStarted;
+            m_goods->exportSucceeded();
         appendLog(*m_state, "导出完毕");
         if (message.number == 0 && message.text)
             tellExportFailure(QString::fromStdString(*message.text));
@@ -91,21 +94,6 @@ void MainWindow::feedbackHandler(const Feedback& message)
     default:
         break;
     }
-}
-
-void MainWindow::addGoodsRow(const GoodsRecord& record)
-{
-    if (record.passesFilter != 0)
-        m_goodsModel->appendRecord(record);
-}
-
-void MainWindow::appendLogText(const std::string& text)
-{
-    QTextCursor cursor = m_logBox->textCursor();
-    cursor.movePosition(QTextCursor::End);
-    cursor.insertText(QString::fromStdString(replaceAll(text, "\r\n", "\n")));
-    m_logBox->setTextCursor(cursor);
-    m_logBox->ensureCursorVisible();
 }
 
 void MainWindow::clearGoods()
@@ -124,98 +112,65 @@ bool MainWindow::confirmClear()
 
 void MainWindow::emptyGoods()
 {
-    m_state->goods.clear([this] {
-        m_goodsModel->clear();
-        m_tagList->clear();
-    });
-    m_storeCount = 0;
-    // Cleared goods cannot be exported any more: closing loses nothing of them.
-    m_gathered = m_exportStarted = m_exported = 0;
-    m_sorted = false;
+    m_goods->clear();
     m_status->setGoods(0);
-    showSortDirection();
-    refreshPriceChart();
     appendLog(*m_state, "已清空");
-}
-
-void MainWindow::clearLog()
-{
-    if (Dialogs::message(this, QMessageBox::Information, QString::fromUtf8("提示"),
-                         QString::fromUtf8("确认清除日志？"),
-                         QMessageBox::Ok | QMessageBox::Cancel) != QMessageBox::Ok)
-        return;
-    m_logBox->clear();
-}
-
-FilterCriteria MainWindow::readFilterCriteria() const
-{
-    std::vector<std::string> ticked;
-    for (int i = 0; i < m_tagList->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* item = m_tagList->topLevelItem(i);
-        if (item->checkState(0) == Qt::Checked)
-            ticked.push_back(item->data(0, Qt::UserRole).toString().toStdString());
-    }
-    FilterCriteria criteria =
-        makeFilterCriteria(std::move(ticked), editText(QString::fromUtf8("编辑框_价格min")).toStdString(),
-                           editText(QString::fromUtf8("编辑框_价格max")).toStdString());
-    criteria.onlyNewOrCheaper = control<QCheckBox>("选择框_只看新品和降价")->isChecked();
-    return criteria;
 }
 
 void MainWindow::onFilterClicked()
 {
-    auto* filterButton = control<QPushButton>("按钮_筛选");
-    filterButton->setEnabled(false);
+    const GoodsWidgets& goods = m_goods->widgets();
+    goods.filter->setEnabled(false);
     if (!busyCheck(*m_state, true)) {
-        filterButton->setEnabled(true);
+        goods.filter->setEnabled(true);
         return;
     }
-    const FilterCriteria criteria = readFilterCriteria();
-    setListLocked(m_goodsView, true);
-    m_goodsModel->clear();
+    const FilterCriteria criteria = m_goods->filterCriteria();
+    setListLocked(goods.view, true);
+    goods.model->clear();
     if (!m_state->workers.start(Worker::Filter, [state = m_state, sink = m_sink, criteria] {
             runFilter(*state, *sink, criteria);
         })) {
         logAndTell(QString::fromUtf8("启动筛选线程失败"), QMessageBox::NoIcon);
-        filterButton->setEnabled(true);
-        setListLocked(m_goodsView, false);
+        goods.filter->setEnabled(true);
+        setListLocked(goods.view, false);
     }
 }
 
 void MainWindow::onGoodsHeaderClicked(int column)
 {
+    const GoodsWidgets& goods = m_goods->widgets();
     // The header flips its mark on any click; it shows the store's order only.
-    showSortDirection();
-    if (isListLocked(m_goodsView) ||
-        m_goodsModel->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString() !=
+    m_goods->showSortDirection();
+    if (isListLocked(goods.view) ||
+        goods.model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString() !=
             QString::fromUtf8("价格") ||
         !busyCheck(*m_state, true))
         return;
-    setListLocked(m_goodsView, true);
-    control<QPushButton>("按钮_筛选")->setEnabled(false);
-    m_goodsModel->clear();
-    m_state->goods.toggleSortDirection();
-    m_sorted = true;
-    if (!m_state->workers.start(Worker::Sort, [state = m_state, sink = m_sink] { runSort(*state, *sink); })) {
+    setListLocked(goods.view, true);
+    goods.filter->setEnabled(false);
+    goods.model->clear();
+    const bool ascending = m_goods->turnSortDirection();
+    if (!m_state->workers.start(Worker::Sort, [state = m_state, sink = m_sink, ascending] {
+            runSort(*state, *sink, ascending);
+        })) {
         logAndTell(QString::fromUtf8("启动排序线程失败"), QMessageBox::NoIcon);
-        control<QPushButton>("按钮_筛选")->setEnabled(true);
-        setListLocked(m_goodsView, false);
+        goods.filter->setEnabled(true);
+        setListLocked(goods.view, false);
     }
 }
 
-void MainWindow::showSortDirection()
+void MainWindow::clearLog()
 {
-    QHeaderView* header = m_goodsView->horizontalHeader();
-    header->setSortIndicatorShown(m_sorted);
-    header->setSortIndicator(GoodsTableModel::kPriceColumn,
-                             m_state->goods.sortAscending() ? Qt::AscendingOrder : Qt::DescendingOrder);
+    m_log->clear();
 }
 
 void MainWindow::onGoodsListClicked()
 {
-    m_goodsModel->flush();
-    const QModelIndexList selected = m_goodsView->selectionModel()->selectedRows();
-    if (selected.isEmpty() || isListLocked(m_goodsView))
+    m_goods->widgets().model->flush();
+    QTableView* view = m_goods->widgets().view;
+    const QModelIndexList selected = view->selectionModel()->selectedRows();
+    if (selected.isEmpty() || isListLocked(view))
         return;
     if (const std::string link = goodsLink(selected.first().row()); !link.empty())
         Dialogs::openWebAddress(QString::fromStdString(link));
@@ -223,14 +178,14 @@ void MainWindow::onGoodsListClicked()
 
 void MainWindow::onExportClicked()
 {
-    auto* exportButton = control<QPushButton>("按钮_导出");
+    QPushButton* exportButton = m_goods->widgets().exportButton;
     exportButton->setEnabled(false);
     if (m_state->workers.running(Worker::Export)) {
         appendLog(*m_state, "正在导出中");
         exportButton->setEnabled(true);
         return;
     }
-    QObject* dialog = findChild<QObject*>(QString::fromUtf8("通用对话框_导出"));
+    QObject* dialog = m_exportDialog;
     const QString proposed = proposedExportPath();
     dialog->setProperty("initialDirectory", QFileInfo(proposed).absolutePath());
     QString chosenFilter;
@@ -244,7 +199,7 @@ void MainWindow::onExportClicked()
     const CsvEncoding encoding =
         chosenFilter.contains(QStringLiteral("UTF-8")) ? CsvEncoding::Utf8 : CsvEncoding::Gbk;
     m_exportDir = QFileInfo(path).absolutePath();
-    m_exportStarted = m_gathered;
+    m_goods->exportStarting();
     const bool workbook = path.endsWith(QStringLiteral(".xlsx"), Qt::CaseInsensitive);
     if (!m_state->workers.start(
             Worker::Export, [state = m_state, sink = m_sink, file = path.toStdString(), workbook, encoding] {

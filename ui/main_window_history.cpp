@@ -1,26 +1,20 @@
-// The goods history in the window: recording each walk, the 历史 menu that
-// loads an earlier walk into the goods list, and the price chart over the
-// goods shown.
-#include <QCheckBox>
-#include <QLineEdit>
+// The goods history in the window: recording each walk, and the 历史 menu
+// that loads an earlier walk into the goods list.
 #include <QMenu>
 #include <QMenuBar>
-#include <QTreeWidget>
 
 #include <algorithm>
 
-#include "base/numbers.h"
 #include "core/log.h"
-#include "goods/display_text.h"
 #include "history/history_store.h"
 #include "settings/settings_file.h"
+#include "ui/goods_panel.h"
 #include "ui/goods_table_model.h"
 #include "ui/history_bridge.h"
 #include "ui/history_dialog.h"
 #include "ui/history_text.h"
 #include "ui/main_window.h"
-#include "ui/price_chart.h"
-#include "ui/tooltip_text.h"
+#include "ui/widget_names.h"
 
 namespace zorvane::ui {
 
@@ -28,11 +22,6 @@ namespace {
 
 // Walks the 历史 menu names; older ones are in the dialog.
 constexpr int kMenuWalks = 15;
-
-QString priceBoundText(double price)
-{
-    return QString::fromStdString(formatNumber(price));
-}
 
 } // namespace
 
@@ -53,33 +42,10 @@ void MainWindow::recordWalkEnd(WalkEndReason reason)
     history().walkEnded(reason);
 }
 
-void MainWindow::showNewGoods(GoodsRecord record, std::int64_t n, bool fromWalk)
-{
-    if (fromWalk) {
-        record.change = history().goodsStored(record);
-        m_state->goods.setChange(n, record.change);
-    }
-    addGoodsRow(record);
-    for (const std::string& tag : m_state->goods.takeNew(n).newTags) {
-        // The row shows the tag's display form; the filter reads the raw tag.
-        const QString shown = QString::fromStdString(displayText(tag));
-        auto* item = new QTreeWidgetItem(m_tagList, {shown});
-        item->setData(0, Qt::UserRole, QString::fromStdString(tag));
-        item->setToolTip(0, plainToolTip(shown));
-        item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
-        item->setCheckState(0, Qt::Unchecked);
-    }
-    m_storeCount = n;
-    // Only a walk gathers: goods loaded from the history are already kept there.
-    if (fromWalk)
-        ++m_gathered;
-    m_status->setGoods(n);
-}
-
 void MainWindow::buildHistoryMenu()
 {
     QMenu* menu = menuBar()->addMenu(QString::fromUtf8("历史"));
-    menu->setObjectName(QString::fromUtf8("菜单_历史"));
+    menu->setObjectName(QString::fromUtf8(widget_names::kHistoryMenu));
     connect(menu, &QMenu::aboutToShow, this, [this, menu] { fillHistoryMenu(menu); });
 }
 
@@ -139,7 +105,7 @@ bool MainWindow::loadHistoryWalk(std::int64_t walkId)
                    QMessageBox::Warning);
         return false;
     }
-    if (m_storeCount > 0 && !confirmClear())
+    if (m_goods->storeCount() > 0 && !confirmClear())
         return false;
     emptyGoods();
     for (const SightingChange& item : goods.rows) {
@@ -151,26 +117,14 @@ bool MainWindow::loadHistoryWalk(std::int64_t walkId)
         record.tagText = item.goods.tagText;
         record.change = changeText(item.change);
         const std::int64_t n = m_state->goods.append(record);
-        showNewGoods(std::move(record), n, false);
+        m_goods->showNewGoods(std::move(record), n, false);
     }
-    m_goodsModel->flush();
-    refreshPriceChart();
+    m_goods->widgets().model->flush();
+    m_goods->refreshPriceChart();
     m_status->showEarlierWalk(walk->pages, walk->endedMs ? *walk->endedMs - walk->startedMs : 0);
     appendLog(*m_state, "已载入历史记录：" + formatLocalTime(walk->startedMs) + "，" +
                             std::to_string(goods.rows.size()) + "件商品");
     return true;
-}
-
-void MainWindow::refreshPriceChart()
-{
-    m_goodsModel->flush();
-    m_priceChart->showPrices(m_goodsModel->shownPrices());
-}
-
-void MainWindow::onPriceRangeChosen(double lowest, double highest)
-{
-    control<QLineEdit>("编辑框_价格min")->setText(priceBoundText(lowest));
-    control<QLineEdit>("编辑框_价格max")->setText(priceBoundText(highest));
 }
 
 } // namespace zorvane::ui

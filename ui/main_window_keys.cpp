@@ -9,6 +9,7 @@
 
 #include "base/text.h"
 #include "ui/dialogs.h"
+#include "ui/goods_panel.h"
 #include "ui/goods_table_model.h"
 #include "ui/list_lock.h"
 #include "ui/main_window.h"
@@ -26,20 +27,21 @@ void copyText(const std::string& text)
 
 void MainWindow::connectShortcuts()
 {
-    connect(control<QLineEdit>("编辑框_参数_地址"), &QLineEdit::returnPressed, this, [this] {
+    connect(m_address, &QLineEdit::returnPressed, this, [this] {
         if (m_startPause->isEnabled() && !m_state->walk.walking())
             m_startPause->click();
     });
     auto* exportKey = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
     connect(exportKey, &QShortcut::activated, this, [this] {
-        if (auto* exportButton = control<QPushButton>("按钮_导出"); exportButton->isEnabled())
+        if (QPushButton* exportButton = m_goods->widgets().exportButton; exportButton->isEnabled())
             exportButton->click();
     });
     for (QKeyCombination key : {Qt::CTRL | Qt::Key_Q, Qt::CTRL | Qt::Key_W}) {
         auto* closeKey = new QShortcut(QKeySequence(key), this);
         connect(closeKey, &QShortcut::activated, this, &QWidget::close);
     }
-    auto* copyKey = new QShortcut(QKeySequence::Copy, m_goodsView, nullptr, nullptr, Qt::WidgetShortcut);
+    auto* copyKey =
+        new QShortcut(QKeySequence::Copy, m_goods->widgets().view, nullptr, nullptr, Qt::WidgetShortcut);
     connect(copyKey, &QShortcut::activated, this, [this] {
         if (const QString rows = selectedRowsText(); !rows.isEmpty())
             QApplication::clipboard()->setText(rows);
@@ -48,12 +50,13 @@ void MainWindow::connectShortcuts()
 
 QString MainWindow::selectedRowsText() const
 {
-    m_goodsModel->flush();
-    QModelIndexList selected = m_goodsView->selectionModel()->selectedRows();
+    const GoodsWidgets& goods = m_goods->widgets();
+    goods.model->flush();
+    QModelIndexList selected = goods.view->selectionModel()->selectedRows();
     std::sort(selected.begin(), selected.end());
     QString text;
     for (const QModelIndex& index : selected) {
-        if (const GoodsTableModel::Row* row = m_goodsModel->rowAt(index.row()))
+        if (const GoodsTableModel::Row* row = goods.model->rowAt(index.row()))
             text += QString::fromStdString(row->shownName + '\t' + row->goodsId + '\t' + row->priceText +
                                            '\t' + row->shownTags + '\n');
     }
@@ -62,7 +65,7 @@ QString MainWindow::selectedRowsText() const
 
 std::string MainWindow::goodsLink(int row) const
 {
-    const GoodsTableModel::Row* goods = m_goodsModel->rowAt(row);
+    const GoodsTableModel::Row* goods = m_goods->widgets().model->rowAt(row);
     const std::string id = goods ? removeSpaces(goods->goodsId) : std::string();
     if (id.empty())
         return {};
@@ -71,9 +74,10 @@ std::string MainWindow::goodsLink(int row) const
 
 void MainWindow::showGoodsMenu(const QPoint& at)
 {
-    const QModelIndex index = m_goodsView->indexAt(at);
-    const GoodsTableModel::Row* row = m_goodsModel->rowAt(index.row());
-    if (!index.isValid() || !row || isListLocked(m_goodsView))
+    const GoodsWidgets& goods = m_goods->widgets();
+    const QModelIndex index = goods.view->indexAt(at);
+    const GoodsTableModel::Row* row = goods.model->rowAt(index.row());
+    if (!index.isValid() || !row || isListLocked(goods.view))
         return;
     const int r = index.row();
     QMenu menu(this);
@@ -85,7 +89,7 @@ void MainWindow::showGoodsMenu(const QPoint& at)
             [name = row->shownName] { copyText(name); });
     connect(menu.addAction(QString::fromUtf8("复制商品链接")), &QAction::triggered, this,
             [this, r] { copyText(goodsLink(r)); });
-    menu.exec(m_goodsView->viewport()->mapToGlobal(at));
+    menu.exec(goods.view->viewport()->mapToGlobal(at));
 }
 
 } // namespace zorvane::ui

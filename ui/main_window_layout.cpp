@@ -12,6 +12,7 @@
 
 #include "settings/ini_file.h"
 #include "settings/settings_file.h"
+#include "ui/goods_panel.h"
 #include "ui/layout_fit.h"
 #include "ui/main_window.h"
 
@@ -73,9 +74,7 @@ void MainWindow::restoreLayout(const IniFile& ini)
     const QList<int> parts = numbersOf(ini.value(kWindowSection, kSplitterKey), 2);
     if (!parts.isEmpty())
         m_splitter->setSizes(parts);
-    const QList<int> widths = numbersOf(ini.value(kWindowSection, kColumnsKey), 4);
-    for (int c = 0; c < widths.size(); ++c)
-        m_goodsView->setColumnWidth(c, widths[c]);
+    m_goods->setColumnWidths(numbersOf(ini.value(kWindowSection, kColumnsKey), 4));
     m_exportDir = QString::fromStdString(ini.value(kWindowSection, kExportDirKey).value_or(""));
     const std::string earlier = ini.value(kWindowSection, kEarlierGoodsKey).value_or("");
     m_earlierGoods = earlier == kEarlierGoodsValues[1]   ? EarlierGoods::Clear
@@ -87,12 +86,7 @@ void MainWindow::storeLayout(IniFile& ini) const
 {
     ini.setValue(kWindowSection, kGeometryKey, saveGeometry().toBase64().toStdString());
     ini.setValue(kWindowSection, kSplitterKey, joined(m_splitter->sizes()).toStdString());
-    QList<int> widths;
-    // The name column as the user made it, not as a narrow window squeezes it.
-    widths.push_back(m_nameColumn->wantedWidth());
-    for (int c = 1; c < 4; ++c)
-        widths.push_back(m_goodsView->columnWidth(c));
-    ini.setValue(kWindowSection, kColumnsKey, joined(widths).toStdString());
+    ini.setValue(kWindowSection, kColumnsKey, joined(m_goods->columnWidths()).toStdString());
     if (!m_exportDir.isEmpty())
         ini.setValue(kWindowSection, kExportDirKey, m_exportDir.toStdString());
     ini.setValue(kWindowSection, kEarlierGoodsKey, kEarlierGoodsValues[static_cast<int>(m_earlierGoods)]);

@@ -1,19 +1,29 @@
 // Run control: the start/pause and stop buttons drive the core's walk
 // session; starting a walk reads the input boxes.
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTreeWidget>
+
 #include "core/walk_session.h"
 #include "search/search_thread.h"
 #include "ui/dialogs.h"
 #include "ui/feedback_bridge.h"
+#include "ui/goods_panel.h"
 #include "ui/goods_table_model.h"
 #include "ui/main_window.h"
+#include "ui/widget_make.h"
 #include "ui/widget_panel.h"
 
 namespace zorvane::ui {
 
 void MainWindow::startPause()
 {
-    WidgetPanel panel(this);
-    m_state->walk.startPause(&panel, [this] { return startSearch(); });
+    WidgetPanel panel = widgetPanel();
+    RunControlLook look(panel);
+    m_state->walk.startPause(&look, [this] { return startSearch(); });
     showWalkState();
     // Only now are the inputs usable again: a disabled box takes no focus.
     if (m_refusedBox) {
@@ -24,33 +34,65 @@ void MainWindow::startPause()
 
 void MainWindow::stopCommand()
 {
-    WidgetPanel panel(this);
-    m_state->walk.stop(&panel);
+    WidgetPanel panel = widgetPanel();
+    RunControlLook look(panel);
+    m_state->walk.stop(&look);
     showWalkState();
+}
+
+WidgetPanel MainWindow::widgetPanel() const
+{
+    const GoodsWidgets& goods = m_goods->widgets();
+    return WidgetPanel(
+        {{ControlGroup::Inputs,
+          {m_address, m_interval, m_pageLimit, m_extraHeaders, m_cookie, goods.clear, m_importCookies}},
+         {ControlGroup::Goods, {goods.view}},
+         {ControlGroup::TagFilter,
+          {goods.tagList, goods.minPrice, goods.maxPrice, goods.filter, goods.onlyNewOrCheaper}},
+         {ControlGroup::Export, {goods.exportButton}},
+         {ControlGroup::StartPause, {m_startPause}},
+         {ControlGroup::Stop, {m_stop}}},
+        m_startPause);
+}
+
+QWidget* MainWindow::inputBox(InputField field) const
+{
+    switch (field) {
+    case InputField::Address:
+        return m_address;
+    case InputField::Interval:
+        return m_interval;
+    case InputField::PageLimit:
+        return m_pageLimit;
+    case InputField::None:
+        break;
+    }
+    return nullptr;
 }
 
 void MainWindow::onSearchEnded(const WalkEnd& end)
 {
     m_walkEnd = end.reason;
-    m_goodsModel->flush();
+    m_goods->widgets().model->flush();
     m_state->workers.release(Worker::Search);
-    WidgetPanel panel(this);
-    m_state->walk.ended(&panel, end.reason);
+    WidgetPanel panel = widgetPanel();
+    RunControlLook look(panel);
+    m_state->walk.ended(&look, end.reason);
     showWalkState();
 }
 
 bool MainWindow::startSearch()
 {
     SearchInput typed;
-    typed.address = editText(QString::fromUtf8("编辑框_参数_地址")).toStdString();
-    typed.interval = editText(QString::fromUtf8("编辑框_参数_间隔")).toStdString();
-    typed.pageLimit = editText(QString::fromUtf8("编辑框_参数_页数")).toStdString();
-    typed.extraHeaders = editText(QString::fromUtf8("编辑框_参数_附加协议头")).toStdString();
-    typed.cookie = editText(QString::fromUtf8("编辑框_参数_COOKIE")).toStdString();
+    typed.address = m_address->text().toStdString();
+    typed.interval = m_interval->text().toStdString();
+    typed.pageLimit = m_pageLimit->text().toStdString();
+    typed.extraHeaders = requestText(m_extraHeaders).toStdString();
+    typed.cookie = requestText(m_cookie).toStdString();
     SearchStart start = prepareSearchStart(*m_state, typed);
     if (!start.accepted) {
         if (start.field != InputField::None) {
-            m_refusedBox = WidgetPanel(this).inputBox(start.field);
+            m_refusedBox = inputBox(start.field);
             logAndTell(QString::fromStdString(start.message), QMessageBox::Warning);
         }
         return false;
@@ -75,7 +117,7 @@ bool MainWindow::startSearch()
 // False when the start is cancelled.
 bool MainWindow::settleEarlierGoods()
 {
-    if (m_storeCount == 0)
+    if (m_goods->storeCount() == 0)
         return true;
     EarlierGoods choice = m_earlierGoods;
     if (choice == EarlierGoods::Ask) {

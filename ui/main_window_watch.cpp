@@ -1,6 +1,8 @@
 // Watching a coupon from the window: zorvane-cli's watch commands run the
 // timer's walks, so the window hands them the address and the options in its
 // boxes and shows what they answer.
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QRegularExpression>
 
 #include <iterator>
@@ -8,12 +10,13 @@
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/watch_dialog.h"
+#include "ui/widget_make.h"
 
 namespace zorvane::ui {
 
 void MainWindow::watchCoupon()
 {
-    const QString address = editText(QString::fromUtf8("编辑框_参数_地址")).trimmed();
+    const QString address = m_address->text().trimmed();
     if (address.isEmpty()) {
         logAndTell(QString::fromUtf8("请先填写优惠券地址"), QMessageBox::Warning);
         return;
@@ -28,14 +31,13 @@ void MainWindow::watchCoupon()
                            .button;
     if (chosen < 0 || chosen >= static_cast<int>(std::size(kPeriods)))
         return;
-    QStringList args = {
-        QStringLiteral("watch"),      QStringLiteral("add"),
-        QStringLiteral("--every"),    QString::fromUtf8(kPeriods[chosen][1]),
-        QStringLiteral("--interval"), editText(QString::fromUtf8("编辑框_参数_间隔")).trimmed(),
-        QStringLiteral("--pages"),    editText(QString::fromUtf8("编辑框_参数_页数")).trimmed()};
-    if (const QString cookie = editText(QString::fromUtf8("编辑框_参数_COOKIE")); !cookie.isEmpty())
+    QStringList args = {QStringLiteral("watch"),      QStringLiteral("add"),
+                        QStringLiteral("--every"),    QString::fromUtf8(kPeriods[chosen][1]),
+                        QStringLiteral("--interval"), m_interval->text().trimmed(),
+                        QStringLiteral("--pages"),    m_pageLimit->text().trimmed()};
+    if (const QString cookie = requestText(m_cookie); !cookie.isEmpty())
         args << QStringLiteral("--cookie") << cookie;
-    const QString headers = editText(QString::fromUtf8("编辑框_参数_附加协议头"));
+    const QString headers = requestText(m_extraHeaders);
     for (const QString& line :
          headers.split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts))
         args << QStringLiteral("--header") << line;

@@ -1,29 +1,31 @@
 #pragma once
 
-#include "core/walk_session.h"
-#include "search/search_thread.h"
+#include <map>
+#include <vector>
 
+#include "ui/run_control_look.h"
+
+class QAbstractButton;
 class QWidget;
 
 namespace zorvane::ui {
 
-// The window's controls as the run control sees them: each group is a set of
-// widgets found by objectName, and the start/pause button's meaning is its
-// caption.
+// The window's controls as the run control's look sees them: each group is
+// a set of widgets, and the start/pause button's meaning is its caption.
 class WidgetPanel final : public RunControlView
 {
 public:
-    explicit WidgetPanel(QWidget* window) : m_window(window) {}
+    WidgetPanel(std::map<ControlGroup, std::vector<QWidget*>> groups, QAbstractButton* startPause)
+        : m_groups(std::move(groups)), m_startPause(startPause)
+    {
+    }
 
     void setUsable(ControlGroup group, bool usable) override;
     void setStartMeaning(StartMeaning meaning) override;
 
-    // The input box a refused start names; nullptr for none.
-    QWidget* inputBox(InputField field) const;
-
 private:
-    QWidget* find(const char* name) const;
-    QWidget* m_window;
+    std::map<ControlGroup, std::vector<QWidget*>> m_groups;
+    QAbstractButton* m_startPause;
 };
 
 } // namespace zorvane::ui

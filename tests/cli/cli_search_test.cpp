@@ -231,8 +231,7 @@ TEST_F(CliSearch, FilterAndSortAreAppliedAsInTheWindow)
     const std::string csv = readFileBytes(csvPath);
     EXPECT_EQ(idsInCsv(csv), (std::vector<std::string>{"3001", "2002", "2001"}));
     EXPECT_EQ(csv, windowExport([](AppState& state, FeedbackSink& sink) {
-                  state.goods.setSortAscending(false);
-                  runSort(state, sink);
+                  runSort(state, sink, false);
                   runFilter(state, sink, makeFilterCriteria({"自营"}, "15", "31.5"));
               }));
     const std::vector<std::string> log = logMessages(run.err);

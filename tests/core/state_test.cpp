@@ -75,26 +75,20 @@ TEST_F(Fixture, BusyCheckOrderAndSearchFlag)
     EXPECT_FALSE(state.workers.running(Worker::Export));
 }
 
-TEST_F(Fixture, NewGoodsListsEachTagOnceInFirstSeenOrder)
+TEST_F(Fixture, StoreKeepsEveryRecordInOrderUntilCleared)
 {
     EXPECT_EQ(state.goods.append(goods("1", {"自营", "券"})), 1);
     EXPECT_EQ(state.goods.append(goods("1", {"券", "满减"})), 2);
-    auto first = state.goods.takeNew(1);
-    auto second = state.goods.takeNew(2);
-    EXPECT_EQ(first.newTags, (std::vector<std::string>{"自营", "券"}));
-    EXPECT_EQ(second.newTags, (std::vector<std::string>{"满减"}));
-    ASSERT_TRUE(second.record);
-    EXPECT_EQ(second.record->goodsId, "1"); // duplicates stay
-    EXPECT_FALSE(state.goods.takeNew(3).record);
+    const auto second = state.goods.copyAt(2);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(second->goodsId, "1"); // duplicates stay
+    EXPECT_EQ(second->tags, (std::vector<std::string>{"券", "满减"}));
+    EXPECT_FALSE(state.goods.copyAt(3));
     EXPECT_FALSE(state.goods.copyAt(0));
 
-    state.goods.setSortAscending(true);
     int cleared = 0;
     state.goods.clear([&] { ++cleared; });
     EXPECT_EQ(cleared, 1);
     EXPECT_EQ(state.goods.size(), 0u);
-    EXPECT_EQ(state.goods.takeNew(1).newTags.size(), 0u);
-    state.goods.append(goods("1", {"自营"}));
-    EXPECT_EQ(state.goods.takeNew(1).newTags, std::vector<std::string>{"自营"}); // known tags forgotten
-    EXPECT_FALSE(state.goods.sortAscending());
+    EXPECT_FALSE(state.goods.copyAt(1));
 }

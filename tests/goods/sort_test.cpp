@@ -107,8 +107,7 @@ TEST_F(RunSort, SortsTheStoreInTheSetDirectionAndRelistsEveryPosition)
     GoodsList goods = {makeGoods("mid", 5), makeGoods("low", 1), makeGoods("high", 9)};
     goods[0].passesFilter = 0;
     test::setStore(state, goods);
-    state.goods.setSortAscending(false);
-    runSort(state, sink);
+    runSort(state, sink, false);
     EXPECT_EQ(idsOf(state.goods.snapshot()), (std::vector<std::string>{"high", "mid", "low"}));
     EXPECT_EQ(state.goods.snapshot()[1].passesFilter, 0); // the hidden record stays hidden
     EXPECT_EQ(sink.codes(), (std::vector<std::pair<int, long long>>{{kFeedbackShowGoods, 1},
@@ -117,20 +116,19 @@ TEST_F(RunSort, SortsTheStoreInTheSetDirectionAndRelistsEveryPosition)
                                                                     {kFeedbackSortEnded, 0}}));
     EXPECT_TRUE(sink.locksFreeOnEverySend);
 
-    state.goods.setSortAscending(true);
-    runSort(state, sink);
+    runSort(state, sink, true);
     EXPECT_EQ(idsOf(state.goods.snapshot()), (std::vector<std::string>{"low", "mid", "high"}));
 }
 
 TEST_F(RunSort, ZeroAndOneGoods)
 {
-    runSort(state, sink);
+    runSort(state, sink, false);
     EXPECT_EQ(sink.codes(), (std::vector<std::pair<int, long long>>{{kFeedbackSortEnded, 0}}));
     EXPECT_EQ(state.goods.size(), 0u);
 
     sink.messages.clear();
     test::setStore(state, {makeGoods("only", 3)});
-    runSort(state, sink);
+    runSort(state, sink, false);
     EXPECT_EQ(sink.codes(),
               (std::vector<std::pair<int, long long>>{{kFeedbackShowGoods, 1}, {kFeedbackSortEnded, 0}}));
     EXPECT_EQ(state.goods.snapshot()[0].goodsId, "only");

@@ -27,7 +27,7 @@ TEST_F(GoodsWorkers, RunBesideASearchThatKeepsAddingGoods)
     });
     std::thread workers([this, &dir] {
         runFilter(state, sink, makeFilterCriteria({}, "10", ""));
-        runSort(state, sink);
+        runSort(state, sink, false);
         runExport(state, sink, dir.file("out.csv"));
     });
     for (int i = 0; i < 1000; ++i)

@@ -1,5 +1,7 @@
 #include "tests/reliability/fake_window.h"
 
+#include <algorithm>
+
 #include "core/log.h"
 #include "goods/csv_export.h"
 #include "goods/filter.h"
@@ -21,10 +23,14 @@ void FakeWindow::handle(const Feedback& message)
     case kFeedbackNewGoods: {
         if (!message.goods)
             break;
-        ++m_announced[message.goods->record.goodsId];
-        addGoodsRow(message.goods->record);
-        const NewGoods fresh = m_state->goods.takeNew(message.number);
-        m_tagRows.insert(m_tagRows.end(), fresh.newTags.begin(), fresh.newTags.end());
+        const GoodsRecord& record = message.goods->record;
+        ++m_announced[record.goodsId];
+        addGoodsRow(record);
+        // As the tag list: each tag once, in the order first seen.
+        for (const std::string& tag : record.tags) {
+            if (std::find(m_tagRows.begin(), m_tagRows.end(), tag) == m_tagRows.end())
+                m_tagRows.push_back(tag);
+        }
         break;
     }
     case kFeedbackShowGoods:
@@ -35,7 +41,7 @@ void FakeWindow::handle(const Feedback& message)
         if (!message.end)
             break;
         m_state->workers.release(Worker::Search);
-        m_state->walk.ended(&m_panel, message.end->reason);
+        m_state->walk.ended(&m_look, message.end->reason);
         break;
     case kFeedbackFilterEnded:
     case kFeedbackSortEnded: {
@@ -80,13 +86,13 @@ void FakeWindow::clickStartPause()
     if (!m_panel.isUsable(ControlGroup::StartPause))
         return;
     m_pauseClicked = m_panel.meaning() == StartMeaning::Pause;
-    m_state->walk.startPause(&m_panel, [this] { return startSearch(); });
+    m_state->walk.startPause(&m_look, [this] { return startSearch(); });
 }
 
 void FakeWindow::clickStop()
 {
     if (m_panel.isUsable(ControlGroup::Stop))
-        m_state->walk.stop(&m_panel);
+        m_state->walk.stop(&m_look);
 }
 
 void FakeWindow::clickFilter(const std::string& minPrice, const std::string& maxPrice)
@@ -116,8 +122,10 @@ void FakeWindow::clickPriceHeader()
     }
     m_panel.setUsable(ControlGroup::TagFilter, false);
     m_rows.clear();
-    m_state->goods.toggleSortDirection();
-    m_state->workers.start(Worker::Sort, [state = m_state, sink = m_sink] { runSort(*state, *sink); });
+    m_sortAscending = !m_sortAscending;
+    m_state->workers.start(Worker::Sort, [state = m_state, sink = m_sink, ascending = m_sortAscending] {
+        runSort(*state, *sink, ascending);
+    });
 }
 
 void FakeWindow::clickClear()
@@ -129,6 +137,7 @@ void FakeWindow::clickClear()
         m_tagRows.clear();
         m_announced.clear();
     });
+    m_sortAscending = false;
     appendLog(*m_state, "已清空");
 }
 

@@ -6,11 +6,15 @@
 #include <vector>
 
 #include "core/app_state.h"
-#include "core/walk_session.h"
 #include "search/search_thread.h"
 #include "tests/reliability/ui_thread.h"
+#include "ui/run_control_look.h"
 
 namespace zorvane::test {
+
+using ui::ControlGroup;
+using ui::RunControlView;
+using ui::StartMeaning;
 
 // The window's controls as plain values, by group; every group starts
 // usable but stop, and the start/pause button means start.
@@ -73,8 +77,10 @@ private:
     SearchInput m_typed;
     std::string m_exportPath;
     FakePanel m_panel;
+    ui::RunControlLook m_look{m_panel};
     std::vector<std::string> m_rows;
     std::vector<std::string> m_tagRows;
+    bool m_sortAscending = false;
     std::map<std::string, int> m_announced;
     bool m_pauseClicked = false;
     int m_exportsEnded = 0;

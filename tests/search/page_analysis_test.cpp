@@ -281,7 +281,7 @@ TEST(StoreGoods, SendsTheCountAfterReleasingTheLock)
     bool lockFree = false;
     sink.onSend = [&](const Feedback& message) {
         // The window's handler reads the store on its own thread; it must not wait here.
-        auto reader = std::async(std::launch::async, [&] { return state.goods.takeNew(message.number); });
+        auto reader = std::async(std::launch::async, [&] { return state.goods.copyAt(message.number); });
         lockFree = reader.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
     };
     SearchJob job;

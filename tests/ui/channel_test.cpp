@@ -1,6 +1,8 @@
 #include <QCoreApplication>
+#include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTableView>
 #include <QTreeWidget>
 
 #include <thread>
@@ -86,7 +88,10 @@ TEST_F(WindowFixture, PostedCaptionAndMessageAndUnknownCodes)
 TEST_F(WindowFixture, ClearGoodsAsksFirstAndIsRefusedWhileSorting)
 {
     storeWalkGoods(goods("7", 3, {"券"}));
-    state->goods.setSortAscending(true);
+    window->onGoodsHeaderClicked(ui::GoodsTableModel::kPriceColumn); // the sort turns ascending
+    ASSERT_TRUE(waitUntil([&] { return !state->workers.running(Worker::Sort); }));
+    auto* header = control<QTableView>("超级列表框_商品列表")->horizontalHeader();
+    ASSERT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
 
     ui::Dialogs::scriptMessageAnswer(QMessageBox::Cancel);
     window->clearGoods();
@@ -107,9 +112,13 @@ TEST_F(WindowFixture, ClearGoodsAsksFirstAndIsRefusedWhileSorting)
     EXPECT_EQ(state->goods.size(), 0u);
     EXPECT_EQ(window->goodsModel()->totalRows(), 0);
     EXPECT_EQ(control<QTreeWidget>("超级列表框_商品标签")->topLevelItemCount(), 0);
-    EXPECT_FALSE(state->goods.sortAscending());
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_FALSE(header->isSortIndicatorShown());
     EXPECT_TRUE(logShows("已清空"));
     EXPECT_EQ(ui::Dialogs::shownMessages().back().text, QString::fromUtf8("确认清空商品吗？"));
+    // The tags known before the clearing are forgotten with the goods.
+    storeWalkGoods(goods("8", 4, {"券"}));
+    EXPECT_EQ(tagRows(control<QTreeWidget>("超级列表框_商品标签")), QStringList{QString::fromUtf8("券")});
 }
 
 TEST_F(WindowFixture, ClickingARowOpensTheItemPageFromTheTemplate)
