@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "history/coupon_key.h"
+
 namespace zorvane {
 
 namespace {
@@ -36,10 +38,10 @@ const char* walkEndName(WalkEndReason reason)
     return "finished";
 }
 
-HistoryRecorder::HistoryRecorder(std::string path, NoticeHandler onNotice,
+HistoryRecorder::HistoryRecorder(std::string path, NoticeHandler onNotice, ChangesHandler onChanges,
                                  std::chrono::milliseconds flushEvery)
-    : m_path(std::move(path)), m_onNotice(std::move(onNotice)), m_flushEvery(flushEvery),
-      m_writer([this] { writerLoop(); })
+    : m_path(std::move(path)), m_onNotice(std::move(onNotice)), m_onChanges(std::move(onChanges)),
+      m_flushEvery(flushEvery), m_writer([this] { writerLoop(); })
 {
 }
 
@@ -62,10 +64,11 @@ void HistoryRecorder::beginWalk(const std::string& address)
     queue(std::move(event), false);
 }
 
-void HistoryRecorder::addGoods(int page, int position, const GoodsRecord& record)
+void HistoryRecorder::addGoods(int page, int position, const GoodsRecord& record, std::int64_t count)
 {
     Event event;
     event.kind = Event::Kind::Goods;
+    event.count = count;
     event.sighting =
         Sighting{page, position, record.goodsId, record.name, record.price, record.tagText, record.tags};
     queue(std::move(event), false);
@@ -172,14 +175,20 @@ SqlStatus HistoryRecorder::write(const std::vector<Event>& batch)
     for (const Event& event : batch) {
         if (SqlStatus status = apply(event); !status.ok()) {
             m_store.rollback();
+            m_found.clear();
             return status;
         }
     }
     SqlStatus status = m_store.commit();
     if (!status.ok()) {
         m_store.rollback();
+        m_found.clear();
         return status;
     }
+    // Told before the checkpoint: the window waits for them at the walk's end.
+    for (std::vector<StoredChange>& page : m_found)
+        m_onChanges(std::move(page));
+    m_found.clear();
     // An ended walk goes into the file itself, so that a copy of the file
     // alone holds it while the window keeps the history open. One sync per
     // walk; a checkpoint that cannot finish now leaves the walk safe in the
@@ -195,15 +204,41 @@ SqlStatus HistoryRecorder::apply(const Event& event)
 {
     switch (event.kind) {
     case Event::Kind::Begin:
+        m_couponKey = couponKey(event.address);
+        m_changes.clear();
         return m_store.beginWalk(event.address, event.timeMs, m_walkId);
     case Event::Kind::Goods:
+        if (m_onChanges)
+            m_changes.add(event.sighting.goodsId, event.sighting.price, event.count);
         return m_store.addSighting(m_walkId, event.sighting);
     case Event::Kind::Page:
+        if (SqlStatus status = finishPageChanges(); !status.ok())
+            return status;
         return m_store.setPages(m_walkId, event.pages);
     case Event::Kind::End:
         break;
     }
+    // Goods of a page the walk left unfinished have their changes too.
+    if (SqlStatus status = finishPageChanges(); !status.ok())
+        return status;
     return m_store.endWalk(m_walkId, event.timeMs, walkEndName(event.reason));
+}
+
+SqlStatus HistoryRecorder::finishPageChanges()
+{
+    if (!m_onChanges)
+        return {};
+    // Earlier walks are those stored before this one: the walks the
+    // history's changes command compares a walk with.
+    const std::vector<std::string> ids = m_changes.idsToAsk();
+    SqlRows<ItemPrice> earlier;
+    if (!ids.empty())
+        earlier = m_store.earlierPrices(m_walkId, m_couponKey, ids);
+    if (!earlier.status.ok())
+        return earlier.status;
+    if (std::vector<StoredChange> told = m_changes.finishPage(earlier.rows); !told.empty())
+        m_found.push_back(std::move(told));
+    return {};
 }
 
 void HistoryRecorder::giveUp(const std::string& cause)

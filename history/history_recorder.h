@@ -12,6 +12,7 @@
 #include "core/goods_record.h"
 #include "core/walk_events.h"
 #include "history/history_store.h"
+#include "history/walk_changes.h"
 
 namespace zorvane {
 
@@ -19,7 +20,10 @@ namespace zorvane {
 // "coupon-expired", "login-page", "paused-itself", "paused" or "stopped".
 const char* walkEndName(WalkEndReason reason);
 
-// Writes one walk at a time into the history file while the walk runs. The
+// Writes one walk at a time into the history file while the walk runs (a
+// WalkRecorder feeds it a walk's events) and, when given onChanges, tells
+// each stored record's 变化 against the coupon's earlier walks: one query per
+// page, on the writer thread, handed over once the page is committed. The
 // walk's thread only queues; one writer thread commits the queue in batches,
 // at most one per flushEvery (a slow walk's page is committed as it comes,
 // a fast walk's pages gather), and at once at the walk's end, when the
@@ -32,8 +36,11 @@ class HistoryRecorder final
 public:
     // Called on the writer thread with a line for the log.
     using NoticeHandler = std::function<void(const std::string&)>;
+    // Called on the writer thread with a page's records whose change text is
+    // new (an item a later page moves tells its earlier records again).
+    using ChangesHandler = std::function<void(std::vector<StoredChange>)>;
 
-    HistoryRecorder(std::string path, NoticeHandler onNotice,
+    HistoryRecorder(std::string path, NoticeHandler onNotice, ChangesHandler onChanges = {},
                     std::chrono::milliseconds flushEvery = std::chrono::milliseconds(200));
     // Writes what is queued, then returns.
     ~HistoryRecorder();
@@ -41,8 +48,9 @@ public:
     HistoryRecorder& operator=(const HistoryRecorder&) = delete;
 
     void beginWalk(const std::string& address);
-    // A goods item on page (1-based) at position (1-based on that page).
-    void addGoods(int page, int position, const GoodsRecord& record);
+    // A goods item on page (1-based) at position (1-based on that page),
+    // kept as record count of the goods store.
+    void addGoods(int page, int position, const GoodsRecord& record, std::int64_t count);
     // The page's goods are all there; pages is how many the walk has done.
     void pageDone(int pages);
     void endWalk(WalkEndReason reason);
@@ -63,6 +71,7 @@ private:
         } kind = Kind::Goods;
         std::string address;
         Sighting sighting;
+        std::int64_t count = 0;
         int pages = 0;
         WalkEndReason reason = WalkEndReason::Finished;
         std::int64_t timeMs = 0;
@@ -73,10 +82,12 @@ private:
     bool openStore();
     SqlStatus write(const std::vector<Event>& batch);
     SqlStatus apply(const Event& event);
+    SqlStatus finishPageChanges();
     void giveUp(const std::string& cause);
 
     const std::string m_path;
     const NoticeHandler m_onNotice;
+    const ChangesHandler m_onChanges;
     const std::chrono::milliseconds m_flushEvery;
 
     std::mutex m_mutex;
@@ -92,6 +103,9 @@ private:
     // The writer thread's own.
     HistoryStore m_store;
     std::int64_t m_walkId = 0;
+    std::string m_couponKey;
+    WalkChanges m_changes;
+    std::vector<std::vector<StoredChange>> m_found; // the batch's pages' changes, told once committed
     bool m_failed = false;
 
     std::thread m_writer;

@@ -20,10 +20,11 @@
 #include <QVBoxLayout>
 
 #include "core/log.h"
+#include "history/history_recorder.h"
+#include "history/history_store.h"
 #include "ui/dialogs.h"
 #include "ui/feedback_bridge.h"
 #include "ui/goods_table_model.h"
-#include "ui/history_bridge.h"
 #include "ui/input_modes.h"
 #include "ui/layout_fit.h"
 #include "ui/price_chart.h"

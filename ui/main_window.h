@@ -24,8 +24,10 @@ class QTreeWidget;
 class QTimer;
 
 namespace zorvane {
+class HistoryRecorder;
+class HistoryStore;
 class IniFile;
-}
+} // namespace zorvane
 
 namespace zorvane::ui {
 
@@ -33,7 +35,6 @@ class BrowserBox;
 class FeedbackBridge;
 class GuardedSink;
 class GoodsTableModel;
-class HistoryBridge;
 class PriceChart;
 class YieldingColumn;
 
@@ -125,10 +126,12 @@ private:
     bool confirmClear();
     void emptyGoods();
 
-    // The goods history (main_window_history.cpp).
-    HistoryBridge& history();
-    void recordWalkStart();
-    void recordWalkEnd(WalkEndReason reason);
+    // The goods history (main_window_history.cpp): the recorder the walks
+    // go through, and the file read for the menu, the dialog and the baskets
+    // (none when it cannot be opened).
+    std::shared_ptr<HistoryRecorder> historyRecorder();
+    HistoryStore* historyReader();
+    void showChanges(const std::vector<StoredChange>& changes);
     void buildHistoryMenu();
     void fillHistoryMenu(QMenu* menu);
     void showHistoryDialog();
@@ -169,8 +172,10 @@ private:
     WalkEndReason m_walkEnd = WalkEndReason::Finished; // how the last walk ended, until the next start
     PriceChart* m_priceChart = nullptr;
     YieldingColumn* m_nameColumn = nullptr;
-    std::unique_ptr<HistoryBridge> m_history; // made on first use, once the settings path is known
-    QString m_exportDir;                      // folder of the last export, "" before the first
+    // Made on first use, once the settings path is known.
+    std::shared_ptr<HistoryRecorder> m_recorder;
+    std::unique_ptr<HistoryStore> m_historyReader;
+    QString m_exportDir; // folder of the last export, "" before the first
     // Export bookkeeping: every new record counts; an export that succeeds
     // covers what was counted when it started.
     std::int64_t m_storeCount = 0;

@@ -10,7 +10,6 @@
 #include "ui/basket_dialog.h"
 #include "ui/dialogs.h"
 #include "ui/goods_table_model.h"
-#include "ui/history_bridge.h"
 #include "ui/main_window.h"
 
 namespace zorvane::ui {
@@ -49,7 +48,7 @@ void MainWindow::showBasketDialog()
                 Dialogs::openWebAddress(QString::fromStdString(m_state->goodsAddress.addressOf(id)));
         };
         hooks.loadTerms = [this]() -> std::optional<std::pair<basket::Cents, basket::Cents>> {
-            HistoryStore* store = history().reader();
+            HistoryStore* store = historyReader();
             const std::string key = couponKey(editText(QString::fromUtf8("编辑框_参数_地址")).toStdString());
             const std::optional<CouponTerms> terms =
                 store && !key.empty() ? store->couponTerms(key) : std::nullopt;
@@ -58,7 +57,7 @@ void MainWindow::showBasketDialog()
             return std::pair(terms->thresholdCents, terms->discountCents);
         };
         hooks.saveTerms = [this](basket::Cents threshold, basket::Cents discount) {
-            HistoryStore* store = history().reader();
+            HistoryStore* store = historyReader();
             const std::string key = couponKey(editText(QString::fromUtf8("编辑框_参数_地址")).toStdString());
             if (store && !key.empty())
                 store->setCouponTerms(key, {threshold, discount});

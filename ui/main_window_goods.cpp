@@ -20,7 +20,6 @@
 #include "ui/dialogs.h"
 #include "ui/feedback_bridge.h"
 #include "ui/goods_table_model.h"
-#include "ui/history_bridge.h"
 #include "ui/list_lock.h"
 #include "ui/main_window.h"
 
@@ -50,18 +49,19 @@ void MainWindow::feedbackHandler(const Feedback& message)
             loadBrowserPage(*message.text);
         break;
     case kFeedbackNewGoods:
-        showNewGoods(message.number, true); // history glue: records the goods item
+        showNewGoods(message.number, true);
         break;
     case kFeedbackPageDone:
         m_status->setPagesDone(static_cast<int>(message.number));
-        history().pageDone(static_cast<int>(message.number)); // history glue
+        break;
+    case kFeedbackChanges:
+        showChanges(message.changes);
         break;
     case kFeedbackShowGoods:
         if (auto record = m_state->goods.copyAt(message.number))
             addGoodsRow(*record);
         break;
     case kFeedbackSearchEnded:
-        recordWalkEnd(walkEndReasonOf(message.number)); // history glue
         onSearchEnded(walkEndReasonOf(message.number));
         refreshPriceChart();
         break;

@@ -12,10 +12,11 @@
 #include "base/numbers.h"
 #include "core/log.h"
 #include "goods/display_text.h"
+#include "history/history_recorder.h"
 #include "history/history_store.h"
 #include "settings/settings_file.h"
+#include "ui/feedback_bridge.h"
 #include "ui/goods_table_model.h"
-#include "ui/history_bridge.h"
 #include "ui/history_dialog.h"
 #include "ui/history_text.h"
 #include "ui/main_window.h"
@@ -36,34 +37,49 @@ QString priceBoundText(double price)
 
 } // namespace
 
-HistoryBridge& MainWindow::history()
+std::shared_ptr<HistoryRecorder> MainWindow::historyRecorder()
 {
-    if (!m_history)
-        m_history = std::make_unique<HistoryBridge>(*m_state, historyFilePath(m_settingsPath));
-    return *m_history;
+    if (!m_recorder) {
+        // The recorder may outlive the window on a walk's thread: it holds
+        // what it reports to.
+        m_recorder = std::make_shared<HistoryRecorder>(
+            historyFilePath(m_settingsPath),
+            [state = m_state](const std::string& notice) { appendLog(*state, notice); },
+            [sink = m_sink](std::vector<StoredChange> changes) {
+                sink->post(Feedback{kFeedbackChanges, 0, std::nullopt, {}, std::move(changes)});
+            });
+    }
+    return m_recorder;
 }
 
-void MainWindow::recordWalkStart()
+HistoryStore* MainWindow::historyReader()
 {
-    const SearchParams params = m_state->position.copy();
-    // A walk resumed after a pause goes on from its next page.
-    const bool resumed = !params.nextPageAddress.empty();
-    history().walkStarted(resumed ? params.nextPageAddress : params.goodsAddress,
-                          resumed ? params.pagesDone : 0);
+    // Opened once: a file that cannot be read now is left alone for the run,
+    // as the recorder leaves it.
+    if (!m_historyReader) {
+        m_historyReader = std::make_unique<HistoryStore>();
+        m_historyReader->open(historyFilePath(m_settingsPath));
+    }
+    return m_historyReader->isOpen() ? m_historyReader.get() : nullptr;
 }
 
-void MainWindow::recordWalkEnd(WalkEndReason reason)
+void MainWindow::showChanges(const std::vector<StoredChange>& changes)
 {
-    history().walkEnded(reason);
+    // Every record of the running walk has its row, in store order behind
+    // the rows listed before it began.
+    const std::int64_t rowsBefore = m_storeCount - m_goodsModel->totalRows();
+    std::vector<std::pair<int, std::string>> rows;
+    rows.reserve(changes.size());
+    for (const StoredChange& change : changes) {
+        m_state->goods.setChange(change.count, change.change);
+        rows.emplace_back(static_cast<int>(change.count - 1 - rowsBefore), change.change);
+    }
+    m_goodsModel->setChanges(rows);
 }
 
 void MainWindow::showNewGoods(std::int64_t n, bool fromWalk)
 {
     NewGoods fresh = m_state->goods.takeNew(n);
-    if (fresh.record && fromWalk) {
-        fresh.record->change = history().goodsStored(*fresh.record);
-        m_state->goods.setChange(n, fresh.record->change);
-    }
     if (fresh.record)
         addGoodsRow(*fresh.record);
     for (const std::string& tag : fresh.newTags) {
@@ -92,7 +108,7 @@ void MainWindow::buildHistoryMenu()
 void MainWindow::fillHistoryMenu(QMenu* menu)
 {
     menu->clear();
-    HistoryStore* store = history().reader();
+    HistoryStore* store = historyReader();
     const std::vector<WalkSummary> walks = store ? store->listWalks().rows : std::vector<WalkSummary>();
     for (auto walk = walks.rbegin(); walk != walks.rend() && walk - walks.rbegin() < kMenuWalks; ++walk) {
         const std::int64_t id = walk->id;
@@ -113,9 +129,10 @@ void MainWindow::fillHistoryMenu(QMenu* menu)
 
 void MainWindow::showHistoryDialog()
 {
-    HistoryStore* store = history().reader();
+    HistoryStore* store = historyReader();
     if (!store) {
-        logAndTell(QString::fromUtf8("历史记录不可用：") + QString::fromStdString(history().path()),
+        logAndTell(QString::fromUtf8("历史记录不可用：") +
+                       QString::fromStdString(historyFilePath(m_settingsPath)),
                    QMessageBox::Warning);
         return;
     }
@@ -126,7 +143,7 @@ void MainWindow::showHistoryDialog()
 
 bool MainWindow::loadHistoryWalk(std::int64_t walkId)
 {
-    HistoryStore* store = history().reader();
+    HistoryStore* store = historyReader();
     if (!store || !busyCheck(*m_state, true))
         return false;
     // A paused walk goes on into the list: it would add its goods to the loaded ones.

@@ -1,6 +1,8 @@
 // Run control: the start/pause and stop buttons drive the core's walk
 // session; starting a walk reads the input boxes.
+#include "core/walk_feedback.h"
 #include "core/walk_session.h"
+#include "history/walk_recorder.h"
 #include "search/search_thread.h"
 #include "ui/dialogs.h"
 #include "ui/feedback_bridge.h"
@@ -9,6 +11,19 @@
 #include "ui/widget_panel.h"
 
 namespace zorvane::ui {
+
+namespace {
+
+// The walk of the search thread: its events go through the history's
+// recorder on their way to the window.
+void recordedWalk(AppState& state, FeedbackSink& sink, HistoryRecorder& history)
+{
+    FeedbackWalkObserver window(state.log, sink);
+    WalkRecorder recorded(history, window);
+    runWalk(state, recorded);
+}
+
+} // namespace
 
 void MainWindow::startPause()
 {
@@ -61,11 +76,12 @@ bool MainWindow::startSearch()
         const SearchParams params = m_state->position.copy();
         noteSearchStart(params.nextPageAddress.empty(), params.pageLimit);
     }
-    recordWalkStart(); // history glue: before the thread can change the position
-    // The thread holds the state and the sink itself: it may outlive the window.
+    // The thread holds the state, the sink and the recorder itself: it may
+    // outlive the window.
     if (!m_state->workers.start(Worker::Search,
-                                [state = m_state, sink = m_sink] { searchThreadMain(*state, *sink); })) {
-        recordWalkEnd(WalkEndReason::Stopped); // history glue: the walk never ran
+                                [state = m_state, sink = m_sink, history = historyRecorder()] {
+                                    recordedWalk(*state, *sink, *history);
+                                })) {
         logAndTell(QString::fromUtf8("启动搜索线程失败"), QMessageBox::NoIcon);
         return false;
     }
