@@ -1,16 +1,25 @@
 // Relisting 50,000 goods into the real goods list model and view, one
-// message per row as the filter and the sort send them.
+// message per row as the filter and the sort send them; and the 变化 of a
+// walk of 50,000 goods, from the history's thread into the list.
 #include <QApplication>
 #include <QTableView>
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 #include <benchmark/benchmark.h>
+#include <stdlib.h>
 
+#include "bench/history_walks.h"
 #include "bench/qt_application.h"
 #include "core/app_state.h"
 #include "core/feedback.h"
+#include "history/history_recorder.h"
 #include "ui/goods_table_model.h"
 #include "ui/main_window.h"
 
@@ -83,3 +92,126 @@ static void BM_RelistGoodsFromWorker(benchmark::State& bench)
     bench.SetItemsProcessed(bench.iterations() * n);
 }
 BENCHMARK(BM_RelistGoodsFromWorker)->Arg(50000)->Unit(benchmark::kMillisecond);
+
+namespace {
+
+constexpr int kEarlierWalks = 20; // 1,000,000 sightings of the coupon before the walk
+
+GoodsRecord recordOf(const Sighting& s)
+{
+    GoodsRecord record;
+    record.goodsId = s.goodsId;
+    record.name = s.name;
+    record.price = s.price;
+    record.tags = s.tags;
+    record.tagText = s.tagText;
+    return record;
+}
+
+// A folder of the benchmark's own, gone at the end of the run.
+struct BenchFolder
+{
+    std::filesystem::path path;
+    BenchFolder()
+    {
+        std::string name = (std::filesystem::temp_directory_path() / "zorvane-bench-XXXXXX").string();
+        if (!mkdtemp(name.data()))
+            std::abort();
+        path = name;
+    }
+    ~BenchFolder() { std::filesystem::remove_all(path); }
+};
+
+BenchFolder& benchFolder()
+{
+    static BenchFolder folder;
+    return folder;
+}
+
+// A file of the coupon's earlier walks, filled once for the run.
+const std::string& earlierWalksFile()
+{
+    static const std::string path = [] {
+        const std::string file = (benchFolder().path / "earlier.sqlite").string();
+        HistoryStore store;
+        if (!store.open(file).status.ok() || !bench::fillStore(store, kEarlierWalks))
+            std::abort();
+        return file;
+    }();
+    return path;
+}
+
+// The walk after the earlier ones through a recorder on a fresh copy of the
+// file; the seconds from its first event until everything is written and
+// every change told (none asked for without onChanges).
+double recordWalk(const std::string& file, const HistoryRecorder::ChangesHandler& onChanges)
+{
+    std::filesystem::copy_file(earlierWalksFile(), file, std::filesystem::copy_options::overwrite_existing);
+    HistoryRecorder recorder(file, {}, onChanges);
+    recorder.waitWritten(); // the file is open
+    const auto started = std::chrono::steady_clock::now();
+    recorder.beginWalk(bench::kBenchAddress);
+    for (int i = 0; i < bench::kGoodsPerWalk; ++i) {
+        const Sighting s = bench::sightingOf(kEarlierWalks, i);
+        recorder.addGoods(s.page, s.position, recordOf(s), i + 1);
+        if (s.position == bench::kGoodsPerPage)
+            recorder.pageDone(s.page);
+    }
+    recorder.endWalk(WalkEndReason::Finished);
+    recorder.waitWritten();
+    std::filesystem::remove(file);
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+}
+
+} // namespace
+
+// 变化 of a walk of 50,000 goods against a file of the coupon's earlier
+// walks: what telling the changes adds to recording the walk, and the
+// longest stop of the UI thread while the window puts them into its list.
+static void BM_ChangesOfA50kWalk(benchmark::State& bench)
+{
+    ensureApplication();
+    const std::string file = (benchFolder().path / "goods.sqlite").string();
+    earlierWalksFile();
+    double withChanges = 0;
+    double without = 0;
+    double longestStop = 0;
+    std::size_t changed = 0;
+    for (auto _ : bench) {
+        std::mutex mutex;
+        std::vector<std::vector<StoredChange>> batches;
+        without = recordWalk(file, {});
+        withChanges = recordWalk(file, [&](std::vector<StoredChange> changes) {
+            std::lock_guard guard(mutex);
+            batches.push_back(std::move(changes));
+        });
+
+        auto state = std::make_shared<AppState>();
+        state->createLocks(nullptr);
+        ui::MainWindow window(state, {"/tmp", false});
+        window.show();
+        for (int i = 0; i < bench::kGoodsPerWalk; ++i) {
+            const Sighting s = bench::sightingOf(kEarlierWalks, i);
+            window.feedbackHandler({kFeedbackNewGoods, state->goods.append(recordOf(s)), std::nullopt});
+        }
+        window.goodsModel()->flush();
+        QCoreApplication::processEvents();
+        longestStop = 0;
+        changed = 0;
+        for (std::vector<StoredChange>& batch : batches) {
+            changed += batch.size();
+            const auto started = std::chrono::steady_clock::now();
+            window.feedbackHandler({kFeedbackChanges, 0, std::nullopt, {}, std::move(batch)});
+            QCoreApplication::processEvents();
+            longestStop =
+                std::max(longestStop,
+                         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+        }
+    }
+    bench.counters["record_ms"] = without * 1000;
+    bench.counters["record_and_changes_ms"] = withChanges * 1000;
+    bench.counters["changes_added_ms"] = (withChanges - without) * 1000;
+    bench.counters["ui_longest_stop_ms"] = longestStop * 1000;
+    bench.counters["changed_rows"] = static_cast<double>(changed);
+}
+BENCHMARK(BM_ChangesOfA50kWalk)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
