@@ -140,7 +140,8 @@ void HistoryRecorder::writerLoop()
             m_commitNow = false;
             quit = m_quit;
         }
-        if (usable && !m_failed && !batch.empty()) {
+        const bool writing = usable && !m_failed && !batch.empty();
+        if (writing) {
             if (SqlStatus status = write(batch); !status.ok())
                 giveUp(status.message);
         }
@@ -150,6 +151,10 @@ void HistoryRecorder::writerLoop()
             m_writtenCount += batch.size();
         }
         m_written.notify_all();
+        // After the waiters are let go: a walk's end waits for its commit,
+        // never for readers of the file.
+        if (writing && !m_failed && endsWalk(batch))
+            checkpoint();
         batch.clear();
         if (quit)
             return;
@@ -185,19 +190,25 @@ SqlStatus HistoryRecorder::write(const std::vector<Event>& batch)
         m_found.clear();
         return status;
     }
-    // Told before the checkpoint: the window waits for them at the walk's end.
     for (std::vector<StoredChange>& page : m_found)
         m_onChanges(std::move(page));
     m_found.clear();
+    return status;
+}
+
+bool HistoryRecorder::endsWalk(const std::vector<Event>& batch)
+{
+    return std::any_of(batch.begin(), batch.end(),
+                       [](const Event& event) { return event.kind == Event::Kind::End; });
+}
+
+void HistoryRecorder::checkpoint()
+{
     // An ended walk goes into the file itself, so that a copy of the file
     // alone holds it while the window keeps the history open. One sync per
     // walk; a checkpoint that cannot finish now leaves the walk safe in the
     // log for the next one.
-    const bool walkEnded = std::any_of(batch.begin(), batch.end(),
-                                       [](const Event& event) { return event.kind == Event::Kind::End; });
-    if (walkEnded)
-        m_store.checkpoint();
-    return status;
+    m_store.checkpoint();
 }
 
 SqlStatus HistoryRecorder::apply(const Event& event)

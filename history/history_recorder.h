@@ -30,7 +30,8 @@ const char* walkEndName(WalkEndReason reason);
 // write-ahead log is also copied into the file. A page counts in the file
 // once its end is committed. The file is opened by the writer; when it cannot be opened or
 // written, onNotice gets "历史记录不可用：" + the cause, once, and the rest
-// of the run is not recorded. The walk never waits for the file.
+// of the run is not recorded. The walk waits for the file only at its end
+// (see WalkRecorder), for its last commit.
 class HistoryRecorder final
 {
 public:
@@ -55,8 +56,8 @@ public:
     void pageDone(int pages);
     void endWalk(WalkEndReason reason);
     // Returns once the file is open and everything queued before the call is
-    // in it (or the file was given up on). The writer never waits for its caller, so any
-    // thread may wait here.
+    // committed, its changes told (or the file was given up on). The writer
+    // never waits for its caller, so any thread may wait here.
     void waitWritten();
 
 private:
@@ -81,6 +82,8 @@ private:
     void writerLoop();
     bool openStore();
     SqlStatus write(const std::vector<Event>& batch);
+    static bool endsWalk(const std::vector<Event>& batch);
+    void checkpoint();
     SqlStatus apply(const Event& event);
     SqlStatus finishPageChanges();
     void giveUp(const std::string& cause);
