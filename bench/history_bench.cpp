@@ -90,9 +90,17 @@ struct WalkTimes
     double cpuSeconds = 0; // of the whole process: walk, writer and shop
 };
 
-// One walk of every page at interval 0, recorded into dbPath unless it is
-// empty.
-WalkTimes walkOnce(test::FixtureShop& shop, const std::string& dbPath)
+// How a walk is recorded: not at all (--no-history), as zorvane-cli records
+// it, or as the window does, with each goods item's change told.
+enum class Recording
+{
+    None,
+    Goods,
+    GoodsAndChanges
+};
+
+// One walk of every page at interval 0, recorded into dbPath as asked.
+WalkTimes walkOnce(test::FixtureShop& shop, const std::string& dbPath, Recording recording)
 {
     AppState state(shop.config());
     if (!state.createLocks(nullptr))
@@ -107,13 +115,15 @@ WalkTimes walkOnce(test::FixtureShop& shop, const std::string& dbPath)
     const auto started = std::chrono::steady_clock::now();
     DiscardingSink console;
     FeedbackWalkObserver feedback(state.log, console);
-    if (dbPath.empty()) {
+    if (recording == Recording::None) {
         runWalk(state, feedback);
     } else {
-        // As the window records: the changes told too, and handed over.
-        HistoryRecorder recorder(dbPath, {}, [&console](std::vector<StoredChange> changes) {
-            console.post(Feedback{kFeedbackChanges, 0, std::nullopt, {}, std::move(changes)});
-        });
+        HistoryRecorder::ChangesHandler onChanges;
+        if (recording == Recording::GoodsAndChanges)
+            onChanges = [&console](std::vector<StoredChange> changes) {
+                console.post(Feedback{kFeedbackChanges, 0, std::nullopt, {}, std::move(changes)});
+            };
+        HistoryRecorder recorder(dbPath, {}, std::move(onChanges));
         WalkRecorder recorded(recorder, feedback);
         runWalk(state, recorded);
     }
@@ -141,15 +151,16 @@ double minimum(const std::vector<double>& values)
 void recordingCost(benchmark::State& state)
 {
     test::FixtureShop& walked = shop(static_cast<int>(state.range(0)));
+    const Recording recording = state.range(1) != 0 ? Recording::GoodsAndChanges : Recording::Goods;
     test::TempDir dir;
     const std::string db = dir.file("goods.sqlite");
-    walkOnce(walked, "");
+    walkOnce(walked, db, Recording::None);
     std::vector<WalkTimes> plain;
     std::vector<WalkTimes> recorded;
     for (auto _ : state) {
         const bool recordFirst = plain.size() % 2 == 1;
-        const WalkTimes first = walkOnce(walked, recordFirst ? db : "");
-        const WalkTimes second = walkOnce(walked, recordFirst ? "" : db);
+        const WalkTimes first = walkOnce(walked, db, recordFirst ? recording : Recording::None);
+        const WalkTimes second = walkOnce(walked, db, recordFirst ? Recording::None : recording);
         if (first.seconds < 0 || second.seconds < 0)
             state.SkipWithError("a walk did not reach the last page");
         plain.push_back(recordFirst ? second : first);
@@ -179,9 +190,10 @@ const bool kRegistered = [] {
         ->UseRealTime()
         ->Iterations(5);
     benchmark::RegisterBenchmark("History/walk400_recording_cost", recordingCost)
-        ->ArgName("goods_per_page")
-        ->Arg(2)
-        ->Arg(bench::kGoodsPerPage)
+        ->ArgNames({"goods_per_page", "changes"})
+        ->Args({2, 0})
+        ->Args({bench::kGoodsPerPage, 0})
+        ->Args({bench::kGoodsPerPage, 1})
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime()
         ->Iterations(10);
