@@ -93,17 +93,16 @@ void HistoryRecorder::endWalk(WalkEndReason reason)
 
 void HistoryRecorder::queue(Event event, bool commitNow)
 {
-    bool wasEmpty = false;
+    // The writer wakes for a page, not for each goods item: a page's goods
+    // come just before its end.
+    const bool wake = event.kind != Event::Kind::Goods || commitNow;
     {
         std::lock_guard guard(m_mutex);
-        wasEmpty = m_queue.empty();
         m_queue.push_back(std::move(event));
         ++m_queuedCount;
         m_commitNow = m_commitNow || commitNow;
     }
-    // The writer sleeps on an empty queue or, with a batch begun, until its
-    // time or the walk's end.
-    if (wasEmpty || commitNow)
+    if (wake)
         m_wake.notify_one();
 }
 
@@ -127,35 +126,51 @@ void HistoryRecorder::writerLoop()
     }
     m_written.notify_all();
     std::vector<Event> batch;
+    std::uint64_t pending = 0; // events taken since the last commit
+    bool walkEnded = false;    // one of them ended a walk
     auto lastCommit = std::chrono::steady_clock::now() - m_flushEvery;
     for (;;) {
         bool quit = false;
+        bool commitNow = false;
         {
             std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [&] { return m_quit || !m_queue.empty(); });
-            // A commit writes every touched page again, so a fast walk's pages
-            // gather into one commit per flushEvery.
-            m_wake.wait_until(lock, lastCommit + m_flushEvery, [&] { return m_quit || m_commitNow; });
+            const auto ready = [&] { return m_quit || m_commitNow || !m_queue.empty(); };
+            if (pending == 0)
+                m_wake.wait(lock, ready);
+            else
+                m_wake.wait_until(lock, lastCommit + m_flushEvery, ready);
             batch.swap(m_queue);
+            commitNow = m_commitNow;
             m_commitNow = false;
             quit = m_quit;
         }
-        const bool writing = usable && !m_failed && !batch.empty();
-        if (writing) {
+        // Each page is written as it comes, so that a fast walk's writing
+        // goes on beside it; the transaction is committed at most once per
+        // flushEvery (a commit writes every touched page again), at once at
+        // a walk's end.
+        if (usable && !m_failed && !batch.empty()) {
             if (SqlStatus status = write(batch); !status.ok())
                 giveUp(status.message);
         }
-        lastCommit = std::chrono::steady_clock::now();
-        {
-            std::lock_guard guard(m_mutex);
-            m_writtenCount += batch.size();
-        }
-        m_written.notify_all();
-        // After the waiters are let go: a walk's end waits for its commit,
-        // never for readers of the file.
-        if (writing && !m_failed && endsWalk(batch))
-            checkpoint();
+        pending += batch.size();
+        walkEnded = walkEnded || endsWalk(batch);
         batch.clear();
+        const bool due = commitNow || quit || std::chrono::steady_clock::now() >= lastCommit + m_flushEvery;
+        if (pending > 0 && due) {
+            commit();
+            lastCommit = std::chrono::steady_clock::now();
+            {
+                std::lock_guard guard(m_mutex);
+                m_writtenCount += pending;
+            }
+            m_written.notify_all();
+            pending = 0;
+            // After the waiters are let go: a walk's end waits for its
+            // commit, never for readers of the file.
+            if (walkEnded && !m_failed)
+                checkpoint();
+            walkEnded = false;
+        }
         if (quit)
             return;
     }
@@ -175,25 +190,36 @@ bool HistoryRecorder::openStore()
 
 SqlStatus HistoryRecorder::write(const std::vector<Event>& batch)
 {
-    if (SqlStatus status = m_store.beginTransaction(); !status.ok())
-        return status;
+    if (!m_inTransaction) {
+        if (SqlStatus status = m_store.beginTransaction(); !status.ok())
+            return status;
+        m_inTransaction = true;
+    }
     for (const Event& event : batch) {
         if (SqlStatus status = apply(event); !status.ok()) {
             m_store.rollback();
+            m_inTransaction = false;
             m_found.clear();
             return status;
         }
     }
-    SqlStatus status = m_store.commit();
-    if (!status.ok()) {
+    return {};
+}
+
+void HistoryRecorder::commit()
+{
+    if (!m_inTransaction)
+        return;
+    m_inTransaction = false;
+    if (SqlStatus status = m_store.commit(); !status.ok()) {
         m_store.rollback();
         m_found.clear();
-        return status;
+        giveUp(status.message);
+        return;
     }
     for (std::vector<StoredChange>& page : m_found)
         m_onChanges(std::move(page));
     m_found.clear();
-    return status;
 }
 
 bool HistoryRecorder::endsWalk(const std::vector<Event>& batch)

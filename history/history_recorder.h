@@ -24,10 +24,11 @@ const char* walkEndName(WalkEndReason reason);
 // WalkRecorder feeds it a walk's events) and, when given onChanges, tells
 // each stored record's 变化 against the coupon's earlier walks: one query per
 // page, on the writer thread, handed over once the page is committed. The
-// walk's thread only queues; one writer thread commits the queue in batches,
-// at most one per flushEvery (a slow walk's page is committed as it comes,
-// a fast walk's pages gather), and at once at the walk's end, when the
-// write-ahead log is also copied into the file. A page counts in the file
+// walk's thread only queues; one writer thread writes each page as it comes
+// and commits at most once per flushEvery (a slow walk's page is committed as
+// it comes, a fast walk's pages gather; other writers of the file wait up to
+// that long), and at once at the walk's end, when the write-ahead log is
+// also copied into the file. A page counts in the file
 // once its end is committed. The file is opened by the writer; when it cannot be opened or
 // written, onNotice gets "历史记录不可用：" + the cause, once, and the rest
 // of the run is not recorded. The walk waits for the file only at its end
@@ -82,6 +83,7 @@ private:
     void writerLoop();
     bool openStore();
     SqlStatus write(const std::vector<Event>& batch);
+    void commit();
     static bool endsWalk(const std::vector<Event>& batch);
     void checkpoint();
     SqlStatus apply(const Event& event);
@@ -105,6 +107,7 @@ private:
 
     // The writer thread's own.
     HistoryStore m_store;
+    bool m_inTransaction = false;
     std::int64_t m_walkId = 0;
     std::string m_couponKey;
     WalkChanges m_changes;
