@@ -1,5 +1,6 @@
 // The history store's figures: the changes of a big walk in a full store, and
-// what recording costs a walk at interval 0 against the fixture shop.
+// what recording (the changes told as the window has them) costs a walk at
+// interval 0 against the fixture shop, beside the same walk unrecorded.
 #include <algorithm>
 #include <chrono>
 #include <map>
@@ -10,12 +11,14 @@
 #include <benchmark/benchmark.h>
 #include <time.h>
 
-#include "cli/history_hook.h"
+#include "bench/history_walks.h"
 #include "core/app_state.h"
 #include "core/feedback.h"
 #include "core/walk_feedback.h"
 #include "history/coupon_key.h"
+#include "history/history_recorder.h"
 #include "history/history_store.h"
+#include "history/walk_recorder.h"
 #include "search/search_thread.h"
 #include "tests/search/fixture_shop.h"
 #include "tests/support/temp_dir.h"
@@ -24,12 +27,8 @@ using namespace zorvane;
 
 namespace {
 
-constexpr int kWalks = 20;
-constexpr int kGoodsPerWalk = 50'000; // 20 walks: 1,000,000 sightings
+constexpr int kWalks = 20; // 1,000,000 sightings
 constexpr int kPages = 400;
-constexpr int kGoodsPerPage = 60; // as the shop's result pages hold them
-
-const std::string kAddress = "https://search.example.test/Search?coupon_batch=bench&enc=utf-8";
 
 class DiscardingSink final : public FeedbackSink
 {
@@ -38,46 +37,15 @@ public:
     void post(const Feedback&) override {}
 };
 
-// Walk w sees goods i at a price that moves now and then, and each walk
-// brings some goods never seen before.
-Sighting sightingOf(int walk, int i)
-{
-    const int goods = i + walk * 500;
-    const double price = 10.0 + (goods % 997) + ((goods + walk) % 7 == 0 ? walk * 0.5 : 0);
-    return Sighting{i / kGoodsPerPage + 1,
-                    i % kGoodsPerPage + 1,
-                    std::to_string(100000000 + goods),
-                    "商品名称 " + std::to_string(goods),
-                    price,
-                    "自营,满减",
-                    {"自营", "满减"}};
-}
-
-bool fillStore(HistoryStore& store)
-{
-    for (int walk = 0; walk < kWalks; ++walk) {
-        std::int64_t id = 0;
-        if (!store.beginTransaction().ok() || !store.beginWalk(kAddress, walk, id).ok())
-            return false;
-        for (int i = 0; i < kGoodsPerWalk; ++i) {
-            if (!store.addSighting(id, sightingOf(walk, i)).ok())
-                return false;
-        }
-        if (!store.setPages(id, kGoodsPerWalk / kGoodsPerPage).ok() || !store.commit().ok())
-            return false;
-    }
-    return true;
-}
-
 void changesOfTheLastWalk(benchmark::State& state)
 {
     test::TempDir dir;
     HistoryStore store;
-    if (!store.open(dir.file("goods.sqlite")).status.ok() || !fillStore(store)) {
+    if (!store.open(dir.file("goods.sqlite")).status.ok() || !bench::fillStore(store, kWalks)) {
         state.SkipWithError("the store could not be filled");
         return;
     }
-    const std::string key = couponKey(kAddress);
+    const std::string key = couponKey(bench::kBenchAddress);
     std::size_t rows = 0;
     std::size_t fresh = 0;
     for (auto _ : state) {
@@ -88,7 +56,7 @@ void changesOfTheLastWalk(benchmark::State& state)
         for (const SightingChange& item : changes.rows)
             fresh += item.change.kind == ChangeKind::Added;
     }
-    state.counters["sightings"] = kWalks * kGoodsPerWalk;
+    state.counters["sightings"] = kWalks * bench::kGoodsPerWalk;
     state.counters["rows"] = static_cast<double>(rows);
     state.counters["new"] = static_cast<double>(fresh);
 }
@@ -122,9 +90,17 @@ struct WalkTimes
     double cpuSeconds = 0; // of the whole process: walk, writer and shop
 };
 
-// One walk of every page at interval 0, recorded into dbPath unless it is
-// empty.
-WalkTimes walkOnce(test::FixtureShop& shop, const std::string& dbPath)
+// How a walk is recorded: not at all (--no-history), as zorvane-cli records
+// it, or as the window does, with each goods item's change told.
+enum class Recording
+{
+    None,
+    Goods,
+    GoodsAndChanges
+};
+
+// One walk of every page at interval 0, recorded into dbPath as asked.
+WalkTimes walkOnce(test::FixtureShop& shop, const std::string& dbPath, Recording recording)
 {
     AppState state(shop.config());
     if (!state.createLocks().ok())
@@ -139,13 +115,18 @@ WalkTimes walkOnce(test::FixtureShop& shop, const std::string& dbPath)
     const double cpuStarted = processCpuSeconds();
     const auto started = std::chrono::steady_clock::now();
     DiscardingSink console;
-    if (dbPath.empty()) {
-        searchThreadMain(state, start.job, console);
+    FeedbackWalkObserver feedback(state.log, console);
+    if (recording == Recording::None) {
+        runWalk(state, start.job, feedback);
     } else {
-        FeedbackWalkObserver feedback(state.log, console);
-        cli::HistoryHook hook(state, feedback, dbPath);
-        runWalk(state, start.job, hook);
-        hook.finish();
+        HistoryRecorder::ChangesHandler onChanges;
+        if (recording == Recording::GoodsAndChanges)
+            onChanges = [&console](std::vector<StoredChange> changes) {
+                console.post(changesFeedback(std::move(changes)));
+            };
+        HistoryRecorder recorder(dbPath, {}, std::move(onChanges));
+        WalkRecorder recorded(recorder, feedback);
+        runWalk(state, start.job, recorded);
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (state.position.copy().pagesDone != kPages)
@@ -171,15 +152,16 @@ double minimum(const std::vector<double>& values)
 void recordingCost(benchmark::State& state)
 {
     test::FixtureShop& walked = shop(static_cast<int>(state.range(0)));
+    const Recording recording = state.range(1) != 0 ? Recording::GoodsAndChanges : Recording::Goods;
     test::TempDir dir;
     const std::string db = dir.file("goods.sqlite");
-    walkOnce(walked, "");
+    walkOnce(walked, db, Recording::None);
     std::vector<WalkTimes> plain;
     std::vector<WalkTimes> recorded;
     for (auto _ : state) {
         const bool recordFirst = plain.size() % 2 == 1;
-        const WalkTimes first = walkOnce(walked, recordFirst ? db : "");
-        const WalkTimes second = walkOnce(walked, recordFirst ? "" : db);
+        const WalkTimes first = walkOnce(walked, db, recordFirst ? recording : Recording::None);
+        const WalkTimes second = walkOnce(walked, db, recordFirst ? Recording::None : recording);
         if (first.seconds < 0 || second.seconds < 0)
             state.SkipWithError("a walk did not reach the last page");
         plain.push_back(recordFirst ? second : first);
@@ -209,9 +191,10 @@ const bool kRegistered = [] {
         ->UseRealTime()
         ->Iterations(5);
     benchmark::RegisterBenchmark("History/walk400_recording_cost", recordingCost)
-        ->ArgName("goods_per_page")
-        ->Arg(2)
-        ->Arg(kGoodsPerPage)
+        ->ArgNames({"goods_per_page", "changes"})
+        ->Args({2, 0})
+        ->Args({bench::kGoodsPerPage, 0})
+        ->Args({bench::kGoodsPerPage, 1})
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime()
         ->Iterations(10);

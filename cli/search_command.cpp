@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -11,7 +12,7 @@
 #include "cli/cookie_import.h"
 #include "cli/exit_status.h"
 #include "cli/goods_output.h"
-#include "cli/history_hook.h"
+#include "cli/history_command.h"
 #include "cli/interrupt_watch.h"
 #include "cli/search_inputs.h"
 #include "cli/translation.h"
@@ -21,6 +22,8 @@
 #include "goods/filter.h"
 #include "goods/goods_formats.h"
 #include "goods/sort.h"
+#include "history/history_recorder.h"
+#include "history/walk_recorder.h"
 #include "search/search_thread.h"
 #include "web/http_request.h"
 
@@ -91,6 +94,18 @@ bool startWalk(AppState& state, WalkObserver& observer, const SearchOptions& opt
     return true;
 }
 
+// The history's recorder of a search, or none under --no-history. The file
+// is opened (and made) before the start is checked; a refused start leaves
+// no walk in it.
+std::unique_ptr<HistoryRecorder> makeHistoryRecorder(AppState& state, const SearchOptions& options)
+{
+    if (options.noHistory)
+        return nullptr;
+    const std::string path = options.historyDb.empty() ? defaultHistoryPath() : options.historyDb;
+    return std::make_unique<HistoryRecorder>(
+        path, [&state](const std::string& notice) { appendLog(state, notice); });
+}
+
 // The sort and the filter the window's price column and 筛选 button run.
 void arrangeGoods(AppState& state, FeedbackSink& sink, const SearchOptions& options)
 {
@@ -137,15 +152,14 @@ Output writeOutput(AppState& state, const GoodsOutput& output)
 // walk's end is answered here, as the window answers it on its own thread,
 // then the sort, the filter and the output run over whatever was gathered.
 Output finishWalk(AppState& state, ConsoleSink& sink, const SearchOptions& options, const GoodsOutput& output,
-                  HistoryHook* history, const WalkEnd& end)
+                  std::unique_ptr<HistoryRecorder> history, const WalkEnd& end)
 {
     LogPumpThread pump(state, sink);
     state.workers.join(Worker::Search);
     state.walk.ended(end.reason);
     arrangeGoods(state, sink, options);
     // The history's last lines still go out through the pump.
-    if (history)
-        history->finish();
+    history.reset();
     if (!options.csvPath && !options.goodsWithoutFile)
         return {};
     return writeOutput(state, output);
@@ -193,9 +207,12 @@ int runSearch(const SearchOptions& options, std::FILE* err)
     ConsoleSink sink(state, nowhere ? nowhere.get() : err, !nowhere && isatty(fileno(err)) != 0);
     // The watch comes first: every thread started after it leaves SIGINT to it.
     InterruptWatch watch([&state] { state.walk.stop(); });
-    // The history hook sees the walk's events on their way to the console.
-    const std::unique_ptr<HistoryHook> history = makeHistoryHook(state, sink, options);
-    WalkObserver& observer = history ? static_cast<WalkObserver&>(*history) : sink;
+    // The history's recorder sees the walk's events on their way to the console.
+    std::unique_ptr<HistoryRecorder> history = makeHistoryRecorder(state, options);
+    std::optional<WalkRecorder> recorded;
+    if (history)
+        recorded.emplace(*history, sink);
+    WalkObserver& observer = recorded ? static_cast<WalkObserver&>(*recorded) : sink;
     Refusal refusal;
     WalkEnd end;
     state.walk.startPause([&] { return startWalk(state, observer, options, cookie->cookie, refusal, end); });
@@ -203,7 +220,7 @@ int runSearch(const SearchOptions& options, std::FILE* err)
         std::fprintf(err, "zorvane-cli: %s\n", refusal.reason.c_str());
         return refusal.status;
     }
-    const Output written = finishWalk(state, sink, options, *output, history.get(), end);
+    const Output written = finishWalk(state, sink, options, *output, std::move(history), end);
     sink.finish();
     // Whoever closed the pipe has what they wanted: no error, no note.
     if (written.pipeClosed)

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/goods_record.h"
 #include "core/link_menu.h"
 #include "core/walk_events.h"
 
@@ -19,6 +20,7 @@ inline constexpr int kFeedbackLoadPage = 1005;    // text: address for the brows
 inline constexpr int kFeedbackNewGoods = 1006;    // number: records now in the store; goods: the record
 inline constexpr int kFeedbackShowGoods = 1007;   // number: 1-based position of a record
 inline constexpr int kFeedbackPageDone = 1008;    // number: pages done (posted, for the status bar)
+inline constexpr int kFeedbackChanges = 1009;     // changes: stored records' 变化 (posted by the history)
 inline constexpr int kFeedbackSearchEnded = 1091; // number: why the walk ended (WalkEndReason); end: the end
 inline constexpr int kFeedbackFilterEnded = 1092;
 inline constexpr int kFeedbackSortEnded = 1093;
@@ -36,6 +38,8 @@ struct Feedback
     // The walk's events carry their subject: the window shows what came, as it came.
     std::optional<StoredGoods> goods{};
     std::optional<WalkEnd> end{};
+    // Found on the history's thread after the records were shown.
+    std::vector<StoredChange> changes{};
 };
 
 // Where workers report. The window's adapter runs every message on the UI

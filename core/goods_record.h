@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -23,5 +24,16 @@ struct GoodsRecord
 };
 
 using GoodsList = std::vector<GoodsRecord>;
+
+// A stored record's change against earlier walks, told once the history has
+// compared it: the record by its 1-based position in the goods store (the
+// count its goodsStored carried) and the text its change field takes.
+struct StoredChange
+{
+    std::int64_t count = 0;
+    std::string change;
+
+    bool operator==(const StoredChange&) const = default;
+};
 
 } // namespace zorvane

@@ -11,6 +11,13 @@ Feedback newGoodsFeedback(const StoredGoods& goods)
     return message;
 }
 
+Feedback changesFeedback(std::vector<StoredChange> changes)
+{
+    Feedback message{kFeedbackChanges, 0, std::nullopt};
+    message.changes = std::move(changes);
+    return message;
+}
+
 void FeedbackWalkObserver::goodsStored(const StoredGoods& goods)
 {
     m_sink.send(newGoodsFeedback(goods));

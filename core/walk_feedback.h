@@ -13,6 +13,8 @@ class LogBuffer;
 // the end is 1091 with the reason and the whole end; a page started has no
 // code.
 Feedback newGoodsFeedback(const StoredGoods& goods);
+// The 1009 of stored records' 变化, as the history found them.
+Feedback changesFeedback(std::vector<StoredChange> changes);
 
 class FeedbackWalkObserver final : public WalkObserver
 {

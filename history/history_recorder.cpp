@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "history/coupon_key.h"
+
 namespace zorvane {
 
 namespace {
@@ -36,10 +38,10 @@ const char* walkEndName(WalkEndReason reason)
     return "finished";
 }
 
-HistoryRecorder::HistoryRecorder(std::string path, NoticeHandler onNotice,
+HistoryRecorder::HistoryRecorder(std::string path, NoticeHandler onNotice, ChangesHandler onChanges,
                                  std::chrono::milliseconds flushEvery)
-    : m_path(std::move(path)), m_onNotice(std::move(onNotice)), m_flushEvery(flushEvery),
-      m_writer([this] { writerLoop(); })
+    : m_path(std::move(path)), m_onNotice(std::move(onNotice)), m_onChanges(std::move(onChanges)),
+      m_flushEvery(flushEvery), m_writer([this] { writerLoop(); })
 {
 }
 
@@ -62,10 +64,11 @@ void HistoryRecorder::beginWalk(const std::string& address)
     queue(std::move(event), false);
 }
 
-void HistoryRecorder::addGoods(int page, int position, const GoodsRecord& record)
+void HistoryRecorder::addGoods(int page, int position, const GoodsRecord& record, std::int64_t count)
 {
     Event event;
     event.kind = Event::Kind::Goods;
+    event.count = count;
     event.sighting =
         Sighting{page, position, record.goodsId, record.name, record.price, record.tagText, record.tags};
     queue(std::move(event), false);
@@ -90,17 +93,16 @@ void HistoryRecorder::endWalk(WalkEndReason reason)
 
 void HistoryRecorder::queue(Event event, bool commitNow)
 {
-    bool wasEmpty = false;
+    // The writer wakes for a page, not for each goods item: a page's goods
+    // come just before its end.
+    const bool wake = event.kind != Event::Kind::Goods || commitNow;
     {
         std::lock_guard guard(m_mutex);
-        wasEmpty = m_queue.empty();
         m_queue.push_back(std::move(event));
         ++m_queuedCount;
         m_commitNow = m_commitNow || commitNow;
     }
-    // The writer sleeps on an empty queue or, with a batch begun, until its
-    // time or the walk's end.
-    if (wasEmpty || commitNow)
+    if (wake)
         m_wake.notify_one();
 }
 
@@ -124,30 +126,51 @@ void HistoryRecorder::writerLoop()
     }
     m_written.notify_all();
     std::vector<Event> batch;
+    std::uint64_t pending = 0; // events taken since the last commit
+    bool walkEnded = false;    // one of them ended a walk
     auto lastCommit = std::chrono::steady_clock::now() - m_flushEvery;
     for (;;) {
         bool quit = false;
+        bool commitNow = false;
         {
             std::unique_lock lock(m_mutex);
-            m_wake.wait(lock, [&] { return m_quit || !m_queue.empty(); });
-            // A commit writes every touched page again, so a fast walk's pages
-            // gather into one commit per flushEvery.
-            m_wake.wait_until(lock, lastCommit + m_flushEvery, [&] { return m_quit || m_commitNow; });
+            const auto ready = [&] { return m_quit || m_commitNow || !m_queue.empty(); };
+            if (pending == 0)
+                m_wake.wait(lock, ready);
+            else
+                m_wake.wait_until(lock, lastCommit + m_flushEvery, ready);
             batch.swap(m_queue);
+            commitNow = m_commitNow;
             m_commitNow = false;
             quit = m_quit;
         }
+        // Each page is written as it comes, so that a fast walk's writing
+        // goes on beside it; the transaction is committed at most once per
+        // flushEvery (a commit writes every touched page again), at once at
+        // a walk's end.
         if (usable && !m_failed && !batch.empty()) {
             if (SqlStatus status = write(batch); !status.ok())
                 giveUp(status.message);
         }
-        lastCommit = std::chrono::steady_clock::now();
-        {
-            std::lock_guard guard(m_mutex);
-            m_writtenCount += batch.size();
-        }
-        m_written.notify_all();
+        pending += batch.size();
+        walkEnded = walkEnded || endsWalk(batch);
         batch.clear();
+        const bool due = commitNow || quit || std::chrono::steady_clock::now() >= lastCommit + m_flushEvery;
+        if (pending > 0 && due) {
+            commit();
+            lastCommit = std::chrono::steady_clock::now();
+            {
+                std::lock_guard guard(m_mutex);
+                m_writtenCount += pending;
+            }
+            m_written.notify_all();
+            pending = 0;
+            // After the waiters are let go: a walk's end waits for its
+            // commit, never for readers of the file.
+            if (walkEnded && !m_failed)
+                checkpoint();
+            walkEnded = false;
+        }
         if (quit)
             return;
     }
@@ -167,43 +190,92 @@ bool HistoryRecorder::openStore()
 
 SqlStatus HistoryRecorder::write(const std::vector<Event>& batch)
 {
-    if (SqlStatus status = m_store.beginTransaction(); !status.ok())
-        return status;
+    if (!m_inTransaction) {
+        if (SqlStatus status = m_store.beginTransaction(); !status.ok())
+            return status;
+        m_inTransaction = true;
+    }
     for (const Event& event : batch) {
         if (SqlStatus status = apply(event); !status.ok()) {
             m_store.rollback();
+            m_inTransaction = false;
+            m_found.clear();
             return status;
         }
     }
-    SqlStatus status = m_store.commit();
-    if (!status.ok()) {
+    return {};
+}
+
+void HistoryRecorder::commit()
+{
+    if (!m_inTransaction)
+        return;
+    m_inTransaction = false;
+    if (SqlStatus status = m_store.commit(); !status.ok()) {
         m_store.rollback();
-        return status;
+        m_found.clear();
+        giveUp(status.message);
+        return;
     }
+    for (std::vector<StoredChange>& page : m_found)
+        m_onChanges(std::move(page));
+    m_found.clear();
+}
+
+bool HistoryRecorder::endsWalk(const std::vector<Event>& batch)
+{
+    return std::any_of(batch.begin(), batch.end(),
+                       [](const Event& event) { return event.kind == Event::Kind::End; });
+}
+
+void HistoryRecorder::checkpoint()
+{
     // An ended walk goes into the file itself, so that a copy of the file
     // alone holds it while the window keeps the history open. One sync per
     // walk; a checkpoint that cannot finish now leaves the walk safe in the
     // log for the next one.
-    const bool walkEnded = std::any_of(batch.begin(), batch.end(),
-                                       [](const Event& event) { return event.kind == Event::Kind::End; });
-    if (walkEnded)
-        m_store.checkpoint();
-    return status;
+    m_store.checkpoint();
 }
 
 SqlStatus HistoryRecorder::apply(const Event& event)
 {
     switch (event.kind) {
     case Event::Kind::Begin:
+        m_couponKey = couponKey(event.address);
+        m_changes.clear();
         return m_store.beginWalk(event.address, event.timeMs, m_walkId);
     case Event::Kind::Goods:
+        if (m_onChanges)
+            m_changes.add(event.sighting.goodsId, event.sighting.price, event.count);
         return m_store.addSighting(m_walkId, event.sighting);
     case Event::Kind::Page:
+        if (SqlStatus status = finishPageChanges(); !status.ok())
+            return status;
         return m_store.setPages(m_walkId, event.pages);
     case Event::Kind::End:
         break;
     }
+    // Goods of a page the walk left unfinished have their changes too.
+    if (SqlStatus status = finishPageChanges(); !status.ok())
+        return status;
     return m_store.endWalk(m_walkId, event.timeMs, walkEndName(event.reason));
+}
+
+SqlStatus HistoryRecorder::finishPageChanges()
+{
+    if (!m_onChanges)
+        return {};
+    // Earlier walks are those stored before this one: the walks the
+    // history's changes command compares a walk with.
+    const std::vector<std::string> ids = m_changes.idsToAsk();
+    SqlRows<ItemPrice> earlier;
+    if (!ids.empty())
+        earlier = m_store.earlierPrices(m_walkId, m_couponKey, ids);
+    if (!earlier.status.ok())
+        return earlier.status;
+    if (std::vector<StoredChange> told = m_changes.finishPage(earlier.rows); !told.empty())
+        m_found.push_back(std::move(told));
+    return {};
 }
 
 void HistoryRecorder::giveUp(const std::string& cause)

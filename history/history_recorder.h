@@ -12,6 +12,7 @@
 #include "core/goods_record.h"
 #include "core/walk_events.h"
 #include "history/history_store.h"
+#include "history/walk_changes.h"
 
 namespace zorvane {
 
@@ -19,21 +20,29 @@ namespace zorvane {
 // "coupon-expired", "login-page", "paused-itself", "paused" or "stopped".
 const char* walkEndName(WalkEndReason reason);
 
-// Writes one walk at a time into the history file while the walk runs. The
-// walk's thread only queues; one writer thread commits the queue in batches,
-// at most one per flushEvery (a slow walk's page is committed as it comes,
-// a fast walk's pages gather), and at once at the walk's end, when the
-// write-ahead log is also copied into the file. A page counts in the file
+// Writes one walk at a time into the history file while the walk runs (a
+// WalkRecorder feeds it a walk's events) and, when given onChanges, tells
+// each stored record's 变化 against the coupon's earlier walks: one query per
+// page, on the writer thread, handed over once the page is committed. The
+// walk's thread only queues; one writer thread writes each page as it comes
+// and commits at most once per flushEvery (a slow walk's page is committed as
+// it comes, a fast walk's pages gather; other writers of the file wait up to
+// that long), and at once at the walk's end, when the write-ahead log is
+// also copied into the file. A page counts in the file
 // once its end is committed. The file is opened by the writer; when it cannot be opened or
 // written, onNotice gets "历史记录不可用：" + the cause, once, and the rest
-// of the run is not recorded. The walk never waits for the file.
+// of the run is not recorded. The walk waits for the file only at its end
+// (see WalkRecorder), for its last commit.
 class HistoryRecorder final
 {
 public:
     // Called on the writer thread with a line for the log.
     using NoticeHandler = std::function<void(const std::string&)>;
+    // Called on the writer thread with a page's records whose change text is
+    // new (an item a later page moves tells its earlier records again).
+    using ChangesHandler = std::function<void(std::vector<StoredChange>)>;
 
-    HistoryRecorder(std::string path, NoticeHandler onNotice,
+    HistoryRecorder(std::string path, NoticeHandler onNotice, ChangesHandler onChanges = {},
                     std::chrono::milliseconds flushEvery = std::chrono::milliseconds(200));
     // Writes what is queued, then returns.
     ~HistoryRecorder();
@@ -41,14 +50,15 @@ public:
     HistoryRecorder& operator=(const HistoryRecorder&) = delete;
 
     void beginWalk(const std::string& address);
-    // A goods item on page (1-based) at position (1-based on that page).
-    void addGoods(int page, int position, const GoodsRecord& record);
+    // A goods item on page (1-based) at position (1-based on that page),
+    // kept as record count of the goods store.
+    void addGoods(int page, int position, const GoodsRecord& record, std::int64_t count);
     // The page's goods are all there; pages is how many the walk has done.
     void pageDone(int pages);
     void endWalk(WalkEndReason reason);
     // Returns once the file is open and everything queued before the call is
-    // in it (or the file was given up on). The writer never waits for its caller, so any
-    // thread may wait here.
+    // committed, its changes told (or the file was given up on). The writer
+    // never waits for its caller, so any thread may wait here.
     void waitWritten();
 
 private:
@@ -63,6 +73,7 @@ private:
         } kind = Kind::Goods;
         std::string address;
         Sighting sighting;
+        std::int64_t count = 0;
         int pages = 0;
         WalkEndReason reason = WalkEndReason::Finished;
         std::int64_t timeMs = 0;
@@ -72,11 +83,16 @@ private:
     void writerLoop();
     bool openStore();
     SqlStatus write(const std::vector<Event>& batch);
+    void commit();
+    static bool endsWalk(const std::vector<Event>& batch);
+    void checkpoint();
     SqlStatus apply(const Event& event);
+    SqlStatus finishPageChanges();
     void giveUp(const std::string& cause);
 
     const std::string m_path;
     const NoticeHandler m_onNotice;
+    const ChangesHandler m_onChanges;
     const std::chrono::milliseconds m_flushEvery;
 
     std::mutex m_mutex;
@@ -91,7 +107,11 @@ private:
 
     // The writer thread's own.
     HistoryStore m_store;
+    bool m_inTransaction = false;
     std::int64_t m_walkId = 0;
+    std::string m_couponKey;
+    WalkChanges m_changes;
+    std::vector<std::vector<StoredChange>> m_found; // the batch's pages' changes, told once committed
     bool m_failed = false;
 
     std::thread m_writer;

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <unordered_map>
 
+#include <nlohmann/json.hpp>
 #include <sqlite3.h>
 
 #include "history/coupon_key.h"
@@ -98,8 +99,10 @@ SqlStatus HistoryStore::prepareWrites()
     m_insertSighting = m_db.prepare("INSERT INTO sightings(walk_id, page, position, goods_id, name, price, "
                                     "tag_text, tags) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
                                     &status);
+    // The ids come as one JSON array: a page's worth in a single statement.
     if (status.ok())
-        m_lastPrice = m_db.prepare("SELECT " + lastPriceSql("?3"), &status);
+        m_earlierPrices =
+            m_db.prepare("SELECT j.value, " + lastPriceSql("j.value") + " FROM json_each(?3) j", &status);
     return status;
 }
 
@@ -253,19 +256,21 @@ SqlRows<SightingChange> HistoryStore::changes(std::int64_t walkId, const std::st
     return result;
 }
 
-std::optional<double> HistoryStore::lastPrice(const std::string& couponKey, const std::string& goodsId,
-                                              std::int64_t beforeWalkId)
+SqlRows<ItemPrice> HistoryStore::earlierPrices(std::int64_t walkId, const std::string& couponKey,
+                                               const std::vector<std::string>& goodsIds)
 {
-    SqlStatement& select = m_lastPrice;
+    SqlRows<ItemPrice> result;
+    SqlStatement& select = m_earlierPrices;
     select.reset();
-    select.bind(1, beforeWalkId);
+    select.bind(1, walkId);
     select.bind(2, couponKey);
-    select.bind(3, goodsId);
-    std::optional<double> price;
-    if (select.step() == SQLITE_ROW && !select.isNull(0))
-        price = select.doubleAt(0);
+    select.bind(3, nlohmann::json(goodsIds).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
+    result.status = eachRow(m_db, select, [&](const SqlStatement& row) {
+        if (!row.isNull(1))
+            result.rows.push_back({row.textAt(0), row.doubleAt(1)});
+    });
     select.reset();
-    return price;
+    return result;
 }
 
 std::string formatLocalTime(std::int64_t ms)

@@ -48,6 +48,13 @@ struct SightingChange
     PriceChange change;
 };
 
+// A goods item's price in one walk: the lowest it was seen at there.
+struct ItemPrice
+{
+    std::string goodsId;
+    double price = 0;
+};
+
 // A coupon's 满 T 减 D, in cents.
 struct CouponTerms
 {
@@ -113,11 +120,11 @@ public:
     // Above the id of every walk stored so far: a walk begun later gets at
     // least this id. 0 on failure.
     std::int64_t nextWalkId();
-    // The lowest price of a goods item in the last walk of the coupon before
-    // walkId that saw it: what the window needs per goods item while a walk
-    // runs.
-    std::optional<double> lastPrice(const std::string& couponKey, const std::string& goodsId,
-                                    std::int64_t beforeWalkId);
+    // For each of goodsIds, its lowest price in the last walk of the coupon
+    // before walkId that saw it; the ids no such walk saw are left out. One
+    // query however many ids: the recorder asks once per page.
+    SqlRows<ItemPrice> earlierPrices(std::int64_t walkId, const std::string& couponKey,
+                                     const std::vector<std::string>& goodsIds);
 
     // The terms last used for the coupon's baskets (coupon_terms.cpp); none
     // when never stored (or on failure).
@@ -132,7 +139,7 @@ private:
 
     SqlDatabase m_db;
     SqlStatement m_insertSighting;
-    SqlStatement m_lastPrice;
+    SqlStatement m_earlierPrices;
 };
 
 // Brings the schema from fromVersion to HistoryStore::kSchemaVersion (version 0

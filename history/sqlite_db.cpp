@@ -108,8 +108,10 @@ SqlDatabase& SqlDatabase::operator=(SqlDatabase&& other) noexcept
 SqlStatus SqlDatabase::open(const std::string& path)
 {
     close();
-    const int code =
-        sqlite3_open_v2(path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    // A connection is only ever used by one thread (see HistoryStore): no
+    // lock around each call, which the recorder makes per goods item.
+    const int code = sqlite3_open_v2(
+        path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (code == SQLITE_OK) {
         sqlite3_extended_result_codes(m_db, 1);
         return {};

@@ -18,7 +18,6 @@
 #include "goods/display_text.h"
 #include "goods/filter.h"
 #include "ui/goods_table_model.h"
-#include "ui/history_bridge.h"
 #include "ui/layout_fit.h"
 #include "ui/price_chart.h"
 #include "ui/tooltip_text.h"
@@ -41,9 +40,8 @@ QString priceBoundText(double price)
 
 } // namespace
 
-GoodsPanel::GoodsPanel(std::shared_ptr<AppState> state, std::function<HistoryBridge&()> history,
-                       QObject* parent)
-    : QObject(parent), m_state(std::move(state)), m_history(std::move(history))
+GoodsPanel::GoodsPanel(std::shared_ptr<AppState> state, QObject* parent)
+    : QObject(parent), m_state(std::move(state))
 {
 }
 
@@ -142,10 +140,6 @@ bool GoodsPanel::eventFilter(QObject* watched, QEvent* event)
 
 void GoodsPanel::showNewGoods(GoodsRecord record, std::int64_t n, bool fromWalk)
 {
-    if (fromWalk) {
-        record.change = history().goodsStored(record);
-        m_state->goods.setChange(n, record.change);
-    }
     addGoodsRow(record);
     addTags(record.tags);
     m_storeCount = n;
@@ -153,6 +147,20 @@ void GoodsPanel::showNewGoods(GoodsRecord record, std::int64_t n, bool fromWalk)
     if (fromWalk)
         ++m_gathered;
     emit goodsCounted(n);
+}
+
+void GoodsPanel::showChanges(const std::vector<StoredChange>& changes)
+{
+    // Every record of the running walk has its row, in store order behind
+    // the rows listed before it began.
+    const std::int64_t rowsBefore = m_storeCount - m_w.model->totalRows();
+    std::vector<std::pair<int, std::string>> rows;
+    rows.reserve(changes.size());
+    for (const StoredChange& change : changes) {
+        m_state->goods.setChange(change.count, change.change);
+        rows.emplace_back(static_cast<int>(change.count - 1 - rowsBefore), change.change);
+    }
+    m_w.model->setChanges(rows);
 }
 
 void GoodsPanel::addGoodsRow(const GoodsRecord& record)

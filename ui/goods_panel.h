@@ -23,7 +23,6 @@ class QWidget;
 namespace zorvane::ui {
 
 class GoodsTableModel;
-class HistoryBridge;
 class PriceChart;
 class YieldingColumn;
 
@@ -52,8 +51,7 @@ class GoodsPanel final : public QObject
     Q_OBJECT
 
 public:
-    // history: the window's recorder of walks, made on first use.
-    GoodsPanel(std::shared_ptr<AppState> state, std::function<HistoryBridge&()> history, QObject* parent);
+    GoodsPanel(std::shared_ptr<AppState> state, QObject* parent);
 
     // Fill the tag group and the goods group with the panel's widgets.
     void buildTagGroup(QWidget* group);
@@ -63,6 +61,8 @@ public:
 
     // Goods arrival: the store's record n, from a walk or from the history.
     void showNewGoods(GoodsRecord record, std::int64_t n, bool fromWalk);
+    // The 变化 the history found for stored records of the running walk.
+    void showChanges(const std::vector<StoredChange>& changes);
     // Adds a row for a record that passes the filter.
     void addGoodsRow(const GoodsRecord& record);
 
@@ -99,13 +99,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    HistoryBridge& history() { return m_history(); }
     // Adds the tags the tag list does not show yet, in the order given.
     void addTags(const std::vector<std::string>& tags);
     void showPriceRange(double lowest, double highest);
 
     std::shared_ptr<AppState> m_state;
-    std::function<HistoryBridge&()> m_history;
     GoodsWidgets m_w;
     YieldingColumn* m_nameColumn = nullptr;
     std::unordered_set<std::string> m_knownTags; // the tags the tag list shows

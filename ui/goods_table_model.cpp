@@ -3,6 +3,8 @@
 #include <QColor>
 #include <QTimer>
 
+#include <algorithm>
+
 #include "base/numbers.h"
 #include "goods/display_text.h"
 #include "ui/tooltip_text.h"
@@ -115,6 +117,27 @@ void GoodsTableModel::flush()
                   std::make_move_iterator(m_pending.end()));
     m_pending.clear();
     endInsertRows();
+}
+
+void GoodsTableModel::setChanges(const std::vector<std::pair<int, std::string>>& changes)
+{
+    const int shown = static_cast<int>(m_rows.size());
+    int first = shown;
+    int last = -1;
+    for (const auto& [row, change] : changes) {
+        if (row < 0 || row >= totalRows())
+            continue;
+        if (row < shown) {
+            m_rows[static_cast<std::size_t>(row)].change = change;
+            first = std::min(first, row);
+            last = std::max(last, row);
+        } else {
+            m_pending[static_cast<std::size_t>(row - shown)].change = change;
+        }
+    }
+    // One signal for the batch: the view repaints the column's cells once.
+    if (last >= first)
+        emit dataChanged(index(first, kChangeColumn), index(last, kChangeColumn));
 }
 
 void GoodsTableModel::clear()

@@ -2,6 +2,8 @@
 
 #include <QAbstractTableModel>
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "core/goods_record.h"
@@ -41,6 +43,9 @@ public:
     void appendRecord(const GoodsRecord& record);
     void flush();
     void clear();
+    // Sets the 变化 of rows (pending ones included), given as row and text;
+    // rows out of range are passed over.
+    void setChanges(const std::vector<std::pair<int, std::string>>& changes);
     // All rows, pending ones included.
     int totalRows() const { return static_cast<int>(m_rows.size() + m_pending.size()); }
     const Row* rowAt(int row) const;

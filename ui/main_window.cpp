@@ -17,11 +17,12 @@
 #include <QVBoxLayout>
 
 #include "core/log.h"
+#include "history/history_recorder.h"
+#include "history/history_store.h"
 #include "ui/dialogs.h"
 #include "ui/feedback_bridge.h"
 #include "ui/goods_panel.h"
 #include "ui/goods_table_model.h"
-#include "ui/history_bridge.h"
 #include "ui/list_lock.h"
 #include "ui/log_panel.h"
 #include "ui/widget_make.h"
@@ -38,8 +39,7 @@ MainWindow::MainWindow(std::shared_ptr<AppState> state, WindowOptions options, Q
     auto* about = menuBar()->addMenu(u8("关于"));
     m_versionAction = about->addAction(u8("关于"));
     buildHistoryMenu();
-    m_goods = new GoodsPanel(
-        m_state, [this]() -> HistoryBridge& { return history(); }, this);
+    m_goods = new GoodsPanel(m_state, this);
     m_log = new LogPanel(this);
     buildControls();
     m_status = new StatusPanel(this);

@@ -23,8 +23,10 @@ class QSplitter;
 class QTimer;
 
 namespace zorvane {
+class HistoryRecorder;
+class HistoryStore;
 class IniFile;
-}
+} // namespace zorvane
 
 namespace zorvane::ui {
 
@@ -33,7 +35,6 @@ class FeedbackBridge;
 class GoodsPanel;
 class GuardedSink;
 class GoodsTableModel;
-class HistoryBridge;
 class LogPanel;
 class PriceChart;
 
@@ -120,10 +121,11 @@ private:
     bool confirmClear();
     void emptyGoods();
 
-    // The goods history (main_window_history.cpp).
-    HistoryBridge& history();
-    void recordWalkStart(const WalkStart& start);
-    void recordWalkEnd(WalkEndReason reason);
+    // The goods history (main_window_history.cpp): the recorder the walks
+    // go through, and the file read for the menu, the dialog and the baskets
+    // (none when it cannot be opened).
+    std::shared_ptr<HistoryRecorder> historyRecorder();
+    HistoryStore* historyReader();
     void buildHistoryMenu();
     void fillHistoryMenu(QMenu* menu);
     void showHistoryDialog();
@@ -161,9 +163,11 @@ private:
     QSplitter* m_splitter = nullptr;
     StatusPanel* m_status = nullptr;
     WalkEndReason m_walkEnd = WalkEndReason::Finished; // how the last walk ended, until the next start
-    std::unique_ptr<HistoryBridge> m_history;          // made on first use, once the settings path is known
-    QString m_exportDir;                               // folder of the last export, "" before the first
-    QWidget* m_refusedBox = nullptr;                   // the input a refused start names, focused once usable
+    // Made on first use, once the settings path is known.
+    std::shared_ptr<HistoryRecorder> m_recorder;
+    std::unique_ptr<HistoryStore> m_historyReader;
+    QString m_exportDir;             // folder of the last export, "" before the first
+    QWidget* m_refusedBox = nullptr; // the input a refused start names, focused once usable
     // What a fresh walk does with goods of an earlier one in the list.
     enum class EarlierGoods
     {

@@ -11,7 +11,6 @@
 #include "ui/dialogs.h"
 #include "ui/goods_panel.h"
 #include "ui/goods_table_model.h"
-#include "ui/history_bridge.h"
 #include "ui/main_window.h"
 
 namespace zorvane::ui {
@@ -52,7 +51,7 @@ void MainWindow::showBasketDialog()
                 Dialogs::openWebAddress(QString::fromStdString(m_state->goodsAddress.addressOf(id)));
         };
         hooks.loadTerms = [this]() -> std::optional<std::pair<basket::Cents, basket::Cents>> {
-            HistoryStore* store = history().reader();
+            HistoryStore* store = historyReader();
             const std::string key = couponKey(m_address->text().toStdString());
             const std::optional<CouponTerms> terms =
                 store && !key.empty() ? store->couponTerms(key) : std::nullopt;
@@ -61,7 +60,7 @@ void MainWindow::showBasketDialog()
             return std::pair(terms->thresholdCents, terms->discountCents);
         };
         hooks.saveTerms = [this](basket::Cents threshold, basket::Cents discount) {
-            HistoryStore* store = history().reader();
+            HistoryStore* store = historyReader();
             const std::string key = couponKey(m_address->text().toStdString());
             if (store && !key.empty())
                 store->setCouponTerms(key, {threshold, discount});

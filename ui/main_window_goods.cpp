@@ -20,7 +20,6 @@
 #include "ui/feedback_bridge.h"
 #include "ui/goods_panel.h"
 #include "ui/goods_table_model.h"
-#include "ui/history_bridge.h"
 #include "ui/list_lock.h"
 #include "ui/log_panel.h"
 #include "ui/main_window.h"
@@ -51,12 +50,14 @@ void MainWindow::feedbackHandler(const Feedback& message)
             loadBrowserPage(*message.text);
         break;
     case kFeedbackNewGoods:
-        if (message.goods) // history glue: records the goods item
+        if (message.goods)
             m_goods->showNewGoods(message.goods->record, message.goods->count, true);
         break;
     case kFeedbackPageDone:
         m_status->setPagesDone(static_cast<int>(message.number));
-        history().pageDone(static_cast<int>(message.number)); // history glue
+        break;
+    case kFeedbackChanges:
+        m_goods->showChanges(message.changes);
         break;
     case kFeedbackShowGoods:
         if (auto record = m_state->goods.copyAt(message.number))
@@ -65,7 +66,6 @@ void MainWindow::feedbackHandler(const Feedback& message)
     case kFeedbackSearchEnded:
         if (!message.end)
             break;
-        recordWalkEnd(message.end->reason); // history glue
         onSearchEnded(*message.end);
         m_goods->refreshPriceChart();
         break;

@@ -6,11 +6,13 @@
 #include <algorithm>
 
 #include "core/log.h"
+#include "core/walk_feedback.h"
+#include "history/history_recorder.h"
 #include "history/history_store.h"
 #include "settings/settings_file.h"
+#include "ui/feedback_bridge.h"
 #include "ui/goods_panel.h"
 #include "ui/goods_table_model.h"
-#include "ui/history_bridge.h"
 #include "ui/history_dialog.h"
 #include "ui/history_text.h"
 #include "ui/main_window.h"
@@ -25,21 +27,30 @@ constexpr int kMenuWalks = 15;
 
 } // namespace
 
-HistoryBridge& MainWindow::history()
+std::shared_ptr<HistoryRecorder> MainWindow::historyRecorder()
 {
-    if (!m_history)
-        m_history = std::make_unique<HistoryBridge>(*m_state, historyFilePath(m_settingsPath));
-    return *m_history;
+    if (!m_recorder) {
+        // The recorder may outlive the window on a walk's thread: it holds
+        // what it reports to.
+        m_recorder = std::make_shared<HistoryRecorder>(
+            historyFilePath(m_settingsPath),
+            [state = m_state](const std::string& notice) { appendLog(*state, notice); },
+            [sink = m_sink](std::vector<StoredChange> changes) {
+                sink->post(changesFeedback(std::move(changes)));
+            });
+    }
+    return m_recorder;
 }
 
-void MainWindow::recordWalkStart(const WalkStart& start)
+HistoryStore* MainWindow::historyReader()
 {
-    history().walkStarted(start.address, start.pagesBefore);
-}
-
-void MainWindow::recordWalkEnd(WalkEndReason reason)
-{
-    history().walkEnded(reason);
+    // Opened once: a file that cannot be read now is left alone for the run,
+    // as the recorder leaves it.
+    if (!m_historyReader) {
+        m_historyReader = std::make_unique<HistoryStore>();
+        m_historyReader->open(historyFilePath(m_settingsPath));
+    }
+    return m_historyReader->isOpen() ? m_historyReader.get() : nullptr;
 }
 
 void MainWindow::buildHistoryMenu()
@@ -52,7 +63,7 @@ void MainWindow::buildHistoryMenu()
 void MainWindow::fillHistoryMenu(QMenu* menu)
 {
     menu->clear();
-    HistoryStore* store = history().reader();
+    HistoryStore* store = historyReader();
     const std::vector<WalkSummary> walks = store ? store->listWalks().rows : std::vector<WalkSummary>();
     for (auto walk = walks.rbegin(); walk != walks.rend() && walk - walks.rbegin() < kMenuWalks; ++walk) {
         const std::int64_t id = walk->id;
@@ -73,9 +84,10 @@ void MainWindow::fillHistoryMenu(QMenu* menu)
 
 void MainWindow::showHistoryDialog()
 {
-    HistoryStore* store = history().reader();
+    HistoryStore* store = historyReader();
     if (!store) {
-        logAndTell(QString::fromUtf8("历史记录不可用：") + QString::fromStdString(history().path()),
+        logAndTell(QString::fromUtf8("历史记录不可用：") +
+                       QString::fromStdString(historyFilePath(m_settingsPath)),
                    QMessageBox::Warning);
         return;
     }
@@ -86,7 +98,7 @@ void MainWindow::showHistoryDialog()
 
 bool MainWindow::loadHistoryWalk(std::int64_t walkId)
 {
-    HistoryStore* store = history().reader();
+    HistoryStore* store = historyReader();
     if (!store || !busyCheck(*m_state, true))
         return false;
     // A paused walk goes on into the list: it would add its goods to the loaded ones.

@@ -7,7 +7,9 @@
 #include <QTableView>
 #include <QTreeWidget>
 
+#include "core/walk_feedback.h"
 #include "core/walk_session.h"
+#include "history/walk_recorder.h"
 #include "search/search_thread.h"
 #include "ui/dialogs.h"
 #include "ui/feedback_bridge.h"
@@ -18,6 +20,19 @@
 #include "ui/widget_panel.h"
 
 namespace zorvane::ui {
+
+namespace {
+
+// The walk of the search thread: its events go through the history's
+// recorder on their way to the window.
+void recordedWalk(AppState& state, const WalkJob& job, FeedbackSink& sink, HistoryRecorder& history)
+{
+    FeedbackWalkObserver window(state.log, sink);
+    WalkRecorder recorded(history, window);
+    runWalk(state, job, recorded);
+}
+
+} // namespace
 
 void MainWindow::startPause()
 {
@@ -100,12 +115,11 @@ bool MainWindow::startSearch()
     if (!start.resume && !settleEarlierGoods())
         return false;
     noteSearchStart(!start.resume, start.job.params.pageLimit);
-    recordWalkStart(walkStartOf(start.job)); // history glue
-    // The thread holds the state and the sink itself: it may outlive the window.
-    if (!m_state->workers.start(Worker::Search, [state = m_state, sink = m_sink, job = std::move(start.job)] {
-            searchThreadMain(*state, job, *sink);
-        })) {
-        recordWalkEnd(WalkEndReason::Stopped); // history glue: the walk never ran
+    // The thread holds the state, the sink and the recorder itself: it may
+    // outlive the window.
+    if (!m_state->workers.start(
+            Worker::Search, [state = m_state, sink = m_sink, history = historyRecorder(),
+                             job = std::move(start.job)] { recordedWalk(*state, job, *sink, *history); })) {
         logAndTell(QString::fromUtf8("启动搜索线程失败"), QMessageBox::NoIcon);
         return false;
     }
