@@ -27,7 +27,8 @@ const char* walkEndName(WalkEndReason reason);
 // walk's thread only queues; one writer thread writes each page as it comes
 // and commits at most once per flushEvery (a slow walk's page is committed as
 // it comes, a fast walk's pages gather; other writers of the file wait up to
-// that long), and at once at the walk's end, when the write-ahead log is
+// that long). The pause is short, so that little is left to commit when the
+// walk ends and waits for it; then it commits at once, and the write-ahead log is
 // also copied into the file. A page counts in the file
 // once its end is committed. The file is opened by the writer; when it cannot be opened or
 // written, onNotice gets "历史记录不可用：" + the cause, once, and the rest
@@ -43,7 +44,7 @@ public:
     using ChangesHandler = std::function<void(std::vector<StoredChange>)>;
 
     HistoryRecorder(std::string path, NoticeHandler onNotice, ChangesHandler onChanges = {},
-                    std::chrono::milliseconds flushEvery = std::chrono::milliseconds(200));
+                    std::chrono::milliseconds flushEvery = std::chrono::milliseconds(25));
     // Writes what is queued, then returns.
     ~HistoryRecorder();
     HistoryRecorder(const HistoryRecorder&) = delete;
