@@ -105,12 +105,16 @@ Result<WatchOptions> parseWalkWatch(const std::vector<std::string>& args)
     if (!job.empty()) {
         if (!options.searchArgs.empty() || !options.ruleArgs.empty())
             return Failure{_("watch run --job takes no other arguments")};
-        const Result<WatchJob> stored = readWatchJob(job);
+        const Result<WatchJob> stored = readWatchJob(job, stderr);
         if (!stored.ok())
             return Failure{stored.error()};
+        // The job's args hold no --job (its reading refuses one): this goes one level down.
         std::vector<std::string> jobArgs = {"watch", "run"};
         jobArgs.insert(jobArgs.end(), stored->args.begin(), stored->args.end());
-        return parseWalkWatch(jobArgs);
+        Result<WatchOptions> fromJob = parseWalkWatch(jobArgs);
+        if (!fromJob.ok())
+            return Failure{fillIn(_("cannot use the job file %s: "), watchJobPath(job)) + fromJob.error()};
+        return fromJob;
     }
     if (options.action == "add")
         if (const Result<void> span = checkTimeSpan(options.every); !span.ok())

@@ -8,8 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
 #include <fcntl.h>
@@ -25,6 +23,7 @@
 #include "cli/translation.h"
 #include "history/coupon_key.h"
 #include "history/history_store.h"
+#include "watch/watch_job_file.h"
 
 extern char** environ;
 
@@ -40,11 +39,6 @@ bool isWatchKey(const std::string& key)
     return !key.empty() && key.size() <= 16 && std::all_of(key.begin(), key.end(), [](char c) {
         return std::isxdigit(static_cast<unsigned char>(c));
     });
-}
-
-std::string jobPath(const std::string& key)
-{
-    return watchJobDirectory() + "/" + key + ".json";
 }
 
 std::string unitName(const std::string& key, const char* type)
@@ -77,11 +71,11 @@ std::vector<std::string> withAbsolutePaths(std::vector<std::string> args)
     return args;
 }
 
-// Writes text to path, readable by the user alone when secret.
-Result<void> writeFile(const std::string& path, const std::string& text, bool secret)
+// Writes a unit: systemd reads it, and it holds no secret.
+Result<void> writeUnit(const std::string& path, const std::string& text)
 {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, secret ? 0600 : 0644);
-    bool ok = fd >= 0 && ::fchmod(fd, secret ? 0600 : 0644) == 0;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    bool ok = fd >= 0 && ::fchmod(fd, 0644) == 0;
     for (std::size_t done = 0; ok && done < text.size();) {
         const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
         ok = n > 0;
@@ -139,40 +133,91 @@ std::string lastWalkTime(const std::string& dbPath, const std::string& address)
 
 } // namespace
 
-Result<WatchJob> readWatchJob(const std::string& key)
+std::string watchJobPath(const std::string& key)
+{
+    return watchJobDirectory() + "/" + key + ".json";
+}
+
+std::string jobProblemText(const std::string& path, const JobProblem& problem)
+{
+    const std::string field =
+        problem.inArgs ? problem.field + "[" + std::to_string(problem.index) + "]" : problem.field;
+    const std::string unusable = fillIn(_("cannot use the job file %s: "), path);
+    switch (problem.fault) {
+    case JobFault::None:
+        return "";
+    case JobFault::Missing:
+        return fillIn(_("no such file: %s"), path);
+    case JobFault::Unreadable:
+        return fillIn(_("cannot read %s: "), path) + std::strerror(problem.errorNumber);
+    case JobFault::Unwritable:
+        return fillIn(_("cannot write %s: "), path) + std::strerror(problem.errorNumber);
+    case JobFault::SymbolicLink:
+        return unusable + _("it is a symbolic link, which is not followed");
+    case JobFault::NotAFile:
+        return unusable + _("it is not a regular file");
+    case JobFault::TooLarge:
+        return unusable + _("it is larger than 64 KiB");
+    case JobFault::NotJson:
+        return unusable + _("it is not JSON text in UTF-8");
+    case JobFault::NotAnObject:
+        return unusable + _("it is not a JSON object");
+    case JobFault::WrongType:
+        return unusable + fillIn(_("%s is missing or of another type (address and every are texts, args a "
+                                   "list of texts)"),
+                                 field);
+    case JobFault::NestedJob:
+        return unusable + fillIn(_("%s names a job (--job), which a job may not"), field);
+    case JobFault::NotUtf8:
+        return unusable + fillIn(_("%s is not UTF-8 text"), field);
+    }
+    return unusable;
+}
+
+Result<WatchJob> readWatchJob(const std::string& key, std::FILE* err)
 {
     if (!isWatchKey(key))
         return Failure{fillIn(_("no watch %s: "), key) + watchJobDirectory()};
-    std::ifstream file(jobPath(key), std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    const nlohmann::json job = nlohmann::json::parse(text.str(), nullptr, false);
-    if (!file || !job.is_object() || !job.value("args", nlohmann::json()).is_array())
-        return Failure{fillIn(_("no watch %s: "), key) + jobPath(key)};
-    return WatchJob{key, job.value("every", ""), job.value("address", ""),
-                    job["args"].get<std::vector<std::string>>()};
+    const std::string path = watchJobPath(key);
+    const JobRead read = readWatchJobFile(path);
+    // Said once: the file is 0600 from now on.
+    if (read.tightened)
+        std::fprintf(err,
+                     _("zorvane-cli: %s could be read by other users; it is now readable by you alone\n"),
+                     path.c_str());
+    if (read.problem.fault == JobFault::Missing)
+        return Failure{fillIn(_("no watch %s: "), key) + path};
+    if (!read.ok())
+        return Failure{jobProblemText(path, read.problem)};
+    if (const Result<void> span = checkTimeSpan(read.job.every); !span.ok())
+        return Failure{fillIn(_("cannot use the job file %s: "), path) + span.error()};
+    return read.job;
 }
 
 int addWatch(const WatchOptions& options, std::FILE* out, std::FILE* err)
 {
     const std::string address = trimWhiteSpace(options.search.address);
     const std::string key = watchKey(address);
-    std::vector<std::string> args = withAbsolutePaths(options.searchArgs);
-    args.insert(args.end(), options.ruleArgs.begin(), options.ruleArgs.end());
-    const nlohmann::json job = {{"address", address}, {"every", options.every}, {"args", args}};
+    const std::string path = watchJobPath(key);
+    WatchJob job{address, options.every, withAbsolutePaths(options.searchArgs)};
+    job.args.insert(job.args.end(), options.ruleArgs.begin(), options.ruleArgs.end());
     std::error_code ec;
     fs::create_directories(watchJobDirectory(), ec);
     fs::create_directories(userUnitDirectory(), ec);
     char program[4096] = {};
     const ssize_t length = ::readlink("/proc/self/exe", program, sizeof program - 1);
-    Result<void> written = length > 0 ? writeFile(jobPath(key), job.dump(2) + "\n", true)
-                                      : Failure{_("cannot find the program's own path")};
+    Result<void> written = length > 0 ? Result<void>() : Failure{_("cannot find the program's own path")};
+    if (written.ok()) {
+        const JobProblem problem = writeWatchJobFile(path, job);
+        if (problem.fault != JobFault::None)
+            written = Failure{jobProblemText(path, problem)};
+    }
     if (written.ok())
-        written = writeFile(userUnitDirectory() + "/" + unitName(key, "service"),
-                            watchServiceUnit(key, program), false);
+        written =
+            writeUnit(userUnitDirectory() + "/" + unitName(key, "service"), watchServiceUnit(key, program));
     if (written.ok())
-        written = writeFile(userUnitDirectory() + "/" + unitName(key, "timer"),
-                            watchTimerUnit(key, options.every), false);
+        written =
+            writeUnit(userUnitDirectory() + "/" + unitName(key, "timer"), watchTimerUnit(key, options.every));
     if (!written.ok()) {
         std::fprintf(err, "zorvane-cli: %s\n", written.error().c_str());
         return kExitWriteFailed;
@@ -198,10 +243,18 @@ int listWatches(const WatchOptions& options, std::FILE* out, std::FILE* err)
             keys.push_back(entry.path().stem().string());
     std::sort(keys.begin(), keys.end());
     for (const std::string& key : keys) {
-        const Result<WatchOptions> run = parseWatchCommand({"watch", "run", "--job", key});
-        const Result<WatchJob> job = readWatchJob(key);
-        if (!run.ok() || !job.ok()) {
-            std::fprintf(err, "zorvane-cli: %s\n", (run.ok() ? job.error() : run.error()).c_str());
+        const Result<WatchJob> job = readWatchJob(key, err);
+        if (!job.ok()) {
+            std::fprintf(err, "zorvane-cli: %s\n", job.error().c_str());
+            continue;
+        }
+        std::vector<std::string> runArgs = {"watch", "run"};
+        runArgs.insert(runArgs.end(), job->args.begin(), job->args.end());
+        const Result<WatchOptions> run = parseWatchCommand(runArgs);
+        if (!run.ok()) {
+            std::fprintf(err, "zorvane-cli: %s%s\n",
+                         fillIn(_("cannot use the job file %s: "), watchJobPath(key)).c_str(),
+                         run.error().c_str());
             continue;
         }
         const std::string db = !options.dbPath.empty()          ? options.dbPath
@@ -225,7 +278,8 @@ int removeWatch(const std::string& key, std::FILE* /*out*/, std::FILE* err)
 {
     const std::string timer = userUnitDirectory() + "/" + unitName(key, "timer");
     std::error_code ec;
-    if (!isWatchKey(key) || (!fs::exists(jobPath(key), ec) && !fs::exists(timer, ec))) {
+    if (!isWatchKey(key) || (fs::symlink_status(watchJobPath(key), ec).type() == fs::file_type::not_found &&
+                             !fs::exists(timer, ec))) {
         std::fprintf(err, _("zorvane-cli: no watch %s\n"), key.c_str());
         return kExitUsage;
     }
@@ -234,7 +288,7 @@ int removeWatch(const std::string& key, std::FILE* /*out*/, std::FILE* err)
         systemctl({"disable", "--now", unitName(key, "timer")}, true);
     bool removed = true;
     for (const std::string& path :
-         {timer, userUnitDirectory() + "/" + unitName(key, "service"), jobPath(key)})
+         {timer, userUnitDirectory() + "/" + unitName(key, "service"), watchJobPath(key)})
         if (!fs::remove(path, ec) && ec) {
             std::fprintf(err, _("zorvane-cli: cannot remove %s: %s\n"), path.c_str(), ec.message().c_str());
             removed = false;

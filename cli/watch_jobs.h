@@ -6,17 +6,9 @@
 
 #include "base/result.h"
 #include "cli/watch_command.h"
+#include "watch/watch_job.h"
 
 namespace zorvane::cli {
-
-// A watch as its job file holds it.
-struct WatchJob
-{
-    std::string key;
-    std::string every;             // the timer's period, a systemd time span
-    std::string address;           // the coupon's address as given
-    std::vector<std::string> args; // what follows "watch run": the walk's options, the rule's, the address
-};
 
 // The folders under $XDG_CONFIG_HOME (~/.config when unset): the job files,
 // and the user's systemd units.
@@ -30,8 +22,16 @@ std::string watchKey(const std::string& address);
 // minutes, or the reason it is not.
 Result<void> checkTimeSpan(const std::string& span);
 
-// The watch's job file, or why there is none to read.
-Result<WatchJob> readWatchJob(const std::string& key);
+// The file of the watch KEY.
+std::string watchJobPath(const std::string& key);
+
+// The watch's job file, or what keeps it from being used, naming the file.
+// One line on err tells when the file was readable by others and is now
+// readable by the user alone.
+Result<WatchJob> readWatchJob(const std::string& key, std::FILE* err);
+
+// The words for a job file's problem, the file named.
+std::string jobProblemText(const std::string& path, const JobProblem& problem);
 
 // The units that run "program watch run --job KEY" every period. They name
 // the job by its key only: the cookie and headers stay in the job file.

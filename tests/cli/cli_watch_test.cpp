@@ -244,5 +244,89 @@ TEST_F(CliWatch, AddWritesAPrivateJobAndUnitsThatVerifyThenListAndRemoveThem)
     EXPECT_EQ(runCli({"watch", "remove", key}).status, 2);
 }
 
+// The key a watch add printed on standard output.
+std::string addedKey(const CliRun& add)
+{
+    const std::size_t at = add.out.rfind("zorvane-watch-");
+    return at == std::string::npos ? "" : add.out.substr(at + 14, 12);
+}
+
+TEST_F(CliWatch, AJobFileThatCannotBeUsedIsNamedWithItsFaultAndTheOthersStillListed)
+{
+    const CliRun add = runCli({"watch", "add", shop->firstPageUrl()});
+    ASSERT_EQ(add.status, 0) << add.err;
+    const std::string jobs = dir.file("config") + "/zorvane/watch/";
+    const std::string good = jobs + addedKey(add) + ".json";
+    const std::string bad = jobs + "0000000000aa.json";
+    std::filesystem::copy_file(good, dir.file("elsewhere.json"));
+    const std::string head = R"({"address":"https://s.jd.com/","every":"6h",)";
+    const auto nested = [](std::size_t depth) { return std::string(depth, '[') + std::string(depth, ']'); };
+    struct Case
+    {
+        const char* name;
+        std::string text; // "link": a symbolic link to a good job; "folder": a folder
+        std::string fault;
+    };
+    const std::vector<Case> cases = {
+        {"every a number", R"({"address":"https://s.jd.com/","every":5,"args":[]})",
+         "every is missing or of"},
+        {"args numbers", head + R"("args":[1,2]})", "args[0] is missing or of"},
+        {"address an object", R"({"address":{},"every":"6h","args":[]})", "address is missing or of"},
+        {"args naming the job itself", head + R"("args":["--job","0000000000aa"]})", "args[0] names a job"},
+        {"nested 100,000 deep", head + R"("args":)" + nested(100000) + "}", "larger than 64 KiB"},
+        {"nested 30,000 deep", head + R"("args":)" + nested(30000) + "}", "args[0] is missing or of"},
+        {"not JSON", head, "not JSON text"},
+        {"a period that is none", R"({"address":"https://s.jd.com/","every":"often","args":[]})",
+         "--every takes a time span"},
+        {"an unknown option", head + R"("args":["--frobnicate","https://s.jd.com/"]})", "unknown option"},
+        {"a symbolic link", "link", "symbolic link"},
+        {"a folder", "folder", "not a regular file"},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(bad);
+        if (c.text == "link")
+            std::filesystem::create_symlink(dir.file("elsewhere.json"), bad);
+        else if (c.text == "folder")
+            std::filesystem::create_directory(bad);
+        else
+            writeFileBytes(bad, c.text);
+        ::chmod(bad.c_str(), 0600); // a link's target was made so by watch add
+        const std::string told = "cannot use the job file " + bad + ": ";
+        const CliRun list = runCli({"watch", "list"});
+        EXPECT_EQ(list.status, 0) << c.name << ": " << list.err;
+        EXPECT_EQ(linesOf(list.out).size(), 1u) << c.name << ": " << list.out;
+        EXPECT_TRUE(list.out.starts_with(addedKey(add) + "\t")) << c.name << ": " << list.out;
+        const CliRun run = runCli({"watch", "run", "--job", "0000000000aa"});
+        EXPECT_EQ(run.status, 2) << c.name << ": " << run.err;
+        for (const std::string& err : {list.err, run.err}) {
+            EXPECT_EQ(linesOf(err).size(), 1u) << c.name << ": " << err;
+            EXPECT_NE(err.find(told), std::string::npos) << c.name << ": " << err;
+            EXPECT_NE(err.find(c.fault), std::string::npos) << c.name << ": " << err;
+        }
+    }
+}
+
+TEST_F(CliWatch, AJobFileIsNeverReachedThroughALinkNorLeftReadableByOthers)
+{
+    ASSERT_EQ(runCli({"watch", "add", "--cookie", "a=1", shop->firstPageUrl()}).status, 0);
+    const std::vector<std::pair<std::string, unsigned>> files = watchFiles(dir.file("config"));
+    const std::string job = dir.file("config") + "/" + files.back().first;
+    const std::string warning = job + " could be read by other users";
+    ::chmod(job.c_str(), 0644);
+    const CliRun first = runCli({"watch", "list"});
+    EXPECT_EQ(linesOf(first.err).size(), 1u) << first.err;
+    EXPECT_NE(first.err.find(warning), std::string::npos) << first.err;
+    EXPECT_EQ(watchFiles(dir.file("config")), files);
+    EXPECT_EQ(runCli({"watch", "list"}).err, "");
+
+    writeFileBytes(dir.file("target"), "kept");
+    std::filesystem::remove(job);
+    std::filesystem::create_symlink(dir.file("target"), job);
+    const CliRun replace = runCli({"watch", "add", "--cookie", "a=2", shop->firstPageUrl()});
+    EXPECT_EQ(replace.status, 0) << replace.err;
+    EXPECT_EQ(readFileBytes(dir.file("target")), "kept");
+    EXPECT_EQ(watchFiles(dir.file("config")), files);
+}
+
 } // namespace
 } // namespace zorvane::test
