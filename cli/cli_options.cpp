@@ -451,10 +451,14 @@ std::string usageText()
         N_("      --min-drop YUAN   only drops of at least YUAN count for the notice (default 0.01)\n"),
         N_("      --no-new          new goods do not count for the notice\n"),
         N_("      --job KEY         the address and options of the watch KEY\n"),
-        N_("zorvane-cli watch add [--every SPAN] [search options] [--min-drop YUAN] [--no-new] ADDRESS\n"
-           "  watch the coupon: a job file and a systemd user timer that runs watch run every SPAN\n"),
+        N_("zorvane-cli watch add [--every SPAN] [--replace] [search options] [--min-drop YUAN] [--no-new] "
+           "ADDRESS\n"
+           "  watch the coupon from its first page: a job file and a systemd user timer that runs watch run\n"
+           "  every SPAN\n"),
         N_("      --every SPAN      a systemd time span such as 30min, 6h or 1d, at least 10min (default "
            "6h)\n"),
+        N_("      --replace         replace the coupon's watch; without it a watched coupon is a usage "
+           "error\n"),
         N_("zorvane-cli watch list [--db FILE] [--format tsv|json]\n"
            "  the watches: key TAB every TAB address TAB last walk time\n"
            "zorvane-cli watch remove KEY\n"

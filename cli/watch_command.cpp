@@ -52,6 +52,8 @@ Result<void> takeWalkArguments(const std::vector<std::string>& args, WatchOption
                 return Failure{_("--min-drop takes an amount of at least 0.01 yuan: ") + *value};
             options.rule.minDropCents = *cents;
             options.ruleArgs.insert(options.ruleArgs.end(), {"--min-drop", *value});
+        } else if (args[i] == "--replace" && options.action == "add") {
+            options.replace = true;
         } else if ((name == "--every" && options.action == "add") ||
                    (name == "--job" && options.action == "run")) {
             const Result<std::string> value = optionValue(args, i, name);

@@ -20,6 +20,7 @@ struct WatchOptions
     std::vector<std::string> ruleArgs;   // run, add: --min-drop and --no-new as given
     WatchRule rule;
     std::string every = "6h"; // add: a systemd time span
+    bool replace = false;     // add: --replace, the coupon's watch replaced
     std::string key;          // remove: the watch
     std::string dbPath;       // list: the history file, "" = the default one
     bool json = false;        // list: --format json

@@ -49,26 +49,65 @@ std::string unitName(const std::string& key, const char* type)
 // The options that name files: a timer's job runs in another folder.
 bool takesPath(const std::string& name)
 {
-    return name == "-o" || name == "--output" || name == "--config" || name == "--cacert" ||
-           name == "--ca-file" || name == "--db";
+    return name == "-o" || name == "--output" || name == "--csv" || name == "--config" ||
+           name == "--cacert" || name == "--ca-file" || name == "--db" || name == "--cookies";
 }
 
 std::vector<std::string> withAbsolutePaths(std::vector<std::string> args)
 {
-    auto absolute = [](const std::string& path) {
+    auto absolute = [](const std::string& name, const std::string& path) {
         std::error_code ec;
-        return path == "-" || path.empty() ? path : fs::absolute(path, ec).string();
+        const bool kept = path == "-" || path.empty() || (name == "--cookies" && path == "firefox");
+        return kept ? path : fs::absolute(path, ec).string();
     };
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::size_t eq = args[i].find('=');
-        if (eq != std::string::npos && startsWith(args[i], "--") && takesPath(args[i].substr(0, eq)))
-            args[i] = args[i].substr(0, eq + 1) + absolute(args[i].substr(eq + 1));
+        const std::string name = args[i].substr(0, eq);
+        if (eq != std::string::npos && startsWith(args[i], "--") && takesPath(name))
+            args[i] = name + "=" + absolute(name, args[i].substr(eq + 1));
         else if (takesPath(args[i]) && i + 1 < args.size())
-            args[i + 1] = absolute(args[i + 1]), ++i;
+            args[i + 1] = absolute(args[i], args[i + 1]), ++i;
         else if (startsWith(args[i], "-o") && args[i].size() > 2 && !startsWith(args[i], "--"))
-            args[i] = "-o" + absolute(args[i].substr(2));
+            args[i] = "-o" + absolute("-o", args[i].substr(2));
     }
     return args;
+}
+
+// The job as the timer runs it: from another folder, so with absolute paths,
+// and from the coupon's first page, whatever page the address was of.
+WatchJob jobOf(const WatchOptions& options)
+{
+    WatchJob job{couponKey(options.search.address), options.every, withAbsolutePaths(options.searchArgs)};
+    // The address is the walk's one operand; an option's value comes before it.
+    const auto operand = std::find(job.args.rbegin(), job.args.rend(), options.search.address);
+    if (operand != job.args.rend())
+        *operand = job.address;
+    job.args.insert(job.args.end(), options.ruleArgs.begin(), options.ruleArgs.end());
+    return job;
+}
+
+// The option an argument belongs to, never its value: that may be the cookie.
+std::string optionOf(const std::vector<std::string>& args, std::size_t i)
+{
+    if (startsWith(args[i], "--"))
+        return args[i].substr(0, args[i].find('='));
+    if (startsWith(args[i], "-") && args[i].size() > 1)
+        return args[i].substr(0, 2);
+    if (i > 0 && startsWith(args[i - 1], "-") && args[i - 1].size() > 1)
+        return args[i - 1];
+    return "ADDRESS";
+}
+
+// Why the job cannot be stored, told as a usage error; "" when it can.
+std::string unstorable(const WatchJob& job)
+{
+    const JobProblem problem = checkWatchJob(job);
+    if (problem.fault == JobFault::NestedJob)
+        return _("a watch cannot store --job among its options");
+    if (problem.fault != JobFault::NotUtf8)
+        return "";
+    return fillIn(_("%s: the value is not UTF-8 text, which a watch cannot store"),
+                  problem.inArgs ? optionOf(job.args, problem.index) : problem.field);
 }
 
 // Writes a unit: systemd reads it, and it holds no secret.
@@ -196,18 +235,36 @@ Result<WatchJob> readWatchJob(const std::string& key, std::FILE* err)
 
 int addWatch(const WatchOptions& options, std::FILE* out, std::FILE* err)
 {
-    const std::string address = trimWhiteSpace(options.search.address);
+    const WatchJob job = jobOf(options);
+    const std::string& address = job.address;
     const std::string key = watchKey(address);
     const std::string path = watchJobPath(key);
-    WatchJob job{address, options.every, withAbsolutePaths(options.searchArgs)};
-    job.args.insert(job.args.end(), options.ruleArgs.begin(), options.ruleArgs.end());
-    std::error_code ec;
-    fs::create_directories(watchJobDirectory(), ec);
-    fs::create_directories(userUnitDirectory(), ec);
+    if (const std::string refused = unstorable(job); !refused.empty()) {
+        std::fprintf(err, "zorvane-cli: %s\n", refused.c_str());
+        return kExitUsage;
+    }
+    struct stat info
+    {
+    };
+    if (!options.replace && ::lstat(path.c_str(), &info) == 0) {
+        const Result<WatchJob> existing = readWatchJob(key, err);
+        const std::string watch = existing.ok()
+                                      ? key + " (" + existing->every + ", " + existing->address + ")"
+                                      : key + " (" + path + ")";
+        std::fprintf(
+            err, "zorvane-cli: %s\n",
+            fillIn(_("the coupon is already watched as %s; watch add --replace replaces that watch"), watch)
+                .c_str());
+        return kExitUsage;
+    }
     char program[4096] = {};
     const ssize_t length = ::readlink("/proc/self/exe", program, sizeof program - 1);
-    Result<void> written = length > 0 ? Result<void>() : Failure{_("cannot find the program's own path")};
+    Result<void> written =
+        length > 0 ? checkUnitProgram(program) : Failure{_("cannot find the program's own path")};
+    std::error_code ec;
     if (written.ok()) {
+        fs::create_directories(watchJobDirectory(), ec);
+        fs::create_directories(userUnitDirectory(), ec);
         const JobProblem problem = writeWatchJobFile(path, job);
         if (problem.fault != JobFault::None)
             written = Failure{jobProblemText(path, problem)};

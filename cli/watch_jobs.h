@@ -33,6 +33,10 @@ Result<WatchJob> readWatchJob(const std::string& key, std::FILE* err);
 // The words for a job file's problem, the file named.
 std::string jobProblemText(const std::string& path, const JobProblem& problem);
 
+// The program's own path as the service unit's ExecStart= takes it, or why
+// systemd would refuse it.
+Result<void> checkUnitProgram(const std::string& program);
+
 // The units that run "program watch run --job KEY" every period. They name
 // the job by its key only: the cookie and headers stay in the job file.
 std::string watchServiceUnit(const std::string& key, const std::string& program);

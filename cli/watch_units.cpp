@@ -1,5 +1,6 @@
 // The pure parts of a watch: where its files go, its key, its period and the
 // text of its systemd units.
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstdio>
@@ -68,12 +69,11 @@ std::optional<std::int64_t> spanSeconds(const std::string& span)
 }
 
 // A path for ExecStart=: "%" is a specifier there, and quotes keep spaces.
+// checkUnitProgram has refused what no quoting makes systemd take.
 std::string unitPath(const std::string& path)
 {
     std::string quoted = "\"";
     for (const char c : path) {
-        if (c == '"' || c == '\\')
-            quoted += '\\';
         quoted += c;
         if (c == '%')
             quoted += '%';
@@ -114,6 +114,18 @@ Result<void> checkTimeSpan(const std::string& span)
     if (*seconds < kShortestPeriodSeconds)
         return Failure{_("--every must be at least 10min, to stay polite to the shop: ") + span};
     return {};
+}
+
+Result<void> checkUnitProgram(const std::string& program)
+{
+    // systemd takes no executable name with these, however it is quoted or escaped.
+    const bool refused = std::any_of(program.begin(), program.end(), [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return c == '"' || c == '\\' || c == '\'' || byte < 0x20 || byte == 0x7f;
+    });
+    return okOr(!refused, _("systemd takes no program path with \", \\, ' or a control character in it; "
+                            "move zorvane-cli to another folder: ") +
+                              program);
 }
 
 std::string watchServiceUnit(const std::string& key, const std::string& program)

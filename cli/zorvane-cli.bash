@@ -91,7 +91,7 @@ _zorvane_cli()
             options="-i --interval -p --pages --retries --cookie -H --header --min --max -t --tag --sort -o --output
                      --csv --format --encoding -q --quiet --config --search-host --insecure --cacert --ca-file
                      --db --min-drop --no-new -h --help"
-            [[ $action == run ]] && options+=" --job" || options+=" --every"
+            [[ $action == run ]] && options+=" --job" || options+=" --every --replace"
             ;;
         list) options="--db --format" ;;
         *) options= ;;

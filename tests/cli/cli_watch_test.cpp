@@ -8,7 +8,9 @@
 #include <optional>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include "history/history_store.h"
 #include "tests/cli/cli_process.h"
@@ -306,6 +308,55 @@ TEST_F(CliWatch, AJobFileThatCannotBeUsedIsNamedWithItsFaultAndTheOthersStillLis
     }
 }
 
+TEST_F(CliWatch, AddKeepsOneWatchACouponFromItsFirstPageAndRefusesWhatAJobCannotHold)
+{
+    const std::string page3 = shop->firstPageUrl() + "&page=5&s=116&click=0";
+    const std::string cwd = std::filesystem::current_path().string();
+    struct Case
+    {
+        const char* name;
+        std::vector<std::string> args;
+        int status;
+        std::string err;                 // a piece of standard error
+        std::vector<std::string> stored; // the job's args after the add; none: as before
+    };
+    const std::vector<Case> cases = {
+        {"the first watch", {"--cookie", "a=1"}, 0, "", {"--cookie", "a=1", shop->firstPageUrl()}},
+        {"a cookie not UTF-8", {"--cookie", "a=\xff"}, 2, "--cookie: the value is not UTF-8", {}},
+        {"a header not UTF-8", {"-HX-A: \xfe"}, 2, "-H: the value is not UTF-8", {}},
+        {"another page of the watched coupon", {"-p", "3"}, 2, "already watched as ", {}},
+        {"replaced, paths made absolute",
+         {"--replace", "--cookies", "c.txt", "--config=s.ini", "--cacert", "ca.pem"},
+         0,
+         "",
+         {"--cookies", cwd + "/c.txt", "--config=" + cwd + "/s.ini", "--cacert", cwd + "/ca.pem",
+          shop->firstPageUrl()}},
+        {"firefox kept",
+         {"--replace", "--cookies", "firefox"},
+         0,
+         "",
+         {"--cookies", "firefox", shop->firstPageUrl()}},
+    };
+    std::string key;
+    std::vector<std::string> stored;
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"watch", "add"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        args.push_back(&c == &cases.front() ? shop->firstPageUrl() : page3);
+        const CliRun add = runCli(args);
+        EXPECT_EQ(add.status, c.status) << c.name << ": " << add.err;
+        EXPECT_NE(add.err.find(c.err), std::string::npos) << c.name << ": " << add.err;
+        EXPECT_EQ(add.err.find("\xff"), std::string::npos) << c.name << ": the value is told";
+        key = key.empty() ? addedKey(add) : key;
+        if (!c.stored.empty())
+            stored = c.stored;
+        const nlohmann::json job =
+            nlohmann::json::parse(readFileBytes(dir.file("config") + "/zorvane/watch/" + key + ".json"));
+        EXPECT_EQ(job["address"], shop->firstPageUrl()) << c.name;
+        EXPECT_EQ(job["args"], stored) << c.name;
+    }
+}
+
 TEST_F(CliWatch, AJobFileIsNeverReachedThroughALinkNorLeftReadableByOthers)
 {
     ASSERT_EQ(runCli({"watch", "add", "--cookie", "a=1", shop->firstPageUrl()}).status, 0);
@@ -322,10 +373,45 @@ TEST_F(CliWatch, AJobFileIsNeverReachedThroughALinkNorLeftReadableByOthers)
     writeFileBytes(dir.file("target"), "kept");
     std::filesystem::remove(job);
     std::filesystem::create_symlink(dir.file("target"), job);
-    const CliRun replace = runCli({"watch", "add", "--cookie", "a=2", shop->firstPageUrl()});
+    const CliRun replace = runCli({"watch", "add", "--replace", "--cookie", "a=2", shop->firstPageUrl()});
     EXPECT_EQ(replace.status, 0) << replace.err;
     EXPECT_EQ(readFileBytes(dir.file("target")), "kept");
     EXPECT_EQ(watchFiles(dir.file("config")), files);
+}
+
+// A shell word of any text.
+std::string shellWord(const std::string& text)
+{
+    std::string word = "'";
+    for (const char c : text)
+        word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return word + "'";
+}
+
+TEST_F(CliWatch, AProgramPathSystemdRefusesIsToldNotWrittenIntoTheUnit)
+{
+    const std::vector<std::pair<std::string, int>> folders = {
+        {"with space, 100% 中文", 0}, {"quote\"d", 1}, {"back\\slash", 1}, {"it's", 1}};
+    for (const auto& [folder, status] : folders) {
+        std::filesystem::remove_all(dir.file("config"));
+        const std::string program = dir.file(folder) + "/zorvane-cli";
+        std::filesystem::create_directories(dir.file(folder));
+        std::filesystem::copy_file(ZORVANE_CLI, program);
+        const std::string err = dir.file("err.txt");
+        const int ran = std::system((shellWord(program) + " watch add " + shellWord(shop->firstPageUrl()) +
+                                     " >/dev/null 2>" + shellWord(err))
+                                        .c_str());
+        EXPECT_EQ(WEXITSTATUS(ran), status) << folder << ": " << readFileBytes(err);
+        if (status != 0) {
+            EXPECT_NE(readFileBytes(err).find(program), std::string::npos) << readFileBytes(err);
+            EXPECT_FALSE(std::filesystem::exists(dir.file("config"))) << folder;
+            continue;
+        }
+        const std::string units = dir.file("config") + "/systemd/user/";
+        const std::string verify =
+            "systemd-analyze verify --man=no " + units + "*.service " + units + "*.timer 2>" + shellWord(err);
+        EXPECT_EQ(std::system(verify.c_str()), 0) << folder << ": " << readFileBytes(err);
+    }
 }
 
 } // namespace
