@@ -14,6 +14,7 @@ packages=(
   file librsvg2-bin man-db bash-completion appstream desktop-file-utils
   gettext locales libc-l10n
   libsystemd-dev dbus systemd
+  nodejs # tests only: a script engine's RegExp and JSON text to compare with
 )
 
 missing=()

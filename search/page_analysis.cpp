@@ -142,6 +142,8 @@ PageVerdict analysePageText(std::string_view pageText, const Config& config, con
         }
         budget -=
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+        if (budget <= std::chrono::milliseconds(0))
+            ++verdict.goodsCut; // the budget ran out during this item or before it
         onGoods(std::move(record));
     }
     verdict.outcome = PageOutcome::GoodsFound;
@@ -189,6 +191,9 @@ bool analysePage(AppState& state, WalkObserver& observer, SearchJob& job)
         pauseItself(state, job);
         return false;
     case PageOutcome::GoodsFound:
+        if (verdict.goodsCut > 0)
+            observer.logLine(prefix + "(" + std::to_string(job.params.pagesDone + 1) + "页)提取超时，" +
+                             std::to_string(verdict.goodsCut) + "件商品只保存了编号");
         break;
     }
     switch (applyNextPage(state, job, verdict.next)) {

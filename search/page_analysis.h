@@ -29,6 +29,7 @@ struct PageVerdict
 {
     PageOutcome outcome = PageOutcome::NoGoods;
     int goodsCount = 0;
+    int goodsCut = 0;     // of them, those the extraction budget cut short: their fields stay empty
     NextPageOutcome next; // only for goodsFound
 };
 

@@ -32,6 +32,11 @@ bool isHex(char c)
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
+std::uint32_t hexValue(char h)
+{
+    return static_cast<std::uint32_t>(h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10);
+}
+
 char otherCase(std::uint32_t c)
 {
     return static_cast<char>(isUpper(c) ? c + ('a' - 'A') : c - ('a' - 'A'));
@@ -68,10 +73,38 @@ struct ClassItem
     std::optional<std::uint32_t> code;
 };
 
+// An escape that stands for one character, and its length in the pattern.
+struct Escaped
+{
+    std::uint32_t code;
+    std::size_t length;
+};
+
+// How a group numbers the groups inside it. PCRE2 reads \12 as a back
+// reference only when twelve groups were opened before it, else as an octal
+// escape, so the count must follow PCRE2's, (?| resetting it at each branch.
+struct Numbering
+{
+    bool resets = false;
+    int atOpen = 0;
+    int most = 0;
+};
+
+enum class GroupKind
+{
+    Plain,
+    Capturing,
+    Resetting,
+};
+
 class Speller final
 {
 public:
-    Speller(std::string_view pattern, bool caseless) : m_in(pattern) { m_flags.push_back({caseless, false}); }
+    Speller(std::string_view pattern, bool caseless) : m_in(pattern)
+    {
+        m_flags.push_back({caseless, false});
+        m_numbering.emplace_back();
+    }
 
     std::string run()
     {
@@ -99,7 +132,34 @@ private:
         copy(end == std::string_view::npos ? m_in.size() - m_pos : end + 1 - m_pos);
     }
 
-    void openGroup(Flags inside) { m_flags.push_back(inside); }
+    void openGroup(Flags inside, GroupKind kind = GroupKind::Plain)
+    {
+        m_flags.push_back(inside);
+        if (kind == GroupKind::Capturing)
+            ++m_captures;
+        m_numbering.push_back({kind == GroupKind::Resetting, m_captures, m_captures});
+    }
+
+    void closeGroup()
+    {
+        if (m_flags.size() < 2)
+            return;
+        const Numbering& numbering = m_numbering.back();
+        if (numbering.resets)
+            m_captures = std::max(m_captures, numbering.most);
+        m_flags.pop_back();
+        m_numbering.pop_back();
+    }
+
+    // A branch of (?| numbers its groups from where the group began.
+    void nextBranch()
+    {
+        Numbering& numbering = m_numbering.back();
+        if (numbering.resets) {
+            numbering.most = std::max(numbering.most, m_captures);
+            m_captures = numbering.atOpen;
+        }
+    }
 
     // A character standing for itself, outside a class.
     void literal(std::uint32_t c, std::size_t length)
@@ -125,8 +185,10 @@ private:
         } else if (c == '(') {
             group();
         } else if (c == ')') {
-            if (m_flags.size() > 1)
-                m_flags.pop_back();
+            closeGroup();
+            copy(1);
+        } else if (c == '|') {
+            nextBranch();
             copy(1);
         } else if (c == '#' && flags().extended) {
             copyThrough('\n');
@@ -143,9 +205,107 @@ private:
             const char h = at(2 + i);
             if (!isHex(h))
                 return std::nullopt;
-            code = code * 16 + static_cast<std::uint32_t>(h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10);
+            code = code * 16 + hexValue(h);
         }
         return code;
+    }
+
+    // \o{ooo} and \N{U+hhh}: digits of the base from offset on up to '}'.
+    std::optional<Escaped> bracedCode(std::size_t offset, std::uint32_t base) const
+    {
+        std::uint32_t code = 0;
+        std::size_t n = offset;
+        for (; base == 8 ? at(n) >= '0' && at(n) <= '7' : isHex(at(n)); ++n) {
+            code = code * base + hexValue(at(n));
+            if (code > 0x10FFFF)
+                return std::nullopt; // PCRE2 refuses it
+        }
+        if (n == offset || at(n) != '}')
+            return std::nullopt;
+        return Escaped{code, n + 1};
+    }
+
+    // \ followed by up to three octal digits.
+    Escaped octalCode() const
+    {
+        std::uint32_t code = 0;
+        std::size_t n = 1;
+        for (; n < 4 && at(n) >= '0' && at(n) <= '7'; ++n)
+            code = code * 8 + static_cast<std::uint32_t>(at(n) - '0');
+        return {code, n};
+    }
+
+    // Outside a class PCRE2 reads \ and digits as a back reference when the
+    // number is below 10, starts with 8 or 9, or counts no more groups than
+    // were opened before it; else as an octal escape.
+    bool digitsAreReference() const
+    {
+        if (at(1) >= '8')
+            return true;
+        std::uint32_t number = 0;
+        for (std::size_t n = 1; at(n) >= '0' && at(n) <= '9'; ++n) {
+            number = number * 10 + static_cast<std::uint32_t>(at(n) - '0');
+            if (number > 65535)
+                return false; // too large for a group: read as octal
+        }
+        return number < 10 || number <= static_cast<std::uint32_t>(m_captures);
+    }
+
+    // The character an escape stands for, as PCRE2 reads it; nullopt for a
+    // class, an assertion, a reference, \Q or an escape PCRE2 refuses. Digits
+    // outside a class are the caller's to tell from a reference.
+    std::optional<Escaped> characterEscape(bool inClass) const
+    {
+        if (m_pos + 1 >= m_in.size())
+            return std::nullopt;
+        const char name = at(1);
+        switch (name) {
+        case 'a':
+            return Escaped{7, 2};
+        case 'b':
+            return inClass ? std::optional<Escaped>(Escaped{8, 2}) : std::nullopt;
+        case 'e':
+            return Escaped{27, 2};
+        case 'f':
+            return Escaped{12, 2};
+        case 'n':
+            return Escaped{10, 2};
+        case 'r':
+            return Escaped{13, 2};
+        case 't':
+            return Escaped{9, 2};
+        case 'U':
+            return Escaped{'U', 2};
+        case 'x':
+        case 'u': {
+            // A lone \x or \u is the letter itself.
+            const std::size_t digits = name == 'x' ? 2 : 4;
+            const std::optional<std::uint32_t> code = hexCode(digits);
+            return code ? Escaped{*code, 2 + digits} : Escaped{static_cast<std::uint32_t>(name), 2};
+        }
+        case 'o':
+            return at(2) == '{' ? bracedCode(3, 8) : std::nullopt;
+        case 'N':
+            return at(2) == '{' && at(3) == 'U' && at(4) == '+' ? bracedCode(5, 16) : std::nullopt;
+        case 'c': {
+            // \cx is x in upper case with bit 6 flipped: \c! is a.
+            const auto x = static_cast<unsigned char>(at(2));
+            if (x < 0x20 || x > 0x7E)
+                return std::nullopt;
+            return Escaped{(isLower(x) ? x - ('a' - 'A') : x) ^ 0x40u, 3};
+        }
+        default:
+            break;
+        }
+        if (name == '8' || name == '9')
+            return Escaped{static_cast<unsigned char>(name), 2};
+        if (name >= '0' && name <= '7')
+            return octalCode();
+        if (isLetter(static_cast<unsigned char>(name)))
+            return std::nullopt;
+        // Any other escaped character stands for itself.
+        const std::size_t length = std::min(utf8Length(name), m_in.size() - m_pos - 1);
+        return Escaped{decodeUtf8(m_in.substr(m_pos + 1, length)), 1 + length};
     }
 
     // An escape whose argument follows in brackets, or as the next character.
@@ -192,20 +352,12 @@ private:
         const char name = at(1);
         if (name == 'Q')
             return quoted();
-        if (name == 'x' || name == 'u') {
-            const std::size_t digits = name == 'x' ? 2 : 4;
-            if (auto code = hexCode(digits))
-                return literal(*code, 2 + digits);
-            ++m_pos; // a lone \x or \u is the letter itself
-            return literal(static_cast<unsigned char>(name), 1);
-        }
-        if (name == 'U') {
-            ++m_pos;
-            return literal('U', 1);
-        }
         // \g<...> and \g'...' call a group rather than match its text again.
-        if ((name >= '1' && name <= '9') || name == 'k' || (name == 'g' && at(2) != '<' && at(2) != '\''))
+        if ((name >= '1' && name <= '9' && digitsAreReference()) || name == 'k' ||
+            (name == 'g' && at(2) != '<' && at(2) != '\''))
             return backReference(referenceLength(name));
+        if (const std::optional<Escaped> character = characterEscape(false))
+            return literal(character->code, character->length);
         if (std::string_view("pPgNoc").find(name) != std::string_view::npos)
             return escapeWithArgument(name);
         copy(2);
@@ -223,11 +375,37 @@ private:
         m_pos = start;
         while (m_pos < end) {
             const auto c = static_cast<unsigned char>(m_in[m_pos]);
-            if (c < 0x80 && !isLetter(c) && !(c >= '0' && c <= '9'))
+            if (c >= '0' && c <= '9') {
+                // Spelt in hexadecimal, a digit cannot lengthen an octal escape or a reference before it.
+                m_out.append("\\x3") += static_cast<char>(c);
+                ++m_pos;
+                continue;
+            }
+            if (c < 0x80 && !isLetter(c))
                 m_out += '\\'; // punctuation, white space and controls stay literal
             literal(c, 1);
         }
         m_pos = std::min(end + 2, m_in.size());
+    }
+
+    // Where the ":]" (or ".]" or "=]") closing a POSIX class that opens at
+    // m_pos stands, found as PCRE2 finds it; npos when the '[' is a member.
+    std::size_t posixEnd() const
+    {
+        const char terminator = at(1);
+        if (at(0) != '[' || (terminator != ':' && terminator != '.' && terminator != '='))
+            return std::string_view::npos;
+        for (std::size_t i = m_pos + 2; i + 1 < m_in.size(); ++i) {
+            const char c = m_in[i];
+            const char next = m_in[i + 1];
+            if (c == '\\' && (next == ']' || next == '\\'))
+                ++i;
+            else if ((c == '[' && next == terminator) || c == ']')
+                return std::string_view::npos;
+            else if (c == terminator && next == ']')
+                return i;
+        }
+        return std::string_view::npos;
     }
 
     void group();
@@ -240,7 +418,9 @@ private:
     std::string_view m_in;
     std::size_t m_pos = 0;
     std::string m_out;
-    std::vector<Flags> m_flags; // innermost group last
+    std::vector<Flags> m_flags;         // innermost group last
+    std::vector<Numbering> m_numbering; // alongside m_flags
+    int m_captures = 0;                 // capturing groups opened so far, as PCRE2 counts them
 };
 
 void Speller::group()
@@ -257,14 +437,14 @@ void Speller::group()
         return copyThrough(')');
     }
     if (at(1) != '?') {
-        openGroup(flags());
+        openGroup(flags(), GroupKind::Capturing);
         return copy(1);
     }
     const char kind = at(2);
     if (kind == '#')
         return copyThrough(')');
     if (kind == ':' || kind == '|' || kind == '>' || kind == '=' || kind == '!' || kind == '*') {
-        openGroup(flags());
+        openGroup(flags(), kind == '|' ? GroupKind::Resetting : GroupKind::Plain);
         return copy(3);
     }
     if (kind == '<' && (at(3) == '=' || at(3) == '!')) {
@@ -272,7 +452,7 @@ void Speller::group()
         return copy(4);
     }
     if (kind == '<' || kind == '\'' || (kind == 'P' && at(3) == '<')) {
-        openGroup(flags());
+        openGroup(flags(), GroupKind::Capturing);
         return copyThrough(kind == '\'' ? '\'' : '>', 3);
     }
     if (kind == 'P' && at(3) == '=') {
@@ -356,24 +536,17 @@ void Speller::charClass()
     if (at(0) == '^')
         copy(1);
     std::string extra; // the other cases of the letters in the class
-    if (at(0) == ']')
-        copy(1); // a ']' first is a member
-    while (m_pos < m_in.size() && at(0) != ']') {
-        if (at(0) == '[' && (at(1) == ':' || at(1) == '.' || at(1) == '=')) {
-            const std::size_t end = m_in.find(std::string{at(1), ']'}, m_pos + 2);
-            const std::string_view name =
-                m_in.substr(m_pos + 2, std::min(end, m_in.size()) - std::min(m_pos + 2, m_in.size()));
-            if (flags().fold && (name == "upper" || name == "lower")) {
-                m_out += "[:alpha:]";
-                m_pos = std::min(end + 2, m_in.size());
-            } else {
-                copyThrough(']', 2);
-            }
-            continue;
-        }
-        if (at(0) == '-') {
-            m_out += "\\-"; // no range: kept literal where the cases added below may follow it
-            ++m_pos;
+    for (bool first = true; m_pos < m_in.size() && (at(0) != ']' || first); first = false) {
+        // A ']' first is a member.
+        if (const std::size_t end = posixEnd(); end != std::string_view::npos) {
+            // [:name:], or a collating element, which PCRE2 refuses.
+            const std::string_view name = m_in.substr(m_pos + 2, end - m_pos - 2);
+            if (flags().fold && at(1) == ':' &&
+                (name == "upper" || name == "lower" || name == "^upper" || name == "^lower"))
+                m_out += name[0] == '^' ? "[:^alpha:]" : "[:alpha:]";
+            else
+                m_out.append(m_in.substr(m_pos, end + 2 - m_pos));
+            m_pos = end + 2;
             continue;
         }
         const ClassItem low = classItem();
@@ -395,6 +568,12 @@ void Speller::charClass()
 ClassItem Speller::classItem()
 {
     const char c = at(0);
+    if (c == '-') {
+        // Escaped, so that no case added at the class's end makes it a range.
+        m_out += "\\-";
+        ++m_pos;
+        return {'-'};
+    }
     if (c != '\\') {
         const std::size_t length = std::min(utf8Length(c), m_in.size() - m_pos);
         const std::uint32_t code = decodeUtf8(m_in.substr(m_pos, length));
@@ -412,23 +591,16 @@ ClassItem Speller::classItem()
         m_out += extra;
         return {};
     }
-    if (name == 'x' || name == 'u') {
-        const std::size_t digits = name == 'x' ? 2 : 4;
-        const std::optional<std::uint32_t> code = hexCode(digits);
-        copy(code ? 2 + digits : 2);
-        return {code ? *code : static_cast<std::uint32_t>(name)};
+    if (const std::optional<Escaped> character = characterEscape(true)) {
+        copy(character->length);
+        return {character->code};
     }
-    if (name == 'U' || name == 'b') {
-        copy(2);
-        return {name == 'U' ? 'U' : 8u};
-    }
-    if (std::string_view("dDsSwWhHvVNRXpPgkoc").find(name) != std::string_view::npos) {
+    // A class such as \d or \p{Lu}, or an escape PCRE2 refuses in a class.
+    if (std::string_view("pPNoc").find(name) != std::string_view::npos)
         escapeWithArgument(name);
-        return {};
-    }
-    // An escaped character that is no letter stands for itself.
-    copy(2);
-    return {static_cast<unsigned char>(name)};
+    else
+        copy(2);
+    return {};
 }
 
 void Speller::addOtherCases(std::uint32_t low, std::uint32_t high, std::string& extra) const

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <unordered_map>
 #include <utility>
@@ -327,6 +328,51 @@ bool readKey(Reader& in, OpenContainer& container)
     return true;
 }
 
+// A number's JSON text as a script writes it (Number.prototype.toString):
+// the fewest digits that read back as the same double, written out in full
+// from 1e-6 up to below 1e21 and with an exponent beyond; -0 is 0, and an
+// infinity, which JSON cannot hold, is null. A 64-bit integer is first the
+// double a script would have read.
+std::string numberJsonText(double value)
+{
+    if (!std::isfinite(value))
+        return "null";
+    if (value == 0)
+        return "0";
+    std::array<char, 32> buffer{};
+    const auto written = std::to_chars(buffer.data(), buffer.data() + buffer.size(), std::fabs(value),
+                                       std::chars_format::scientific);
+    const std::string_view text(buffer.data(), static_cast<std::size_t>(written.ptr - buffer.data()));
+    const std::size_t e = text.find('e');
+    std::string digits(1, text[0]);
+    if (e > 1)
+        digits.append(text.substr(2, e - 2));
+    int power = 0; // of the first digit
+    std::from_chars(text.data() + e + 2, text.data() + text.size(), power);
+    if (text[e + 1] == '-')
+        power = -power;
+
+    std::string out = value < 0 ? "-" : "";
+    const int k = static_cast<int>(digits.size());
+    const int n = power + 1; // digits before the point
+    if (k <= n && n <= 21) {
+        out += digits;
+        out.append(static_cast<std::size_t>(n - k), '0');
+    } else if (0 < n && n <= 21) {
+        out.append(digits, 0, static_cast<std::size_t>(n))
+            .append(".")
+            .append(digits, static_cast<std::size_t>(n));
+    } else if (-6 < n && n <= 0) {
+        out.append("0.").append(static_cast<std::size_t>(-n), '0').append(digits);
+    } else {
+        out += digits[0];
+        if (k > 1)
+            out.append(".").append(digits, 1);
+        out.append(power < 0 ? "e-" : "e+").append(std::to_string(std::abs(power)));
+    }
+    return out;
+}
+
 std::string scalarText(const Json& value)
 {
     switch (value.type()) {
@@ -408,6 +454,8 @@ std::string jsonText(const Json& value, bool asciiOnly)
         if ((v.is_array() || v.is_object()) && !v.empty()) {
             out += v.is_array() ? '[' : '{';
             open.push_back({&v, v.cbegin()});
+        } else if (v.is_number()) {
+            out += numberJsonText(v.get<double>());
         } else {
             out += v.dump(-1, ' ', asciiOnly, Json::error_handler_t::replace);
         }

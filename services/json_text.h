@@ -22,7 +22,9 @@ inline constexpr std::size_t kMaxDepth = 100000;
 // UTF-8 included) or nesting beyond kMaxDepth.
 std::optional<Json> parseJson(std::string_view text);
 
-// JSON text of a value; non-ASCII characters as \u escapes when asciiOnly.
+// JSON text of a value as a script's JSON.stringify writes it (numbers in
+// their shortest form: 3, 1e+21, 1e-7); non-ASCII characters as \u escapes
+// when asciiOnly.
 std::string jsonText(const Json& value, bool asciiOnly = false);
 
 // The value as a script host converts it to text: strings unchanged, numbers

@@ -4,6 +4,7 @@
 #include "tests/reliability/fault_walk.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -73,7 +74,8 @@ TEST_F(FaultWalk, ItemsBuiltToStallTheExtractionCostBoundedTime)
     shop->queue(2, HostileShop::pageAnswer(page));
     walk(60s);
 
-    EXPECT_EQ(logMessages().back(), kFinished);
+    const std::vector<std::string> log = logMessages();
+    EXPECT_EQ(log.back(), kFinished);
     std::vector<std::string> expected = fixtureIds({1, 2});
     for (int item = 0; item < 16; ++item)
         expected.push_back(std::to_string(5550 + item));
@@ -90,6 +92,16 @@ TEST_F(FaultWalk, ItemsBuiltToStallTheExtractionCostBoundedTime)
         EXPECT_EQ(stored[i].name, "") << i;
         EXPECT_EQ(stored[i].price, 0) << i;
     }
+    // One line names the page and how many of its goods were cut short.
+    const std::string head = "搜索线程：(2页)提取超时，";
+    const std::string tail = "件商品只保存了编号";
+    std::vector<std::string> cut;
+    std::copy_if(log.begin(), log.end(), std::back_inserter(cut),
+                 [&](const std::string& line) { return line.starts_with(head) && line.ends_with(tail); });
+    ASSERT_EQ(cut.size(), 1u);
+    const int count = std::stoi(cut[0].substr(head.size(), cut[0].size() - head.size() - tail.size()));
+    EXPECT_GE(count, 1);
+    EXPECT_LE(count, 16);
 }
 
 TEST_F(FaultWalk, SilentServerTimesOutAndThePageIsAskedAgain)

@@ -1,10 +1,15 @@
 #include "services/json_service.h"
 
 #include <cmath>
+#include <optional>
+#include <random>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "tests/support/node_script.h"
 
 namespace zorvane {
 namespace {
@@ -314,6 +319,53 @@ TEST(JsonServiceWrite, SetOperations)
     json.setText("a.d", "x"); // a member of a string
     EXPECT_EQ(json.toText(), before);
     EXPECT_EQ(keysOf(json), (Names{"a", "b", "c", "n", "i"}));
+}
+
+TEST(JsonServiceWrite, NumbersAreWrittenAsAScriptWritesThem)
+{
+    if (!test::nodeAvailable())
+        GTEST_SKIP() << "node is not installed";
+    std::vector<std::string> numbers = {"3.0",
+                                        "100.0",
+                                        "-0",
+                                        "0.0",
+                                        "1e21",
+                                        "1e20",
+                                        "1e-7",
+                                        "1e-6",
+                                        "-1.5e-7",
+                                        "2.50",
+                                        "5e-324",
+                                        "1.7976931348623157e308",
+                                        "9007199254740993",
+                                        "12345678901234567890",
+                                        "-9223372036854775808",
+                                        "1e400"};
+    // Digits around the points where the writing changes form.
+    std::mt19937 random(27);
+    const auto below = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); };
+    for (int i = 0; i < 400; ++i) {
+        std::string number = below(4) == 0 ? "-" : "";
+        number += std::to_string(1 + below(9));
+        for (int n = below(18); n > 0; --n)
+            number += static_cast<char>('0' + below(10));
+        if (below(2) == 0)
+            number += "." + std::to_string(below(1000));
+        number += "e" + std::to_string(below(60) - 30);
+        numbers.push_back(number);
+    }
+    const std::optional<std::string> answer = test::runNodeScript(
+        "const numbers = JSON.parse(require('fs').readFileSync(0, 'utf8'));"
+        "process.stdout.write(JSON.stringify(numbers.map(n => JSON.stringify(JSON.parse(n)))));",
+        nlohmann::json(numbers).dump());
+    ASSERT_TRUE(answer);
+    const nlohmann::json expected = nlohmann::json::parse(*answer);
+    ASSERT_EQ(expected.size(), numbers.size());
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        JsonService json;
+        ASSERT_TRUE(json.parse("[" + numbers[i] + "]"));
+        EXPECT_EQ(json.toText(), "[" + expected[i].get<std::string>() + "]") << numbers[i];
+    }
 }
 
 TEST(JsonServiceWrite, ArrayOperations)

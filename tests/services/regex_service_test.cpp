@@ -1,13 +1,173 @@
 #include "services/regex_service.h"
 
+#include <optional>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "tests/support/node_script.h"
 
 namespace zorvane {
 namespace {
+
+// Patterns in the syntax a script's RegExp and PCRE2 read alike, and short
+// subjects for them. Left out where the two differ: '.', \v, back
+// references, look-behind, and repeats of what may match nothing (a script
+// refuses an empty turn, PCRE2 takes it).
+class PatternMaker
+{
+public:
+    explicit PatternMaker(unsigned seed) : m_random(seed) {}
+
+    std::string pattern() { return alternation(2).text; }
+
+    std::string subject()
+    {
+        static const char* const kPieces[] = {"a",  "A",  "b", "k", "K", "n",  "N",        "r",
+                                              "R",  "s",  "S", "t", "T", "x",  "z",        "Z",
+                                              "0",  "9",  "_", "-", " ", "\n", "\r",       "\t",
+                                              "\f", "\b", ".", "(", "$", "\\", "\xC5\xBF", "\xE2\x84\xAA",
+                                              "中"};
+        std::string text;
+        for (int n = below(9); n > 0; --n)
+            text += kPieces[below(std::size(kPieces))];
+        return text;
+    }
+
+private:
+    struct Piece
+    {
+        std::string text;
+        bool mayBeEmpty = false;
+    };
+
+    int below(std::size_t n)
+    {
+        return std::uniform_int_distribution<int>(0, static_cast<int>(n) - 1)(m_random);
+    }
+
+    // A code point, mostly a letter that names an escape or folds oddly.
+    std::uint32_t code()
+    {
+        static const std::uint32_t kCodes[] = {'a', 'A', 'k',  'K',  'n',  'N',   'r',    'R',
+                                               's', 'S', 't',  'T',  'x',  'z',   'Z',    '0',
+                                               '_', ' ', '\n', '\r', '\t', 0x17F, 0x212A, 0x4E2D};
+        return kCodes[below(std::size(kCodes))];
+    }
+
+    std::string hex(std::uint32_t value, int digits)
+    {
+        static const char* const kDigits[] = {"0123456789abcdef", "0123456789ABCDEF"};
+        const char* set = kDigits[below(2)];
+        std::string text;
+        for (int i = digits - 1; i >= 0; --i)
+            text += set[(value >> (4 * i)) & 15];
+        return text;
+    }
+
+    // The code point as itself or as an escape.
+    std::string spelled(std::uint32_t c, bool inClass)
+    {
+        const int how = below(4);
+        if (c == '\n' || c == '\r' || c == '\t')
+            return how < 2 ? std::string(c == '\n' ? "\\n" : c == '\r' ? "\\r" : "\\t") : "\\x" + hex(c, 2);
+        if (how == 0 && c < 0x100)
+            return "\\x" + hex(c, 2);
+        if (how == 1)
+            return "\\u" + hex(c, 4);
+        if (c >= 0x80)
+            return c == 0x17F ? "\xC5\xBF" : c == 0x212A ? "\xE2\x84\xAA" : "中";
+        if (inClass && c == '-')
+            return "\\-";
+        return std::string(1, static_cast<char>(c));
+    }
+
+    std::string charClass()
+    {
+        static const char* const kMembers[] = {"\\d", "\\D", "\\w",  "\\W", "\\s", "\\S", "\\b", "\\f",
+                                               "\\-", "\\]", "\\\\", "\\^", ".",   "$",   "(",   "|"};
+        std::string text = below(3) == 0 ? "[^" : "[";
+        for (int n = 1 + below(3); n > 0; --n) {
+            const int kind = below(3);
+            if (kind == 0) {
+                text += kMembers[below(std::size(kMembers))];
+            } else if (kind == 1) {
+                text += spelled(code(), true);
+            } else {
+                const std::uint32_t one = code();
+                const std::uint32_t other = code();
+                text += spelled(std::min(one, other), true) + "-" + spelled(std::max(one, other), true);
+            }
+        }
+        return text + "]";
+    }
+
+    Piece atom(int depth)
+    {
+        static const char* const kEscapes[] = {"\\d",  "\\D", "\\w", "\\W", "\\s", "\\S", "\\f", "\\.",
+                                               "\\*",  "\\(", "\\)", "\\[", "\\]", "\\{", "\\|", "\\$",
+                                               "\\\\", "\\/", "\\?", "\\+", "\\^", "-",   ",",   " "};
+        static const char* const kAssertions[] = {"\\b", "\\B", "^", "$"};
+        switch (below(depth > 0 ? 7 : 5)) {
+        case 0:
+        case 1:
+            return {spelled(code(), false)};
+        case 2:
+            return {kEscapes[below(std::size(kEscapes))]};
+        case 3:
+            return {charClass()};
+        case 4:
+            return {kAssertions[below(std::size(kAssertions))], true};
+        case 5: {
+            const Piece inside = alternation(depth - 1);
+            static const char* const kOpen[] = {"(", "(?:", "(?=", "(?!"};
+            const int open = below(std::size(kOpen));
+            return {kOpen[open] + inside.text + ")", open >= 2 || inside.mayBeEmpty};
+        }
+        default: {
+            const Piece inside = alternation(depth - 1);
+            return {"(" + inside.text + ")", inside.mayBeEmpty};
+        }
+        }
+    }
+
+    Piece term(int depth)
+    {
+        Piece piece = atom(depth);
+        if (piece.mayBeEmpty || below(2) == 0)
+            return piece;
+        static const char* const kRepeats[] = {"?", "*", "+", "{2}", "{0,2}", "{1,}"};
+        const int repeat = below(std::size(kRepeats));
+        piece.text += kRepeats[repeat];
+        if (below(4) == 0)
+            piece.text += '?';
+        piece.mayBeEmpty = repeat == 0 || repeat == 1 || repeat == 4;
+        return piece;
+    }
+
+    Piece alternation(int depth)
+    {
+        Piece whole;
+        const int branches = below(3) == 0 ? 2 : 1;
+        for (int branch = 0; branch < branches; ++branch) {
+            Piece sequence{"", true};
+            for (int n = below(4); n >= 0; --n) {
+                const Piece next = term(depth);
+                sequence.text += next.text;
+                sequence.mayBeEmpty = sequence.mayBeEmpty && next.mayBeEmpty;
+            }
+            whole.text += (branch > 0 ? "|" : "") + sequence.text;
+            whole.mayBeEmpty = whole.mayBeEmpty || sequence.mayBeEmpty;
+        }
+        return whole;
+    }
+
+    std::mt19937 m_random;
+};
 
 // Every case runs with JIT and with the interpreter: both paths must agree.
 class RegexServiceTest : public ::testing::TestWithParam<bool>
@@ -156,6 +316,20 @@ TEST_P(RegexServiceTest, IgnoringCaseFoldsAsciiLettersOnly)
         {"(?i:k)k", "KkKK", 1, true},
         {"\\p{Lu}(?#x)\\d", "A1a1", 1},
         {"\u00E9", "\u00C9", 0},
+        // Escapes for characters that are no letters stay themselves.
+        {"[\\n\\t]", "nNtT\n\t", 2},
+        {"[^\\r\\n]+", "RN\rx", 2},
+        // Octal, \o{}, \N{U+} and \c escapes for letters fold as the letters do.
+        {"\\101\\o{102}\\N{U+43}", "abc ABC", 2},
+        {"[\\101-\\103\\o{144}\\N{U+65}]", "bDE", 3},
+        {"\\113", "k" + kelvin, 1},
+        {"\\c![\\c\"]", "AB ab", 2},
+        // Ranges from or to ']' and '-', and a '[' that opens no POSIX class.
+        {"[]-a]", "`A", 2},
+        {"[--/]", ".", 1},
+        {"[[=]x", "=X", 1},
+        // With \x in its script form, \x{2} is an x twice.
+        {"\\x{2}", "xX", 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pattern + " on " + c.subject);
@@ -163,6 +337,67 @@ TEST_P(RegexServiceTest, IgnoringCaseFoldsAsciiLettersOnly)
         ASSERT_TRUE(re.create(c.pattern, c.subject, {.caseSensitive = c.caseSensitive}));
         EXPECT_EQ(re.matchCount(), c.matches);
     }
+}
+
+// Every match as [start, length] in UTF-16 code units, as a script counts
+// them (the subjects hold no character beyond the first plane).
+nlohmann::json matchesInCodeUnits(const RegexService& re, const std::string& subject)
+{
+    nlohmann::json matches = nlohmann::json::array();
+    const auto units = [&](std::size_t from, std::size_t to) {
+        int n = 0;
+        for (std::size_t i = from; i < to; ++i)
+            n += (static_cast<unsigned char>(subject[i]) & 0xC0) != 0x80;
+        return n;
+    };
+    for (int i = 1; i <= re.matchCount(); ++i) {
+        int position = 0;
+        const std::string text = re.matchText(i, &position);
+        const auto start = static_cast<std::size_t>(position);
+        matches.push_back({units(0, start), units(start, start + text.size())});
+    }
+    return matches;
+}
+
+TEST_P(RegexServiceTest, IgnoringCaseMatchesWhatAScriptsRegExpMatches)
+{
+    if (!test::nodeAvailable())
+        GTEST_SKIP() << "node is not installed";
+    PatternMaker maker(27);
+    nlohmann::json cases = nlohmann::json::array();
+    for (int i = 0; i < 1500; ++i) {
+        nlohmann::json subjects = nlohmann::json::array();
+        for (int n = 0; n < 6; ++n)
+            subjects.push_back(maker.subject());
+        cases.push_back({{"pattern", maker.pattern()}, {"subjects", subjects}});
+    }
+    const std::optional<std::string> answer = test::runNodeScript(R"(
+        const cases = JSON.parse(require('fs').readFileSync(0, 'utf8'));
+        process.stdout.write(JSON.stringify(cases.map(c => {
+            let re;
+            try { re = new RegExp(c.pattern, 'gi'); } catch (e) { return null; }
+            return c.subjects.map(s => Array.from(s.matchAll(re), m => [m.index, m[0].length]));
+        })));
+    )",
+                                                                  cases.dump());
+    ASSERT_TRUE(answer);
+    const nlohmann::json expected = nlohmann::json::parse(*answer);
+    ASSERT_EQ(expected.size(), cases.size());
+    int compared = 0;
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        if (expected[i].is_null())
+            continue; // the script engine refuses the pattern
+        const std::string pattern = cases[i]["pattern"];
+        for (std::size_t n = 0; n < cases[i]["subjects"].size(); ++n) {
+            const std::string subject = cases[i]["subjects"][n];
+            SCOPED_TRACE(nlohmann::json(pattern).dump() + " on " + nlohmann::json(subject).dump());
+            RegexService re;
+            ASSERT_TRUE(re.create(pattern, subject, {.multiLine = false}));
+            EXPECT_EQ(matchesInCodeUnits(re, subject), expected[i][n]);
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 8000);
 }
 
 TEST_P(RegexServiceTest, DotStopsAtLineFeedButNotAtCarriageReturn)
