@@ -107,14 +107,8 @@ Result<void> checkWhole(const BasketOptions& options, const std::vector<std::str
     return {};
 }
 
-bool readStream(std::FILE* in, std::string& bytes)
-{
-    bytes.clear();
-    char buffer[64 * 1024];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
-        bytes.append(buffer, n);
-    return !std::ferror(in);
-}
+// More than any goods list of a coupon.
+constexpr std::size_t kMostGoodsBytes = std::size_t{1} << 30;
 
 BasketGoodsInput readGoods(const BasketOptions& options, std::FILE* in)
 {
@@ -122,9 +116,13 @@ BasketGoodsInput readGoods(const BasketOptions& options, std::FILE* in)
         return couponGoods(options.dbPath.empty() ? defaultHistoryPath() : options.dbPath, *options.coupon);
     std::string bytes;
     const bool standardInput = options.file == "-";
-    if (!(standardInput ? readStream(in, bytes) : readWholeFile(options.file, bytes)))
-        return {{},
-                _("cannot read ") + (standardInput ? std::string(_("the standard input")) : options.file)};
+    const std::string source = standardInput ? std::string(_("the standard input")) : options.file;
+    const ReadOutcome read = standardInput ? readWholeStream(in, bytes, kMostGoodsBytes)
+                                           : readWholeFile(options.file, bytes, kMostGoodsBytes);
+    if (read == ReadOutcome::TooLarge)
+        return {{}, source + _(" is larger than any goods list (1 GiB)")};
+    if (read != ReadOutcome::Read)
+        return {{}, _("cannot read ") + source};
     return parseGoodsTsv(bytes, standardInput ? _("standard input") : options.file);
 }
 
