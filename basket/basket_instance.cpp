@@ -10,15 +10,21 @@ namespace zorvane::basket {
 
 namespace {
 
-constexpr int kMostTop = 1000;
-constexpr int kMostEach = 9999;
-constexpr int kMostItems = 1'000'000;
-
-bool requestInRange(const BasketRequest& r)
+// The first value out of range, in the words of BasketStatus::BadRequest;
+// nothing when all are in range.
+const char* outOfRange(const BasketRequest& r)
 {
-    return r.threshold > 0 && r.threshold <= kMaxCents && r.discount > 0 && r.discount <= kMaxCents &&
-           r.top >= 1 && r.top <= kMostTop && r.maxItems >= 0 && r.maxItems <= kMostItems && r.maxEach >= 1 &&
-           r.maxEach <= kMostEach;
+    if (r.threshold <= 0 || r.threshold > kMaxCents)
+        return "threshold";
+    if (r.discount <= 0 || r.discount > kMaxCents)
+        return "discount";
+    if (r.top < 1 || r.top > kMostTop)
+        return "top";
+    if (r.maxItems < 0 || r.maxItems > kMostItems)
+        return "maxItems";
+    if (r.maxEach < 1 || r.maxEach > kMostEach)
+        return "maxEach";
+    return nullptr;
 }
 
 // One entry per id, the last sighting's price and name, in first-seen order.
@@ -64,8 +70,12 @@ void groupByPrice(BasketInstance& instance)
 
 BasketResult prepareInstance(const BasketRequest& request, BasketInstance& instance)
 {
-    if (!requestInRange(request))
-        return {BasketStatus::BadRequest, "", {}};
+    if (const char* fault = outOfRange(request))
+        return {BasketStatus::BadRequest, fault, {}};
+    // A coupon that takes off its whole threshold would make every basket
+    // free: a typing slip, not terms to search under.
+    if (request.discount >= request.threshold)
+        return {BasketStatus::NoSaving, "", {}};
     const std::set<std::string> must(request.must.begin(), request.must.end());
     const std::set<std::string> exclude(request.exclude.begin(), request.exclude.end());
     for (const std::string& id : must) {
@@ -88,6 +98,8 @@ BasketResult prepareInstance(const BasketRequest& request, BasketInstance& insta
         if (mustSeen.count(id) == 0)
             return {BasketStatus::UnknownMust, id, {}};
     }
+    if (request.maxItems > 0 && instance.mustPieces > request.maxItems)
+        return {BasketStatus::MustOverMaxItems, std::to_string(instance.mustPieces), {}};
     groupByPrice(instance);
     instance.low = std::max<Cents>(0, request.threshold - instance.mustTotal);
     instance.pieceCap = request.maxItems > 0 ? std::min<std::int64_t>(request.maxItems - instance.mustPieces,

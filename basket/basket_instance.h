@@ -32,8 +32,7 @@ struct BasketInstance
 };
 
 // Fills the instance, or answers with a status other than Ok (and its detail,
-// no baskets) when the request cannot be answered. A must count above max
-// items is an instance without any basket (pieceCap < 0).
+// no baskets) when the request cannot be answered.
 BasketResult prepareInstance(const BasketRequest& request, BasketInstance& instance);
 
 } // namespace zorvane::basket

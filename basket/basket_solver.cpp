@@ -11,9 +11,6 @@ namespace zorvane::basket {
 
 namespace {
 
-// Memory the piece-count layers may take before the answer is refused.
-constexpr std::size_t kLayerBudget = std::size_t{1} << 30;
-
 bool stopped(const std::atomic<bool>* stop)
 {
     return stop != nullptr && stop->load(std::memory_order_relaxed);
@@ -112,9 +109,12 @@ Scan scanTotals(const BasketRequest& request, const BasketInstance& instance, co
 }
 
 BasketResult searchWindow(const BasketRequest& request, const BasketInstance& instance,
-                          const std::vector<GroupPart>& parts, Cents range, const std::atomic<bool>* stop)
+                          const std::vector<GroupPart>& parts, Cents range, std::size_t budget,
+                          const std::atomic<bool>* stop)
 {
-    BasketResult result;
+    const std::size_t reachableBytes = heapBytes(TotalBits::wordsFor(0, range) * sizeof(std::uint64_t));
+    if (reachableBytes > budget)
+        return {BasketStatus::OverMemory, "", {}};
     const std::optional<TotalBits> reachable = reachableTotals(parts, instance.low, range, stop);
     if (!reachable)
         return {BasketStatus::Cancelled, "", {}};
@@ -122,17 +122,16 @@ BasketResult searchWindow(const BasketRequest& request, const BasketInstance& in
     std::int64_t count = std::min(capLayers, leastPiecesFor(instance.groups, instance.low) + 1);
     for (;;) {
         CountLayers layers(instance.groups, parts, static_cast<int>(count), instance.low, range);
-        if (layers.bytesNeeded() > kLayerBudget)
-            return {BasketStatus::TooLarge, "", {}};
-        if (!layers.build(stop))
+        const CountLayers::Built built = layers.build(budget - reachableBytes, stop);
+        if (built == CountLayers::Built::OverBudget)
+            return {BasketStatus::OverMemory, "", {}};
+        if (built == CountLayers::Built::Stopped)
             return {BasketStatus::Cancelled, "", {}};
         Scan scan = scanTotals(request, instance, *reachable, layers, range, count == capLayers, stop);
         if (scan.cancelled)
             return {BasketStatus::Cancelled, "", {}};
-        if (!scan.needMorePieces) {
-            result.baskets = std::move(scan.baskets);
-            return result;
-        }
+        if (!scan.needMorePieces)
+            return {BasketStatus::Ok, "", std::move(scan.baskets)};
         count = std::min(capLayers, count * 2);
     }
 }
@@ -149,7 +148,10 @@ BasketResult solveBaskets(const BasketRequest& request, const SearchTuning& tuni
 {
     BasketInstance instance;
     BasketResult result = prepareInstance(request, instance);
-    if (result.status != BasketStatus::Ok || instance.pieceCap < 0 || instance.low > instance.freeTotal)
+    // No basket when even the dearest pieces allowed fall short: said at
+    // once, where widening the window over every total would take long.
+    if (result.status != BasketStatus::Ok || instance.low > instance.freeTotal ||
+        leastPiecesFor(instance.groups, instance.low) > instance.pieceCap)
         return result;
     const std::vector<GroupPart> parts = splitGroups(instance.groups);
     // The window of totals grows until it holds enough baskets or every total
@@ -159,7 +161,7 @@ BasketResult solveBaskets(const BasketRequest& request, const SearchTuning& tuni
         const Cents range = std::min(instance.freeTotal, instance.low + width - 1);
         if (range > 2 * kMaxCents)
             return {BasketStatus::TooLarge, "", {}};
-        result = searchWindow(request, instance, parts, range, stop);
+        result = searchWindow(request, instance, parts, range, tuning.memoryBudget, stop);
         if (result.status != BasketStatus::Ok || static_cast<int>(result.baskets.size()) == request.top ||
             range == instance.freeTotal)
             return result;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -49,20 +50,32 @@ struct Basket
     std::vector<BasketLine> lines; // dearest line first
 };
 
+// The limits of a request besides kMaxCents for the sums.
+inline constexpr int kMostTop = 1000;
+inline constexpr int kMostEach = 9999;
+inline constexpr int kMostItems = 1'000'000;
+
+// The memory a search may take for its tables (reachable totals and the
+// layers by piece count), counted as the heap hands the blocks out.
+inline constexpr std::size_t kMemoryBudget = std::size_t{1} << 30;
+
 enum class BasketStatus
 {
     Ok,          // baskets holds every basket there is, up to top (none: nothing reaches T)
     UnknownMust, // a must id is not among the goods with a price
     MustExcluded,
-    BadRequest, // a threshold, discount, top or limit out of range
-    TooLarge,   // the search would need totals beyond 2 x kMaxCents or over 1 GiB of layers
+    BadRequest,       // detail names the value out of range: threshold, discount, top, maxItems or maxEach
+    NoSaving,         // the discount is not below the threshold: every basket would be free
+    MustOverMaxItems, // more must goods (detail: how many) than maxItems
+    TooLarge,         // the search would need totals beyond 2 x kMaxCents
+    OverMemory,       // the tables would take more than the memory budget; nothing was allocated
     Cancelled
 };
 
 struct BasketResult
 {
     BasketStatus status = BasketStatus::Ok;
-    std::string detail; // the id or the value at fault
+    std::string detail; // the id, value or count at fault
     std::vector<Basket> baskets;
 
     bool ok() const { return status == BasketStatus::Ok; }
@@ -79,6 +92,7 @@ BasketResult solveBaskets(const BasketRequest& request, const std::atomic<bool>*
 struct SearchTuning
 {
     Cents firstWindow = 256; // totals looked at above the threshold before widening
+    std::size_t memoryBudget = kMemoryBudget;
 };
 
 BasketResult solveBaskets(const BasketRequest& request, const SearchTuning& tuning,

@@ -1,5 +1,6 @@
 #include "basket/money.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -12,20 +13,20 @@ bool isDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-} // namespace
-
-std::optional<Cents> parseYuan(std::string_view text)
+// Yuan as parseYuan reads them, without the upper limit: any sum above it
+// reads as kMaxCents + 1, however many digits it has.
+std::optional<Cents> unboundedYuan(std::string_view text)
 {
     const std::size_t point = text.find('.');
     const std::string_view whole = text.substr(0, point);
     const std::string_view fraction = point == std::string_view::npos ? "" : text.substr(point + 1);
-    if ((whole.empty() && fraction.empty()) || fraction.size() > 2 || whole.size() > 12)
+    if ((whole.empty() && fraction.empty()) || fraction.size() > 2)
         return std::nullopt;
     Cents yuan = 0;
     for (char c : whole) {
         if (!isDigit(c))
             return std::nullopt;
-        yuan = yuan * 10 + (c - '0');
+        yuan = std::min<Cents>(yuan * 10 + (c - '0'), kMaxCents);
     }
     Cents cents = 0;
     for (std::size_t i = 0; i < 2; ++i) {
@@ -34,10 +35,23 @@ std::optional<Cents> parseYuan(std::string_view text)
             return std::nullopt;
         cents = cents * 10 + (c - '0');
     }
-    const Cents total = yuan * 100 + cents;
-    if (total > kMaxCents)
+    return std::min(yuan * 100 + cents, kMaxCents + 1);
+}
+
+} // namespace
+
+std::optional<Cents> parseYuan(std::string_view text)
+{
+    const std::optional<Cents> total = unboundedYuan(text);
+    if (!total || *total > kMaxCents)
         return std::nullopt;
     return total;
+}
+
+bool yuanAboveLimit(std::string_view text)
+{
+    const std::optional<Cents> total = unboundedYuan(text);
+    return total && *total > kMaxCents;
 }
 
 std::optional<Cents> centsOfPrice(double price)

@@ -20,6 +20,9 @@ inline constexpr Cents kMaxCents = 1'000'000'000;
 // (signs, exponents, a third decimal, more than kMaxCents).
 std::optional<Cents> parseYuan(std::string_view text);
 
+// True for a sum written as parseYuan reads them that is more than kMaxCents.
+bool yuanAboveLimit(std::string_view text);
+
 // A price the window or the history holds as a double that was rounded to
 // cents: the nearest cent. Nothing when it is no finite price in range.
 std::optional<Cents> centsOfPrice(double price);

@@ -1,6 +1,8 @@
 #include "basket/subset_sums.h"
 
 #include <algorithm>
+#include <tuple>
+#include <utility>
 
 namespace zorvane::basket {
 
@@ -76,33 +78,63 @@ std::vector<Cents> cheapestSums(std::vector<PriceGroup> groups, int count)
     return prefixSums(groups, count);
 }
 
+std::size_t heapBytes(std::size_t n)
+{
+    constexpr std::size_t kMappedFrom = 128 * 1024;
+    constexpr std::size_t kPage = 4096;
+    if (n == 0)
+        return 0;
+    if (n >= kMappedFrom)
+        return (n + 16 + kPage - 1) / kPage * kPage;
+    return std::max<std::size_t>(32, (n + 8 + 15) / 16 * 16);
+}
+
 CountLayers::CountLayers(const std::vector<PriceGroup>& groups, const std::vector<GroupPart>& parts,
                          int maxCount, Cents low, Cents range)
-    : m_groups(groups), m_parts(parts), m_maxCount(maxCount)
+    : m_groups(groups), m_parts(parts), m_maxCount(maxCount), m_low(low), m_range(range)
 {
-    const std::vector<Cents> dearest = dearestSums(groups, maxCount);
-    const std::vector<Cents> cheapest = cheapestSums(groups, maxCount);
-    m_layers.resize(static_cast<std::size_t>(maxCount) + 1);
-    for (int c = 0; c <= maxCount; ++c) {
+}
+
+// The extent of each layer, when everything the layers take fits in the
+// budget: the sums their extents come from, their records and the blocks of
+// each, counted together although the sums go before the blocks come.
+bool CountLayers::planExtents(std::size_t budget)
+{
+    const auto layers = static_cast<std::size_t>(m_maxCount) + 1;
+    std::size_t bytes = 2 * heapBytes(layers * sizeof(Cents)) + heapBytes(layers * sizeof(Layer));
+    if (bytes > budget)
+        return false;
+    const std::vector<Cents> dearest = dearestSums(m_groups, m_maxCount);
+    const std::vector<Cents> cheapest = cheapestSums(m_groups, m_maxCount);
+    const auto extent = [&](int c) {
         const auto j = static_cast<std::size_t>(c);
-        const Cents lo = std::max(cheapest[j], low - dearest[static_cast<std::size_t>(maxCount - c)]);
-        const Cents hi = std::min(range, dearest[j]);
-        m_layers[j].lo = std::max<Cents>(lo, 0);
-        m_layers[j].hi = hi;
+        const Cents lo = std::max(cheapest[j], m_low - dearest[static_cast<std::size_t>(m_maxCount - c)]);
+        return std::pair<Cents, Cents>(std::max<Cents>(lo, 0), std::min(m_range, dearest[j]));
+    };
+    for (int c = 0; c <= m_maxCount; ++c) {
+        const auto [lo, hi] = extent(c);
+        if (hi >= lo)
+            bytes += heapBytes(TotalBits::wordsFor(lo, hi) * sizeof(std::uint64_t)) +
+                     heapBytes(static_cast<std::size_t>(hi - lo + 1) * sizeof(std::uint32_t));
+        if (bytes > budget)
+            return false;
     }
+    m_layers.resize(layers);
+    for (int c = 0; c <= m_maxCount; ++c)
+        std::tie(m_layers[static_cast<std::size_t>(c)].lo, m_layers[static_cast<std::size_t>(c)].hi) =
+            extent(c);
+    return true;
 }
 
-std::size_t CountLayers::bytesNeeded() const
+CountLayers::Built CountLayers::build(std::size_t budget, const std::atomic<bool>* stop)
 {
-    std::size_t bytes = 0;
-    for (const Layer& layer : m_layers) {
-        if (layer.hi >= layer.lo)
-            bytes += static_cast<std::size_t>(layer.hi - layer.lo + 1) * (sizeof(std::uint32_t) + 1);
-    }
-    return bytes;
+    if (!planExtents(budget))
+        return Built::OverBudget;
+    fill(stop);
+    return stopped(stop) ? Built::Stopped : Built::Done;
 }
 
-bool CountLayers::build(const std::atomic<bool>* stop)
+void CountLayers::fill(const std::atomic<bool>* stop)
 {
     for (Layer& layer : m_layers) {
         layer.bits = TotalBits(layer.lo, layer.hi);
@@ -111,7 +143,7 @@ bool CountLayers::build(const std::atomic<bool>* stop)
     m_layers[0].bits.set(0);
     for (std::size_t i = 0; i < m_parts.size(); ++i) {
         if (i % 64 == 0 && stopped(stop))
-            return false;
+            return;
         const GroupPart& part = m_parts[i];
         if (part.units > m_maxCount)
             continue;
@@ -126,7 +158,6 @@ bool CountLayers::build(const std::atomic<bool>* stop)
             });
         }
     }
-    return !stopped(stop);
 }
 
 std::optional<int> CountLayers::fewestPieces(Cents total) const

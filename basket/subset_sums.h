@@ -62,18 +62,28 @@ std::vector<GroupPart> splitGroups(const std::vector<PriceGroup>& groups);
 std::optional<TotalBits> reachableTotals(const std::vector<GroupPart>& parts, Cents low, Cents range,
                                          const std::atomic<bool>* stop);
 
+// What the heap takes for a block of n bytes: its header and 16-byte steps,
+// whole pages for a block large enough to be mapped on its own.
+std::size_t heapBytes(std::size_t n);
+
 // The layers by piece count, 0..maxCount, over the totals up to range.
 class CountLayers final
 {
 public:
-    // groups in any order; parts as split from them.
+    // groups in any order; parts as split from them. Allocates nothing.
     CountLayers(const std::vector<PriceGroup>& groups, const std::vector<GroupPart>& parts, int maxCount,
                 Cents low, Cents range);
 
-    // What build will allocate.
-    std::size_t bytesNeeded() const;
-    // False when stop was set.
-    bool build(const std::atomic<bool>* stop);
+    enum class Built
+    {
+        Done,
+        OverBudget, // nothing of the layers is kept
+        Stopped,
+    };
+    // Allocates the layers and fills them, when every block they take (and
+    // the sums their extents are worked out from) fits in budget bytes; the
+    // blocks are counted before any is allocated.
+    Built build(std::size_t budget, const std::atomic<bool>* stop);
 
     // The fewest pieces (<= maxCount) that reach total exactly; nothing when
     // more are needed or the total cannot be reached.
@@ -84,6 +94,9 @@ public:
     std::vector<std::int64_t> piecesPerGroup(int count, Cents total) const;
 
 private:
+    bool planExtents(std::size_t budget);
+    void fill(const std::atomic<bool>* stop);
+
     struct Layer
     {
         Cents lo = 0;
@@ -95,6 +108,8 @@ private:
     const std::vector<PriceGroup>& m_groups;
     const std::vector<GroupPart>& m_parts;
     int m_maxCount;
+    Cents m_low;
+    Cents m_range;
     std::vector<Layer> m_layers;
 };
 

@@ -4,8 +4,7 @@ namespace zorvane::basket {
 
 TotalBits::TotalBits(Cents lo, Cents hi) : m_lo(lo), m_hi(hi)
 {
-    if (hi >= lo)
-        m_words.assign(static_cast<std::size_t>((hi - lo) / 64 + 1), 0);
+    m_words.assign(wordsFor(lo, hi), 0);
 }
 
 bool TotalBits::test(Cents total) const

@@ -32,6 +32,11 @@ public:
     template <typename OnNew> void orShifted(const TotalBits& source, Cents shift, OnNew onNew);
 
     std::size_t bytes() const { return m_words.size() * sizeof(std::uint64_t); }
+    // The words a run over [lo, hi] holds.
+    static std::size_t wordsFor(Cents lo, Cents hi)
+    {
+        return hi < lo ? 0 : static_cast<std::size_t>((hi - lo) / 64 + 1);
+    }
 
 private:
     // Word `at` shifted down by bits, with the next word's low bits above;

@@ -10,6 +10,22 @@
 
 namespace zorvane {
 
+namespace {
+
+// What copying a Firefox database takes: the file and its write-ahead log.
+std::uintmax_t sqliteBytes(const std::string& path)
+{
+    std::uintmax_t bytes = 0;
+    for (const std::string& part : {path, path + "-wal"}) {
+        std::error_code absent;
+        const std::uintmax_t size = std::filesystem::file_size(part, absent);
+        bytes += absent ? 0 : size;
+    }
+    return bytes;
+}
+
+} // namespace
+
 CookieFile readCookieFile(const std::string& pathOrFirefox, const std::string& home)
 {
     CookieFile file;
@@ -24,11 +40,18 @@ CookieFile readCookieFile(const std::string& pathOrFirefox, const std::string& h
             return file;
         }
     }
-    if (isSqliteFile(file.path))
+    if (isSqliteFile(file.path)) {
+        if (sqliteBytes(file.path) > kMostCookieFileBytes) {
+            file.problem = CookieFileProblem::TooLarge;
+            return file;
+        }
         return readSqliteCookies(file.path);
+    }
     std::string text;
-    if (!readWholeFile(file.path, text)) {
-        file.problem = CookieFileProblem::Unreadable;
+    if (const ReadOutcome read = readWholeFile(file.path, text, kMostCookieFileBytes);
+        read != ReadOutcome::Read) {
+        file.problem =
+            read == ReadOutcome::TooLarge ? CookieFileProblem::TooLarge : CookieFileProblem::Unreadable;
         return file;
     }
     if (std::optional<std::vector<StoredCookie>> cookies = parseNetscapeCookies(text))

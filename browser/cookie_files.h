@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@ enum class CookieFileProblem
 {
     None,
     Unreadable,       // the file cannot be opened or read
+    TooLarge,         // more than kMostCookieFileBytes: no browser writes so many cookies
     NoFirefoxProfile, // "firefox" was asked for, and no profile has cookies
     Chromium,         // a Chromium profile's database: its values are encrypted
     UnknownFormat,    // neither a cookies.txt nor a Firefox cookies.sqlite
@@ -23,6 +25,9 @@ struct CookieFile
     std::string path; // the file read: for "firefox", the profile's cookies.sqlite
     std::vector<StoredCookie> cookies;
 };
+
+// The largest cookie file read (with a Firefox database's write-ahead log).
+inline constexpr std::size_t kMostCookieFileBytes = std::size_t{256} << 20;
 
 // The word that stands for the default Firefox profile instead of a file.
 inline constexpr const char* kFirefoxProfile = "firefox";

@@ -69,6 +69,8 @@ std::string profileFromIni(std::string_view iniText, const std::string& root)
 
 std::string defaultFirefoxProfile(const std::string& home)
 {
+    // A profiles.ini lists a few profiles in a few hundred bytes.
+    constexpr std::size_t kMostProfilesIniBytes = std::size_t{1} << 20;
     const char* const roots[] = {".mozilla/firefox", "snap/firefox/common/.mozilla/firefox",
                                  ".var/app/org.mozilla.firefox/.mozilla/firefox"};
     if (home.empty())
@@ -76,7 +78,8 @@ std::string defaultFirefoxProfile(const std::string& home)
     std::string text;
     for (const char* root : roots) {
         const fs::path folder = fs::path(home) / root;
-        if (!readWholeFile((folder / "profiles.ini").string(), text))
+        if (readWholeFile((folder / "profiles.ini").string(), text, kMostProfilesIniBytes) !=
+            ReadOutcome::Read)
             continue;
         if (std::string profile = profileFromIni(text, folder.string()); !profile.empty())
             return profile;

@@ -3,9 +3,11 @@
 #include <charconv>
 #include <climits>
 #include <map>
+#include <new>
 
 #include "base/file_read.h"
 #include "base/text.h"
+#include "basket/goods_tsv.h"
 #include "cli/basket_input.h"
 #include "cli/basket_output.h"
 #include "cli/cli_options.h"
@@ -32,6 +34,8 @@ std::optional<int> wholeNumber(const std::string& text, int least)
 
 Result<void> setMoney(basket::Cents& target, const std::string& name, const std::string& value)
 {
+    if (basket::yuanAboveLimit(value))
+        return Failure{name + _(" is at most ") + basket::yuanText(basket::kMaxCents) + _(" yuan: ") + value};
     const std::optional<basket::Cents> cents = basket::parseYuan(value);
     if (!cents || *cents <= 0)
         return Failure{name + _(" needs a positive sum of yuan with at most two decimals: ") + value};
@@ -39,11 +43,12 @@ Result<void> setMoney(basket::Cents& target, const std::string& name, const std:
     return {};
 }
 
-Result<void> setCount(int& target, const std::string& name, const std::string& value, int least)
+Result<void> setCount(int& target, const std::string& name, const std::string& value, int least, int most)
 {
     const std::optional<int> number = wholeNumber(value, least);
-    if (!number)
-        return Failure{name + _(" needs a whole number of at least ") + std::to_string(least) + ": " + value};
+    if (!number || *number > most)
+        return Failure{name + _(" needs a whole number from ") + std::to_string(least) + _(" to ") +
+                       std::to_string(most) + ": " + value};
     target = *number;
     return {};
 }
@@ -56,13 +61,17 @@ const std::map<std::string, Setter>& setters()
         {"--discount", [](BasketOptions& o,
                           const std::string& v) { return setMoney(o.request.discount, "--discount", v); }},
         {"--top",
-         [](BasketOptions& o, const std::string& v) { return setCount(o.request.top, "--top", v, 1); }},
+         [](BasketOptions& o, const std::string& v) {
+             return setCount(o.request.top, "--top", v, 1, basket::kMostTop);
+         }},
         {"--max-items",
          [](BasketOptions& o, const std::string& v) {
-             return setCount(o.request.maxItems, "--max-items", v, 0);
+             return setCount(o.request.maxItems, "--max-items", v, 0, basket::kMostItems);
          }},
-        {"--max-each", [](BasketOptions& o,
-                          const std::string& v) { return setCount(o.request.maxEach, "--max-each", v, 1); }},
+        {"--max-each",
+         [](BasketOptions& o, const std::string& v) {
+             return setCount(o.request.maxEach, "--max-each", v, 1, basket::kMostEach);
+         }},
         {"--must",
          [](BasketOptions& o, const std::string& v) {
              o.request.must.push_back(v);
@@ -107,29 +116,35 @@ Result<void> checkWhole(const BasketOptions& options, const std::vector<std::str
     return {};
 }
 
-bool readStream(std::FILE* in, std::string& bytes)
-{
-    bytes.clear();
-    char buffer[64 * 1024];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, in)) > 0;)
-        bytes.append(buffer, n);
-    return !std::ferror(in);
-}
-
 BasketGoodsInput readGoods(const BasketOptions& options, std::FILE* in)
 {
     if (options.coupon)
         return couponGoods(options.dbPath.empty() ? defaultHistoryPath() : options.dbPath, *options.coupon);
     std::string bytes;
     const bool standardInput = options.file == "-";
-    if (!(standardInput ? readStream(in, bytes) : readWholeFile(options.file, bytes)))
-        return {{},
-                _("cannot read ") + (standardInput ? std::string(_("the standard input")) : options.file)};
+    const std::string source = standardInput ? std::string(_("the standard input")) : options.file;
+    const ReadOutcome read = standardInput ? readWholeStream(in, bytes, basket::kMostGoodsTsvBytes)
+                                           : readWholeFile(options.file, bytes, basket::kMostGoodsTsvBytes);
+    if (read == ReadOutcome::TooLarge)
+        return {{}, source + _(" is larger than any goods list (1 GiB)")};
+    if (read != ReadOutcome::Read)
+        return {{}, _("cannot read ") + source};
     return parseGoodsTsv(bytes, standardInput ? _("standard input") : options.file);
 }
 
+const char* optionOf(const std::string& field)
+{
+    static const std::map<std::string, const char*> options = {{"threshold", "--threshold"},
+                                                               {"discount", "--discount"},
+                                                               {"top", "--top"},
+                                                               {"maxItems", "--max-items"},
+                                                               {"maxEach", "--max-each"}};
+    const auto found = options.find(field);
+    return found != options.end() ? found->second : "";
+}
+
 // The solver's refusal in the words of the command line, and its status.
-int refusal(const basket::BasketResult& result, std::FILE* err)
+int refusal(const basket::BasketResult& result, const basket::BasketRequest& request, std::FILE* err)
 {
     switch (result.status) {
     case basket::BasketStatus::UnknownMust:
@@ -140,16 +155,54 @@ int refusal(const basket::BasketResult& result, std::FILE* err)
         std::fprintf(err, _("zorvane-cli: %s is both --must and --exclude\n"), result.detail.c_str());
         return kExitUsage;
     case basket::BasketStatus::BadRequest:
-        std::fputs(_("zorvane-cli: a threshold, discount or limit is out of range\n"), err);
+        std::fprintf(err, _("zorvane-cli: %s is out of range\n"), optionOf(result.detail));
+        return kExitUsage;
+    case basket::BasketStatus::NoSaving:
+        std::fputs(_("zorvane-cli: --discount must be less than --threshold; otherwise every basket would be "
+                     "free\n"),
+                   err);
+        return kExitUsage;
+    case basket::BasketStatus::MustOverMaxItems:
+        std::fprintf(err, _("zorvane-cli: %s --must goods do not fit in --max-items %d\n"),
+                     result.detail.c_str(), request.maxItems);
         return kExitUsage;
     case basket::BasketStatus::TooLarge:
         std::fputs(_("zorvane-cli: the sums are too large to search\n"), err);
         return kExitWriteFailed;
+    case basket::BasketStatus::OverMemory:
+        std::fputs(_("zorvane-cli: the search would take more than 1 GiB of memory; lower --threshold, or "
+                     "give a smaller --max-items or --max-each\n"),
+                   err);
+        return kExitUsage;
     case basket::BasketStatus::Cancelled:
     case basket::BasketStatus::Ok:
         break;
     }
     return kExitWriteFailed;
+}
+
+int solveAndWrite(const BasketOptions& options, std::FILE* in, std::FILE* out, std::FILE* err)
+{
+    BasketGoodsInput input = readGoods(options, in);
+    if (!input.error.empty()) {
+        std::fprintf(err, "zorvane-cli: %s\n", input.error.c_str());
+        return kExitWriteFailed;
+    }
+    basket::BasketRequest request = options.request;
+    request.goods = std::move(input.goods);
+    const basket::BasketResult result = basket::solveBaskets(request);
+    if (result.status != basket::BasketStatus::Ok)
+        return refusal(result, request, err);
+    if (result.baskets.empty()) {
+        std::fprintf(err, _("zorvane-cli: no basket of these goods reaches %s\n"),
+                     basket::yuanText(request.threshold).c_str());
+        return kExitNoBasket;
+    }
+    if (!writeAll(out, formatBaskets(result.baskets, options.json))) {
+        std::fputs(_("zorvane-cli: cannot write the standard output\n"), err);
+        return kExitWriteFailed;
+    }
+    return kExitOk;
 }
 
 } // namespace
@@ -204,26 +257,14 @@ int runBasketCommand(const BasketOptions& options, std::FILE* in, std::FILE* out
 {
     if (options.help)
         return writeAll(out, usageText()) ? kExitOk : kExitWriteFailed;
-    BasketGoodsInput input = readGoods(options, in);
-    if (!input.error.empty()) {
-        std::fprintf(err, "zorvane-cli: %s\n", input.error.c_str());
+    try {
+        return solveAndWrite(options, in, out, err);
+    } catch (const std::bad_alloc&) {
+        // The search keeps to its budget; this is what is left (a goods list
+        // of countless tiny lines, memory taken by others).
+        std::fputs(_("zorvane-cli: out of memory; lower --threshold, or give fewer goods\n"), err);
         return kExitWriteFailed;
     }
-    basket::BasketRequest request = options.request;
-    request.goods = std::move(input.goods);
-    const basket::BasketResult result = basket::solveBaskets(request);
-    if (result.status != basket::BasketStatus::Ok)
-        return refusal(result, err);
-    if (result.baskets.empty()) {
-        std::fprintf(err, _("zorvane-cli: no basket of these goods reaches %s\n"),
-                     basket::yuanText(request.threshold).c_str());
-        return kExitNoBasket;
-    }
-    if (!writeAll(out, formatBaskets(result.baskets, options.json))) {
-        std::fputs(_("zorvane-cli: cannot write the standard output\n"), err);
-        return kExitWriteFailed;
-    }
-    return kExitOk;
 }
 
 } // namespace zorvane::cli

@@ -1,77 +1,22 @@
 #include "cli/basket_input.h"
 
+#include "basket/goods_tsv.h"
 #include "cli/translation.h"
 #include "history/coupon_key.h"
 #include "history/history_store.h"
 
 namespace zorvane::cli {
 
-namespace {
-
-// \t, \n, \r and \\ back to the characters; any other backslash stays.
-std::string unescapeField(std::string_view field)
-{
-    std::string out;
-    out.reserve(field.size());
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        const char next = i + 1 < field.size() ? field[i + 1] : '\0';
-        const char plain = next == 't'    ? '\t'
-                           : next == 'n'  ? '\n'
-                           : next == 'r'  ? '\r'
-                           : next == '\\' ? '\\'
-                                          : 0;
-        if (field[i] == '\\' && plain != 0) {
-            out += plain;
-            ++i;
-        } else {
-            out += field[i];
-        }
-    }
-    return out;
-}
-
-std::vector<std::string_view> tabFields(std::string_view line)
-{
-    std::vector<std::string_view> fields;
-    for (std::size_t start = 0;;) {
-        const std::size_t tab = line.find('\t', start);
-        fields.push_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
-        if (tab == std::string_view::npos)
-            return fields;
-        start = tab + 1;
-    }
-}
-
-} // namespace
-
 BasketGoodsInput parseGoodsTsv(std::string_view text, const std::string& where)
 {
-    BasketGoodsInput input;
-    std::size_t lineNumber = 0;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string_view::npos)
-            end = text.size();
-        std::string_view line = text.substr(start, end - start);
-        start = end + 1;
-        ++lineNumber;
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        if (line.empty())
-            continue;
-        const std::vector<std::string_view> fields = tabFields(line);
-        const std::string at = where + ":" + std::to_string(lineNumber) + ": ";
-        if (fields.size() < 3) {
-            input.error = at + _("not a goods line (goodsId, name, price, tags)");
-            return input;
-        }
-        const std::optional<basket::Cents> price = basket::parseYuan(fields[2]);
-        if (!price) {
-            input.error = at + _("the price is not a sum of money: ") + std::string(fields[2]);
-            return input;
-        }
-        input.goods.push_back({unescapeField(fields[0]), unescapeField(fields[1]), *price});
-    }
+    basket::GoodsTsv tsv = basket::parseGoodsTsv(text);
+    BasketGoodsInput input{std::move(tsv.goods), ""};
+    if (!tsv.fault)
+        return input;
+    const std::string at = where + ":" + std::to_string(tsv.fault->line) + ": ";
+    input.error = tsv.fault->kind == basket::GoodsTsvFault::Kind::NotGoodsLine
+                      ? at + _("not a goods line (goodsId, name, price, tags)")
+                      : at + _("the price is not a sum of money: ") + tsv.fault->field;
     return input;
 }
 

@@ -16,9 +16,8 @@ struct BasketGoodsInput
     std::string error; // "" when read
 };
 
-// The tsv that search and extract write: goodsId TAB name TAB price TAB tags,
-// fields escaped as they write them. Blank lines are skipped; where names the
-// source in messages.
+// The goods tsv as basket::parseGoodsTsv reads it, its fault in words; where
+// names the source in messages.
 BasketGoodsInput parseGoodsTsv(std::string_view text, const std::string& where);
 
 // The goods of the coupon's last recorded walk in the history file.

@@ -485,9 +485,9 @@ std::string usageText()
            "  equal totals; tsv: rank TAB total TAB pay TAB goodsId TAB name TAB price TAB qty TAB share, "
            "one\n"
            "  line per goods item (share: the item's part of the discount)\n"),
-        N_("      --top K           how many baskets (default 5)\n"),
-        N_("      --max-items N     at most N pieces in a basket (default 0 = no limit)\n"),
-        N_("      --max-each Q      at most Q pieces of one goods item (default 1)\n"),
+        N_("      --top K           how many baskets, up to 1000 (default 5)\n"),
+        N_("      --max-items N     at most N pieces in a basket, up to 1000000 (default 0 = no limit)\n"),
+        N_("      --max-each Q      at most Q pieces of one goods item, up to 9999 (default 1)\n"),
         N_("      --must ID         always put this goods item in; repeatable\n"),
         N_("      --exclude ID      never put this goods item in; repeatable\n"),
         N_("      --format F        tsv (default) or json (one object a line per basket)\n"),

@@ -15,6 +15,8 @@ std::string problemText(const CookieFile& file, const std::string& asked)
     switch (file.problem) {
     case CookieFileProblem::Unreadable:
         return _("cannot read the cookie file ") + file.path;
+    case CookieFileProblem::TooLarge:
+        return file.path + _(" is larger than any cookie file (256 MiB); nothing was sent");
     case CookieFileProblem::NoFirefoxProfile:
         return _("no Firefox profile with cookies found (~/.mozilla/firefox, its snap or flatpak)");
     case CookieFileProblem::Chromium:

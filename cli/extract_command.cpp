@@ -18,14 +18,8 @@ namespace zorvane::cli {
 
 namespace {
 
-bool readStandardInput(std::string& bytes)
-{
-    bytes.clear();
-    char buffer[64 * 1024];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, stdin)) > 0;)
-        bytes.append(buffer, n);
-    return !std::ferror(stdin);
-}
+// The walk refuses a page body larger than this; a saved page is one.
+constexpr std::size_t kMostPageBytes = std::size_t{64} << 20;
 
 const char* outcomeNote(PageOutcome outcome)
 {
@@ -126,8 +120,13 @@ int runExtract(const ExtractOptions& options, std::FILE* out, std::FILE* err)
     };
     std::string bytes; // one buffer for every file
     for (const std::string& path : options.files) {
-        if (!(path == "-" ? readStandardInput(bytes) : readWholeFile(path, bytes))) {
-            std::fprintf(err, _("zorvane-cli: cannot read %s\n"),
+        const ReadOutcome read = path == "-" ? readWholeStream(stdin, bytes, kMostPageBytes)
+                                             : readWholeFile(path, bytes, kMostPageBytes);
+        if (read != ReadOutcome::Read) {
+            std::fprintf(err,
+                         read == ReadOutcome::TooLarge
+                             ? _("zorvane-cli: %s is larger than any page (64 MiB)\n")
+                             : _("zorvane-cli: cannot read %s\n"),
                          path == "-" ? _("the standard input") : path.c_str());
             status = kExitWriteFailed;
             continue;

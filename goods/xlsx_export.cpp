@@ -157,7 +157,10 @@ Result<std::string> xlsxWorkbookBytes(const GoodsList& goods, const XlsxOptions&
     fillSheet(s, goods, options);
     const lxw_error closed = workbook_close(workbook);
     std::string bytes;
-    if (closed != LXW_NO_ERROR || !readWholeFile(file.path(), bytes))
+    // The file is the library's own, written just now: the limit only keeps
+    // a runaway from taking all memory.
+    constexpr std::size_t kMostWorkbookBytes = std::size_t{4} << 30;
+    if (closed != LXW_NO_ERROR || readWholeFile(file.path(), bytes, kMostWorkbookBytes) != ReadOutcome::Read)
         return Failure{closed != LXW_NO_ERROR ? lxw_strerror(closed) : "cannot read the temporary file"};
     return bytes;
 }

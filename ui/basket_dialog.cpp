@@ -11,6 +11,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <climits>
 #include <type_traits>
 
 #include "ui/basket_job.h"
@@ -49,12 +51,18 @@ QLineEdit* numberBox(QWidget* parent, const char* name, InputMode::Kind kind, in
     return box;
 }
 
-// A whole number typed in a box; the default when it is empty.
+// A whole number typed in a box; the default when it is empty. One too
+// large for an int stays too large, for the solver to name its limit.
 int wholeNumber(const QLineEdit* box, int empty)
 {
+    const QString text = box->text().trimmed();
+    if (text.isEmpty())
+        return empty;
+    if (!std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }))
+        return -1;
     bool ok = false;
-    const int value = box->text().trimmed().toInt(&ok);
-    return box->text().trimmed().isEmpty() ? empty : ok ? value : -1;
+    const qulonglong value = text.toULongLong(&ok);
+    return ok && value <= INT_MAX ? static_cast<int>(value) : INT_MAX;
 }
 
 std::optional<basket::Cents> money(const QLineEdit* box)
@@ -205,6 +213,12 @@ std::optional<basket::BasketRequest> BasketDialog::readRequest()
     basket::BasketRequest request;
     request.maxItems = wholeNumber(m_maxItems, 0);
     request.maxEach = wholeNumber(m_maxEach, 1);
+    if (basket::yuanAboveLimit(m_threshold->text().trimmed().toStdString()) ||
+        basket::yuanAboveLimit(m_discount->text().trimmed().toStdString())) {
+        m_status->setText(
+            u8("满和减最多%1元").arg(QString::fromStdString(basket::yuanText(basket::kMaxCents))));
+        return std::nullopt;
+    }
     if (!threshold || !discount || request.maxItems < 0 || request.maxEach < 1) {
         m_status->setText(u8("请填写满和减的金额（最多两位小数），件数不能为负"));
         return std::nullopt;

@@ -27,6 +27,18 @@ QString yuan(basket::Cents cents)
     return QString::fromStdString(basket::yuanText(cents));
 }
 
+// The box whose value is out of range, with its limit.
+QString outOfRange(const std::string& field)
+{
+    if (field == "top")
+        return u8("方案数最多%1个").arg(basket::kMostTop);
+    if (field == "maxItems")
+        return u8("最多件数不能超过%1").arg(basket::kMostItems);
+    if (field == "maxEach")
+        return u8("每件最多不能超过%1").arg(basket::kMostEach);
+    return u8("满和减最多%1元").arg(yuan(basket::kMaxCents));
+}
+
 QString refusal(const basket::BasketResult& result)
 {
     const QString detail = QString::fromStdString(result.detail);
@@ -36,9 +48,15 @@ QString refusal(const basket::BasketResult& result)
     case basket::BasketStatus::MustExcluded:
         return u8("必选商品已被排除：") + detail;
     case basket::BasketStatus::BadRequest:
-        return u8("金额或件数超出范围");
+        return outOfRange(result.detail);
+    case basket::BasketStatus::NoSaving:
+        return u8("减的金额须小于满的金额，否则每个组合都不用付钱");
+    case basket::BasketStatus::MustOverMaxItems:
+        return u8("必选商品有%1件，超过了最多件数").arg(detail);
     case basket::BasketStatus::TooLarge:
         return u8("金额过大，无法计算");
+    case basket::BasketStatus::OverMemory:
+        return u8("计算所需内存超过1 GiB，请降低满的金额，或减小最多件数、每件最多");
     case basket::BasketStatus::Cancelled:
         return u8("已取消");
     case basket::BasketStatus::Ok:

@@ -1,6 +1,27 @@
 #include "ui/basket_job.h"
 
+#include <new>
+#include <stdexcept>
+
 namespace zorvane::ui {
+
+namespace {
+
+// The solver keeps to its memory budget; memory taken by others can still
+// fail an allocation, and an exception leaving the thread would end the
+// window with it.
+basket::BasketResult solveOrRefuse(const basket::BasketRequest& request, const std::atomic<bool>* stop)
+{
+    try {
+        return basket::solveBaskets(request, stop);
+    } catch (const std::bad_alloc&) {
+        return {basket::BasketStatus::OverMemory, "", {}};
+    } catch (const std::length_error&) {
+        return {basket::BasketStatus::OverMemory, "", {}};
+    }
+}
+
+} // namespace
 
 BasketJob::BasketJob(QObject* parent) : QObject(parent) {}
 
@@ -26,7 +47,7 @@ void BasketJob::start(basket::BasketRequest request)
     const int generation = ++m_generation;
     m_running = true;
     m_worker = std::thread([this, generation, stop = m_stop, request = std::move(request)] {
-        basket::BasketResult result = basket::solveBaskets(request, stop.get());
+        basket::BasketResult result = solveOrRefuse(request, stop.get());
         // Posted, never waited for: the owner may be busy or going away; a
         // destroyed owner drops the posted call.
         QMetaObject::invokeMethod(

@@ -21,6 +21,8 @@ QString problemMessage(const CookieFile& file)
     case CookieFileProblem::Unreadable:
     case CookieFileProblem::NoFirefoxProfile:
         return QString::fromStdString("无法读取Cookie文件：" + file.path);
+    case CookieFileProblem::TooLarge:
+        return QString::fromStdString("Cookie文件超过256 MiB，不是浏览器的Cookie文件，未导入：" + file.path);
     case CookieFileProblem::Chromium:
         return QString::fromUtf8("这是Chromium浏览器的Cookie数据库，其中的Cookie已加密，无法读取；"
                                  "请用浏览器扩展导出cookies.txt后再导入");

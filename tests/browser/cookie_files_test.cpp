@@ -148,6 +148,11 @@ TEST(CookieFiles, OtherFilesAreRefusedWithTheirReason)
                    "[Profile0]\nName=old\nIsRelative=1\nPath=zz.old\nDefault=1\n\n"
                    "[Install4F96D1932A9F858E]\nDefault=ab12.default-release\nLocked=1\n");
     openFirefoxDatabase((snap / "ab12.default-release/cookies.sqlite").string());
+    // Sparse: larger than any cookie file without taking the disk.
+    writeFileBytes(dir.file("huge.txt"), "# Netscape HTTP Cookie File\n");
+    std::filesystem::resize_file(dir.file("huge.txt"), kMostCookieFileBytes + 1);
+    writeFileBytes(dir.file("huge.sqlite"), std::string("SQLite format 3\0", 16));
+    std::filesystem::resize_file(dir.file("huge.sqlite"), kMostCookieFileBytes + 1);
     struct Case
     {
         std::string path;
@@ -160,6 +165,8 @@ TEST(CookieFiles, OtherFilesAreRefusedWithTheirReason)
         {dir.file("notes.txt"), "", CookieFileProblem::UnknownFormat, 0},
         {dir.file("empty.sqlite"), "", CookieFileProblem::UnknownFormat, 0},
         {dir.file("missing.txt"), "", CookieFileProblem::Unreadable, 0},
+        {dir.file("huge.txt"), "", CookieFileProblem::TooLarge, 0},
+        {dir.file("huge.sqlite"), "", CookieFileProblem::TooLarge, 0},
         {"firefox", dir.path().string(), CookieFileProblem::None, std::size(kRows)},
         {"firefox", dir.file("nobody"), CookieFileProblem::NoFirefoxProfile, 0},
     };

@@ -1,5 +1,7 @@
 // zorvane-cli basket over a tsv file, standard input and a coupon's last
 // recorded walk, run as a child process.
+#include <filesystem>
+
 #include <gtest/gtest.h>
 
 #include "history/history_store.h"
@@ -46,6 +48,18 @@ TEST(CliBasket, ReadsFileStandardInputOrCouponAndTellsWhenNothingReaches)
     TempDir dir;
     const std::string file = dir.file("goods.tsv");
     writeFileBytes(file, kGoods);
+    const std::string bom = dir.file("bom.tsv");
+    writeFileBytes(bom, "\xEF\xBB\xBF" + kGoods);
+    // Sparse: larger than any goods list without taking the disk.
+    const std::string huge = dir.file("huge.tsv");
+    writeFileBytes(huge, kGoods);
+    std::filesystem::resize_file(huge, (std::uintmax_t{1} << 30) + 1);
+    // A hundred thousand goods at 0.01 yuan, up to 9999 pieces each.
+    const std::string cents = dir.file("cents.tsv");
+    std::string centLines;
+    for (int i = 0; i < 100'000; ++i)
+        centLines += std::to_string(i) + "\tgoods\t0.01\n";
+    writeFileBytes(cents, centLines);
     const std::string db = dir.file("goods.sqlite");
     const std::string address = "https://127.0.0.1:1/coupon?couponbatch=7&page=3";
     recordWalks(db, address);
@@ -62,6 +76,7 @@ TEST(CliBasket, ReadsFileStandardInputOrCouponAndTellsWhenNothingReaches)
         int status;
         std::string out;
         bool errorLine;
+        std::string errorHas = ""; // what the error line names
     };
     const Case cases[] = {
         {with({file}), "/dev/null", 0, kTwoBaskets, false},
@@ -91,6 +106,21 @@ TEST(CliBasket, ReadsFileStandardInputOrCouponAndTellsWhenNothingReaches)
         {with({"--must", "1004", file}), "/dev/null", 2, "", true},
         {with({"--coupon", address, file}), "/dev/null", 2, "", true},
         {with({dir.file("missing.tsv")}), "/dev/null", 1, "", true},
+        {with({"--must", "1001", bom}), "/dev/null", 0,
+         "1\t299.90\t249.90\t1005\t伞\t187.50\t1\t31.26\n1\t299.90\t249.90\t1002\t线\t99.90\t1\t16.66\n"
+         "1\t299.90\t249.90\t1001\t壳\t12.50\t1\t2.08\n2\t312.40\t262.40\t1003\t灯\t200.00\t1\t32.01\n"
+         "2\t312.40\t262.40\t1002\t线\t99.90\t1\t15.99\n2\t312.40\t262.40\t1001\t壳\t12.50\t1\t2.00\n",
+         false},
+        {with({"--discount", "299", file}), "/dev/null", 2, "", true, "--discount"},
+        {with({"--must", "1001", "--must", "1003", "--max-items", "1", file}), "/dev/null", 2, "", true,
+         "--max-items 1"},
+        {with({"--threshold", "20000000", file}), "/dev/null", 2, "", true, "10000000.00"},
+        {with({"--max-each", "10000", file}), "/dev/null", 2, "", true, "9999"},
+        {with({huge}), "/dev/null", 1, "", true, "1 GiB"},
+        {with({"--max-each", "9999", "--threshold", "9000000", cents}), "/dev/null", 2, "", true,
+         "--threshold"},
+        {with({"--max-each", "9999", "--threshold", "100000", cents}), "/dev/null", 2, "", true,
+         "--threshold"},
     };
     for (const Case& c : cases) {
         const CliRun run = runCli(c.args, c.input);
@@ -100,6 +130,7 @@ TEST(CliBasket, ReadsFileStandardInputOrCouponAndTellsWhenNothingReaches)
         EXPECT_EQ(run.status, c.status) << line << run.err;
         EXPECT_EQ(run.out, c.out) << line;
         EXPECT_EQ(linesOf(run.err).size(), c.errorLine ? 1u : 0u) << line << run.err;
+        EXPECT_NE(run.err.find(c.errorHas), std::string::npos) << line << run.err;
     }
 }
 

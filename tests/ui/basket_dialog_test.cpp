@@ -167,4 +167,49 @@ TEST_F(BasketDialogTest, ALongSolveShowsItIsWorkingAndCanBeCancelled)
     EXPECT_EQ(status->text(), QString::fromUtf8("已取消"));
 }
 
+TEST_F(BasketDialogTest, SaysWhatItCannotSearchAndWhatToChange)
+{
+    // A thousand goods at 0.01: reaching 满90000 with up to 9999 pieces of
+    // each needs nine million piece-count layers, far over the memory budget.
+    for (int i = 0; i < 1000; ++i)
+        addGoods(std::to_string(10000 + i), "商品", 0.01);
+    window->goodsModel()->flush();
+    auto* table = control<QTableView>("超级列表框_商品列表");
+    table->selectionModel()->select(table->model()->index(0, 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    table->selectionModel()->select(table->model()->index(1, 0),
+                                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    ui::BasketDialog* dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    part<QPushButton>(dialog, "按钮_凑单_加入必选")->click();
+    ASSERT_EQ(part<QListWidget>(dialog, "列表框_凑单_必选")->count(), 2);
+    struct Case
+    {
+        const char* threshold;
+        const char* discount;
+        const char* maxItems;
+        const char* maxEach;
+        const char* status;
+    };
+    const Case cases[] = {
+        {"90000", "10", "", "9999", "计算所需内存超过1 GiB，请降低满的金额，或减小最多件数、每件最多"},
+        {"100", "100", "", "1", "减的金额须小于满的金额，否则每个组合都不用付钱"},
+        {"20000000", "10", "", "1", "满和减最多10000000.00元"},
+        {"5", "1", "", "10000", "每件最多不能超过9999"},
+        {"5", "1", "1", "1", "必选商品有2件，超过了最多件数"},
+    };
+    auto* status = part<QLabel>(dialog, "标签_凑单_状态");
+    for (const Case& c : cases) {
+        part<QLineEdit>(dialog, "编辑框_凑单_满")->setText(QString::fromUtf8(c.threshold));
+        part<QLineEdit>(dialog, "编辑框_凑单_减")->setText(QString::fromUtf8(c.discount));
+        part<QLineEdit>(dialog, "编辑框_凑单_最多件数")->setText(QString::fromUtf8(c.maxItems));
+        part<QLineEdit>(dialog, "编辑框_凑单_每件最多")->setText(QString::fromUtf8(c.maxEach));
+        status->clear();
+        part<QPushButton>(dialog, "按钮_凑单_计算")->click();
+        EXPECT_TRUE(waitUntil([&] { return status->text() == QString::fromUtf8(c.status); }, 10000))
+            << c.threshold << " " << status->text().toStdString();
+        EXPECT_TRUE(window->isVisible());
+    }
+}
+
 } // namespace
