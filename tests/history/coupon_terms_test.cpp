@@ -22,7 +22,9 @@ TEST(CouponTerms, AnOlderFileKeepsItsWalksAndGainsEachCouponsTerms)
         // The file as the program before wrote it.
         SqlDatabase db;
         ASSERT_TRUE(db.open(path).ok());
-        ASSERT_TRUE(db.exec("DROP TABLE coupon_terms; PRAGMA user_version = 2").ok());
+        ASSERT_TRUE(db.exec("DROP TABLE coupon_terms; ALTER TABLE walks DROP COLUMN whole; "
+                            "PRAGMA user_version = 2")
+                        .ok());
     }
     HistoryStore store;
     ASSERT_TRUE(store.open(path).status.ok());
