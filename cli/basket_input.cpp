@@ -24,9 +24,11 @@ BasketGoodsInput couponGoods(const std::string& dbPath, const std::string& addre
 {
     BasketGoodsInput input;
     HistoryStore store;
-    const HistoryStore::OpenOutcome opened = store.open(dbPath);
-    if (!opened.status.ok()) {
-        input.error = _("cannot open ") + dbPath + ": " + opened.status.message;
+    if (const SqlStatus opened = store.openForReading(dbPath); opened.notDatabase()) {
+        input.error = fillIn(_("%s is not a history file"), dbPath);
+        return input;
+    } else if (!opened.ok()) {
+        input.error = _("cannot open ") + dbPath + ": " + opened.message;
         return input;
     }
     const std::string key = couponKey(address);

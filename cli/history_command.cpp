@@ -40,7 +40,8 @@ void printWalk(std::FILE* out, const WalkSummary& walk, bool json)
                                {"address", walk.address},
                                {"pages", walk.pages},
                                {"goods", walk.goodsCount},
-                               {"end", walk.endReason}};
+                               {"end", walk.endReason},
+                               {"whole", walk.whole}};
         writeLine(out, line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
         return;
     }
@@ -105,20 +106,27 @@ int listChanges(HistoryStore& store, const HistoryOptions& options, std::FILE* o
         return kExitWriteFailed;
     }
     // A walk that found nothing (a login page, a stop at once) has nothing to
-    // compare: the one before it that found goods is what the user wants.
-    const std::optional<WalkSummary> walk = last->goodsCount > 0 ? last : store.lastWalkWithGoods(key);
+    // compare, and one not in the file whole would tell goods it left out as
+    // gone: the last one before it that is whole and found goods is what the
+    // user wants.
+    const bool usable = last->goodsCount > 0 && last->whole;
+    const std::optional<WalkSummary> walk = usable ? last : store.lastWholeWalkWithGoods(key);
     if (!walk) {
         std::fprintf(err, _("zorvane-cli: no walk of %s in %s found goods\n"), key.c_str(),
                      options.dbPath.c_str());
         return kExitWriteFailed;
     }
-    if (walk->id != last->id)
-        std::fprintf(
-            err,
-            _("zorvane-cli: the last walk (%lld, %s) found no goods; comparing walk %lld (%s) with the walks "
-              "before it\n"),
-            static_cast<long long>(last->id), formatLocalTime(last->startedMs).c_str(),
-            static_cast<long long>(walk->id), formatLocalTime(walk->startedMs).c_str());
+    if (walk->id != last->id) {
+        const char* passedOver =
+            last->whole
+                ? _("zorvane-cli: the last walk (%lld, %s) found no goods; comparing walk %lld (%s) "
+                    "with the walks before it\n")
+                : _("zorvane-cli: the last walk (%lld, %s) is not in the history whole; comparing walk "
+                    "%lld (%s) with the walks before it\n");
+        std::fprintf(err, passedOver, static_cast<long long>(last->id),
+                     formatLocalTime(last->startedMs).c_str(), static_cast<long long>(walk->id),
+                     formatLocalTime(walk->startedMs).c_str());
+    }
     const SqlRows<SightingChange> changes = store.changes(walk->id, key);
     if (!changes.status.ok()) {
         std::fprintf(err, _("zorvane-cli: cannot read %s: %s\n"), options.dbPath.c_str(),
@@ -131,6 +139,14 @@ int listChanges(HistoryStore& store, const HistoryOptions& options, std::FILE* o
 }
 
 } // namespace
+
+void reportUnreadable(const std::string& path, const SqlStatus& status, std::FILE* err)
+{
+    if (status.notDatabase())
+        std::fprintf(err, _("zorvane-cli: %s is not a history file\n"), path.c_str());
+    else
+        std::fprintf(err, _("zorvane-cli: cannot open %s: %s\n"), path.c_str(), status.message.c_str());
+}
 
 bool isHistoryCommand(const std::string& name)
 {
@@ -197,13 +213,8 @@ int runHistoryCommand(const HistoryOptions& given, std::FILE* out, std::FILE* er
         return kExitWriteFailed;
     }
     HistoryStore store;
-    const HistoryStore::OpenOutcome opened = store.open(options.dbPath);
-    if (!opened.movedAside.empty())
-        std::fprintf(err, _("zorvane-cli: %s was damaged; moved to %s\n"), options.dbPath.c_str(),
-                     opened.movedAside.c_str());
-    if (!opened.status.ok()) {
-        std::fprintf(err, _("zorvane-cli: cannot open %s: %s\n"), options.dbPath.c_str(),
-                     opened.status.message.c_str());
+    if (const SqlStatus opened = store.openForReading(options.dbPath); !opened.ok()) {
+        reportUnreadable(options.dbPath, opened, err);
         return kExitWriteFailed;
     }
     const int status = options.command == "changes" ? listChanges(store, options, out, err)

@@ -35,6 +35,10 @@ std::vector<SightingChange> changesPerGoodsItem(const std::vector<SightingChange
 // One line of "changes": TSV, or a JSON object.
 void writeChange(std::FILE* out, const SightingChange& item, bool json);
 
+// Tells why a history file could not be opened for reading: a file that is no
+// history file is named as such.
+void reportUnreadable(const std::string& path, const SqlStatus& status, std::FILE* err);
+
 // "history": the walks of the file, oldest first, one per line.
 // "changes": the goods of the coupon's last walk against the walks before.
 // Returns the exit status.

@@ -80,9 +80,10 @@ std::int64_t nextWalkId(const std::string& path)
 }
 
 // The changes of the coupon's walk recorded from firstNewId on, one per goods
-// item; none when no such walk was recorded, or it is the coupon's first.
+// item; none when no such walk was recorded, it is not in the file whole (the
+// goods left out would be told as gone), or no whole walk came before it.
 std::vector<SightingChange> recordedChanges(const std::string& path, const std::string& key,
-                                            std::int64_t firstNewId)
+                                            std::int64_t firstNewId, std::FILE* err)
 {
     HistoryStore store;
     if (!store.open(path).status.ok())
@@ -90,9 +91,15 @@ std::vector<SightingChange> recordedChanges(const std::string& path, const std::
     const std::optional<WalkSummary> walk = store.lastWalk(key);
     if (!walk || walk->id < firstNewId)
         return {};
+    if (!store.walkWhole(walk->id)) {
+        std::fprintf(
+            err, _("zorvane-cli: walk %lld is not in the history whole; nothing compared, no notice sent\n"),
+            static_cast<long long>(walk->id));
+        return {};
+    }
     const std::vector<WalkSummary> walks = store.listWalks().rows;
     const bool earlier = std::any_of(walks.begin(), walks.end(), [&](const WalkSummary& w) {
-        return w.couponKey == key && w.id < walk->id;
+        return w.couponKey == key && w.id < walk->id && w.whole;
     });
     return earlier ? changesPerGoodsItem(store.changes(walk->id, key).rows) : std::vector<SightingChange>();
 }
@@ -185,7 +192,7 @@ int runWatchWalk(const WatchOptions& options, Notifier& notifier, std::FILE* out
     const std::int64_t firstNewId = nextWalkId(path);
     const int status = runSearch(options.search, err);
     const std::vector<SightingChange> changes =
-        recordedChanges(path, couponKey(trimWhiteSpace(options.search.address)), firstNewId);
+        recordedChanges(path, couponKey(trimWhiteSpace(options.search.address)), firstNewId, err);
     for (const SightingChange& item : changes)
         if (item.change.kind != ChangeKind::Unchanged)
             writeChange(out, item, false);

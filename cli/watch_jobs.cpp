@@ -158,14 +158,18 @@ bool userManagerAnswers()
     return systemctl({"daemon-reload"}, true) == 0;
 }
 
-std::string lastWalkTime(const std::string& dbPath, const std::string& address)
+// The start of the coupon's last walk, "" when it has none or the file
+// cannot be read now; only a file that is no history file is an error.
+Result<std::string> lastWalkTime(const std::string& dbPath, const std::string& address)
 {
     std::error_code ec;
     if (!fs::exists(dbPath, ec))
-        return "";
+        return std::string();
     HistoryStore store;
-    if (!store.open(dbPath).status.ok())
-        return "";
+    if (const SqlStatus opened = store.openForReading(dbPath); opened.notDatabase())
+        return Failure{fillIn(_("%s is not a history file"), dbPath)};
+    else if (!opened.ok())
+        return std::string();
     const std::optional<WalkSummary> walk = store.lastWalk(couponKey(trimWhiteSpace(address)));
     return walk ? formatLocalTime(walk->startedMs) : "";
 }
@@ -299,6 +303,7 @@ int listWatches(const WatchOptions& options, std::FILE* out, std::FILE* err)
         if (entry.path().extension() == ".json")
             keys.push_back(entry.path().stem().string());
     std::sort(keys.begin(), keys.end());
+    int status = kExitOk;
     for (const std::string& key : keys) {
         const Result<WatchJob> job = readWatchJob(key, err);
         if (!job.ok()) {
@@ -317,7 +322,12 @@ int listWatches(const WatchOptions& options, std::FILE* out, std::FILE* err)
         const std::string db = !options.dbPath.empty()          ? options.dbPath
                                : !run->search.historyDb.empty() ? run->search.historyDb
                                                                 : defaultHistoryPath();
-        const std::string last = lastWalkTime(db, job->address);
+        const Result<std::string> lastTime = lastWalkTime(db, job->address);
+        if (!lastTime.ok()) {
+            std::fprintf(err, "zorvane-cli: %s\n", lastTime.error().c_str());
+            status = kExitWriteFailed;
+        }
+        const std::string last = lastTime.ok() ? *lastTime : "";
         if (options.json) {
             const nlohmann::json line = {
                 {"key", key}, {"every", job->every}, {"address", job->address}, {"lastWalk", last}};
@@ -328,7 +338,7 @@ int listWatches(const WatchOptions& options, std::FILE* out, std::FILE* err)
                          last.c_str());
         }
     }
-    return std::fflush(out) == 0 ? kExitOk : kExitWriteFailed;
+    return std::fflush(out) == 0 ? status : kExitWriteFailed;
 }
 
 int removeWatch(const std::string& key, std::FILE* /*out*/, std::FILE* err)

@@ -1,7 +1,11 @@
 #include "history/history_recorder.h"
 
 #include <algorithm>
+#include <iterator>
+#include <optional>
 #include <utility>
+
+#include <sqlite3.h>
 
 #include "history/coupon_key.h"
 
@@ -39,9 +43,9 @@ const char* walkEndName(WalkEndReason reason)
 }
 
 HistoryRecorder::HistoryRecorder(std::string path, NoticeHandler onNotice, ChangesHandler onChanges,
-                                 std::chrono::milliseconds flushEvery)
+                                 RecorderBounds bounds)
     : m_path(std::move(path)), m_onNotice(std::move(onNotice)), m_onChanges(std::move(onChanges)),
-      m_flushEvery(flushEvery), m_writer([this] { writerLoop(); })
+      m_bounds(bounds), m_writer([this] { writerLoop(); })
 {
 }
 
@@ -88,6 +92,7 @@ void HistoryRecorder::endWalk(WalkEndReason reason)
     event.kind = Event::Kind::End;
     event.reason = reason;
     event.timeMs = nowMs();
+    event.queuedAt = Clock::now();
     queue(std::move(event), true);
 }
 
@@ -98,6 +103,19 @@ void HistoryRecorder::queue(Event event, bool commitNow)
     const bool wake = event.kind != Event::Kind::Goods || commitNow;
     {
         std::lock_guard guard(m_mutex);
+        if (event.kind == Event::Kind::Goods) {
+            // The file is held and the bound reached: the rest of the walk
+            // is not kept, and the walk will not count as whole.
+            if (m_heldGoods >= m_bounds.heldGoods) {
+                ++m_droppedGoods;
+                return;
+            }
+            ++m_heldGoods;
+        } else if (event.kind == Event::Kind::Begin) {
+            m_droppedGoods = 0;
+        } else if (event.kind == Event::Kind::End) {
+            event.lost = std::exchange(m_droppedGoods, 0);
+        }
         m_queue.push_back(std::move(event));
         ++m_queuedCount;
         m_commitNow = m_commitNow || commitNow;
@@ -125,55 +143,98 @@ void HistoryRecorder::writerLoop()
         m_opened = true;
     }
     m_written.notify_all();
-    std::vector<Event> batch;
-    std::uint64_t pending = 0; // events taken since the last commit
-    bool walkEnded = false;    // one of them ended a walk
-    auto lastCommit = std::chrono::steady_clock::now() - m_flushEvery;
+    std::uint64_t pending = 0;    // events written since the last commit
+    std::size_t pendingGoods = 0; // of those, goods items
+    bool walkEnded = false;       // one of them ended a walk
+    auto lastCommit = Clock::now() - m_bounds.flushEvery;
+    std::optional<Clock::time_point> retryAt;  // the file was held: when to try again
+    std::optional<Clock::time_point> giveUpAt; // someone waits for what is held, until then
+    auto backOff = std::chrono::milliseconds(100);
     for (;;) {
         bool quit = false;
         bool commitNow = false;
         {
             std::unique_lock lock(m_mutex);
             const auto ready = [&] { return m_quit || m_commitNow || !m_queue.empty(); };
-            if (pending == 0)
+            std::optional<Clock::time_point> until = retryAt;
+            if (pending > 0)
+                until = lastCommit + m_bounds.flushEvery;
+            if (giveUpAt && (!until || *giveUpAt < *until))
+                until = giveUpAt;
+            if (!until)
                 m_wake.wait(lock, ready);
             else
-                m_wake.wait_until(lock, lastCommit + m_flushEvery, ready);
-            batch.swap(m_queue);
+                m_wake.wait_until(lock, *until, ready);
+            std::move(m_queue.begin(), m_queue.end(), std::back_inserter(m_held));
+            m_queue.clear();
             commitNow = m_commitNow;
             m_commitNow = false;
             quit = m_quit;
         }
+        const auto now = Clock::now();
+        if (!giveUpAt && !m_held.empty())
+            giveUpAt = waitedFor(commitNow || quit);
         // Each page is written as it comes, so that a fast walk's writing
         // goes on beside it; the transaction is committed at most once per
         // flushEvery (a commit writes every touched page again), at once at
-        // a walk's end.
-        if (usable && !m_failed && !batch.empty()) {
-            if (SqlStatus status = write(batch); !status.ok())
-                giveUp(status.message);
+        // a walk's end. What the file did not take is given up only after a
+        // try past the time its waiter was promised.
+        if (!m_held.empty() && retryAt && giveUpAt && now >= *giveUpAt) {
+            dropHeld();
+            retryAt.reset();
+            giveUpAt.reset();
+        } else if (!m_held.empty() && (!retryAt || now >= *retryAt || quit || commitNow)) {
+            if (!usable || m_failed || writeHeld()) {
+                pending += m_held.size();
+                pendingGoods += goodsIn(m_held);
+                walkEnded = walkEnded || endsWalk(m_held);
+                m_held.clear();
+                retryAt.reset();
+                giveUpAt.reset();
+                backOff = std::chrono::milliseconds(100);
+            } else {
+                retryAt = Clock::now() + backOff;
+                backOff = std::min(backOff * 2, std::chrono::milliseconds(2000));
+            }
         }
-        pending += batch.size();
-        walkEnded = walkEnded || endsWalk(batch);
-        batch.clear();
-        const bool due = commitNow || quit || std::chrono::steady_clock::now() >= lastCommit + m_flushEvery;
+        const bool due = commitNow || quit || Clock::now() >= lastCommit + m_bounds.flushEvery;
         if (pending > 0 && due) {
             commit();
-            lastCommit = std::chrono::steady_clock::now();
-            {
-                std::lock_guard guard(m_mutex);
-                m_writtenCount += pending;
-            }
-            m_written.notify_all();
+            lastCommit = Clock::now();
+            doneWith(pending, pendingGoods);
             pending = 0;
+            pendingGoods = 0;
             // After the waiters are let go: a walk's end waits for its
             // commit, never for readers of the file.
             if (walkEnded && !m_failed)
                 checkpoint();
             walkEnded = false;
         }
-        if (quit)
+        if (quit && m_held.empty())
             return;
     }
+}
+
+std::optional<HistoryRecorder::Clock::time_point> HistoryRecorder::waitedFor(bool waiter) const
+{
+    // A walk's end waits from when it came, a waiter from now.
+    const auto end = std::find_if(m_held.begin(), m_held.end(),
+                                  [](const Event& event) { return event.kind == Event::Kind::End; });
+    if (end != m_held.end())
+        return end->queuedAt + m_bounds.endWait;
+    if (waiter)
+        return Clock::now() + m_bounds.endWait;
+    return std::nullopt;
+}
+
+void HistoryRecorder::doneWith(std::uint64_t events, std::size_t goods)
+{
+    {
+        std::lock_guard guard(m_mutex);
+        m_writtenCount += events;
+        m_heldGoods -= goods;
+    }
+    m_written.notify_all();
 }
 
 bool HistoryRecorder::openStore()
@@ -188,22 +249,63 @@ bool HistoryRecorder::openStore()
     return true;
 }
 
-SqlStatus HistoryRecorder::write(const std::vector<Event>& batch)
+bool HistoryRecorder::writeHeld()
 {
     if (!m_inTransaction) {
-        if (SqlStatus status = m_store.beginTransaction(); !status.ok())
-            return status;
+        const SqlStatus status = m_store.beginTransaction();
+        // Another program has held the file past the busy timeout: what is
+        // held waits for the next try, and the next tries wait less, so that
+        // a waiter is let go near the time it was promised.
+        if ((status.code & 0xff) == SQLITE_BUSY) {
+            if (m_onNotice && !m_waitNoted)
+                m_onNotice("历史记录文件被其他程序占用，稍后再写 (" + m_path + ")");
+            if (!m_waitNoted)
+                m_store.setBusyWait(1000);
+            m_waitNoted = true;
+            return false;
+        }
+        if (m_waitNoted)
+            m_store.setBusyWait(5000);
+        if (!status.ok()) {
+            giveUp(status.message);
+            return true;
+        }
         m_inTransaction = true;
     }
-    for (const Event& event : batch) {
+    m_waitNoted = false;
+    for (const Event& event : m_held) {
+        if (event.kind == Event::Kind::Begin)
+            m_skipWalk = false;
+        if (m_skipWalk)
+            continue;
         if (SqlStatus status = apply(event); !status.ok()) {
             m_store.rollback();
             m_inTransaction = false;
             m_found.clear();
-            return status;
+            giveUp(status.message);
+            return true;
         }
     }
-    return {};
+    return true;
+}
+
+void HistoryRecorder::dropHeld()
+{
+    const std::size_t goods = goodsIn(m_held);
+    // Given up inside a walk, the rest of that walk goes too (its end among
+    // it), so that the walk stays not whole in the file.
+    const auto last = std::find_if(m_held.rbegin(), m_held.rend(), [](const Event& event) {
+        return event.kind == Event::Kind::Begin || event.kind == Event::Kind::End;
+    });
+    m_skipWalk = last == m_held.rend() || last->kind == Event::Kind::Begin;
+    if (m_onNotice)
+        m_onNotice("历史记录文件一直被其他程序占用，" + std::to_string(goods) +
+                   " 件商品未能记录，这次搜索不完整 (" + m_path + ")");
+    const std::uint64_t events = m_held.size();
+    m_held.clear();
+    m_store.setBusyWait(5000);
+    m_waitNoted = false;
+    doneWith(events, goods);
 }
 
 void HistoryRecorder::commit()
@@ -226,6 +328,12 @@ bool HistoryRecorder::endsWalk(const std::vector<Event>& batch)
 {
     return std::any_of(batch.begin(), batch.end(),
                        [](const Event& event) { return event.kind == Event::Kind::End; });
+}
+
+std::size_t HistoryRecorder::goodsIn(const std::vector<Event>& batch)
+{
+    return static_cast<std::size_t>(std::count_if(
+        batch.begin(), batch.end(), [](const Event& event) { return event.kind == Event::Kind::Goods; }));
 }
 
 void HistoryRecorder::checkpoint()
@@ -258,7 +366,10 @@ SqlStatus HistoryRecorder::apply(const Event& event)
     // Goods of a page the walk left unfinished have their changes too.
     if (SqlStatus status = finishPageChanges(); !status.ok())
         return status;
-    return m_store.endWalk(m_walkId, event.timeMs, walkEndName(event.reason));
+    if (event.lost > 0 && m_onNotice)
+        m_onNotice("历史记录文件被其他程序占用太久，" + std::to_string(event.lost) +
+                   " 件商品未能记录，这次搜索不完整 (" + m_path + ")");
+    return m_store.endWalk(m_walkId, event.timeMs, walkEndName(event.reason), event.lost == 0);
 }
 
 SqlStatus HistoryRecorder::finishPageChanges()

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -20,6 +21,19 @@ namespace zorvane {
 // "coupon-expired", "login-page", "paused-itself", "paused" or "stopped".
 const char* walkEndName(WalkEndReason reason);
 
+// How long and how much a HistoryRecorder keeps what the file cannot take yet.
+struct RecorderBounds
+{
+    // The pause between commits (see HistoryRecorder).
+    std::chrono::milliseconds flushEvery{25};
+    // Goods items kept in memory while another program holds the file; the
+    // walk's later ones are left out (and the walk not whole) past it.
+    std::size_t heldGoods = 50000;
+    // How long a walk's end (or the recorder's) waits for a held file before
+    // what it keeps is given up.
+    std::chrono::milliseconds endWait{10000};
+};
+
 // Writes one walk at a time into the history file while the walk runs (a
 // WalkRecorder feeds it a walk's events) and, when given onChanges, tells
 // each stored record's 变化 against the coupon's earlier walks: one query per
@@ -32,8 +46,12 @@ const char* walkEndName(WalkEndReason reason);
 // also copied into the file. A page counts in the file
 // once its end is committed. The file is opened by the writer; when it cannot be opened or
 // written, onNotice gets "历史记录不可用：" + the cause, once, and the rest
-// of the run is not recorded. The walk waits for the file only at its end
-// (see WalkRecorder), for its last commit.
+// of the run is not recorded. While another program holds the file past the
+// busy timeout, the writer keeps what comes (up to bounds.heldGoods goods
+// items) and tries again, backing off; a walk's end waits up to
+// bounds.endWait for it, then what is kept is given up. A walk is marked
+// whole in the file only when all of it got there. The walk waits for the
+// file only at its end (see WalkRecorder), for its last commit.
 class HistoryRecorder final
 {
 public:
@@ -44,7 +62,7 @@ public:
     using ChangesHandler = std::function<void(std::vector<StoredChange>)>;
 
     HistoryRecorder(std::string path, NoticeHandler onNotice, ChangesHandler onChanges = {},
-                    std::chrono::milliseconds flushEvery = std::chrono::milliseconds(25));
+                    RecorderBounds bounds = {});
     // Writes what is queued, then returns.
     ~HistoryRecorder();
     HistoryRecorder(const HistoryRecorder&) = delete;
@@ -78,14 +96,21 @@ private:
         int pages = 0;
         WalkEndReason reason = WalkEndReason::Finished;
         std::int64_t timeMs = 0;
+        std::int64_t lost = 0; // an end's: the walk's goods items left out past the bound
+        std::chrono::steady_clock::time_point queuedAt; // an end's
     };
+    using Clock = std::chrono::steady_clock;
 
     void queue(Event event, bool commitNow);
     void writerLoop();
     bool openStore();
-    SqlStatus write(const std::vector<Event>& batch);
+    bool writeHeld();
+    void dropHeld();
+    std::optional<Clock::time_point> waitedFor(bool waiter) const;
+    void doneWith(std::uint64_t events, std::size_t goods);
     void commit();
     static bool endsWalk(const std::vector<Event>& batch);
+    static std::size_t goodsIn(const std::vector<Event>& batch);
     void checkpoint();
     SqlStatus apply(const Event& event);
     SqlStatus finishPageChanges();
@@ -94,7 +119,7 @@ private:
     const std::string m_path;
     const NoticeHandler m_onNotice;
     const ChangesHandler m_onChanges;
-    const std::chrono::milliseconds m_flushEvery;
+    const RecorderBounds m_bounds;
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
@@ -105,6 +130,8 @@ private:
     bool m_opened = false;            // the writer has opened (made) the file, or failed to
     bool m_commitNow = false;
     bool m_quit = false;
+    std::size_t m_heldGoods = 0;     // goods items queued that the writer is not done with
+    std::int64_t m_droppedGoods = 0; // the walk's goods items left out past the bound
 
     // The writer thread's own.
     HistoryStore m_store;
@@ -114,6 +141,9 @@ private:
     WalkChanges m_changes;
     std::vector<std::vector<StoredChange>> m_found; // the batch's pages' changes, told once committed
     bool m_failed = false;
+    std::vector<Event> m_held; // taken, not yet written: the file was held
+    bool m_skipWalk = false;   // the walk's start was given up: its events go until the next start
+    bool m_waitNoted = false;  // the log was told the file is held
 
     std::thread m_writer;
 };

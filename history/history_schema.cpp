@@ -1,11 +1,15 @@
 // Opening the history file: the damaged-file rescue and the schema versions.
+#include <cerrno>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
 #include <utility>
 #include <vector>
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <stdio.h>
+#include <unistd.h>
 
 #include "history/history_store.h"
 #include "history/tag_list.h"
@@ -77,12 +81,42 @@ SqlStatus splitStoredTags(SqlDatabase& db)
 }
 
 // Version 3: each coupon's 满 and 减 as last used for its baskets, in cents.
-constexpr const char* kSchemaV3 = R"(
-CREATE TABLE coupon_terms(
+constexpr const char* kCouponTermsTable = R"(coupon_terms(
   coupon_key TEXT PRIMARY KEY,
   threshold_cents INTEGER NOT NULL,
-  discount_cents INTEGER NOT NULL);
+  discount_cents INTEGER NOT NULL))";
+
+// Version 4: whether the walk is in the file whole. A walk is not until its
+// end is written with nothing lost on the way (goods past the recorder's
+// bound while the file was held by another program); a walk whose program
+// died, or whose writing was given up, stays so. Walks of older files are
+// whole once ended: the writer of the time gave up the rest of a walk at its
+// first failure, before that walk's end.
+constexpr const char* kSchemaV4 = R"(
+ALTER TABLE walks ADD COLUMN whole INTEGER NOT NULL DEFAULT 0;
+UPDATE walks SET whole = (ended_ms IS NOT NULL);
 )";
+
+// What a reader that may not write sees of an older file: the columns and
+// tables of the later versions as the migration would have made them, in
+// the connection's own temporary schema (which names resolve to first).
+SqlStatus showAsCurrent(SqlDatabase& db, int version)
+{
+    SqlStatus status = db.exec("PRAGMA temp_store = MEMORY");
+    if (status.ok() && version < 2)
+        status = db.addTextFunction("zorvane_split_tags", [](const std::string& joined) {
+            return tagListText(splitJoinedTags(joined));
+        });
+    if (status.ok() && version < 2)
+        status = db.exec("CREATE TEMP VIEW sightings AS SELECT rowid AS rowid, *, "
+                         "zorvane_split_tags(tag_text) AS tags FROM main.sightings");
+    if (status.ok() && version < 3)
+        status = db.exec(std::string("CREATE TEMP TABLE ") + kCouponTermsTable);
+    if (status.ok() && version < 4)
+        status =
+            db.exec("CREATE TEMP VIEW walks AS SELECT *, (ended_ms IS NOT NULL) AS whole FROM main.walks");
+    return status;
+}
 
 std::string timeSuffix()
 {
@@ -94,15 +128,37 @@ std::string timeSuffix()
     return text;
 }
 
+// Renames from to to unless to exists, atomically: two programs moving damaged
+// files aside in the same second must not overwrite each other's.
+int renameNoReplace(const std::string& from, const std::string& to)
+{
+    if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return errno;
+    // A file system without the flag: a link cannot replace a name either.
+    if (link(from.c_str(), to.c_str()) != 0)
+        return errno;
+    unlink(from.c_str());
+    return 0;
+}
+
 // The damaged file and its journal go aside together: a journal left behind
-// would be replayed into the fresh file.
+// would be replayed into the fresh file. The name is "<path>.bad-<time>",
+// then "-2", "-3", ... past names already taken.
 std::string moveAside(const std::string& path)
 {
-    const std::string target = path + ".bad-" + timeSuffix();
-    std::error_code ec;
-    std::filesystem::rename(path, target, ec);
-    if (ec)
+    const std::string stem = path + ".bad-" + timeSuffix();
+    std::string target = stem;
+    int failure = EEXIST;
+    for (int n = 2; failure == EEXIST && n < 1000; ++n) {
+        failure = renameNoReplace(path, target);
+        if (failure == EEXIST)
+            target = stem + "-" + std::to_string(n);
+    }
+    if (failure != 0)
         return "";
+    std::error_code ec;
     std::filesystem::rename(path + "-wal", target + "-wal", ec);
     std::filesystem::remove(path + "-shm", ec);
     return target;
@@ -148,7 +204,9 @@ SqlStatus migrateHistory(SqlDatabase& db, int fromVersion)
     if (status.ok() && fromVersion == 1)
         status = splitStoredTags(db);
     if (status.ok() && fromVersion < 3)
-        status = db.exec(kSchemaV3);
+        status = db.exec(std::string("CREATE TABLE ") + kCouponTermsTable);
+    if (status.ok() && fromVersion < 4)
+        status = db.exec(kSchemaV4);
     // Later versions add their steps here, each from the one before.
     if (status.ok() && fromVersion < HistoryStore::kSchemaVersion)
         status = db.exec("PRAGMA user_version = " + std::to_string(HistoryStore::kSchemaVersion));
@@ -180,7 +238,7 @@ SqlStatus HistoryStore::openFile(const std::string& path)
     if (SqlStatus status = m_db.open(path); !status.ok())
         return status;
     // The window and the command line may write at once; each waits its turn.
-    m_db.exec("PRAGMA busy_timeout = 5000");
+    setBusyWait(5000);
     // The first statements that read the file: a damaged one shows here.
     if (SqlStatus status = m_db.exec("PRAGMA journal_mode = WAL"); !status.ok())
         return status;
@@ -194,7 +252,37 @@ SqlStatus HistoryStore::openFile(const std::string& path)
         return status;
     if (SqlStatus status = migrateHistory(m_db, version); !status.ok())
         return status;
-    return prepareWrites();
+    return prepareStatements(true);
+}
+
+SqlStatus HistoryStore::openForReading(const std::string& path)
+{
+    m_db.close();
+    SqlStatus status = m_db.openReadOnly(path);
+    int version = 0;
+    if (status.ok())
+        status = readUserVersion(m_db, version);
+    if (status.ok() && version > kSchemaVersion)
+        status = newerFile(version);
+    if (status.ok()) {
+        // Every version has these tables; a file without them is another
+        // program's database (or an empty file).
+        SqlStatement select = m_db.prepare("SELECT count(*) FROM main.sqlite_master WHERE type = 'table' "
+                                           "AND name IN ('walks', 'sightings')",
+                                           &status);
+        const int code = select.valid() ? select.step() : SQLITE_ERROR;
+        if (status.ok() && code != SQLITE_ROW)
+            status = m_db.status(code);
+        else if (status.ok() && (version < 1 || select.int64At(0) != 2))
+            status = SqlStatus{SQLITE_NOTADB, "not a history file"};
+    }
+    if (status.ok() && version < kSchemaVersion)
+        status = showAsCurrent(m_db, version);
+    if (status.ok())
+        status = prepareStatements(false);
+    if (!status.ok())
+        m_db.close();
+    return status;
 }
 
 } // namespace zorvane

@@ -16,20 +16,21 @@ namespace {
 
 constexpr const char* kWalkColumns =
     "w.id, w.address, w.coupon_key, w.started_ms, w.ended_ms, w.pages, w.end_reason, "
-    "(SELECT count(*) FROM sightings s WHERE s.walk_id = w.id)";
+    "(SELECT count(*) FROM sightings s WHERE s.walk_id = w.id), w.whole";
 
 // A walk's price of a goods item is the lowest it was seen at in that walk:
 // the shop repeats goods across pages, sometimes at another price, and a
 // comparison per sighting would report a move between two identical walks.
 
-// The lowest price of the goods item goodsExpr in the last walk of coupon ?2
-// before walk ?1 that saw it. A coupon's earlier walks are few; the goods
+// The lowest price of the goods item goodsExpr in the last whole walk of
+// coupon ?2 before walk ?1 that saw it: a walk with goods left out may lack
+// the item's lower price on a later page. A coupon's earlier walks are few; the goods
 // index leads to the item's sightings, newest walk first.
 std::string lastPriceSql(const std::string& goodsExpr)
 {
     return "(SELECT min(p.price) FROM sightings p WHERE p.goods_id = " + goodsExpr +
            " AND p.walk_id = (SELECT q.walk_id FROM sightings q WHERE q.goods_id = " + goodsExpr +
-           " AND q.walk_id < ?1 AND q.walk_id IN (SELECT id FROM walks WHERE coupon_key = ?2)"
+           " AND q.walk_id < ?1 AND q.walk_id IN (SELECT id FROM walks WHERE coupon_key = ?2 AND whole)"
            " ORDER BY q.walk_id DESC LIMIT 1))";
 }
 
@@ -45,6 +46,7 @@ WalkSummary walkAt(const SqlStatement& row)
     walk.pages = static_cast<int>(row.int64At(5));
     walk.endReason = row.textAt(6);
     walk.goodsCount = row.int64At(7);
+    walk.whole = row.int64At(8) != 0;
     return walk;
 }
 
@@ -93,17 +95,23 @@ template <typename... Args> SqlStatus runSql(SqlDatabase& db, std::string_view s
 
 } // namespace
 
-SqlStatus HistoryStore::prepareWrites()
+SqlStatus HistoryStore::prepareStatements(bool writable)
 {
     SqlStatus status;
-    m_insertSighting = m_db.prepare("INSERT INTO sightings(walk_id, page, position, goods_id, name, price, "
-                                    "tag_text, tags) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
-                                    &status);
+    if (writable)
+        m_insertSighting = m_db.prepare("INSERT INTO sightings(walk_id, page, position, goods_id, name, "
+                                        "price, tag_text, tags) VALUES(?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8)",
+                                        &status);
     // The ids come as one JSON array: a page's worth in a single statement.
     if (status.ok())
         m_earlierPrices =
             m_db.prepare("SELECT j.value, " + lastPriceSql("j.value") + " FROM json_each(?3) j", &status);
     return status;
+}
+
+SqlStatus HistoryStore::setBusyWait(int milliseconds)
+{
+    return m_db.exec("PRAGMA busy_timeout = " + std::to_string(milliseconds));
 }
 
 SqlStatus HistoryStore::beginTransaction()
@@ -150,10 +158,20 @@ SqlStatus HistoryStore::setPages(std::int64_t walkId, int pages)
     return runSql(m_db, "UPDATE walks SET pages = ?2 WHERE id = ?1", walkId, std::int64_t{pages});
 }
 
-SqlStatus HistoryStore::endWalk(std::int64_t walkId, std::int64_t endedMs, const std::string& reason)
+SqlStatus HistoryStore::endWalk(std::int64_t walkId, std::int64_t endedMs, const std::string& reason,
+                                bool whole)
 {
-    return runSql(m_db, "UPDATE walks SET ended_ms = ?2, end_reason = ?3 WHERE id = ?1", walkId, endedMs,
-                  reason);
+    return runSql(m_db, "UPDATE walks SET ended_ms = ?2, end_reason = ?3, whole = ?4 WHERE id = ?1", walkId,
+                  endedMs, reason, std::int64_t{whole});
+}
+
+bool HistoryStore::walkWhole(std::int64_t walkId)
+{
+    SqlStatement select = m_db.prepare("SELECT whole FROM walks WHERE id = ?1");
+    if (!select.valid())
+        return false;
+    select.bind(1, walkId);
+    return select.step() == SQLITE_ROW && select.int64At(0) != 0;
 }
 
 SqlStatus HistoryStore::checkpoint()
@@ -204,9 +222,10 @@ std::optional<WalkSummary> HistoryStore::lastWalk(const std::string& couponKey)
     return lastWalkWhere(couponKey, "");
 }
 
-std::optional<WalkSummary> HistoryStore::lastWalkWithGoods(const std::string& couponKey)
+std::optional<WalkSummary> HistoryStore::lastWholeWalkWithGoods(const std::string& couponKey)
 {
-    return lastWalkWhere(couponKey, " AND EXISTS(SELECT 1 FROM sightings s WHERE s.walk_id = w.id)");
+    return lastWalkWhere(couponKey,
+                         " AND w.whole AND EXISTS(SELECT 1 FROM sightings s WHERE s.walk_id = w.id)");
 }
 
 std::optional<WalkSummary> HistoryStore::lastWalkWhere(const std::string& couponKey, const char* condition)

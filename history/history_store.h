@@ -21,6 +21,10 @@ struct WalkSummary
     int pages = 0;                       // pages stored
     std::string endReason;               // "" while none was recorded
     std::int64_t goodsCount = 0;
+    // Every goods item the walk saw is in the file and so is its end; a walk
+    // that is not (its program died, or the file stayed held by another
+    // program past what the recorder keeps) is never compared.
+    bool whole = false;
 };
 
 // One goods item as a walk saw it.
@@ -76,7 +80,7 @@ template <typename T> struct SqlRows
 class HistoryStore final
 {
 public:
-    static constexpr int kSchemaVersion = 3;
+    static constexpr int kSchemaVersion = 4;
 
     struct OpenOutcome
     {
@@ -88,8 +92,15 @@ public:
     // older schema up to date. A file that is no database or a damaged one is
     // renamed to "<path>.bad-<time>" and a fresh one started.
     OpenOutcome open(const std::string& path);
+    // Opens an existing history file for reading only: nothing in it or
+    // beside it changes (an older schema is read as the current one). A
+    // file that is not a history file is refused with SQLITE_NOTADB.
+    SqlStatus openForReading(const std::string& path);
     bool isOpen() const { return m_db.isOpen(); }
 
+    // How long a statement waits for another program's lock on the file
+    // (5 s from opening).
+    SqlStatus setBusyWait(int milliseconds);
     SqlStatus beginTransaction();
     SqlStatus commit();
     void rollback();
@@ -98,7 +109,12 @@ public:
     SqlStatus beginWalk(const std::string& address, std::int64_t startedMs, std::int64_t& walkId);
     SqlStatus addSighting(std::int64_t walkId, const Sighting& sighting);
     SqlStatus setPages(std::int64_t walkId, int pages);
-    SqlStatus endWalk(std::int64_t walkId, std::int64_t endedMs, const std::string& reason);
+    // The walk's end; whole when no goods item it saw was left out.
+    SqlStatus endWalk(std::int64_t walkId, std::int64_t endedMs, const std::string& reason,
+                      bool whole = true);
+    // Whether the walk is in the file whole (see WalkSummary::whole); false
+    // for a walk the file does not have.
+    bool walkWhole(std::int64_t walkId);
     // Copies the write-ahead log into the file and empties it, waiting (up to
     // the busy timeout) for readers in the middle of a read. Outside a
     // transaction only.
@@ -112,16 +128,17 @@ public:
     SqlRows<Sighting> walkGoods(std::int64_t walkId);
     // The last walk of the coupon, none when it has none (or on failure).
     std::optional<WalkSummary> lastWalk(const std::string& couponKey);
-    // The last walk of the coupon that stored goods, none when none did.
-    std::optional<WalkSummary> lastWalkWithGoods(const std::string& couponKey);
+    // The last walk of the coupon in the file whole that stored goods, none
+    // when none did.
+    std::optional<WalkSummary> lastWholeWalkWithGoods(const std::string& couponKey);
     // The walk's sightings, each with its goods item's change since the
-    // coupon's last earlier walk that saw the item.
+    // coupon's last earlier whole walk that saw the item.
     SqlRows<SightingChange> changes(std::int64_t walkId, const std::string& couponKey);
     // Above the id of every walk stored so far: a walk begun later gets at
     // least this id. 0 on failure.
     std::int64_t nextWalkId();
-    // For each of goodsIds, its lowest price in the last walk of the coupon
-    // before walkId that saw it; the ids no such walk saw are left out. One
+    // For each of goodsIds, its lowest price in the last whole walk of the
+    // coupon before walkId that saw it; the ids no such walk saw are left out. One
     // query however many ids: the recorder asks once per page.
     SqlRows<ItemPrice> earlierPrices(std::int64_t walkId, const std::string& couponKey,
                                      const std::vector<std::string>& goodsIds);
@@ -133,7 +150,7 @@ public:
 
 private:
     SqlStatus openFile(const std::string& path);
-    SqlStatus prepareWrites();
+    SqlStatus prepareStatements(bool writable);
     // The coupon's last walk that meets the SQL condition (" AND ..." on w).
     std::optional<WalkSummary> lastWalkWhere(const std::string& couponKey, const char* condition);
 

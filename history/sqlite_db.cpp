@@ -1,5 +1,8 @@
 #include "history/sqlite_db.h"
 
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
 #include <utility>
 
 #include <sqlite3.h>
@@ -15,6 +18,11 @@ bool SqlStatus::corrupt() const
 {
     const int primary = code & 0xff;
     return primary == SQLITE_CORRUPT || primary == SQLITE_NOTADB;
+}
+
+bool SqlStatus::notDatabase() const
+{
+    return (code & 0xff) == SQLITE_NOTADB;
 }
 
 SqlStatement::~SqlStatement()
@@ -107,11 +115,48 @@ SqlDatabase& SqlDatabase::operator=(SqlDatabase&& other) noexcept
 
 SqlStatus SqlDatabase::open(const std::string& path)
 {
+    return openWith(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+}
+
+namespace {
+
+// The file as an SQLite URI: '%', '?' and '#' would end or bend the path.
+std::string fileUri(const std::string& path)
+{
+    std::string uri = path.starts_with('/') ? "file://" : "file:";
+    for (const char c : path) {
+        if (c == '%' || c == '?' || c == '#') {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", static_cast<unsigned char>(c));
+            uri += escaped;
+        } else {
+            uri += c;
+        }
+    }
+    return uri;
+}
+
+} // namespace
+
+SqlStatus SqlDatabase::openReadOnly(const std::string& path)
+{
+    // A reader of a write-ahead-log file makes its -wal and -shm files when
+    // they are missing and leaves them behind. They are missing only when no
+    // connection has the file open (the last one to close removes them), so
+    // the file alone is the whole content then.
+    std::error_code ec;
+    const bool logged =
+        std::filesystem::exists(path + "-wal", ec) || std::filesystem::exists(path + "-shm", ec);
+    return openWith(fileUri(path) + (logged ? "?mode=ro" : "?mode=ro&immutable=1"),
+                    SQLITE_OPEN_READONLY | SQLITE_OPEN_URI);
+}
+
+SqlStatus SqlDatabase::openWith(const std::string& name, int flags)
+{
     close();
     // A connection is only ever used by one thread (see HistoryStore): no
     // lock around each call, which the recorder makes per goods item.
-    const int code = sqlite3_open_v2(
-        path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int code = sqlite3_open_v2(name.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
     if (code == SQLITE_OK) {
         sqlite3_extended_result_codes(m_db, 1);
         return {};
@@ -149,6 +194,24 @@ SqlStatus SqlDatabase::status(int code) const
     if (code == SQLITE_OK || code == SQLITE_ROW || code == SQLITE_DONE)
         return SqlStatus{code, {}};
     return SqlStatus{code, m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(code)};
+}
+
+SqlStatus SqlDatabase::addTextFunction(const char* name, std::string (*fn)(const std::string&))
+{
+    using TextFunction = std::string (*)(const std::string&);
+    const auto call = [](sqlite3_context* context, int, sqlite3_value** values) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[0]));
+        const std::string argument =
+            text ? std::string(text, static_cast<std::size_t>(sqlite3_value_bytes(values[0])))
+                 : std::string();
+        const std::string result = (*static_cast<TextFunction*>(sqlite3_user_data(context)))(argument);
+        sqlite3_result_text(context, result.data(), static_cast<int>(result.size()), SQLITE_TRANSIENT);
+    };
+    const auto destroy = [](void* held) { delete static_cast<TextFunction*>(held); };
+    // SQLite calls destroy also when the function is refused.
+    const int code = sqlite3_create_function_v2(m_db, name, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                                new TextFunction(fn), call, nullptr, nullptr, destroy);
+    return status(code);
 }
 
 std::int64_t SqlDatabase::lastInsertId() const

@@ -19,6 +19,8 @@ struct SqlStatus
     bool ok() const;
     // The file is no database or a damaged one.
     bool corrupt() const;
+    // The file is no database (or not one of ours: see HistoryStore).
+    bool notDatabase() const;
 };
 
 // A prepared statement; move-only, finalized when it goes away. Parameters are
@@ -68,6 +70,10 @@ public:
 
     // Opens (and creates when missing) the file for reading and writing.
     SqlStatus open(const std::string& path);
+    // Opens an existing file for reading only: nothing is created, not even
+    // the write-ahead log's files when the file has none (it is then read as
+    // it stands, no writer being at work on it).
+    SqlStatus openReadOnly(const std::string& path);
     void close();
     bool isOpen() const { return m_db != nullptr; }
 
@@ -78,10 +84,15 @@ public:
     // The status of the last call on this connection with the given code.
     SqlStatus status(int code) const;
 
+    // Makes fn(text) callable in SQL as name(text) on this connection.
+    SqlStatus addTextFunction(const char* name, std::string (*fn)(const std::string&));
+
     std::int64_t lastInsertId() const;
     int changes() const;
 
 private:
+    SqlStatus openWith(const std::string& name, int flags);
+
     sqlite3* m_db = nullptr;
 };
 

@@ -1,8 +1,11 @@
 // zorvane-cli search recording its walks, and history and changes reading
 // them, run as child processes against the fixture shop.
 #include <csignal>
+#include <ctime>
 #include <filesystem>
+#include <map>
 #include <memory>
+#include <set>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -10,6 +13,7 @@
 #include "history/history_store.h"
 #include "tests/cli/cli_process.h"
 #include "tests/search/fixture_shop.h"
+#include "tests/support/env_var.h"
 #include "tests/support/temp_dir.h"
 
 namespace zorvane::test {
@@ -215,6 +219,133 @@ TEST_F(HistoryCli, ADamagedOrUnusableFileNeverStopsTheWalk)
         EXPECT_EQ(aside, std::vector<std::string>{garbage});
         EXPECT_EQ(linesOf(runCli({"history", "--db", c.db}).out).size(), 1u);
     }
+}
+
+// Another program holds the file from the first page of a watch's walk until
+// well past the walk's end: the walk is not in the file whole, so neither the
+// watch nor changes compare it, though its first page's prices fell.
+TEST_F(HistoryCli, AWalkNotInTheFileWholeIsNeverCompared)
+{
+    openShop();
+    EnvVar sessionBus{"DBUS_SESSION_BUS_ADDRESS", std::nullopt};
+    ASSERT_EQ(runCli(searchArgs({"-i", "0"})).status, 0);
+    shop->setRawPage(2, 200, withPrice(shop->pageText(2), "2001", "21.50", "19.00"));
+    ASSERT_EQ(runCli(searchArgs({"-i", "0"})).status, 0);
+    shop->setRawPage(1, 200, withPrice(shop->pageText(1), "1001", "11.50", "9.50"));
+
+    std::vector<std::string> watch = searchArgs({"-i", "500"});
+    watch[0] = "run";
+    watch.insert(watch.begin(), "watch");
+    CliProcess process(watch);
+    ASSERT_TRUE(process.started());
+    for (int pages = 0; pages < 1;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        HistoryStore reader;
+        if (reader.openForReading(db).ok()) {
+            const std::vector<WalkSummary> walks = reader.listWalks().rows;
+            pages = walks.size() == 3 ? walks.back().pages : 0;
+        }
+    }
+    SqlDatabase holder;
+    ASSERT_TRUE(holder.open(db).ok());
+    ASSERT_TRUE(holder.exec("PRAGMA busy_timeout = 5000; BEGIN EXCLUSIVE").ok());
+    const CliRun watched = process.wait();
+    ASSERT_TRUE(holder.exec("COMMIT").ok());
+    EXPECT_EQ(watched.status, 0) << watched.err;
+    EXPECT_EQ(watched.out, "");
+    EXPECT_NE(watched.err.find(
+                  "zorvane-cli: walk 3 is not in the history whole; nothing compared, no notice sent\n"),
+              std::string::npos)
+        << watched.err;
+
+    const CliRun changes = runCli({"changes", "--db", db, shop->firstPageUrl()});
+    EXPECT_EQ(changes.status, 0);
+    EXPECT_EQ(changes.out, "1001\t测试商品 1-1\t11.50\t\n"
+                           "1002\t测试商品 1-2\t12.50\t\n"
+                           "2001\t测试商品 2-1\t19.00\t降¥2.50\n"
+                           "2002\t测试商品 2-2\t22.50\t\n"
+                           "3001\t测试商品 3-1\t31.50\t\n"
+                           "3002\t测试商品 3-2\t32.50\t\n");
+    EXPECT_TRUE(changes.err.starts_with("zorvane-cli: the last walk (3, ")) << changes.err;
+    EXPECT_NE(changes.err.find(") is not in the history whole; comparing walk 2 ("), std::string::npos)
+        << changes.err;
+}
+
+// The file's names in the directory with their bytes.
+std::map<std::string, std::string> filesIn(const std::filesystem::path& directory)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(directory))
+        if (entry.is_regular_file())
+            files[entry.path().string()] = readFileBytes(entry.path().string());
+    return files;
+}
+
+// A command that only reads, given a file that is no history file, names it
+// and leaves it and its folder byte for byte as they were.
+TEST_F(HistoryCli, ReadingCommandsLeaveAFileThatIsNoHistoryAsItIs)
+{
+    EnvVar config{"XDG_CONFIG_HOME", dir.file("config")};
+    const std::string address = "https://search.jd.com/Search?coupon_batch=4711";
+    std::filesystem::create_directories(dir.file("config/zorvane/watch"));
+    writeFileBytes(dir.file("config/zorvane/watch/a1.json"),
+                   R"({"address":")" + address + R"(","every":"1h","args":[")" + address + R"("]})");
+    const std::string notes = dir.file("data/notes.csv");
+    std::filesystem::create_directories(dir.file("data"));
+    const std::string other = dir.file("data/other.sqlite");
+    {
+        SqlDatabase foreign;
+        ASSERT_TRUE(foreign.open(other).ok());
+        ASSERT_TRUE(foreign.exec("CREATE TABLE notes(text TEXT); INSERT INTO notes VALUES('keep')").ok());
+    }
+    writeFileBytes(notes, "date,note\n2024-01-01,买牛奶\n");
+    writeFileBytes(dir.file("data/empty"), "");
+    for (const std::string& file : {notes, other, dir.file("data/empty")}) {
+        const std::vector<std::vector<std::string>> commands = {
+            {"history", "--db", file},
+            {"changes", "--db", file, address},
+            {"basket", "--threshold", "299", "--discount", "50", "--coupon", address, "--db", file},
+            {"watch", "list", "--db", file},
+        };
+        for (const std::vector<std::string>& command : commands) {
+            SCOPED_TRACE(file + " " + command[0]);
+            const auto before = filesIn(dir.path());
+            const CliRun run = runCli(command);
+            EXPECT_EQ(run.status, 1);
+            EXPECT_NE(run.err.find("zorvane-cli: " + file + " is not a history file\n"), std::string::npos)
+                << run.err;
+            EXPECT_EQ(filesIn(dir.path()), before);
+        }
+    }
+}
+
+// Two damaged files moved aside within the same second each keep their own
+// name: none overwrites another (here, ones already there for the next seconds).
+TEST_F(HistoryCli, MovingADamagedFileAsideNeverOverwritesAnother)
+{
+    openShop();
+    std::set<std::string> kept;
+    for (std::time_t second = std::time(nullptr); second < std::time(nullptr) + 10; ++second) {
+        std::tm local{};
+        localtime_r(&second, &local);
+        char name[64];
+        std::strftime(name, sizeof name, "goods.sqlite.bad-%Y%m%d-%H%M%S", &local);
+        writeFileBytes(dir.file(name), name);
+        kept.insert(name);
+    }
+    const std::string filler(4096, 'x');
+    for (const char* garbage : {"first damaged file", "second damaged file"}) {
+        writeFileBytes(db, filler + garbage);
+        kept.insert(garbage);
+        EXPECT_EQ(runCli(searchArgs({"-i", "0"})).status, 0);
+    }
+    std::set<std::string> aside;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        const std::string bytes = readFileBytes(entry.path().string());
+        if (entry.path().filename().string().starts_with("goods.sqlite.bad-"))
+            aside.insert(bytes.starts_with(filler) ? bytes.substr(filler.size()) : bytes);
+    }
+    EXPECT_EQ(aside, kept);
 }
 
 } // namespace
