@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "browser/firefox_cookies.h"
 #include "browser/firefox_profile.h"
+#include "web/url_parts.h"
 
 namespace zorvane {
 
@@ -71,6 +72,13 @@ std::string cookieImportLogLine(const std::string& path, const std::string& cook
 {
     const std::size_t count = cookieText.empty() ? 0 : splitText(cookieText, "; ").size();
     return "已从\"" + path + "\"导入" + std::to_string(count) + "个Cookie";
+}
+
+std::string noCookieForAddress(const std::string& path, const std::string& address)
+{
+    const std::optional<UrlParts> url = splitUrl(address);
+    const std::string host = url ? bareHost(url->host) : address;
+    return "\"" + path + "\"中没有发往" + host + "的Cookie，未导入Cookie";
 }
 
 } // namespace zorvane

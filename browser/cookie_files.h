@@ -44,4 +44,8 @@ std::string homeFolder();
 // "已从"<path>"导入<n>个Cookie".
 std::string cookieImportLogLine(const std::string& path, const std::string& cookieText);
 
+// The warning of an import that gave no cookie for the address:
+// "<path>中没有发往<host>的Cookie，未导入Cookie".
+std::string noCookieForAddress(const std::string& path, const std::string& address);
+
 } // namespace zorvane

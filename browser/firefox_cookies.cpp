@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 
 #include <sqlite3.h>
 
@@ -57,21 +58,21 @@ bool hasTable(sqlite3* db, const char* name)
            sqlite3_step(query.get()) == SQLITE_ROW;
 }
 
+// The column's bytes in full: a NUL inside a value must reach the check of
+// the value, not cut it short.
 std::string textAt(sqlite3_stmt* statement, int column)
 {
     const unsigned char* text = sqlite3_column_text(statement, column);
-    return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
+    const int length = sqlite3_column_bytes(statement, column);
+    return text ? std::string(reinterpret_cast<const char*>(text), static_cast<std::size_t>(length))
+                : std::string();
 }
 
-StoredCookie cookieFromRow(sqlite3_stmt* row)
+std::optional<StoredCookie> cookieFromRow(sqlite3_stmt* row)
 {
     StoredCookie cookie;
     cookie.domain = textAt(row, 0);
-    cookie.hostOnly = cookie.domain.empty() || cookie.domain.front() != '.';
-    while (!cookie.domain.empty() && cookie.domain.front() == '.')
-        cookie.domain.erase(0, 1);
-    for (char& c : cookie.domain)
-        c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+    cookie.hostOnly = true; // a leading dot makes it a domain cookie
     cookie.path = textAt(row, 1).empty() ? "/" : textAt(row, 1);
     cookie.secure = sqlite3_column_int(row, 2) != 0;
     cookie.expires = sqlite3_column_int64(row, 3);
@@ -79,21 +80,26 @@ StoredCookie cookieFromRow(sqlite3_stmt* row)
         cookie.expires /= 1000;
     cookie.name = textAt(row, 4);
     cookie.value = textAt(row, 5);
-    return cookie;
+    return checkedCookie(std::move(cookie));
 }
 
 // The rows of moz_cookies, the default container's only where the table
-// knows containers, oldest first.
-std::vector<StoredCookie> readMozCookies(sqlite3* db)
+// knows containers, oldest first; nothing when the table lacks the columns
+// Firefox gives it (then it is no Firefox cookie database).
+std::optional<std::vector<StoredCookie>> readMozCookies(sqlite3* db)
 {
     const char* const columns = "SELECT host, path, isSecure, expiry, name, value FROM moz_cookies";
     Statement query = prepare(
         db, (std::string(columns) + " WHERE originAttributes = '' ORDER BY creationTime, id").c_str());
     if (!query)
         query = prepare(db, (std::string(columns) + " ORDER BY rowid").c_str());
+    if (!query)
+        return std::nullopt;
     std::vector<StoredCookie> cookies;
-    while (query && sqlite3_step(query.get()) == SQLITE_ROW)
-        cookies.push_back(cookieFromRow(query.get()));
+    while (sqlite3_step(query.get()) == SQLITE_ROW) {
+        if (std::optional<StoredCookie> cookie = cookieFromRow(query.get()))
+            cookies.push_back(std::move(*cookie));
+    }
     return cookies;
 }
 
@@ -133,9 +139,13 @@ CookieFile readSqliteCookies(const std::string& path)
     Database db(handle, &sqlite3_close);
     if (opened != SQLITE_OK)
         file.problem = CookieFileProblem::UnknownFormat;
-    else if (hasTable(db.get(), "moz_cookies"))
-        file.cookies = readMozCookies(db.get());
-    else if (hasTable(db.get(), "cookies"))
+    else if (hasTable(db.get(), "moz_cookies")) {
+        std::optional<std::vector<StoredCookie>> cookies = readMozCookies(db.get());
+        if (cookies)
+            file.cookies = std::move(*cookies);
+        else
+            file.problem = CookieFileProblem::UnknownFormat;
+    } else if (hasTable(db.get(), "cookies"))
         file.problem = CookieFileProblem::Chromium;
     else
         file.problem = CookieFileProblem::UnknownFormat;

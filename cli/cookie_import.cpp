@@ -5,6 +5,7 @@
 #include "base/text.h"
 #include "browser/cookie_files.h"
 #include "cli/translation.h"
+#include "web/url_parts.h"
 
 namespace zorvane::cli {
 
@@ -30,19 +31,31 @@ std::string problemText(const CookieFile& file, const std::string& asked)
     return "";
 }
 
+std::string hostOf(const std::string& address)
+{
+    const std::optional<UrlParts> url = splitUrl(address);
+    return url ? bareHost(url->host) : address;
+}
+
 } // namespace
 
 Result<ImportedCookie> importSearchCookie(const SearchOptions& options)
 {
     if (options.cookiesFile.empty())
-        return ImportedCookie{options.cookie, ""};
+        return ImportedCookie{options.cookie, "", ""};
     const CookieFile file = readCookieFile(options.cookiesFile, homeFolder());
     if (file.problem != CookieFileProblem::None)
         return Failure{problemText(file, options.cookiesFile)};
     const std::string fromFile =
         cookieHeaderFor(file.cookies, trimSpaces(options.address), std::time(nullptr));
-    return ImportedCookie{appendTypedCookies(fromFile, options.cookie),
-                          cookieImportLogLine(file.path, fromFile)};
+    ImportedCookie imported{appendTypedCookies(fromFile, options.cookie),
+                            cookieImportLogLine(file.path, fromFile), ""};
+    // Another profile's or another site's file: said even when quiet, as the
+    // walk would meet the login page the user meant to pass.
+    if (fromFile.empty())
+        imported.warning = file.path + _(" has no cookie for the address's host ") +
+                           hostOf(trimSpaces(options.address)) + _("; the search goes on without it");
+    return imported;
 }
 
 } // namespace zorvane::cli

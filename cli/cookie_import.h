@@ -11,6 +11,7 @@ struct ImportedCookie
 {
     std::string cookie;  // what the walk sends: the file's cookies for the address, then --cookie's
     std::string logLine; // "" when no file was given
+    std::string warning; // "" unless the file had no cookie for the address
 };
 
 // The cookie text of a search from --cookies (a file, or "firefox") and

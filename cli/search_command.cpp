@@ -201,6 +201,8 @@ int runSearch(const SearchOptions& options, std::FILE* err)
     httpGlobalInit();
     if (!cookie->logLine.empty())
         appendLog(state, cookie->logLine);
+    if (!cookie->warning.empty())
+        std::fprintf(err, "zorvane-cli: %s\n", cookie->warning.c_str());
     // Quiet, the log goes nowhere; failures still reach err below.
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> nowhere(
         options.output.quiet ? std::fopen("/dev/null", "w") : nullptr, &std::fclose);

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n qt6-charts-dev libqt6opengl6-dev
-  libcurl4-openssl-dev libpcre2-dev nlohmann-json3-dev libsqlite3-dev libxlsxwriter-dev
+  libcurl4-openssl-dev libpsl-dev publicsuffix libpcre2-dev nlohmann-json3-dev libsqlite3-dev libxlsxwriter-dev
   libgtest-dev libgmock-dev libbenchmark-dev python3-openpyxl
   fonts-wqy-microhei
   openssl libssl-dev ca-certificates tinyproxy xvfb xauth

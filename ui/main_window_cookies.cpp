@@ -56,8 +56,12 @@ void MainWindow::importCookies()
         address = "https://" + m_state->config.searchHost + "/";
     const std::string fromFile = cookieHeaderFor(file.cookies, address, std::time(nullptr));
     appendLog(*m_state, cookieImportLogLine(file.path, fromFile));
-    if (fromFile.empty())
+    if (fromFile.empty()) {
+        // A file of another browser profile or another site: the user meant
+        // to log in, and the walk would meet the login page.
+        logAndTell(QString::fromStdString(noCookieForAddress(file.path, address)), QMessageBox::Warning);
         return;
+    }
     // Imported again, the file's fresher values replace those of the same name.
     m_cookie->setPlainText(
         QString::fromStdString(appendTypedCookies(m_cookie->toPlainText().toStdString(), fromFile)));

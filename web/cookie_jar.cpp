@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <unordered_set>
 
+#include <libpsl.h>
+
 #include "base/text.h"
 #include "web/cookies.h"
 #include "web/url_parts.h"
@@ -35,20 +37,14 @@ std::optional<StoredCookie> parseCookieLine(std::string_view line)
     if (fields.size() != 7 || fields[0].empty() || fields[5].empty())
         return std::nullopt;
     StoredCookie cookie;
-    cookie.domain = toLowerAscii(fields[0]);
+    cookie.domain = fields[0];
     cookie.hostOnly = toLowerAscii(fields[1]) != "true";
-    while (!cookie.domain.empty() && cookie.domain.front() == '.') {
-        cookie.domain.erase(0, 1);
-        cookie.hostOnly = false;
-    }
     cookie.path = fields[2].empty() ? "/" : fields[2];
     cookie.secure = toLowerAscii(fields[3]) == "true";
     cookie.expires = std::strtoll(fields[4].c_str(), nullptr, 10);
     cookie.name = fields[5];
     cookie.value = fields[6];
-    if (cookie.domain.empty() || !fitsHeader(cookie.name) || !fitsHeader(cookie.value))
-        return std::nullopt;
-    return cookie;
+    return checkedCookie(std::move(cookie));
 }
 
 bool isIpAddress(std::string_view host)
@@ -56,6 +52,26 @@ bool isIpAddress(std::string_view host)
     if (host.find(':') != std::string_view::npos)
         return true; // IPv6
     return !host.empty() && host.find_first_not_of("0123456789.") == std::string_view::npos;
+}
+
+// The public suffix list: the system's copy when it is newer than the one
+// built into libpsl. Loaded once, read-only afterwards, so threads share it.
+const psl_ctx_t* publicSuffixes()
+{
+    static const psl_ctx_t* const list = [] {
+        const psl_ctx_t* latest = psl_latest(nullptr);
+        return latest ? latest : psl_builtin();
+    }();
+    return list;
+}
+
+// A domain cookie may go to host (already a name under the domain) unless its
+// domain is a public suffix, which would hand it to every shop under that
+// suffix. Without a list no domain cookie is trusted.
+bool domainMaySetCookies(const std::string& host, const std::string& domain)
+{
+    const psl_ctx_t* list = publicSuffixes();
+    return list && psl_is_cookie_domain_acceptable(list, host.c_str(), domain.c_str()) != 0;
 }
 
 } // namespace
@@ -77,12 +93,26 @@ std::optional<std::vector<StoredCookie>> parseNetscapeCookies(std::string_view t
     return cookies;
 }
 
+std::optional<StoredCookie> checkedCookie(StoredCookie cookie)
+{
+    cookie.domain = toLowerAscii(cookie.domain);
+    while (!cookie.domain.empty() && cookie.domain.front() == '.') {
+        cookie.domain.erase(0, 1);
+        cookie.hostOnly = false;
+    }
+    if (cookie.domain.empty() || cookie.name.empty() || !fitsHeader(cookie.domain) ||
+        !fitsHeader(cookie.name) || !fitsHeader(cookie.value))
+        return std::nullopt;
+    return cookie;
+}
+
 bool cookieDomainMatches(std::string_view host, const StoredCookie& cookie)
 {
     const std::string lower = toLowerAscii(host);
     if (lower == cookie.domain)
         return true;
-    return !cookie.hostOnly && !isIpAddress(lower) && endsWith(lower, "." + cookie.domain);
+    return !cookie.hostOnly && !isIpAddress(lower) && endsWith(lower, "." + cookie.domain) &&
+           domainMaySetCookies(lower, cookie.domain);
 }
 
 bool cookiePathMatches(std::string_view requestPath, std::string_view cookiePath)

@@ -27,8 +27,16 @@ struct StoredCookie
 // cookie line.
 std::optional<std::vector<StoredCookie>> parseNetscapeCookies(std::string_view text);
 
+// A cookie as a browser's file gave it, made fit to keep: the domain in lower
+// case without its leading dots (a leading dot makes it a domain cookie).
+// Nothing when the domain or the name is empty, or when the name or value
+// holds a byte that would break the Cookie header (a control byte, NUL, ";"):
+// every file format goes through this one check.
+std::optional<StoredCookie> checkedCookie(StoredCookie cookie);
+
 // RFC 6265 5.1.3: the host is the domain, or (for a domain cookie, host not
-// an IP address) a name under it.
+// an IP address) a name under it; RFC 6265 5.3 step 5: a domain cookie whose
+// domain is a public suffix ("com", "com.cn") goes to no other host.
 bool cookieDomainMatches(std::string_view host, const StoredCookie& cookie);
 
 // RFC 6265 5.1.4: the cookie's path is the request's path or a folder of it.

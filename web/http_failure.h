@@ -17,6 +17,7 @@ enum class HttpFailure
     ConnectionLost, // the connection broke during the exchange
     BadAddress,     // the address can never be requested as it stands
     Other,          // see the transport's own text
+    HeadTooLarge,   // the request head (its cookie, mostly) is over what is ever sent: not sent
 };
 
 // The failure a libcurl result code stands for.

@@ -9,6 +9,7 @@
 #include "web/cookies.h"
 #include "web/curl_handle.h"
 #include "web/request_headers.h"
+#include "web/url_parts.h"
 #include "web/url_text.h"
 
 namespace zorvane {
@@ -18,6 +19,9 @@ namespace {
 constexpr long kDefaultTimeoutMs = 15000;
 constexpr long kMaxRedirects = 10;
 constexpr long kUploadBufferBytes = 2L << 20;
+// libcurl 7.88 builds a request head in a buffer of at most 1 MiB; a larger
+// head ends in its "Out of memory" before anything is sent.
+constexpr std::size_t kMaxHeadBytes = std::size_t{1} << 20;
 
 // What arrives during one transfer.
 struct Received
@@ -106,19 +110,48 @@ void setProxyTransport(CURL* curl, const HttpRequest& request)
     }
 }
 
-// The server's headers: Cookie, then the completed extra headers in order,
-// each set explicitly so that curl adds none of its own defaults.
-bool buildServerHeaders(const HttpRequest& request, CurlHeaderList& list)
+// The header lines a request to its own host carries: Cookie, then the
+// completed extra headers in order. To another host (where a redirect led)
+// only the default headers go: the cookie and the caller's own headers
+// (a token, a login) are for the host they were given for.
+std::vector<std::string> serverHeaderLines(const HttpRequest& request, const std::string& url, bool ownHost)
+{
+    std::vector<std::string> lines;
+    const std::string cookie = request.cookie && ownHost ? joinCookieLines(*request.cookie) : std::string();
+    if (!cookie.empty())
+        lines.push_back("Cookie: " + cookie);
+    std::string defaults;
+    if (!ownHost)
+        completeDefaultHeaders(defaults, url);
+    for (const auto& [name, value] : requestHeaderLines(ownHost ? request.extraHeaders : defaults))
+        // "Name;" is curl's way of sending a header with an empty value.
+        lines.push_back(value.empty() ? name + ";" : name + ": " + value);
+    return lines;
+}
+
+// At least the size of the head a request would send: its line, Host, the
+// lines and, to a plain http proxy, the proxy's credentials.
+std::size_t headBytes(const std::string& url, const std::vector<std::string>& lines,
+                      const HttpRequest& request)
+{
+    constexpr std::size_t kRequestLineAndHost = 256;
+    std::size_t bytes = 2 * url.size() + kRequestLineAndHost;
+    for (const std::string& line : lines)
+        bytes += line.size() + 2;
+    if (sendsProxyCredentials(request))
+        bytes += 2 * (request.proxyUser.size() + request.proxyPassword.size()) + kRequestLineAndHost;
+    return bytes;
+}
+
+// Each line set explicitly so that curl adds none of its own defaults.
+bool buildServerHeaders(const std::vector<std::string>& lines, CurlHeaderList& list)
 {
     bool ok = true;
-    const std::string cookie = request.cookie ? joinCookieLines(*request.cookie) : std::string();
-    if (!cookie.empty())
-        ok = list.append("Cookie: " + cookie);
     bool hasExpect = false;
-    for (const auto& [name, value] : requestHeaderLines(request.extraHeaders)) {
-        hasExpect = hasExpect || toLowerAscii(name) == "expect";
-        // "Name;" is curl's way of sending a header with an empty value.
-        ok = ok && list.append(value.empty() ? name + ";" : name + ": " + value);
+    for (const std::string& line : lines) {
+        const std::string lower = toLowerAscii(line.substr(0, 7));
+        hasExpect = hasExpect || lower == "expect:" || lower == "expect;";
+        ok = ok && list.append(line);
     }
     // Large bodies would otherwise wait for "100 Continue".
     if (!hasExpect)
@@ -139,10 +172,6 @@ void setTransport(CURL* curl, const std::string& url, const HttpRequest& request
     curl_easy_setopt(curl, CURLOPT_NOPROXY, "");
     curl_easy_setopt(curl, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     setProxyTransport(curl, request);
-    if (!request.noRedirect) {
-        curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
-    }
     // The user's login cookie goes with every request, so peers are verified
     // unless the user explicitly turned that off.
     if (request.ignoreCertErrors) {
@@ -163,8 +192,8 @@ void setTransport(CURL* curl, const std::string& url, const HttpRequest& request
     // Over TLS, libcurl 7.88 sends no more of a request head than twice this
     // buffer and then waits for the time-out: with the default 64 KB, a walk
     // whose shop had set a few thousand cookies could not fetch another page.
-    // With the largest buffer it takes, a head of up to 2 MB goes out whole
-    // and a larger one fails at once.
+    // With the largest buffer it takes, every head libcurl builds (see
+    // kMaxHeadBytes) goes out whole.
     curl_easy_setopt(curl, CURLOPT_UPLOAD_BUFFERSIZE, kUploadBufferBytes);
 }
 
@@ -174,6 +203,7 @@ struct Exchange
     CURLcode code = CURLE_OK;
     std::string body;
     std::string headerText;
+    std::string location; // where a redirect leads, absolute
 };
 
 std::string joinLines(const std::vector<std::string>& lines)
@@ -187,13 +217,23 @@ std::string joinLines(const std::vector<std::string>& lines)
     return text;
 }
 
-Exchange perform(CURL* curl, const std::string& url, const HttpRequest& request)
+// One request of an exchange: the address asked for or one a redirect led to.
+struct Hop
+{
+    std::string url;
+    int method = 0;
+    bool keepsBody = true; // false once a redirect turned the request into a GET
+    bool ownHost = true;   // the host the caller named
+};
+
+Exchange perform(CURL* curl, const Hop& hop, const std::vector<std::string>& headerLines,
+                 const HttpRequest& request)
 {
     Exchange exchange;
     exchange.code = CURLE_OUT_OF_MEMORY;
     CurlHeaderList serverHeaders;
     CurlHeaderList proxyHeaders;
-    if (!buildServerHeaders(request, serverHeaders))
+    if (!buildServerHeaders(headerLines, serverHeaders))
         return exchange;
     // Proxy headers go only to the proxy: in a CONNECT for https, with the
     // request itself for plain http; never through a tunnel to the server.
@@ -204,9 +244,14 @@ Exchange perform(CURL* curl, const std::string& url, const HttpRequest& request)
 
     Received received;
     received.maxBodyBytes = request.maxBodyBytes;
-    setTransport(curl, url, request);
+    setTransport(curl, hop.url, request);
     setTimeouts(curl, request.timeoutSeconds);
-    setMethod(curl, request.method, request.bodyBytes.empty() ? request.bodyText : request.bodyBytes);
+    // curl reads the body from where it lies, during the transfer.
+    static const std::string kNoBody;
+    const std::string& body = !hop.keepsBody              ? kNoBody
+                              : request.bodyBytes.empty() ? request.bodyText
+                                                          : request.bodyBytes;
+    setMethod(curl, hop.method, body);
     curl_easy_setopt(curl, CURLOPT_HEADEROPT, CURLHEADER_SEPARATE);
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, serverHeaders.get());
     curl_easy_setopt(curl, CURLOPT_PROXYHEADER, proxyHeaders.get());
@@ -219,6 +264,10 @@ Exchange perform(CURL* curl, const std::string& url, const HttpRequest& request)
     exchange.code = code;
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    const char* location = nullptr;
+    curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &location);
+    if (location)
+        exchange.location = location;
     // The handle may outlive this call; leave it pointing at nothing of ours.
     // A reset keeps its open connection and its TLS session for the next call.
     curl_easy_reset(curl);
@@ -228,6 +277,51 @@ Exchange perform(CURL* curl, const std::string& url, const HttpRequest& request)
         exchange.headerText = joinLines(received.headerLines);
     }
     return exchange;
+}
+
+bool isRedirect(int status)
+{
+    return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+std::string hostOf(const std::string& url)
+{
+    const std::optional<UrlParts> parts = splitUrl(url);
+    return parts ? bareHost(parts->host) : std::string();
+}
+
+// The exchange with the redirects followed here rather than by libcurl,
+// which would hand the caller's headers to any host a server names.
+Exchange follow(CURL* curl, const std::string& url, const HttpRequest& request)
+{
+    const std::string host = hostOf(url);
+    Hop hop{url, request.method, true, true};
+    for (long redirects = 0;; ++redirects) {
+        const std::vector<std::string> lines = serverHeaderLines(request, hop.url, hop.ownHost);
+        Exchange exchange = perform(curl, hop, lines, request);
+        if (request.noRedirect || !isRedirect(exchange.status) || exchange.location.empty())
+            return exchange;
+        if (redirects == kMaxRedirects)
+            return Exchange{0, CURLE_TOO_MANY_REDIRECTS, {}, {}, {}};
+        // A 303 (and a 301 or 302 after a POST) turns into a GET without a
+        // body, as browsers and libcurl do.
+        const std::string method = methodName(hop.method);
+        if ((exchange.status == 303 && method != "HEAD") ||
+            ((exchange.status == 301 || exchange.status == 302) && method == "POST")) {
+            hop.method = 0;
+            hop.keepsBody = false;
+        }
+        hop.url = exchange.location;
+        hop.ownHost = hostOf(hop.url) == host;
+    }
+}
+
+// The words for a head that is never sent.
+std::string headTooLargeText(std::size_t bytes, const HttpRequest& request)
+{
+    const std::size_t cookie = request.cookie ? joinCookieLines(*request.cookie).size() : 0;
+    return "请求头过长：共" + std::to_string(bytes) + "字节（其中Cookie " + std::to_string(cookie) +
+           "字节），超过" + std::to_string(kMaxHeadBytes >> 20) + " MB的上限，未发送";
 }
 
 } // namespace
@@ -248,11 +342,18 @@ std::string httpRequest(HttpRequest& request)
 
     const std::string url = encodeUrlForRequest(request.url);
     completeDefaultHeaders(request.extraHeaders, url);
-    Exchange exchange = perform(handle->get(), url, request);
+    // A shop that set cookies page after page can grow the cookie past what
+    // libcurl sends; it would only say "Out of memory".
+    const std::size_t bytes = headBytes(url, serverHeaderLines(request, url, true), request);
+    Exchange exchange = bytes > kMaxHeadBytes ? Exchange{} : follow(handle->get(), url, request);
 
     request.statusCode = exchange.status;
     request.failure = classifyCurlFailure(exchange.code);
     request.failureText = exchange.code == CURLE_OK ? std::string() : curl_easy_strerror(exchange.code);
+    if (bytes > kMaxHeadBytes) {
+        request.failure = HttpFailure::HeadTooLarge;
+        request.failureText = headTooLargeText(bytes, request);
+    }
     request.returnedHeaders = normaliseSetCookie(exchange.headerText);
     request.returnedCookie = collectResponseCookies(request.returnedHeaders);
     if (request.mergeCookies.value_or(true) && request.cookie)

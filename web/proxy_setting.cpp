@@ -1,6 +1,10 @@
 #include "web/proxy_setting.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
+
+#include <arpa/inet.h>
 
 #include "base/text.h"
 #include "web/http_request.h"
@@ -15,16 +19,63 @@ bool isProxyScheme(std::string_view scheme)
     return scheme == "http" || scheme == "https" || scheme == "socks5" || scheme == "socks5h";
 }
 
-// A host in the no_proxy list: "*" is every host, an entry is the host itself
-// or any name under it (a leading dot changes nothing), letter case aside.
-bool bypassesProxy(std::string_view noProxy, std::string host)
+// An IP address's bytes (4 or 16), nothing for a name.
+std::optional<std::vector<unsigned char>> ipBytes(const std::string& text)
+{
+    unsigned char bytes[16] = {};
+    if (::inet_pton(AF_INET, text.c_str(), bytes) == 1)
+        return std::vector<unsigned char>(bytes, bytes + 4);
+    if (::inet_pton(AF_INET6, text.c_str(), bytes) == 1)
+        return std::vector<unsigned char>(bytes, bytes + 16);
+    return std::nullopt;
+}
+
+// An IP host against an entry "address" or "address/bits" (CIDR), as libcurl
+// reads it: no bits or 0 compare the whole address, too many match nothing.
+bool ipMatches(const std::vector<unsigned char>& host, const std::string& entry)
+{
+    const std::size_t slash = entry.find('/');
+    const std::optional<std::vector<unsigned char>> network = ipBytes(entry.substr(0, slash));
+    if (!network || network->size() != host.size())
+        return false;
+    const std::size_t width = host.size() * 8;
+    std::size_t bits = width;
+    if (slash != std::string::npos) {
+        bits = static_cast<std::size_t>(std::strtoul(entry.c_str() + slash + 1, nullptr, 10));
+        if (bits > width)
+            return false;
+        if (bits == 0)
+            bits = width;
+    }
+    for (std::size_t i = 0; i < host.size() && bits > 0; ++i, bits -= std::min<std::size_t>(bits, 8)) {
+        const unsigned mask = bits >= 8 ? 0xFFu : (0xFFu << (8 - bits)) & 0xFFu;
+        if (((host[i] ^ (*network)[i]) & mask) != 0)
+            return false;
+    }
+    return true;
+}
+
+// A host in the no_proxy list, as libcurl matches it: "*" is every host; an
+// IP address matches an entry of the same address or a CIDR range holding
+// it; a name matches an entry that is the name itself or a domain it is
+// under (a leading dot on the entry, a trailing one on the name and letter
+// case change nothing).
+bool bypassesProxy(std::string_view noProxy, std::string_view hostText)
 {
     if (trimSpaces(noProxy) == "*")
         return true;
-    host = bareHost(host);
-    for (std::string entry : splitText(replaceAll(noProxy, " ", ","), ",")) {
-        entry = bareHost(entry);
-        while (!entry.empty() && entry.front() == '.')
+    std::string host = bareHost(hostText);
+    const std::optional<std::vector<unsigned char>> ip = ipBytes(host);
+    if (!ip && !host.empty() && host.back() == '.')
+        host.pop_back();
+    for (std::string entry : splitText(replaceAll(replaceAll(noProxy, "\t", ","), " ", ","), ",")) {
+        if (ip) {
+            if (!entry.empty() && ipMatches(*ip, bareHost(entry)))
+                return true;
+            continue;
+        }
+        entry = toLowerAscii(entry);
+        if (!entry.empty() && entry.front() == '.')
             entry.erase(0, 1);
         if (!entry.empty() && (host == entry || endsWith(host, "." + entry)))
             return true;
@@ -63,15 +114,15 @@ std::optional<ProxySetting> parseProxyUrl(std::string_view text)
 
 std::string hidePassword(std::string_view proxyText)
 {
-    const std::size_t schemeEnd = proxyText.find("://");
-    const std::size_t from = schemeEnd == std::string_view::npos ? 0 : schemeEnd + 3;
+    // A user name alone is often the whole secret (a token), and a text that
+    // is no address may still hold one: whatever stands before the last "@"
+    // after the scheme goes.
     const std::size_t at = proxyText.rfind('@');
-    if (at == std::string_view::npos || at < from)
+    if (at == std::string_view::npos)
         return std::string(proxyText);
-    const std::size_t colon = proxyText.substr(0, at).find(':', from);
-    if (colon == std::string_view::npos)
-        return std::string(proxyText);
-    return std::string(proxyText.substr(0, colon + 1)) + "***" + std::string(proxyText.substr(at));
+    const std::size_t schemeEnd = proxyText.substr(0, at).find("://");
+    const std::size_t from = schemeEnd == std::string_view::npos ? 0 : schemeEnd + 3;
+    return std::string(proxyText.substr(0, from)) + "***" + std::string(proxyText.substr(at));
 }
 
 std::optional<std::string> processEnvironment(const char* name)

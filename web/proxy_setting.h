@@ -25,8 +25,8 @@ struct ProxySetting
 // often written). Nothing for any other scheme or a text that is no address.
 std::optional<ProxySetting> parseProxyUrl(std::string_view text);
 
-// The proxy text with the password (between "user:" and "@") shown as ***,
-// for logs and messages.
+// The proxy text with its user information (user, password or token, all
+// before the "@") shown as ***, for logs and messages.
 std::string hidePassword(std::string_view proxyText);
 
 // Where the proxy of a request came from.

@@ -38,6 +38,9 @@ const Row kRows[] = {
     {".search.jd.com", "/", false, kNow + 3600, false, "sub", "8", false},
     {".jd.com", "/", false, kNow + 3600, false, "ho", "9", true},
     {".jd.com", "/Sea", false, kNow + 3600, false, "pp", "10", false},
+    // Public suffixes: a shop under them must not get these.
+    {".com", "/", false, kNow + 3600, false, "tld", "11", false},
+    {".COM.cn", "/", false, kNow + 3600, false, "cn", "12", false},
 };
 
 std::string cookiesTxt()
@@ -126,6 +129,7 @@ TEST(CookieFiles, BothFormatsGiveWhatTheHostWouldBeSent)
         {"https://a.search.jd.com/", "sid=1; sec=4; ms=6; sub=8; ho=9"},
         {"https://evil-jd.com/", ""},
         {"https://127.0.0.1/", ""},
+        {"https://www.jd.com.cn/", ""},
     };
     for (const std::string& path : {txt, sqlite}) {
         const CookieFile file = readCookieFile(path, dir.path().string());
@@ -153,6 +157,13 @@ TEST(CookieFiles, OtherFilesAreRefusedWithTheirReason)
     std::filesystem::resize_file(dir.file("huge.txt"), kMostCookieFileBytes + 1);
     writeFileBytes(dir.file("huge.sqlite"), std::string("SQLite format 3\0", 16));
     std::filesystem::resize_file(dir.file("huge.sqlite"), kMostCookieFileBytes + 1);
+    {
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open(dir.file("other.sqlite").c_str(), &other), SQLITE_OK);
+        execute(other, "CREATE TABLE moz_cookies (id INTEGER PRIMARY KEY, entry TEXT);"
+                       "INSERT INTO moz_cookies (entry) VALUES ('sid=1')");
+        sqlite3_close(other);
+    }
     struct Case
     {
         std::string path;
@@ -164,6 +175,7 @@ TEST(CookieFiles, OtherFilesAreRefusedWithTheirReason)
         {dir.file("Cookies"), "", CookieFileProblem::Chromium, 0},
         {dir.file("notes.txt"), "", CookieFileProblem::UnknownFormat, 0},
         {dir.file("empty.sqlite"), "", CookieFileProblem::UnknownFormat, 0},
+        {dir.file("other.sqlite"), "", CookieFileProblem::UnknownFormat, 0},
         {dir.file("missing.txt"), "", CookieFileProblem::Unreadable, 0},
         {dir.file("huge.txt"), "", CookieFileProblem::TooLarge, 0},
         {dir.file("huge.sqlite"), "", CookieFileProblem::TooLarge, 0},
@@ -174,6 +186,59 @@ TEST(CookieFiles, OtherFilesAreRefusedWithTheirReason)
         const CookieFile file = readCookieFile(c.path, c.home);
         EXPECT_EQ(file.problem, c.problem) << c.path;
         EXPECT_EQ(file.cookies.size(), c.cookies) << c.path;
+    }
+}
+
+// Bytes that would break the Cookie header, or add a header of their own,
+// are refused from either file, as one check does it for both.
+TEST(CookieFiles, ValuesThatWouldBreakTheHeaderAreLeftOut)
+{
+    struct Case
+    {
+        std::string name;
+        std::string value;
+        bool inCookiesTxt; // a line of cookies.txt can hold it
+    };
+    const Case cases[] = {
+        {"bad", "a\r\nX-Injected: yes", false},
+        {"bad", "a;b=c", true},
+        {"bad", "a\x01b", true},
+        {"bad", std::string("a\0b", 3), true},
+        {"bad", "a\x7f", true},
+        {"b;d", "1", true},
+        {"b\nd", "1", false},
+        {"", "1", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::PrintToString(c.name + "=" + c.value));
+        TempDir dir;
+        const std::string sqlite = dir.file("cookies.sqlite");
+        {
+            const Database db = openFirefoxDatabase(sqlite);
+            sqlite3_stmt* insert = nullptr;
+            ASSERT_EQ(sqlite3_prepare_v2(db.get(),
+                                         "INSERT INTO moz_cookies (name, value, host, path, expiry, "
+                                         "creationTime, isSecure) VALUES (?, ?, '.jd.com', '/', 0, 0, 0)",
+                                         -1, &insert, nullptr),
+                      SQLITE_OK);
+            sqlite3_bind_text(insert, 1, c.name.data(), static_cast<int>(c.name.size()), SQLITE_STATIC);
+            sqlite3_bind_text(insert, 2, c.value.data(), static_cast<int>(c.value.size()), SQLITE_STATIC);
+            EXPECT_EQ(sqlite3_step(insert), SQLITE_DONE);
+            sqlite3_finalize(insert);
+        }
+        std::vector<std::string> paths = {sqlite};
+        if (c.inCookiesTxt) {
+            paths.push_back(dir.file("cookies.txt"));
+            writeFileBytes(paths.back(),
+                           cookiesTxt() + ".jd.com\tTRUE\t/\tFALSE\t0\t" + c.name + "\t" + c.value + "\n");
+        }
+        for (const std::string& path : paths) {
+            const CookieFile file = readCookieFile(path, dir.path().string());
+            ASSERT_EQ(file.problem, CookieFileProblem::None) << path;
+            EXPECT_EQ(cookieHeaderFor(file.cookies, "https://search.jd.com/Search?keyword=x", kNow),
+                      "deep=3; sid=1; host=2; sec=4; ms=6; sub=8; ho=9")
+                << path;
+        }
     }
 }
 

@@ -16,6 +16,8 @@ TEST(CliCookies, FileCookiesForTheHostGoFirstAndTypedOnesWin)
                         "#HttpOnly_127.0.0.1\tFALSE\t/\tFALSE\t4102444800\tkeep\t1\n"
                         "127.0.0.1\tFALSE\t/\tFALSE\t1000\texpired\t1\n"
                         ".jd.com\tTRUE\t/\tFALSE\t0\tother\tx\n");
+    const std::string other = dir.file("other.txt");
+    writeFileBytes(other, "# Netscape HTTP Cookie File\n.jd.com\tTRUE\t/\tFALSE\t0\tsid\tjd\n");
     const std::string notes = dir.file("notes.txt");
     writeFileBytes(notes, "sid=1\n");
     struct Case
@@ -29,6 +31,9 @@ TEST(CliCookies, FileCookiesForTheHostGoFirstAndTypedOnesWin)
     const Case cases[] = {
         {txt, "", 0, "sid=file; keep=1", "已从\"" + txt + "\"导入2个Cookie"},
         {txt, "sid=typed; extra=2", 0, "keep=1; sid=typed; extra=2", "导入2个Cookie"},
+        {other, "sid=typed", 0, "sid=typed",
+         "zorvane-cli: " + other +
+             " has no cookie for the address's host 127.0.0.1; the search goes on without it\n"},
         {notes, "sid=typed", 2, "",
          "zorvane-cli: " + notes +
              " is neither a Netscape cookies.txt nor a Firefox cookies.sqlite; nothing was sent\n"},

@@ -29,6 +29,8 @@ TEST_F(WindowFixture, ImportedCookiesForTheAddressLandInTheCookieBox)
         {txt, "", "pin=me; sid=file; host=h", ""},
         {txt, "http://item.jd.com/1.html", "pin=me; sid=file; item=i", ""},
         {notes, "", "pin=me; sid=old", "该文件既不是cookies.txt也不是Firefox的cookies.sqlite，未导入Cookie"},
+        {txt, "https://www.example.com/", "pin=me; sid=old",
+         "\"" + txt + "\"中没有发往www.example.com的Cookie，未导入Cookie"},
         {"", "", "pin=me; sid=old", ""},
     };
     auto* box = control<QPlainTextEdit>("编辑框_参数_COOKIE");

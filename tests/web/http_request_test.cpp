@@ -242,3 +242,34 @@ TEST_F(HttpRequestSending, LargeBodyGoesWithoutExpectContinue)
     EXPECT_EQ(got.headerCount("Expect"), 0u);
     EXPECT_EQ(got.body, request.bodyBytes);
 }
+
+// A head libcurl could not send is refused in words before any connection;
+// one just under the limit goes out whole.
+TEST_F(HttpRequestSending, CookieOverOneMegabyteIsRefusedBeforeSending)
+{
+    serve(echoBody);
+    struct Case
+    {
+        std::size_t cookieBytes;
+        bool sent;
+    };
+    const Case cases[] = {{(std::size_t{1} << 20) - 8192, true}, {std::size_t{1} << 20, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.cookieBytes);
+        server.clearRequests();
+        const std::size_t connections = server.connectionCount();
+        HttpRequest request = requestTo("/");
+        request.cookie = "big=" + std::string(c.cookieBytes - 4, 'v');
+        httpRequest(request);
+        EXPECT_EQ(request.statusCode, c.sent ? 200 : 0);
+        EXPECT_EQ(server.connectionCount() - connections, c.sent ? 1u : 0u);
+        if (c.sent) {
+            EXPECT_EQ(onlyRequest().header("Cookie").value_or("").size(), c.cookieBytes);
+        } else {
+            EXPECT_EQ(request.failureText.find("请求头过长"), 0u) << request.failureText;
+            EXPECT_NE(request.failureText.find("Cookie " + std::to_string(c.cookieBytes) + "字节"),
+                      std::string::npos)
+                << request.failureText;
+        }
+    }
+}

@@ -1,3 +1,6 @@
+#include <map>
+
+#include "base/text.h"
 #include "tests/web/http_fixture.h"
 
 using namespace zorvane;
@@ -167,4 +170,56 @@ TEST_F(HttpRequestReceiving, EndlessRedirectsFail)
     EXPECT_EQ(request.statusCode, 0);
     EXPECT_EQ(request.returnedHeaders, "");
     EXPECT_GT(server.requestCount(), 5u);
+}
+
+// The cookie and the caller's own headers go to the host they were given for,
+// wherever a redirect leads; the defaults go everywhere. Two servers, each
+// reached as 127.0.0.1 (the caller's host) or as localhost (another host).
+TEST_F(HttpRequestReceiving, CookieAndOwnHeadersStayWithTheirHost)
+{
+    TestServer other;
+    const auto hop = [&](const TestRequest& request) {
+        const std::string otherPort = std::to_string(other.port());
+        const std::string ownPort = std::to_string(server.port());
+        const std::map<std::string, std::string> next = {
+            {"/same", "/final"},
+            {"/cross", "https://localhost:" + otherPort + "/final"},
+            {"/port", "https://127.0.0.1:" + otherPort + "/final"},
+            {"/cross-back", "https://LOCALHOST:" + otherPort + "/back"},
+            {"/back", "https://127.0.0.1:" + ownPort + "/final"},
+            {"/cross-307", "https://localhost:" + otherPort + "/final"},
+        };
+        const auto found = next.find(request.target);
+        if (found == next.end())
+            return TestResponse{200, "", {}, request.body};
+        return TestResponse{
+            request.target == "/cross-307" ? 307 : 302, "", {{"Location", found->second}}, ""};
+    };
+    other.setHandler(hop);
+    ASSERT_TRUE(other.start(true));
+    serve(hop);
+    for (const std::string target : {"/same", "/cross", "/port", "/cross-back", "/cross-307"}) {
+        SCOPED_TRACE(target);
+        server.clearRequests();
+        other.clearRequests();
+        HttpRequest request = requestTo(target);
+        request.cookie = "sid=secret";
+        request.extraHeaders = "X-Token: t0ken\r\nUser-Agent: mine";
+        request.method = target == "/cross-307" ? 1 : 0;
+        request.bodyText = target == "/cross-307" ? "a=1" : "";
+        httpRequest(request);
+        EXPECT_EQ(request.statusCode, 200);
+        std::vector<TestRequest> all = server.requests();
+        for (const TestRequest& got : other.requests())
+            all.push_back(got);
+        EXPECT_GE(all.size(), 2u);
+        for (const TestRequest& got : all) {
+            const bool own = startsWith(got.header("Host").value_or(""), "127.0.0.1:");
+            EXPECT_EQ(got.header("Cookie").has_value(), own) << got.target;
+            EXPECT_EQ(got.header("X-Token").has_value(), own) << got.target;
+            EXPECT_EQ(got.header("User-Agent").value_or(""),
+                      own ? "mine" : "Mozilla/4.0 (compatible; MSIE 9.0; Windows NT 6.1)");
+            EXPECT_EQ(got.body, request.bodyText) << got.target;
+        }
+    }
 }
