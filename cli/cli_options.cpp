@@ -451,6 +451,8 @@ std::string usageText()
         N_("      --min-drop YUAN   only drops of at least YUAN count for the notice (default 0.01)\n"),
         N_("      --no-new          new goods do not count for the notice\n"),
         N_("      --job KEY         the address and options of the watch KEY\n"),
+        N_("  A check of a coupon whose check still runs says so in one line and ends (exit 0); the changes\n"
+           "  are those of the walk the check made itself\n"),
         N_("zorvane-cli watch add [--every SPAN] [search options] [--min-drop YUAN] [--no-new] ADDRESS\n"
            "  watch the coupon: a job file and a systemd user timer that runs watch run every SPAN\n"),
         N_("      --every SPAN      a systemd time span such as 30min, 6h or 1d, at least 10min (default "

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -61,6 +62,11 @@ public:
     // committed, its changes told (or the file was given up on). The writer
     // never waits for its caller, so any thread may wait here.
     void waitWritten();
+    // The id in the file of the walk begun last, once its begin is committed;
+    // 0 before then, or when it never was. A front end that compares its own
+    // walk asks for it after the walk's end: another process may have begun
+    // a later walk of the same coupon meanwhile.
+    std::int64_t committedWalkId() const { return m_committedWalkId.load(); }
 
 private:
     struct Event
@@ -114,6 +120,7 @@ private:
     WalkChanges m_changes;
     std::vector<std::vector<StoredChange>> m_found; // the batch's pages' changes, told once committed
     bool m_failed = false;
+    std::atomic<std::int64_t> m_committedWalkId{0};
 
     std::thread m_writer;
 };

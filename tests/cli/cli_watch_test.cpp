@@ -2,6 +2,7 @@
 // job file and systemd units of a watch, run as child processes. No test
 // reaches the user's own bus, service manager or configuration.
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -242,6 +243,54 @@ TEST_F(CliWatch, AddWritesAPrivateJobAndUnitsThatVerifyThenListAndRemoveThem)
     EXPECT_EQ(remove.status, 0) << remove.err;
     EXPECT_EQ(watchFiles(dir.file("config")), (std::vector<std::pair<std::string, unsigned>>{}));
     EXPECT_EQ(runCli({"watch", "remove", key}).status, 2);
+}
+
+TEST_F(CliWatch, AnOverlappingWalkOfTheCouponNeitherHidesTheChangesNorRunsTheSameJobTwice)
+{
+    struct Case
+    {
+        const char* name;
+        bool sameJob;   // the other is a second check of the same job, else a search of the coupon
+        int otherPages; // the pages the shop serves the other run
+    };
+    const Case cases[] = {{"a search of the coupon begun meanwhile", false, 3},
+                          {"the same job's timer come round again", true, 0}};
+    FixtureShopOptions slow;
+    slow.delay = std::chrono::milliseconds(300);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        shop = std::make_unique<FixtureShop>(slow);
+        ASSERT_TRUE(shop->start());
+        std::filesystem::remove(db);
+        std::filesystem::remove_all(dir.file("config"));
+        storeEarlierWalk(kEarlier);
+        std::vector<std::string> add = watchRunArgs();
+        add[1] = "add";
+        const CliRun added = runCli(add);
+        ASSERT_EQ(added.status, 0) << added.err;
+        const std::string enable = linesOf(added.out).at(0);
+        const std::string job = enable.substr(enable.rfind("zorvane-watch-") + 14, 12);
+
+        CliProcess check({"watch", "run", "--job", job});
+        ASSERT_TRUE(shop->waitForRequests(1, std::chrono::seconds(15)));
+        std::vector<std::string> other = {"watch", "run", "--job", job};
+        if (!c.sameJob) {
+            other = watchRunArgs({"-o", dir.file("other.tsv")});
+            other[0] = "search", other.erase(other.begin() + 1);
+        }
+        const CliRun second = runCli(other);
+        const CliRun first = check.wait();
+        EXPECT_EQ(first.status, 0) << first.err;
+        EXPECT_EQ(first.out, kChanged);
+        EXPECT_EQ(second.status, 0) << second.err;
+        EXPECT_EQ(second.out, "");
+        EXPECT_EQ(shop->requests().size(), 3u + static_cast<unsigned>(c.otherPages));
+        if (c.sameJob) {
+            EXPECT_EQ(linesOf(second.err),
+                      std::vector<std::string>{"zorvane-cli: watch " + job +
+                                               " is being checked by another run; this one ends"});
+        }
+    }
 }
 
 } // namespace
