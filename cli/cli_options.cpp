@@ -432,6 +432,12 @@ std::string usageText()
         N_("      --db FILE         record the walk in this history file (default: goods.sqlite beside the\n"
            "                        window's setsoft.ini)\n"),
         N_("      --no-history      do not record the walk\n"),
+        N_("      --options-stdin   read more options from standard input, one a line and with \"=\" before "
+           "a value\n"
+           "                        (--cookie=TEXT, -H=Name: value, --proxy=URL): a command line is readable "
+           "by\n"
+           "                        every local user, standard input is not (search, watch add, watch "
+           "run)\n"),
         N_("zorvane-cli history [--db FILE] [--format tsv|json]\n"
            "  the recorded walks, oldest first: id TAB start time TAB coupon TAB pages TAB goods TAB end\n"),
         N_("zorvane-cli changes [--db FILE] [--format tsv|json] ADDRESS\n"

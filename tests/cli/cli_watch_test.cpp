@@ -293,5 +293,52 @@ TEST_F(CliWatch, AnOverlappingWalkOfTheCouponNeitherHidesTheChangesNorRunsTheSam
     }
 }
 
+TEST_F(CliWatch, OptionsOnStandardInputStayOffTheCommandLine)
+{
+    struct Case
+    {
+        const char* name;
+        std::string input;
+        bool add; // watch add, else search
+        int status;
+        std::string errPart;
+    };
+    const std::vector<Case> cases = {
+        {"search", "--cookie=sid=secret5\r\n\n-H=X-Token: secret6\n", false, 0, ""},
+        {"watch add", "--cookie=sid=secret5\n--header=X-Token: secret6\n", true, 0, ""},
+        {"a line that is no option", "--cookie=sid=secret5\nX-Token: secret6\n", false, 2,
+         "--options-stdin: line 2 is no option"},
+        {"options from standard input within", "--options-stdin\n", false, 2, "--options-stdin: line 1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        shop = std::make_unique<FixtureShop>();
+        ASSERT_TRUE(shop->start());
+        std::filesystem::remove_all(dir.file("config"));
+        writeFileBytes(dir.file("options.txt"), c.input);
+        std::vector<std::string> args = watchRunArgs({"--options-stdin", "-q"});
+        if (c.add)
+            args[1] = "add";
+        else
+            args.erase(args.begin()), args[0] = "search";
+        const CliRun run = runCli(args, dir.file("options.txt"));
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_NE(run.err.find(c.errPart), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("secret"), std::string::npos) << run.err;
+        std::string sent;
+        if (c.add) {
+            ASSERT_EQ(watchFiles(dir.file("config")).size(), 3u);
+            sent = readFileBytes(dir.file("config") + "/zorvane/watch/" +
+                                 watchFiles(dir.file("config")).back().first.substr(14));
+        } else if (!shop->requests().empty()) {
+            sent = shop->requests()[0].header("Cookie").value_or("") + "|" +
+                   shop->requests()[0].header("X-Token").value_or("");
+        }
+        EXPECT_EQ(sent.find("secret5") != std::string::npos && sent.find("secret6") != std::string::npos,
+                  c.status == 0)
+            << sent;
+    }
+}
+
 } // namespace
 } // namespace zorvane::test
