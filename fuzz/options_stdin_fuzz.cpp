@@ -23,7 +23,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const std::string& option : *options) {
         FUZZ_CHECK(option.size() > 1 && option[0] == '-');
         FUZZ_CHECK(option.find_first_of(std::string("\n\0", 2)) == std::string::npos);
-        FUZZ_CHECK(option.back() != '\r');
         FUZZ_CHECK(option.rfind(cli::kOptionsStdin, 0) != 0);
     }
     std::vector<std::string> search = {"search"};
