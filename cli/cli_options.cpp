@@ -432,6 +432,12 @@ std::string usageText()
         N_("      --db FILE         record the walk in this history file (default: goods.sqlite beside the\n"
            "                        window's setsoft.ini)\n"),
         N_("      --no-history      do not record the walk\n"),
+        N_("      --options-stdin   read more options from standard input, one a line and with \"=\" before "
+           "a value\n"
+           "                        (--cookie=TEXT, -H=Name: value, --proxy=URL): a command line is readable "
+           "by\n"
+           "                        every local user, standard input is not (search, watch add, watch "
+           "run)\n"),
         N_("zorvane-cli history [--db FILE] [--format tsv|json]\n"
            "  the recorded walks, oldest first: id TAB start time TAB coupon TAB pages TAB goods TAB end\n"),
         N_("zorvane-cli changes [--db FILE] [--format tsv|json] ADDRESS\n"
@@ -451,6 +457,8 @@ std::string usageText()
         N_("      --min-drop YUAN   only drops of at least YUAN count for the notice (default 0.01)\n"),
         N_("      --no-new          new goods do not count for the notice\n"),
         N_("      --job KEY         the address and options of the watch KEY\n"),
+        N_("  A check of a coupon whose check still runs says so in one line and ends (exit 0); the changes\n"
+           "  are those of the walk the check made itself\n"),
         N_("zorvane-cli watch add [--every SPAN] [--replace] [search options] [--min-drop YUAN] [--no-new] "
            "ADDRESS\n"
            "  watch the coupon from its first page: a job file and a systemd user timer that runs watch run\n"

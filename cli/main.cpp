@@ -10,6 +10,7 @@
 #include "cli/exit_status.h"
 #include "cli/extract_command.h"
 #include "cli/history_command.h"
+#include "cli/options_stdin.h"
 #include "cli/search_command.h"
 #include "cli/translation.h"
 #include "cli/watch_command.h"
@@ -38,7 +39,14 @@ int main(int argc, char** argv)
     // A closed pipe on the output is a write error to tell apart, not a reason to die.
     std::signal(SIGPIPE, SIG_IGN);
     cli::setUpTranslation();
-    const std::vector<std::string> args(argv + 1, argv + argc);
+    // Secrets may come on standard input instead of the command line.
+    const Result<std::vector<std::string>> given =
+        cli::withOptionsFromStdin(std::vector<std::string>(argv + 1, argv + argc));
+    if (!given.ok()) {
+        std::fprintf(stderr, "zorvane-cli: %s\n", given.error().c_str());
+        return cli::kExitUsage;
+    }
+    const std::vector<std::string>& args = *given;
     if (!args.empty() && cli::isHistoryCommand(args.front()))
         return runCommand(args, cli::parseHistoryCommand, [](const auto& history) {
             return cli::runHistoryCommand(history, stdout, stderr);

@@ -123,6 +123,7 @@ struct Output
 {
     std::string failure;     // why it could not be written, "" when it was
     bool pipeClosed = false; // the standard output's reader went away (head, a closed pager)
+    std::int64_t walkId = 0; // the walk recorded in the history, 0 when none was
 };
 
 // The shown goods in the chosen format, a file logged as the export logs it.
@@ -158,11 +159,15 @@ Output finishWalk(AppState& state, ConsoleSink& sink, const SearchOptions& optio
     state.workers.join(Worker::Search);
     state.walk.ended(end.reason);
     arrangeGoods(state, sink, options);
+    // The walk's end waited for its last commit: the walk is in the file.
+    const std::int64_t walkId = history ? history->committedWalkId() : 0;
     // The history's last lines still go out through the pump.
     history.reset();
-    if (!options.csvPath && !options.goodsWithoutFile)
-        return {};
-    return writeOutput(state, output);
+    Output written;
+    if (options.csvPath || options.goodsWithoutFile)
+        written = writeOutput(state, output);
+    written.walkId = walkId;
+    return written;
 }
 
 // The status of a walk that ended by itself: the shop's two refusals have
@@ -185,18 +190,23 @@ int shopEndStatus(WalkEndReason reason, std::FILE* err)
 
 int runSearch(const SearchOptions& options, std::FILE* err)
 {
+    return runRecordedSearch(options, err).status;
+}
+
+SearchOutcome runRecordedSearch(const SearchOptions& options, std::FILE* err)
+{
     const Result<GoodsOutput> output =
         resolveOutput(options.csvPath, options.output, isatty(STDOUT_FILENO) != 0);
     Result<Config> config = output.ok() ? searchConfig(options) : Failure{output.error()};
     const Result<ImportedCookie> cookie = config.ok() ? importSearchCookie(options) : Failure{config.error()};
     if (!cookie.ok()) {
         std::fprintf(err, "zorvane-cli: %s\n", cookie.error().c_str());
-        return kExitUsage;
+        return {kExitUsage};
     }
     AppState state(std::move(config).value());
     if (const Result<void> locks = state.createLocks(); !locks.ok()) {
         std::fprintf(err, "zorvane-cli: %s\n", locks.error().c_str());
-        return kExitWriteFailed;
+        return {kExitWriteFailed};
     }
     httpGlobalInit();
     if (!cookie->logLine.empty())
@@ -220,13 +230,13 @@ int runSearch(const SearchOptions& options, std::FILE* err)
     state.walk.startPause([&] { return startWalk(state, observer, options, cookie->cookie, refusal, end); });
     if (refusal.status != kExitOk) {
         std::fprintf(err, "zorvane-cli: %s\n", refusal.reason.c_str());
-        return refusal.status;
+        return {refusal.status};
     }
     const Output written = finishWalk(state, sink, options, *output, std::move(history), end);
     sink.finish();
     // Whoever closed the pipe has what they wanted: no error, no note.
     if (written.pipeClosed)
-        return kExitPipeClosed;
+        return {kExitPipeClosed, written.walkId};
     const bool interrupted = watch.interrupted();
     const bool paused = end.reason == WalkEndReason::PausedItself || end.reason == WalkEndReason::Paused;
     if (paused && !interrupted)
@@ -236,11 +246,11 @@ int runSearch(const SearchOptions& options, std::FILE* err)
                      end.pagesDone, end.nextAddress.c_str());
     if (!written.failure.empty()) {
         std::fprintf(err, "zorvane-cli: %s\n", written.failure.c_str());
-        return kExitWriteFailed;
+        return {kExitWriteFailed, written.walkId};
     }
     if (interrupted)
-        return 128 + watch.signal(); // kExitInterrupted, kExitTerminated or kExitHangUp
-    return paused ? kExitPaused : shopEndStatus(end.reason, err);
+        return {128 + watch.signal(), written.walkId}; // kExitInterrupted, kExitTerminated or kExitHangUp
+    return {paused ? kExitPaused : shopEndStatus(end.reason, err), written.walkId};
 }
 
 } // namespace zorvane::cli

@@ -9,7 +9,7 @@
 #include "cli/search_command.h"
 #include "cli/translation.h"
 #include "cli/watch_jobs.h"
-#include "history/coupon_key.h"
+#include "cli/watch_lock.h"
 #include "history/history_store.h"
 
 namespace zorvane::cli {
@@ -72,36 +72,30 @@ std::string historyPathOf(const SearchOptions& search)
     return search.historyDb.empty() ? defaultHistoryPath() : search.historyDb;
 }
 
-// The id a walk begun from now on gets at least; 0 when the file cannot tell.
-std::int64_t nextWalkId(const std::string& path)
+// The changes of the walk this run recorded, one per goods item; none when
+// no walk was recorded, or it is the coupon's first. Only its own walk counts:
+// the coupon's latest may be another process's, begun while this one walked.
+std::vector<SightingChange> recordedChanges(const std::string& path, std::int64_t walkId, std::FILE* err)
 {
     HistoryStore store;
-    return store.open(path).status.ok() ? store.nextWalkId() : 0;
-}
-
-// The changes of the coupon's walk recorded from firstNewId on, one per goods
-// item; none when no such walk was recorded, it is not in the file whole (the
-// goods left out would be told as gone), or no whole walk came before it.
-std::vector<SightingChange> recordedChanges(const std::string& path, const std::string& key,
-                                            std::int64_t firstNewId, std::FILE* err)
-{
-    HistoryStore store;
-    if (!store.open(path).status.ok())
+    if (walkId == 0 || !store.open(path).status.ok())
         return {};
-    const std::optional<WalkSummary> walk = store.lastWalk(key);
-    if (!walk || walk->id < firstNewId)
-        return {};
-    if (!store.walkWhole(walk->id)) {
+    if (!store.walkWhole(walkId)) {
         std::fprintf(
             err, _("zorvane-cli: walk %lld is not in the history whole; nothing compared, no notice sent\n"),
-            static_cast<long long>(walk->id));
+            static_cast<long long>(walkId));
         return {};
     }
     const std::vector<WalkSummary> walks = store.listWalks().rows;
+    const auto own =
+        std::find_if(walks.begin(), walks.end(), [&](const WalkSummary& w) { return w.id == walkId; });
+    if (own == walks.end())
+        return {};
     const bool earlier = std::any_of(walks.begin(), walks.end(), [&](const WalkSummary& w) {
-        return w.couponKey == key && w.id < walk->id && w.whole;
+        return w.couponKey == own->couponKey && w.id < walkId && w.whole;
     });
-    return earlier ? changesPerGoodsItem(store.changes(walk->id, key).rows) : std::vector<SightingChange>();
+    return earlier ? changesPerGoodsItem(store.changes(walkId, own->couponKey).rows)
+                   : std::vector<SightingChange>();
 }
 
 Result<WatchOptions> parseWalkWatch(const std::vector<std::string>& args)
@@ -188,11 +182,20 @@ Result<WatchOptions> parseWatchCommand(const std::vector<std::string>& args)
 
 int runWatchWalk(const WatchOptions& options, Notifier& notifier, std::FILE* out, std::FILE* err)
 {
-    const std::string path = historyPathOf(options.search);
-    const std::int64_t firstNewId = nextWalkId(path);
-    const int status = runSearch(options.search, err);
-    const std::vector<SightingChange> changes =
-        recordedChanges(path, couponKey(trimWhiteSpace(options.search.address)), firstNewId, err);
+    const std::string key = watchKey(trimWhiteSpace(options.search.address));
+    const WatchLock lock(key);
+    if (lock.state() == WatchLock::State::Busy) {
+        // The timer came round while a check of the coupon still walks: that one tells its changes.
+        std::fprintf(err, _("zorvane-cli: watch %s is being checked by another run; this one ends\n"),
+                     key.c_str());
+        return kExitOk;
+    }
+    if (lock.state() == WatchLock::State::Failed)
+        std::fprintf(err, _("zorvane-cli: cannot lock %s (%s); checking without the lock\n"),
+                     lock.path().c_str(), lock.failure().c_str());
+    const SearchOutcome walked = runRecordedSearch(options.search, err);
+    const int status = walked.status;
+    const std::vector<SightingChange> changes = recordedChanges(historyPathOf(options.search), walked.walkId, err);
     for (const SightingChange& item : changes)
         if (item.change.kind != ChangeKind::Unchanged)
             writeChange(out, item, false);

@@ -68,7 +68,7 @@ _zorvane_cli()
     search)
         options="-i --interval -p --pages --retries --cookie --cookies -H --header --min --max -t --tag --sort -o --output
                  --csv --format --encoding -q --quiet --config --search-host --insecure --cacert --ca-file
-                 --proxy --db --no-history -h --help"
+                 --proxy --db --no-history --options-stdin -h --help"
         ;;
     extract)
         options="-o --output --format --encoding -q --quiet -h --help"
@@ -90,7 +90,7 @@ _zorvane_cli()
         run | add)
             options="-i --interval -p --pages --retries --cookie -H --header --min --max -t --tag --sort -o --output
                      --csv --format --encoding -q --quiet --config --search-host --insecure --cacert --ca-file
-                     --db --min-drop --no-new -h --help"
+                     --proxy --db --min-drop --no-new --options-stdin -h --help"
             [[ $action == run ]] && options+=" --job" || options+=" --every --replace"
             ;;
         list) options="--db --format" ;;

@@ -319,6 +319,7 @@ void HistoryRecorder::commit()
         giveUp(status.message);
         return;
     }
+    m_committedWalkId.store(m_walkId);
     for (std::vector<StoredChange>& page : m_found)
         m_onChanges(std::move(page));
     m_found.clear();

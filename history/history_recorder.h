@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -79,6 +80,11 @@ public:
     // committed, its changes told (or the file was given up on). The writer
     // never waits for its caller, so any thread may wait here.
     void waitWritten();
+    // The id in the file of the walk begun last, once its begin is committed;
+    // 0 before then, or when it never was. A front end that compares its own
+    // walk asks for it after the walk's end: another process may have begun
+    // a later walk of the same coupon meanwhile.
+    std::int64_t committedWalkId() const { return m_committedWalkId.load(); }
 
 private:
     struct Event
@@ -144,6 +150,7 @@ private:
     std::vector<Event> m_held; // taken, not yet written: the file was held
     bool m_skipWalk = false;   // the walk's start was given up: its events go until the next start
     bool m_waitNoted = false;  // the log was told the file is held
+    std::atomic<std::int64_t> m_committedWalkId{0};
 
     std::thread m_writer;
 };

@@ -107,6 +107,8 @@ QMessageBox::StandardButton Dialogs::message(QWidget* parent, QMessageBox::Icon 
     QMessageBox box(icon, title, text, buttons, parent);
     // Texts may come from the update answer or the user: never markup.
     box.setTextFormat(Qt::PlainText);
+    // A message may carry a command to run or a cause to look up: it can be copied.
+    box.setTextInteractionFlags(Qt::TextSelectableByMouse);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -1,16 +1,20 @@
 // Watching a coupon from the window: zorvane-cli's watch commands run the
 // timer's walks, so the window hands them the address and the options in its
 // boxes and shows what they answer.
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 
 #include <iterator>
 
+#include "search/search_thread.h"
+#include "settings/settings_file.h"
 #include "ui/dialogs.h"
 #include "ui/main_window.h"
 #include "ui/watch_dialog.h"
 #include "ui/widget_make.h"
+#include "web/cookies.h"
 
 namespace zorvane::ui {
 
@@ -31,24 +35,50 @@ void MainWindow::watchCoupon()
                            .button;
     if (chosen < 0 || chosen >= static_cast<int>(std::size(kPeriods)))
         return;
-    QStringList args = {QStringLiteral("watch"),      QStringLiteral("add"),
-                        QStringLiteral("--every"),    QString::fromUtf8(kPeriods[chosen][1]),
-                        QStringLiteral("--interval"), m_interval->text().trimmed(),
-                        QStringLiteral("--pages"),    m_pageLimit->text().trimmed()};
-    if (const QString cookie = requestText(m_cookie); !cookie.isEmpty())
-        args << QStringLiteral("--cookie") << cookie;
+    // The boxes are read as a start reads them: an empty 搜索页数 is no limit.
+    const int interval = readWholeNumber(m_interval->text().toStdString());
+    const int pages = readWholeNumber(m_pageLimit->text().toStdString());
+    if (interval < 0 || pages < 0) {
+        logAndTell(QString::fromUtf8(interval < 0 ? "翻页间隔不能为负数" : "搜索页数不能为负数"),
+                   QMessageBox::Warning);
+        return;
+    }
+    QStringList args = {
+        QStringLiteral("watch"),      QStringLiteral("add"),
+        QStringLiteral("--every"),    QString::fromUtf8(kPeriods[chosen][1]),
+        QStringLiteral("--interval"), QString::number(interval),
+        QStringLiteral("--pages"),    QString::number(pages),
+        QStringLiteral("--db"),       QString::fromStdString(historyFilePath(m_settingsPath))};
+    // The timer's walks reach the shop as the window's do: hosts, certificates and proxy of [配置].
+    if (QFileInfo::exists(QString::fromStdString(m_settingsPath)))
+        args << QStringLiteral("--config") << QString::fromStdString(m_settingsPath);
+    // The cookie and the headers go on the child's standard input: its command
+    // line is readable by every local user.
+    QByteArray secrets;
+    if (const std::string cookie = joinCookieLines(requestText(m_cookie).toStdString()); !cookie.empty())
+        secrets += "--cookie=" + QByteArray::fromStdString(cookie) + "\n";
     const QString headers = requestText(m_extraHeaders);
     for (const QString& line :
          headers.split(QRegularExpression(QStringLiteral("[\r\n]+")), Qt::SkipEmptyParts))
-        args << QStringLiteral("--header") << line;
+        secrets += "--header=" + line.toUtf8() + "\n";
+    if (!secrets.isEmpty())
+        args << QStringLiteral("--options-stdin");
     args << address;
-    runCliCommand(this, args, [this](int status, const QString& out, const QString& err) {
-        // Without a user service manager, the answer is the command that starts the watch.
-        const QString text = status == 0 ? QString::fromUtf8("已关注此优惠券。") +
-                                               (out.isEmpty() ? QString() : QStringLiteral("\n") + out)
-                                         : err;
-        logAndTell(text.trimmed(), status == 0 ? QMessageBox::Information : QMessageBox::Warning);
-    });
+    runCliCommand(
+        this, args,
+        [this](int status, const QString& out, const QString& err) {
+            if (status == 0 && out.isEmpty()) {
+                logAndTell(QString::fromUtf8("已关注此优惠券。"), QMessageBox::Information);
+                return;
+            }
+            // Without a user service manager nothing is scheduled: the answer is
+            // the command that starts the watch, to copy into a session.
+            const QString text = status == 0 ? QString::fromUtf8("关注已保存，但还没有安排定时检查。\n") +
+                                                   err.trimmed() + QStringLiteral("\n") + out.trimmed()
+                                             : err.trimmed();
+            logAndTell(text, QMessageBox::Warning);
+        },
+        secrets);
 }
 
 void MainWindow::showWatchDialog()

@@ -9,9 +9,12 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "ui/dialogs.h"
 
@@ -28,27 +31,56 @@ QString cliProgram()
     return onPath.isEmpty() ? beside : onPath;
 }
 
+// A check's result in words: its changes, or what its standard error says
+// of itself (its "zorvane-cli:" lines, else the walk log's last lines).
+QString checkResult(int status, const QString& out, const QString& err)
+{
+    const QStringList lines = err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QStringList remarks = lines.filter(QRegularExpression(QStringLiteral("^zorvane-cli:")));
+    if (status != 0) {
+        if (remarks.isEmpty())
+            remarks = lines.mid(std::max(0, static_cast<int>(lines.size()) - 3));
+        return QString::fromUtf8("检查失败（退出状态 %1）：\n").arg(status) + remarks.join(QLatin1Char('\n'));
+    }
+    if (!out.isEmpty())
+        return QString::fromUtf8("有变化：\n") + out.trimmed();
+    remarks.prepend(QString::fromUtf8("没有变化"));
+    return remarks.join(QLatin1Char('\n'));
+}
+
 } // namespace
 
 void runCliCommand(QObject* owner, const QStringList& args,
-                   std::function<void(int status, const QString& out, const QString& err)> done)
+                   std::function<void(int status, const QString& out, const QString& err)> done,
+                   const QByteArray& input)
 {
-    auto* process = new QProcess(owner);
-    process->setStandardInputFile(QProcess::nullDevice());
+    // Not the owner's child: a dialog closed while its command runs would
+    // otherwise take the command's answer half destroyed. The command runs to
+    // its end, answering no one.
+    auto* process = new QProcess;
+    if (input.isEmpty())
+        process->setStandardInputFile(QProcess::nullDevice());
     QObject::connect(process, &QProcess::finished, owner,
                      [process, done](int status, QProcess::ExitStatus how) {
                          done(how == QProcess::NormalExit ? status : -1,
                               QString::fromUtf8(process->readAllStandardOutput()),
                               QString::fromUtf8(process->readAllStandardError()));
-                         process->deleteLater();
                      });
     QObject::connect(process, &QProcess::errorOccurred, owner, [process, done](QProcess::ProcessError error) {
-        if (error != QProcess::FailedToStart)
-            return;
-        done(-1, {}, QString::fromUtf8("无法启动 zorvane-cli：") + process->errorString());
-        process->deleteLater();
+        if (error == QProcess::FailedToStart)
+            done(-1, {}, QString::fromUtf8("无法启动 zorvane-cli：") + process->errorString());
+    });
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    QObject::connect(process, &QProcess::errorOccurred, process, [process](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            process->deleteLater();
     });
     process->start(cliProgram(), args);
+    if (!input.isEmpty()) {
+        // Kept until the child has it; its end of input is the pipe's close.
+        process->write(input);
+        process->closeWriteChannel();
+    }
 }
 
 WatchDialog::WatchDialog(QWidget* parent) : QDialog(parent)
@@ -67,8 +99,14 @@ WatchDialog::WatchDialog(QWidget* parent) : QDialog(parent)
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     buttons->addButton(m_check, QDialogButtonBox::ActionRole);
     buttons->addButton(m_remove, QDialogButtonBox::ActionRole);
+    m_status = new QLabel(this);
+    m_status->setObjectName(QString::fromUtf8("标签_关注状态"));
+    m_status->setWordWrap(true);
+    m_status->setTextFormat(Qt::PlainText);
+    m_status->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_list);
+    layout->addWidget(m_status);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_remove, &QPushButton::clicked, this, &WatchDialog::removeChosen);
@@ -128,10 +166,14 @@ void WatchDialog::checkChosen()
     if (key.isEmpty())
         return;
     setBusy(true);
+    // A walk of many pages takes minutes: the dialog says that it is under way.
+    m_status->setText(QString::fromUtf8("正在检查 %1……").arg(key));
     runCliCommand(this, {QStringLiteral("watch"), QStringLiteral("run"), QStringLiteral("--job"), key},
-                  [this](int, const QString& out, const QString&) {
-                      Dialogs::message(this, QMessageBox::Information, QString::fromUtf8("立即检查"),
-                                       out.isEmpty() ? QString::fromUtf8("没有变化") : out);
+                  [this, key](int status, const QString& out, const QString& err) {
+                      const QString text = checkResult(status, out, err);
+                      m_status->setText(QString::fromUtf8("%1：").arg(key) + text);
+                      Dialogs::message(this, status == 0 ? QMessageBox::Information : QMessageBox::Warning,
+                                       QString::fromUtf8("立即检查"), text);
                       reload();
                   });
 }

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QLabel;
 class QTreeWidget;
 class QPushButton;
 
@@ -12,9 +13,11 @@ namespace zorvane::ui {
 
 // Runs zorvane-cli with args without waiting for it; done gets its exit
 // status and outputs on the window's thread. The program is the one next to
-// the window's, else the one on PATH.
+// the window's, else the one on PATH. input is its whole standard input
+// (secrets go there, never into args).
 void runCliCommand(QObject* owner, const QStringList& args,
-                   std::function<void(int status, const QString& out, const QString& err)> done);
+                   std::function<void(int status, const QString& out, const QString& err)> done,
+                   const QByteArray& input = {});
 
 // 管理关注: the coupons watched on timers, with remove and 立即检查 (one walk
 // of the watch now).
@@ -35,6 +38,7 @@ private:
     QTreeWidget* m_list = nullptr;
     QPushButton* m_remove = nullptr;
     QPushButton* m_check = nullptr;
+    QLabel* m_status = nullptr; // what a check is doing, then what it found
 };
 
 } // namespace zorvane::ui

@@ -2,6 +2,7 @@
 // job file and systemd units of a watch, run as child processes. No test
 // reaches the user's own bus, service manager or configuration.
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -411,6 +412,101 @@ TEST_F(CliWatch, AProgramPathSystemdRefusesIsToldNotWrittenIntoTheUnit)
         const std::string verify =
             "systemd-analyze verify --man=no " + units + "*.service " + units + "*.timer 2>" + shellWord(err);
         EXPECT_EQ(std::system(verify.c_str()), 0) << folder << ": " << readFileBytes(err);
+    }
+}
+
+TEST_F(CliWatch, AnOverlappingWalkOfTheCouponNeitherHidesTheChangesNorRunsTheSameJobTwice)
+{
+    struct Case
+    {
+        const char* name;
+        bool sameJob;   // the other is a second check of the same job, else a search of the coupon
+        int otherPages; // the pages the shop serves the other run
+    };
+    const Case cases[] = {{"a search of the coupon begun meanwhile", false, 3},
+                          {"the same job's timer come round again", true, 0}};
+    FixtureShopOptions slow;
+    slow.delay = std::chrono::milliseconds(300);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        shop = std::make_unique<FixtureShop>(slow);
+        ASSERT_TRUE(shop->start());
+        std::filesystem::remove(db);
+        std::filesystem::remove_all(dir.file("config"));
+        storeEarlierWalk(kEarlier);
+        std::vector<std::string> add = watchRunArgs();
+        add[1] = "add";
+        const CliRun added = runCli(add);
+        ASSERT_EQ(added.status, 0) << added.err;
+        const std::string enable = linesOf(added.out).at(0);
+        const std::string job = enable.substr(enable.rfind("zorvane-watch-") + 14, 12);
+
+        CliProcess check({"watch", "run", "--job", job});
+        ASSERT_TRUE(shop->waitForRequests(1, std::chrono::seconds(15)));
+        std::vector<std::string> other = {"watch", "run", "--job", job};
+        if (!c.sameJob) {
+            other = watchRunArgs({"-o", dir.file("other.tsv")});
+            other[0] = "search", other.erase(other.begin() + 1);
+        }
+        const CliRun second = runCli(other);
+        const CliRun first = check.wait();
+        EXPECT_EQ(first.status, 0) << first.err;
+        EXPECT_EQ(first.out, kChanged);
+        EXPECT_EQ(second.status, 0) << second.err;
+        EXPECT_EQ(second.out, "");
+        EXPECT_EQ(shop->requests().size(), 3u + static_cast<unsigned>(c.otherPages));
+        if (c.sameJob) {
+            EXPECT_EQ(linesOf(second.err),
+                      std::vector<std::string>{"zorvane-cli: watch " + job +
+                                               " is being checked by another run; this one ends"});
+        }
+    }
+}
+
+TEST_F(CliWatch, OptionsOnStandardInputStayOffTheCommandLine)
+{
+    struct Case
+    {
+        const char* name;
+        std::string input;
+        bool add; // watch add, else search
+        int status;
+        std::string errPart;
+    };
+    const std::vector<Case> cases = {
+        {"search", "--cookie=sid=secret5\r\n\n-H=X-Token: secret6\n", false, 0, ""},
+        {"watch add", "--cookie=sid=secret5\n--header=X-Token: secret6\n", true, 0, ""},
+        {"a line that is no option", "--cookie=sid=secret5\nX-Token: secret6\n", false, 2,
+         "--options-stdin: line 2 is no option"},
+        {"options from standard input within", "--options-stdin\n", false, 2, "--options-stdin: line 1"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        shop = std::make_unique<FixtureShop>();
+        ASSERT_TRUE(shop->start());
+        std::filesystem::remove_all(dir.file("config"));
+        writeFileBytes(dir.file("options.txt"), c.input);
+        std::vector<std::string> args = watchRunArgs({"--options-stdin", "-q"});
+        if (c.add)
+            args[1] = "add";
+        else
+            args.erase(args.begin()), args[0] = "search";
+        const CliRun run = runCli(args, dir.file("options.txt"));
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_NE(run.err.find(c.errPart), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find("secret"), std::string::npos) << run.err;
+        std::string sent;
+        if (c.add) {
+            ASSERT_EQ(watchFiles(dir.file("config")).size(), 3u);
+            sent = readFileBytes(dir.file("config") + "/zorvane/watch/" +
+                                 watchFiles(dir.file("config")).back().first.substr(14));
+        } else if (!shop->requests().empty()) {
+            sent = shop->requests()[0].header("Cookie").value_or("") + "|" +
+                   shop->requests()[0].header("X-Token").value_or("");
+        }
+        EXPECT_EQ(sent.find("secret5") != std::string::npos && sent.find("secret6") != std::string::npos,
+                  c.status == 0)
+            << sent;
     }
 }
 
