@@ -75,7 +75,7 @@ public:
     void clearLog();
     void onFilterClicked();
     void onGoodsHeaderClicked(int column);
-    void onGoodsListClicked();
+    void onGoodsListClicked(int row);
     void onExportClicked();
     // Opens the 凑单 dialog over the goods shown (main_window_basket.cpp).
     void showBasketDialog();

@@ -165,14 +165,12 @@ void MainWindow::clearLog()
     m_log->clear();
 }
 
-void MainWindow::onGoodsListClicked()
+void MainWindow::onGoodsListClicked(int row)
 {
     m_goods->widgets().model->flush();
-    QTableView* view = m_goods->widgets().view;
-    const QModelIndexList selected = view->selectionModel()->selectedRows();
-    if (selected.isEmpty() || isListLocked(view))
+    if (isListLocked(m_goods->widgets().view))
         return;
-    if (const std::string link = goodsLink(selected.first().row()); !link.empty())
+    if (const std::string link = goodsLink(row); !link.empty())
         Dialogs::openWebAddress(QString::fromStdString(link));
 }
 
