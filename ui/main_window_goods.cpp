@@ -59,6 +59,9 @@ void MainWindow::feedbackHandler(const Feedback& message)
     case kFeedbackChanges:
         m_goods->showChanges(message.changes);
         break;
+    case kFeedbackClearGoods:
+        emptyGoods();
+        break;
     case kFeedbackShowGoods:
         if (auto record = m_state->goods.copyAt(message.number))
             m_goods->addGoodsRow(*record);
