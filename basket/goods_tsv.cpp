@@ -6,7 +6,17 @@ namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-// \t, \n, \r and \\ back to the characters; any other backslash stays.
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// \t, \n, \r, \\ and a control byte's \xHH back to the characters; any
+// other backslash stays.
 std::string unescapeField(std::string_view field)
 {
     std::string out;
@@ -18,9 +28,14 @@ std::string unescapeField(std::string_view field)
                            : next == 'r'  ? '\r'
                            : next == '\\' ? '\\'
                                           : 0;
+        const int high = next == 'x' && i + 3 < field.size() ? hexDigit(field[i + 2]) : -1;
+        const int low = high >= 0 ? hexDigit(field[i + 3]) : -1;
         if (field[i] == '\\' && plain != 0) {
             out += plain;
             ++i;
+        } else if (field[i] == '\\' && low >= 0) {
+            out += static_cast<char>(high * 16 + low);
+            i += 3;
         } else {
             out += field[i];
         }

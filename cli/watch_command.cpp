@@ -98,6 +98,15 @@ std::vector<SightingChange> recordedChanges(const std::string& path, std::int64_
                    : std::vector<SightingChange>();
 }
 
+// How the notice names the coupon: by its watch's key, as watch list shows
+// it, and by the terms the 凑单 recorded for it.
+std::string noticeCoupon(const std::string& path, const std::string& address)
+{
+    HistoryStore store;
+    const bool open = store.open(path).status.ok();
+    return couponName(watchKey(address), open ? store.couponTerms(couponKey(address)) : std::nullopt);
+}
+
 Result<WatchOptions> parseWalkWatch(const std::vector<std::string>& args)
 {
     WatchOptions options;
@@ -201,7 +210,8 @@ int runWatchWalk(const WatchOptions& options, Notifier& notifier, std::FILE* out
             writeChange(out, item, false);
     if (std::fflush(out) != 0 && status == kExitOk)
         return kExitWriteFailed;
-    if (const std::optional<DesktopNotice> notice = priceNotice(changes, options.rule)) {
+    if (const std::optional<DesktopNotice> notice =
+            priceNotice(changes, options.rule, noticeCoupon(path, trimWhiteSpace(options.search.address)))) {
         // The notice is a courtesy: without it the walk and its output stand.
         if (const std::string cause = notifier.send(*notice); !cause.empty())
             std::fprintf(err, "无法发送桌面通知：%s\n", cause.c_str());

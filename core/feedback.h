@@ -21,6 +21,7 @@ inline constexpr int kFeedbackNewGoods = 1006;    // number: records now in the 
 inline constexpr int kFeedbackShowGoods = 1007;   // number: 1-based position of a record
 inline constexpr int kFeedbackPageDone = 1008;    // number: pages done (posted, for the status bar)
 inline constexpr int kFeedbackChanges = 1009;     // changes: stored records' 变化 (posted by the history)
+inline constexpr int kFeedbackClearGoods = 1010;  // the earlier goods go: a fresh walk's thread began
 inline constexpr int kFeedbackSearchEnded = 1091; // number: why the walk ended (WalkEndReason); end: the end
 inline constexpr int kFeedbackFilterEnded = 1092;
 inline constexpr int kFeedbackSortEnded = 1093;

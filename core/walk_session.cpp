@@ -30,6 +30,13 @@ bool WalkSession::walking() const
 
 void WalkSession::startPause(RunStateListener* listener, const std::function<bool()>& startWalk)
 {
+    startPause(listener, std::function<StartOutcome()>([&startWalk] {
+                   return startWalk() ? StartOutcome::Started : StartOutcome::Refused;
+               }));
+}
+
+void WalkSession::startPause(RunStateListener* listener, const std::function<StartOutcome()>& startWalk)
+{
     tellInProgress(listener, true);
     std::unique_lock lock(m_transition);
     if (!walking()) {
@@ -37,12 +44,13 @@ void WalkSession::startPause(RunStateListener* listener, const std::function<boo
         // The start may show a message box, and its walk may pause itself at
         // once: neither may wait for this command.
         lock.unlock();
-        const bool started = startWalk();
+        const StartOutcome outcome = startWalk();
         lock.lock();
-        if (!started)
+        if (outcome != StartOutcome::Started)
             setState(RunState::Idle, listener);
         tellInProgress(listener, false);
-        appendLog(m_log, started ? "开始成功" : "开始失败");
+        if (outcome != StartOutcome::Cancelled)
+            appendLog(m_log, outcome == StartOutcome::Started ? "开始成功" : "开始失败");
         return;
     }
     appendLog(m_log, "正在暂停。。。");

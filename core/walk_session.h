@@ -38,6 +38,15 @@ public:
     virtual void stateChanged(RunState from, RunState to) = 0;
 };
 
+// What a start came to: a walk on its thread, a start refused, or one the
+// user called off before anything began.
+enum class StartOutcome
+{
+    Started,
+    Refused,
+    Cancelled,
+};
+
 // The run control of the search walk: the commands and the walk's end as
 // transitions of its state, each logging as it goes and telling the
 // listener (when there is one) where it went. The commands and ended()
@@ -57,7 +66,9 @@ public:
     // The start/pause command. From Idle or Paused it starts a walk through
     // startWalk, which validates, fixes the parameters and starts the walk's
     // thread, and returns false when nothing was started. While a walk runs
-    // it asks the walk to pause after the page in hand.
+    // it asks the walk to pause after the page in hand. A start the user
+    // cancels logs nothing: nothing failed.
+    void startPause(RunStateListener* listener, const std::function<StartOutcome()>& startWalk);
     void startPause(RunStateListener* listener, const std::function<bool()>& startWalk);
     void startPause(const std::function<bool()>& startWalk) { startPause(nullptr, startWalk); }
 

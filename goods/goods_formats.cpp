@@ -11,22 +11,46 @@ namespace zorvane {
 
 namespace {
 
-// JSON escapes tab, LF, CR and backslash as tsv does, and quotes and the other
-// control characters on top.
-std::string jsonString(std::string_view text)
+// A C1 control character (U+0080 to U+009F) starts at i: terminals take
+// some of them (U+009B, U+009D) as the start of a command, as they do ESC.
+bool isC1Control(std::string_view text, std::size_t i)
 {
-    const std::string escaped = escapeTsvField(sanitizeUtf8(text));
+    return static_cast<unsigned char>(text[i]) == 0xC2 && i + 1 < text.size() &&
+           static_cast<unsigned char>(text[i + 1]) >= 0x80 && static_cast<unsigned char>(text[i + 1]) <= 0x9F;
+}
+
+bool isControl(unsigned char c)
+{
+    return c < 0x20 || c == 0x7F;
+}
+
+void appendEscape(std::string& out, const char* format, unsigned char c)
+{
+    char code[8];
+    std::snprintf(code, sizeof code, format, static_cast<unsigned>(c));
+    out += code;
+}
+
+// JSON escapes quotes, backslash and every control character, so that a line
+// shows on a terminal as it is written.
+std::string jsonString(std::string_view raw)
+{
+    const std::string text = sanitizeUtf8(raw);
     std::string out = "\"";
-    out.reserve(escaped.size() + 2);
-    for (char c : escaped) {
-        if (c == '"') {
-            out += "\\\"";
-        } else if (static_cast<unsigned char>(c) < 0x20) {
-            char code[8];
-            std::snprintf(code, sizeof code, "\\u%04x", static_cast<unsigned>(c));
-            out += code;
+    out.reserve(text.size() + 2);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += text[i];
+        } else if (c == '\t' || c == '\n' || c == '\r') {
+            out += c == '\t' ? "\\t" : c == '\n' ? "\\n" : "\\r";
+        } else if (isControl(c)) {
+            appendEscape(out, "\\u%04x", c);
+        } else if (isC1Control(text, i)) {
+            appendEscape(out, "\\u%04x", static_cast<unsigned char>(text[++i]));
         } else {
-            out += c;
+            out += text[i];
         }
     }
     out += '"';
@@ -48,26 +72,36 @@ void appendTsvField(std::string& out, std::string_view field)
     // Fields rarely hold a character to escape: the runs between go in whole.
     std::size_t run = 0;
     for (std::size_t i = 0; i < field.size(); ++i) {
-        char code;
-        switch (field[i]) {
+        const auto c = static_cast<unsigned char>(field[i]);
+        const char* code;
+        switch (c) {
         case '\t':
-            code = 't';
+            code = "\\t";
             break;
         case '\n':
-            code = 'n';
+            code = "\\n";
             break;
         case '\r':
-            code = 'r';
+            code = "\\r";
             break;
         case '\\':
-            code = '\\';
+            code = "\\\\";
             break;
         default:
-            continue;
+            if (!isControl(c) && !isC1Control(field, i))
+                continue;
+            code = nullptr;
         }
         out.append(field.data() + run, i - run);
-        out += '\\';
-        out += code;
+        if (code) {
+            out += code;
+        } else {
+            // Other control bytes reach no terminal as they are, each byte
+            // of a C1 character escaped on its own.
+            appendEscape(out, "\\x%02x", c);
+            if (!isControl(c))
+                appendEscape(out, "\\x%02x", static_cast<unsigned char>(field[++i]));
+        }
         run = i + 1;
     }
     out.append(field.data() + run, field.size() - run);

@@ -19,7 +19,9 @@ enum class GoodsFormat
     Xlsx
 };
 
-// A field on its one line: tab, LF and CR as \t, \n and \r, a backslash as \\.
+// A field on its one line: tab, LF and CR as \t, \n and \r, a backslash as
+// \\, and every other control byte (C0, DEL, each byte of a C1 character)
+// as \xHH, so that a line shows on a terminal as it is written.
 std::string escapeTsvField(std::string_view field);
 
 // escapeTsvField's text appended to out.

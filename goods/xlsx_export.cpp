@@ -22,6 +22,7 @@ namespace zorvane {
 namespace {
 
 constexpr std::size_t kMaxCellChars = 32767; // Excel's limit for one cell
+constexpr std::size_t kMaxUrlChars = 2079;   // Excel's limit for a link's address
 constexpr double kMinWidth = 8;
 constexpr double kMaxWidth = 80;
 
@@ -87,6 +88,7 @@ struct Sheet
     lxw_format* header = nullptr;
     lxw_format* price = nullptr;
     std::vector<double> widths;
+    std::size_t links = 0;
 
     void text(lxw_row_t row, lxw_col_t col, std::string_view value, lxw_format* format = nullptr)
     {
@@ -97,15 +99,23 @@ struct Sheet
 
     void link(lxw_row_t row, lxw_col_t col, const std::string& url)
     {
-        // Past Excel's limits on links (length, count), the address stays as text.
-        if (!isWebAddress(url) || worksheet_write_url(sheet, row, col, url.c_str(), nullptr) != LXW_NO_ERROR)
+        // Past Excel's limits on links (count, length) the address stays as
+        // text: checked here, the library would warn on every such row.
+        if (links >= static_cast<std::size_t>(LXW_MAX_NUMBER_URLS) || url.size() > kMaxUrlChars ||
+            !isWebAddress(url) ||
+            worksheet_write_url(sheet, row, col, url.c_str(), nullptr) != LXW_NO_ERROR) {
             text(row, col, url);
-        else
-            widths[col] = std::max(widths[col], textWidth(url));
+            return;
+        }
+        ++links;
+        widths[col] = std::max(widths[col], textWidth(url));
     }
 };
 
-void fillSheet(Sheet& s, const GoodsList& goods, const XlsxOptions& options)
+// The shown records from next on, at most rowsPerSheet of them; next is left
+// at the first shown record the sheet had no room for, or the end.
+void fillSheet(Sheet& s, GoodsList::const_iterator& next, GoodsList::const_iterator end,
+               const XlsxOptions& options)
 {
     std::vector<const char*> titles = {"名称", "商品ID", "价格", "商品标签", "链接"};
     if (options.withChange)
@@ -113,9 +123,11 @@ void fillSheet(Sheet& s, const GoodsList& goods, const XlsxOptions& options)
     s.widths.assign(titles.size(), 0);
     for (lxw_col_t col = 0; col < titles.size(); ++col)
         s.text(0, col, titles[col], s.header);
+    const std::size_t rows = std::clamp<std::size_t>(options.rowsPerSheet, 1, kXlsxRowsPerSheet);
     lxw_row_t row = 0;
-    for (const GoodsRecord& record : goods) {
-        if (record.passesFilter == 0 || row + 1 >= LXW_ROW_MAX)
+    for (; next != end && row < rows; ++next) {
+        const GoodsRecord& record = *next;
+        if (record.passesFilter == 0)
             continue;
         ++row;
         s.text(row, 0, displayText(record.name));
@@ -129,6 +141,7 @@ void fillSheet(Sheet& s, const GoodsList& goods, const XlsxOptions& options)
         if (options.withChange)
             s.text(row, 5, record.change);
     }
+    next = std::find_if(next, end, [](const GoodsRecord& record) { return record.passesFilter != 0; });
     worksheet_freeze_panes(s.sheet, 1, 0);
     worksheet_autofilter(s.sheet, 0, 0, row, static_cast<lxw_col_t>(titles.size() - 1));
     for (lxw_col_t col = 0; col < titles.size(); ++col) {
@@ -148,13 +161,17 @@ Result<std::string> xlsxWorkbookBytes(const GoodsList& goods, const XlsxOptions&
     lxw_workbook* workbook = file.path().empty() ? nullptr : workbook_new(file.path().c_str());
     if (!workbook)
         return Failure{"cannot create a temporary file"};
-    Sheet s;
-    s.sheet = workbook_add_worksheet(workbook, "商品");
-    s.header = workbook_add_format(workbook);
-    format_set_bold(s.header);
-    s.price = workbook_add_format(workbook);
-    format_set_num_format(s.price, "0.00");
-    fillSheet(s, goods, options);
+    lxw_format* header = workbook_add_format(workbook);
+    format_set_bold(header);
+    lxw_format* price = workbook_add_format(workbook);
+    format_set_num_format(price, "0.00");
+    // Goods past a sheet's last row go on in the next sheet, never dropped.
+    auto next = goods.begin();
+    for (int number = 1; number == 1 || next != goods.end(); ++number) {
+        const std::string name = number == 1 ? "商品" : "商品 " + std::to_string(number);
+        Sheet s{workbook_add_worksheet(workbook, name.c_str()), header, price, {}, 0};
+        fillSheet(s, next, goods.end(), options);
+    }
     const lxw_error closed = workbook_close(workbook);
     std::string bytes;
     // The file is the library's own, written just now: the limit only keeps

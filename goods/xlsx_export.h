@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -13,10 +14,14 @@ namespace zorvane {
 struct AppState;
 class FeedbackSink;
 
+// The most goods rows an Excel sheet holds below its header.
+inline constexpr std::size_t kXlsxRowsPerSheet = 1'048'575;
+
 struct XlsxOptions
 {
     std::function<std::string(std::string_view goodsId)> linkOf; // the goods page's address
     bool withChange = false;                                     // the window's 变化 column after 链接
+    std::size_t rowsPerSheet = kXlsxRowsPerSheet;                // fewer only for a test's sake
 };
 
 // The workbook of the shown records (passesFilter set), in list order: sheet
@@ -25,7 +30,9 @@ struct XlsxOptions
 // tags in their display form, the id a text cell (a 13-digit id would show
 // as 1.00445E+13), the price a number shown "0.00", the link a hyperlink to
 // the goods page. Nothing but libxlsxwriter's reason when the workbook cannot
-// be made.
+// be made. Goods beyond a sheet's rows go on in sheets 商品 2, 商品 3, … of
+// the same form; past Excel's 65,530 links in a sheet (or a longer address
+// than a link may have) the address is plain text.
 Result<std::string> xlsxWorkbookBytes(const GoodsList& goods, const XlsxOptions& options);
 
 // The workbook written to path through replaceFileContents, as the CSV is.

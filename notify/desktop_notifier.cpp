@@ -43,6 +43,30 @@ private:
     sd_bus_error m_error = SD_BUS_ERROR_NULL;
 };
 
+// Whether the service takes markup in a notice's body (the "body-markup"
+// capability); a service that does not say is taken to show text as it is.
+bool readsBodyMarkup(sd_bus* bus)
+{
+    sd_bus_message* rawCall = nullptr;
+    int code = sd_bus_message_new_method_call(bus, &rawCall, "org.freedesktop.Notifications",
+                                              "/org/freedesktop/Notifications",
+                                              "org.freedesktop.Notifications", "GetCapabilities");
+    const MessageHandle call(rawCall);
+    BusError error;
+    sd_bus_message* rawReply = nullptr;
+    if (code >= 0)
+        code = sd_bus_call(bus, call.get(), kCallTimeoutUsec, error.get(), &rawReply);
+    const MessageHandle reply(rawReply);
+    if (code < 0 || sd_bus_message_enter_container(reply.get(), 'a', "s") < 0)
+        return false;
+    const char* capability = nullptr;
+    while (sd_bus_message_read(reply.get(), "s", &capability) > 0) {
+        if (std::strcmp(capability, "body-markup") == 0)
+            return true;
+    }
+    return false;
+}
+
 class SessionBusNotifier final : public Notifier
 {
 public:
@@ -58,11 +82,13 @@ public:
                                               "/org/freedesktop/Notifications",
                                               "org.freedesktop.Notifications", "Notify");
         const MessageHandle call(rawCall);
+        // A name from the shop is text: where the service reads markup, its
+        // "<", ">" and "&" must not be taken for tags.
+        const std::string body = readsBodyMarkup(bus.get()) ? markupEscaped(notice.body) : notice.body;
         if (code >= 0)
             // No replaced notice, no actions, no hints, the service's own timeout.
             code = sd_bus_message_append(call.get(), "susssasa{sv}i", notice.appName.c_str(), 0U,
-                                         notice.icon.c_str(), notice.summary.c_str(), notice.body.c_str(), 0,
-                                         0, -1);
+                                         notice.icon.c_str(), notice.summary.c_str(), body.c_str(), 0, 0, -1);
         if (code < 0)
             return std::strerror(-code);
         BusError error;
@@ -74,6 +100,23 @@ public:
 };
 
 } // namespace
+
+std::string markupEscaped(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    for (const char c : text) {
+        if (c == '&')
+            out += "&amp;";
+        else if (c == '<')
+            out += "&lt;";
+        else if (c == '>')
+            out += "&gt;";
+        else
+            out += c;
+    }
+    return out;
+}
 
 std::unique_ptr<Notifier> makeSessionBusNotifier()
 {

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace zorvane {
 
@@ -23,8 +24,13 @@ public:
     virtual std::string send(const DesktopNotice& notice) = 0;
 };
 
+// Text for a notice's body where the service reads markup: "&", "<" and ">"
+// as entities, so that it shows as written.
+std::string markupEscaped(std::string_view text);
+
 // The desktop's notification service on the session bus (the bus of
-// DBUS_SESSION_BUS_ADDRESS, or the user's bus in XDG_RUNTIME_DIR).
+// DBUS_SESSION_BUS_ADDRESS, or the user's bus in XDG_RUNTIME_DIR). The body
+// goes as plain text, escaped for a service that reads markup.
 std::unique_ptr<Notifier> makeSessionBusNotifier();
 
 } // namespace zorvane

@@ -22,15 +22,28 @@ std::string yuan(double price)
 }
 
 // The first count characters of UTF-8 text (a character is a lead byte and
-// its continuation bytes).
+// its continuation bytes), the last of them "…" when the text goes on.
 std::string firstChars(const std::string& text, std::size_t count)
 {
     std::size_t chars = 0;
+    std::size_t end = 0; // where the first count - 1 characters end
     for (std::size_t i = 0; i < text.size(); ++i) {
         const bool lead = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+        if (lead && chars + 1 == count)
+            end = i;
         if (lead && chars++ == count)
-            return text.substr(0, i);
+            return text.substr(0, end) + "…";
     }
+    return text;
+}
+
+std::string yuanFigure(std::int64_t cents)
+{
+    char text[40];
+    if (cents % 100 == 0)
+        std::snprintf(text, sizeof text, "%lld", static_cast<long long>(cents / 100));
+    else
+        std::snprintf(text, sizeof text, "%.2f", static_cast<double>(cents) / 100.0);
     return text;
 }
 
@@ -39,11 +52,11 @@ std::string shortName(const SightingChange& item)
     return firstChars(displayText(item.goods.name), kNameChars);
 }
 
-std::string summaryOf(std::size_t drops, std::size_t added)
+std::string summaryOf(const std::string& coupon, std::size_t drops, std::size_t added)
 {
-    std::string summary;
+    std::string summary = coupon.empty() ? "" : coupon + "：";
     if (drops > 0)
-        summary = std::to_string(drops) + "件降价";
+        summary += std::to_string(drops) + "件降价";
     if (drops > 0 && added > 0)
         summary += "，";
     if (added > 0)
@@ -53,7 +66,16 @@ std::string summaryOf(std::size_t drops, std::size_t added)
 
 } // namespace
 
-std::optional<DesktopNotice> priceNotice(const std::vector<SightingChange>& items, const WatchRule& rule)
+std::string couponName(const std::string& watchKey, const std::optional<CouponTerms>& terms)
+{
+    std::string name = "优惠券 " + watchKey;
+    if (terms)
+        name += "（满" + yuanFigure(terms->thresholdCents) + "减" + yuanFigure(terms->discountCents) + "）";
+    return name;
+}
+
+std::optional<DesktopNotice> priceNotice(const std::vector<SightingChange>& items, const WatchRule& rule,
+                                         const std::string& coupon)
 {
     std::vector<const SightingChange*> drops;
     std::vector<const SightingChange*> added;
@@ -82,7 +104,8 @@ std::optional<DesktopNotice> priceNotice(const std::vector<SightingChange>& item
     std::string body;
     for (const std::string& line : lines)
         body += (body.empty() ? "" : "\n") + line;
-    return DesktopNotice{"Zorvane", "org.zorvane.Zorvane", summaryOf(drops.size(), added.size()), body};
+    return DesktopNotice{"Zorvane", "org.zorvane.Zorvane", summaryOf(coupon, drops.size(), added.size()),
+                         body};
 }
 
 } // namespace zorvane

@@ -131,9 +131,9 @@ bool GoodsPanel::eventFilter(QObject* watched, QEvent* event)
         const auto* mouse = static_cast<QMouseEvent*>(event);
         // A click below the rows leaves the old selection in place: it opens
         // nothing. Ctrl and Shift clicks only change the selection.
-        if (mouse->button() == Qt::LeftButton && mouse->modifiers() == Qt::NoModifier &&
-            m_w.view->indexAt(mouse->position().toPoint()).isValid())
-            emit rowClicked();
+        const QModelIndex under = m_w.view->indexAt(mouse->position().toPoint());
+        if (mouse->button() == Qt::LeftButton && mouse->modifiers() == Qt::NoModifier && under.isValid())
+            emit rowClicked(under.row());
     }
     return QObject::eventFilter(watched, event);
 }

@@ -92,8 +92,9 @@ public:
 signals:
     // The store's count after a new record.
     void goodsCounted(std::int64_t count);
-    // A plain left click on a row.
-    void rowClicked();
+    // A plain left click on a row: the row under the mouse, which the
+    // selection does not yet name when the click narrows a wider one.
+    void rowClicked(int row);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

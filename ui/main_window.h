@@ -4,12 +4,14 @@
 #include <QMessageBox>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/app_state.h"
 #include "core/feedback.h"
 #include "core/walk_events.h"
+#include "core/walk_session.h"
 #include "search/search_thread.h"
 #include "ui/status_panel.h"
 #include "ui/widget_panel.h"
@@ -75,7 +77,7 @@ public:
     void clearLog();
     void onFilterClicked();
     void onGoodsHeaderClicked(int column);
-    void onGoodsListClicked();
+    void onGoodsListClicked(int row);
     void onExportClicked();
     // Opens the 凑单 dialog over the goods shown (main_window_basket.cpp).
     void showBasketDialog();
@@ -103,6 +105,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // What a fresh walk does with goods of an earlier one in the list.
+    enum class EarlierGoods
+    {
+        Ask,
+        Clear,
+        Keep
+    };
+
     void buildControls();
     void buildControlGroup(QWidget* group);
     void connectCommands();
@@ -115,8 +125,8 @@ private:
     void showWalkState();
     void noteSearchStart(bool fromFirstPage, int pageLimit);
 
-    bool startSearch();
-    bool settleEarlierGoods();
+    StartOutcome startSearch();
+    std::optional<EarlierGoods> settleEarlierGoods();
     void onSearchEnded(const WalkEnd& end);
     bool confirmClear();
     void emptyGoods();
@@ -166,15 +176,8 @@ private:
     // Made on first use, once the settings path is known.
     std::shared_ptr<HistoryRecorder> m_recorder;
     std::unique_ptr<HistoryStore> m_historyReader;
-    QString m_exportDir;             // folder of the last export, "" before the first
-    QWidget* m_refusedBox = nullptr; // the input a refused start names, focused once usable
-    // What a fresh walk does with goods of an earlier one in the list.
-    enum class EarlierGoods
-    {
-        Ask,
-        Clear,
-        Keep
-    };
+    QString m_exportDir;                             // folder of the last export, "" before the first
+    QWidget* m_refusedBox = nullptr;                 // the input a refused start names, focused once usable
     EarlierGoods m_earlierGoods = EarlierGoods::Ask; // kept in the settings once chosen for good
     QAction* m_versionAction = nullptr;
     std::vector<std::string> m_menuLinks; // the menu entries' links, by 1-based id

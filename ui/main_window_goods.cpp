@@ -59,6 +59,9 @@ void MainWindow::feedbackHandler(const Feedback& message)
     case kFeedbackChanges:
         m_goods->showChanges(message.changes);
         break;
+    case kFeedbackClearGoods:
+        emptyGoods();
+        break;
     case kFeedbackShowGoods:
         if (auto record = m_state->goods.copyAt(message.number))
             m_goods->addGoodsRow(*record);
@@ -165,14 +168,12 @@ void MainWindow::clearLog()
     m_log->clear();
 }
 
-void MainWindow::onGoodsListClicked()
+void MainWindow::onGoodsListClicked(int row)
 {
     m_goods->widgets().model->flush();
-    QTableView* view = m_goods->widgets().view;
-    const QModelIndexList selected = view->selectionModel()->selectedRows();
-    if (selected.isEmpty() || isListLocked(view))
+    if (isListLocked(m_goods->widgets().view))
         return;
-    if (const std::string link = goodsLink(selected.first().row()); !link.empty())
+    if (const std::string link = goodsLink(row); !link.empty())
         Dialogs::openWebAddress(QString::fromStdString(link));
 }
 

@@ -7,6 +7,8 @@
 #include <QTableView>
 #include <QTreeWidget>
 
+#include <optional>
+
 #include "core/walk_feedback.h"
 #include "core/walk_session.h"
 #include "history/walk_recorder.h"
@@ -96,7 +98,7 @@ void MainWindow::onSearchEnded(const WalkEnd& end)
     showWalkState();
 }
 
-bool MainWindow::startSearch()
+StartOutcome MainWindow::startSearch()
 {
     SearchInput typed;
     typed.address = m_address->text().toStdString();
@@ -110,29 +112,36 @@ bool MainWindow::startSearch()
             m_refusedBox = inputBox(start.field);
             logAndTell(QString::fromStdString(start.message), QMessageBox::Warning);
         }
-        return false;
+        return StartOutcome::Refused;
     }
-    if (!start.resume && !settleEarlierGoods())
-        return false;
+    const std::optional<EarlierGoods> earlier =
+        start.resume ? std::optional(EarlierGoods::Keep) : settleEarlierGoods();
+    if (!earlier)
+        return StartOutcome::Cancelled;
     noteSearchStart(!start.resume, start.job.params.pageLimit);
     // The thread holds the state, the sink and the recorder itself: it may
-    // outlive the window.
-    if (!m_state->workers.start(
-            Worker::Search, [state = m_state, sink = m_sink, history = historyRecorder(),
-                             job = std::move(start.job)] { recordedWalk(*state, job, *sink, *history); })) {
+    // outlive the window. The earlier goods go only once it runs, and before
+    // its walk stores anything: a start that fails keeps them.
+    if (!m_state->workers.start(Worker::Search,
+                                [state = m_state, sink = m_sink, history = historyRecorder(),
+                                 job = std::move(start.job), clear = *earlier == EarlierGoods::Clear] {
+                                    if (clear)
+                                        sink->send(Feedback{kFeedbackClearGoods, 0, std::nullopt});
+                                    recordedWalk(*state, job, *sink, *history);
+                                })) {
         logAndTell(QString::fromUtf8("启动搜索线程失败"), QMessageBox::NoIcon);
-        return false;
+        return StartOutcome::Refused;
     }
-    return true;
+    return StartOutcome::Started;
 }
 
 // A fresh walk after an earlier one: its goods would sit above the new walk's,
-// still marked as they were then, so the user says whether they go first.
-// False when the start is cancelled.
-bool MainWindow::settleEarlierGoods()
+// still marked as they were then, so the user says whether they go first
+// (Clear or Keep). None when the start is cancelled.
+std::optional<MainWindow::EarlierGoods> MainWindow::settleEarlierGoods()
 {
     if (m_goods->storeCount() == 0)
-        return true;
+        return EarlierGoods::Keep;
     EarlierGoods choice = m_earlierGoods;
     if (choice == EarlierGoods::Ask) {
         const QStringList buttons = {QString::fromUtf8("清空并开始"), QString::fromUtf8("保留并开始"),
@@ -141,14 +150,12 @@ bool MainWindow::settleEarlierGoods()
             this, QString::fromUtf8("提示"), QString::fromUtf8("列表中有上一次搜索的商品。开始前清空吗？"),
             buttons, QString::fromUtf8("记住我的选择"));
         if (answer.button != 0 && answer.button != 1)
-            return false;
+            return std::nullopt;
         choice = answer.button == 0 ? EarlierGoods::Clear : EarlierGoods::Keep;
         if (answer.ticked)
             m_earlierGoods = choice;
     }
-    if (choice == EarlierGoods::Clear)
-        emptyGoods();
-    return true;
+    return choice;
 }
 
 } // namespace zorvane::ui

@@ -49,6 +49,11 @@ std::string unescapeTsv(const std::string& field)
             continue;
         }
         const char next = field[++i];
+        if (next == 'x' && i + 2 < field.size()) {
+            text += static_cast<char>(std::stoi(field.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+            continue;
+        }
         text += next == 't' ? '\t' : next == 'n' ? '\n' : next == 'r' ? '\r' : next;
     }
     return text;
@@ -82,6 +87,21 @@ std::vector<Item> readTsvLines(const std::string& text)
     return items;
 }
 
+// The control characters of the text but the line's tab and LF: none of
+// them may reach a terminal from a goods line.
+std::string terminalControls(const std::string& text)
+{
+    std::string found;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const bool c1 =
+            c == 0xC2 && i + 1 < text.size() && (static_cast<unsigned char>(text[i + 1]) & 0xE0) == 0x80;
+        if ((c < 0x20 && c != '\t' && c != '\n') || c == 0x7F || c1)
+            found += text.substr(i, c1 ? 2 : 1);
+    }
+    return found;
+}
+
 std::string realPagePath(const std::string& name)
 {
     return std::string(ZORVANE_TEST_DATA) + "/realpages/" + name;
@@ -94,7 +114,8 @@ TEST(CliOutput, JsonLinesCarryTheSameGoodsAsTsvLines)
     // Quotes, backslashes, breaks and control characters inside a name.
     const std::string crafted = dir.file("crafted.html");
     writeFileBytes(crafted, replaceAll(shop.pageText(1), "<em>测试商品 1-1</em>",
-                                       "<em>\"引号\" a\\b\tc\r\nd \x01\x1f end</em>"));
+                                       "<em>\"引号\" a\\b\tc\r\nd \x01\x1f\x1b[2J\x7f\xc2\x9b"
+                                       "2J end</em>"));
     std::vector<std::string> pages = {crafted};
     for (const std::string& name : testing::realPageNames())
         pages.push_back(realPagePath(name));
@@ -107,11 +128,15 @@ TEST(CliOutput, JsonLinesCarryTheSameGoodsAsTsvLines)
         ASSERT_NO_THROW(items = readJsonLines(json.out)) << page << "\n" << json.out;
         ASSERT_FALSE(items.empty()) << page;
         EXPECT_EQ(items, readTsvLines(tsv.out)) << page;
+        EXPECT_EQ(terminalControls(json.out + tsv.out), "") << page;
     }
     const CliRun fromInput = runCli({"extract", "--format=json", "-"}, crafted);
     ASSERT_EQ(fromInput.status, 0) << fromInput.err;
-    EXPECT_EQ(readJsonLines(fromInput.out).front(),
-              (Item{"1001", "\"引号\" a\\b\tc\r\nd \x01\x1f end", 11.5, {"自营"}}));
+    EXPECT_EQ(readJsonLines(fromInput.out).front(), (Item{"1001",
+                                                          "\"引号\" a\\b\tc\r\nd \x01\x1f\x1b[2J\x7f\xc2\x9b"
+                                                          "2J end",
+                                                          11.5,
+                                                          {"自营"}}));
 
     // Bytes that are no UTF-8 still make lines that parse.
     writeFileBytes(crafted, replaceAll(shop.pageText(1), "测试商品 1-1", "bad \xff\xfe bytes"));

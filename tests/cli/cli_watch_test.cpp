@@ -13,6 +13,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include "cli/watch_jobs.h"
+#include "history/coupon_key.h"
 #include "history/history_store.h"
 #include "tests/cli/cli_process.h"
 #include "tests/cli/notification_bus.h"
@@ -83,8 +85,11 @@ TEST_F(CliWatch, RunPrintsTheChangesAndSendsOneNoticeWhenGoodsGotCheaperOrAreNew
         std::vector<std::string> args;
         std::string changed;
         std::optional<ReceivedNotice> notice;
-        std::string firstName = "测试商品 1-1"; // as page 1 writes its first goods item's name
+        std::string firstName = "测试商品 1-1";  // as page 1 writes its first goods item's name
+        std::vector<std::string> capabilities{}; // the notification service's
+        std::optional<CouponTerms> terms{};      // as the 凑单 recorded them
     };
+    const std::string coupon = "优惠券 " + cli::watchKey(shop->firstPageUrl()) + "：";
     std::string longName = "超长";
     for (int i = 0; i < 20; ++i)
         longName += "名字";
@@ -94,14 +99,14 @@ TEST_F(CliWatch, RunPrintsTheChangesAndSendsOneNoticeWhenGoodsGotCheaperOrAreNew
          kEarlier,
          {},
          kChanged,
-         ReceivedNotice{"Zorvane", "org.zorvane.Zorvane", "2件降价，2件新品",
+         ReceivedNotice{"Zorvane", "org.zorvane.Zorvane", coupon + "2件降价，2件新品",
                         "测试商品 2-1 ¥25.00→¥21.50\n测试商品 1-1 ¥12.00→¥11.50\n测试商品 3-1 ¥31.50\n"
                         "测试商品 3-2 ¥32.50"}},
         {"large drops only",
          kEarlier,
          {"--min-drop", "1", "--no-new"},
          kChanged,
-         ReceivedNotice{"Zorvane", "org.zorvane.Zorvane", "1件降价", "测试商品 2-1 ¥25.00→¥21.50"}},
+         ReceivedNotice{"Zorvane", "org.zorvane.Zorvane", coupon + "1件降价", "测试商品 2-1 ¥25.00→¥21.50"}},
         {"a rise alone",
          {{{"1001", 11.50},
            {"1002", 12.50},
@@ -118,23 +123,41 @@ TEST_F(CliWatch, RunPrintsTheChangesAndSendsOneNoticeWhenGoodsGotCheaperOrAreNew
          "1001\t测试商品 1-1\t11.50\t新\n1002\t测试商品 1-2\t12.50\t新\n2001\t测试商品 2-1\t21.50\t新\n"
          "2002\t测试商品 2-2\t22.50\t新\n3001\t测试商品 3-1\t31.50\t新\n3002\t测试商品 3-2\t32.50\t新\n",
          ReceivedNotice{
-             "Zorvane", "org.zorvane.Zorvane", "6件新品",
+             "Zorvane", "org.zorvane.Zorvane", coupon + "6件新品",
              "测试商品 1-1 ¥11.50\n测试商品 1-2 ¥12.50\n测试商品 2-1 ¥21.50\n测试商品 2-2 ¥22.50\n…还有2件"}},
     };
     std::string cut = "超长";
     for (int i = 0; i < 14; ++i)
         cut += "名字";
-    cases.push_back({"a long name cut to 30 characters",
-                     {{{"1001", 12.00},
-                       {"1002", 12.50},
-                       {"2001", 21.50},
-                       {"2002", 22.50},
-                       {"3001", 31.50},
-                       {"3002", 32.50}}},
-                     {},
-                     "1001\t" + longName + "\t11.50\t降¥0.50\n",
-                     ReceivedNotice{"Zorvane", "org.zorvane.Zorvane", "1件降价", cut + " ¥12.00→¥11.50"},
-                     longName});
+    cut.replace(cut.size() - std::string("字").size(), std::string::npos, "…");
+    const std::vector<std::pair<std::string, double>> oneDrop = {
+        {"1001", 12.00}, {"1002", 12.50}, {"2001", 21.50}, {"2002", 22.50}, {"3001", 31.50}, {"3002", 32.50}};
+    cases.push_back(
+        {"a long name cut to 30 characters",
+         oneDrop,
+         {},
+         "1001\t" + longName + "\t11.50\t降¥0.50\n",
+         ReceivedNotice{"Zorvane", "org.zorvane.Zorvane", coupon + "1件降价", cut + " ¥12.00→¥11.50"},
+         longName});
+    cases.push_back(
+        {"markup escaped for a service that reads it, and the terms named",
+         oneDrop,
+         {},
+         "1001\tA&amp;B &lt;i&gt;x\t11.50\t降¥0.50\n",
+         ReceivedNotice{"Zorvane", "org.zorvane.Zorvane",
+                        "优惠券 " + cli::watchKey(shop->firstPageUrl()) + "（满299.50减50）：1件降价",
+                        "A&amp;B &lt;i&gt;x ¥12.00→¥11.50"},
+         "A&amp;B &lt;i&gt;x",
+         {"body", "body-markup"},
+         CouponTerms{29950, 5000}});
+    cases.push_back(
+        {"markup as text for a service that shows text",
+         oneDrop,
+         {},
+         "1001\tA&amp;B &lt;i&gt;x\t11.50\t降¥0.50\n",
+         ReceivedNotice{"Zorvane", "org.zorvane.Zorvane", coupon + "1件降价", "A&B <i>x ¥12.00→¥11.50"},
+         "A&amp;B &lt;i&gt;x",
+         {"body"}});
     for (const Case& c : cases) {
         std::filesystem::remove(db);
         std::string page = shop->pageText(1);
@@ -142,8 +165,13 @@ TEST_F(CliWatch, RunPrintsTheChangesAndSendsOneNoticeWhenGoodsGotCheaperOrAreNew
         shop->setRawPage(1, 200, page);
         if (c.earlier)
             storeEarlierWalk(*c.earlier);
+        if (c.terms) {
+            HistoryStore store;
+            ASSERT_TRUE(store.open(db).status.ok());
+            ASSERT_TRUE(store.setCouponTerms(couponKey(shop->firstPageUrl()), *c.terms).ok());
+        }
         PrivateSessionBus bus;
-        ASSERT_TRUE(bus.serveNotifications()) << bus.address();
+        ASSERT_TRUE(bus.serveNotifications(c.capabilities)) << bus.address();
         const EnvVar address("DBUS_SESSION_BUS_ADDRESS", bus.address());
         const CliRun run = watchRun(c.args);
         EXPECT_EQ(run.status, 0) << c.name << ": " << run.err;

@@ -31,11 +31,13 @@ constexpr const char* kConfig =
 </busconfig>
 )";
 
-const sd_bus_vtable kNotifications[] = {SD_BUS_VTABLE_START(0),
-                                        SD_BUS_METHOD("Notify", "susssasa{sv}i", "u",
-                                                      &PrivateSessionBus::onNotifyEntry,
-                                                      SD_BUS_VTABLE_UNPRIVILEGED),
-                                        SD_BUS_VTABLE_END};
+const sd_bus_vtable kNotifications[] = {
+    SD_BUS_VTABLE_START(0),
+    SD_BUS_METHOD("Notify", "susssasa{sv}i", "u", &PrivateSessionBus::onNotifyEntry,
+                  SD_BUS_VTABLE_UNPRIVILEGED),
+    SD_BUS_METHOD("GetCapabilities", "", "as", &PrivateSessionBus::onGetCapabilitiesEntry,
+                  SD_BUS_VTABLE_UNPRIVILEGED),
+    SD_BUS_VTABLE_END};
 
 } // namespace
 
@@ -79,8 +81,9 @@ PrivateSessionBus::~PrivateSessionBus()
     }
 }
 
-bool PrivateSessionBus::serveNotifications()
+bool PrivateSessionBus::serveNotifications(std::vector<std::string> capabilities)
 {
+    m_capabilities = std::move(capabilities);
     if (m_address.empty() || sd_bus_new(&m_bus) < 0)
         return false;
     if (sd_bus_set_address(m_bus, m_address.c_str()) < 0 || sd_bus_set_bus_client(m_bus, 1) < 0 ||
@@ -124,6 +127,24 @@ int PrivateSessionBus::onNotifyEntry(sd_bus_message* call, void* self, sd_bus_er
     const std::lock_guard lock(bus->m_mutex);
     bus->m_notices.push_back({appName, icon, summary, body});
     return sd_bus_reply_method_return(call, "u", static_cast<std::uint32_t>(bus->m_notices.size()));
+}
+
+int PrivateSessionBus::onGetCapabilitiesEntry(sd_bus_message* call, void* self, sd_bus_error* /*error*/)
+{
+    const auto* bus = static_cast<PrivateSessionBus*>(self);
+    sd_bus_message* reply = nullptr;
+    int code = sd_bus_message_new_method_return(call, &reply);
+    if (code >= 0)
+        code = sd_bus_message_open_container(reply, 'a', "s");
+    for (const std::string& capability : bus->m_capabilities)
+        if (code >= 0)
+            code = sd_bus_message_append(reply, "s", capability.c_str());
+    if (code >= 0)
+        code = sd_bus_message_close_container(reply);
+    if (code >= 0)
+        code = sd_bus_send(nullptr, reply, nullptr);
+    sd_bus_message_unref(reply);
+    return code;
 }
 
 } // namespace zorvane::test

@@ -45,12 +45,14 @@ public:
 
     // The bus's address for DBUS_SESSION_BUS_ADDRESS; "" when it did not start.
     const std::string& address() const { return m_address; }
-    // Takes the name org.freedesktop.Notifications; false when it could not.
-    bool serveNotifications();
+    // Takes the name org.freedesktop.Notifications, telling these
+    // capabilities when asked; false when it could not.
+    bool serveNotifications(std::vector<std::string> capabilities = {});
     std::vector<ReceivedNotice> notices() const;
 
     // The service's Notify method (an sd-bus handler).
     static int onNotifyEntry(sd_bus_message* call, void* self, sd_bus_error* error);
+    static int onGetCapabilitiesEntry(sd_bus_message* call, void* self, sd_bus_error* error);
 
 private:
     void serve();
@@ -63,6 +65,7 @@ private:
     std::thread m_thread;
     mutable std::mutex m_mutex;
     std::vector<ReceivedNotice> m_notices;
+    std::vector<std::string> m_capabilities;
 };
 
 } // namespace zorvane::test

@@ -64,7 +64,7 @@ protected:
         state->walk.ended(nullptr, end.reason);
     }
 
-    void requestPause() { state->walk.startPause(nullptr, {}); }
+    void requestPause() { state->walk.startPause(nullptr, std::function<bool()>()); }
     void requestStop() { state->walk.stop(nullptr); }
 
     // The walk's log lines, without those of the run control.

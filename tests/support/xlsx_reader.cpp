@@ -40,28 +40,47 @@ void take(XlsxBook& book, const std::string& line)
         book.failure += line + "\n";
 }
 
-} // namespace
-
-XlsxBook readXlsx(const std::string& path)
+// The dump's lines; none when it could not run.
+std::vector<std::string> dumpLines(const std::string& arguments)
 {
     // Debian's interpreter, which has python3-openpyxl, not whichever is first on PATH.
-    const std::string command = "/usr/bin/python3 '" ZORVANE_XLSX_DUMP "' '" + path + "' 2>&1";
-    XlsxBook book;
+    const std::string command = "/usr/bin/python3 '" ZORVANE_XLSX_DUMP "' " + arguments + " 2>&1";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), &::pclose);
-    if (!pipe) {
-        book.failure = "cannot run " + command;
-        return book;
-    }
+    if (!pipe)
+        return {"cannot run " + command};
     std::string text;
     char buffer[4096];
     for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0;)
         text.append(buffer, n);
+    std::vector<std::string> lines;
     for (std::size_t start = 0; start < text.size();) {
         const std::size_t end = text.find('\n', start);
-        take(book, text.substr(start, end - start));
+        lines.push_back(text.substr(start, end - start));
         start = end == std::string::npos ? text.size() : end + 1;
     }
+    return lines;
+}
+
+} // namespace
+
+XlsxBook readXlsx(const std::string& path)
+{
+    XlsxBook book;
+    for (const std::string& line : dumpLines("'" + path + "'"))
+        take(book, line);
     return book;
+}
+
+std::vector<XlsxSheetSize> readXlsxSizes(const std::string& path)
+{
+    std::vector<XlsxSheetSize> sizes;
+    for (const std::string& line : dumpLines("--sizes '" + path + "'")) {
+        const std::vector<std::string> f = fieldsOf(line, 3);
+        if (f.size() != 3 || f[0] != "size")
+            return {};
+        sizes.push_back({std::atoi(f[1].c_str()), std::atoi(f[2].c_str())});
+    }
+    return sizes;
 }
 
 } // namespace zorvane::test

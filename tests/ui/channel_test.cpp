@@ -3,6 +3,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTest>
 #include <QTreeWidget>
 
 #include <thread>
@@ -126,18 +127,61 @@ TEST_F(WindowFixture, ClickingARowOpensTheItemPageFromTheTemplate)
     state->goodsAddress.set("https://item.example/{goods_id}.html?again={goods_id}");
     storeWalkGoods(goods("100012043978", 9, {}));
     window->goodsModel()->flush();
-    auto* view = control<QAbstractItemView>("超级列表框_商品列表");
-    window->onGoodsListClicked(); // nothing selected: nothing opens
+    window->onGoodsListClicked(1); // no such row: nothing opens
     EXPECT_TRUE(ui::Dialogs::openedAddresses().empty());
-    view->selectionModel()->select(window->goodsModel()->index(0, 0),
-                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    window->onGoodsListClicked();
+    window->onGoodsListClicked(0);
     ASSERT_EQ(ui::Dialogs::openedAddresses().size(), 1u);
     EXPECT_EQ(ui::Dialogs::openedAddresses().front(),
               QStringLiteral("https://item.example/100012043978.html?again=100012043978"));
 
     // A template that is not a web address never reaches the desktop.
     state->goodsAddress.set("file:///tmp/{goods_id}");
-    window->onGoodsListClicked();
+    window->onGoodsListClicked(0);
     EXPECT_EQ(ui::Dialogs::openedAddresses().size(), 1u);
+}
+
+TEST_F(WindowFixture, AClickOpensTheRowUnderTheMouse)
+{
+    state->goodsAddress.set("https://item.example/{goods_id}.html");
+    for (const char* id : {"10", "11", "12"})
+        storeWalkGoods(goods(id, 9, {}));
+    window->goodsModel()->flush();
+    auto* view = control<QTableView>("超级列表框_商品列表");
+    struct Click
+    {
+        int row; // -1: below the rows
+        Qt::KeyboardModifiers keys;
+    };
+    const struct
+    {
+        const char* name;
+        std::vector<Click> clicks;
+        QStringList opened;
+    } cases[] = {
+        {"a plain click", {{1, Qt::NoModifier}}, {"11"}},
+        {"a plain click narrowing a wider selection",
+         {{0, Qt::NoModifier}, {2, Qt::ShiftModifier}, {2, Qt::NoModifier}},
+         {"10", "12"}},
+        {"ctrl and shift clicks only select", {{1, Qt::ControlModifier}, {2, Qt::ShiftModifier}}, {}},
+        {"a click below the rows", {{-1, Qt::NoModifier}}, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        view->clearSelection();
+        ui::Dialogs::openedAddresses().clear();
+        for (const Click& click : c.clicks) {
+            const QRect last = view->visualRect(window->goodsModel()->index(2, 0));
+            const QPoint at = click.row < 0
+                                  ? QPoint(last.center().x(), last.bottom() + last.height())
+                                  : view->visualRect(window->goodsModel()->index(click.row, 0)).center();
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, click.keys, at);
+        }
+        QStringList wanted;
+        for (const QString& id : c.opened)
+            wanted << QStringLiteral("https://item.example/%1.html").arg(id);
+        EXPECT_EQ(QStringList(ui::Dialogs::openedAddresses().begin(), ui::Dialogs::openedAddresses().end())
+                      .join(' ')
+                      .toStdString(),
+                  wanted.join(' ').toStdString());
+    }
 }
