@@ -74,6 +74,8 @@ bool startWalk(AppState& state, WalkObserver& observer, const SearchOptions& opt
                             options.pages,   joinHeaderLines(options.headers),
                             cookie,          options.retries};
     SearchStart start = prepareSearchStart(state, typed);
+    // Unattended (a timer's service), asking again could go on for ever.
+    start.job.endAtLastingFailure = true;
     if (!start.accepted) {
         refusal = {kExitUsage, startRefusal(start, options)};
         return false;
@@ -165,11 +167,16 @@ Output finishWalk(AppState& state, ConsoleSink& sink, const SearchOptions& optio
     return writeOutput(state, output);
 }
 
-// The status of a walk that ended by itself: the shop's two refusals have
-// their own, with a word on standard error even under --quiet, where the
-// log's line does not go.
-int shopEndStatus(WalkEndReason reason, std::FILE* err)
+// The status of a walk that ended by itself: the shop's two refusals and a
+// failure that asking again cannot mend have their own, with a word on
+// standard error even under --quiet, where the log's line does not go.
+int endStatus(const WalkEnd& end, std::FILE* err)
 {
+    const WalkEndReason reason = end.reason;
+    if (reason == WalkEndReason::LastingFailure) {
+        std::fprintf(err, _("zorvane-cli: ended, asking again cannot mend this: %s\n"), end.failure.c_str());
+        return kExitLastingFailure;
+    }
     if (reason == WalkEndReason::LoginPage) {
         std::fputs(_("zorvane-cli: the shop asks for a login; give its cookie with --cookie\n"), err);
         return kExitLoginPage;
@@ -238,7 +245,7 @@ int runSearch(const SearchOptions& options, std::FILE* err)
     }
     if (interrupted)
         return 128 + watch.signal(); // kExitInterrupted, kExitTerminated or kExitHangUp
-    return paused ? kExitPaused : shopEndStatus(end.reason, err);
+    return paused ? kExitPaused : endStatus(end, err);
 }
 
 } // namespace zorvane::cli

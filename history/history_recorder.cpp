@@ -34,6 +34,8 @@ const char* walkEndName(WalkEndReason reason)
         return "paused";
     case WalkEndReason::Stopped:
         return "stopped";
+    case WalkEndReason::LastingFailure:
+        return "lasting-failure";
     }
     return "finished";
 }

@@ -17,7 +17,8 @@
 namespace zorvane {
 
 // Why a walk ended, as the store keeps it: "finished", "page-limit",
-// "coupon-expired", "login-page", "paused-itself", "paused" or "stopped".
+// "coupon-expired", "login-page", "paused-itself", "paused", "stopped" or
+// "lasting-failure" (names already stored stay as they are).
 const char* walkEndName(WalkEndReason reason);
 
 // Writes one walk at a time into the history file while the walk runs (a

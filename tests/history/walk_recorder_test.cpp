@@ -118,7 +118,7 @@ TEST(WalkRecorder, TellsEachGoodsItemsChangeBeforeTheWalkEnds)
                     place = 0;
                 }
             }
-            recorded.walkEnded({WalkEndReason::Finished, walk.back().page, ""});
+            recorded.walkEnded({WalkEndReason::Finished, walk.back().page, "", ""});
         }
         EXPECT_EQ(appliedTexts(front.toldAtEnd, c.walks.back().size()), c.texts);
         EXPECT_TRUE(notices.empty());
