@@ -456,14 +456,40 @@ TEST_F(CliSearch, SecondCtrlCEndsAtOnceWithoutWriting)
     ASSERT_TRUE(process.started());
     waitForRequests(1);
     process.sendSignal(SIGINT);
-    // The second must come after the first was taken, or the two are one.
+    // The second must come after the first was taken, or the two are one,
+    // and a second after it, or it is the same request again.
     while (process.errSoFar().find("正在停止。。。") == std::string::npos)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
     process.sendSignal(SIGINT);
     const CliRun run = process.wait();
     EXPECT_EQ(run.status, 130) << run.err;
     EXPECT_FALSE(std::filesystem::exists(csvPath));
     EXPECT_EQ(linesOf(run.err).back(), "zorvane-cli: interrupted again, ending at once");
+}
+
+// coreutils' timeout signals the child, then its whole group: the same
+// signal twice within a second is one request, and the goods are written.
+TEST_F(CliSearch, TheSameSignalTwiceAtOnceIsOneRequest)
+{
+    for (auto [signal, status] : {std::pair{SIGTERM, 143}, {SIGINT, 130}, {SIGHUP, 129}}) {
+        SCOPED_TRACE(strsignal(signal));
+        // The second comes while the first page is still being finished.
+        FixtureShopOptions options;
+        options.delay = std::chrono::seconds(2);
+        openShop(options);
+        const std::string csvPath = dir.file("goods.csv");
+        CliProcess process(searchArgs({"-o", csvPath}));
+        ASSERT_TRUE(process.started());
+        waitForRequests(1);
+        process.sendSignal(signal);
+        while (process.errSoFar().find("正在停止。。。") == std::string::npos)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        process.sendSignal(signal);
+        const CliRun run = process.wait();
+        EXPECT_EQ(run.status, status) << run.err;
+        EXPECT_EQ(readFileBytes(csvPath), expectedCsv({{1, 1}, {1, 2}})) << run.err;
+    }
 }
 
 TEST_F(CliSearch, UnwritableOutputExitsOne)
