@@ -11,54 +11,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "base/file_descriptor.h"
+
 namespace zorvane {
 
 namespace {
 
-// An open file descriptor, closed on destruction unless closed explicitly.
-class FileDescriptor final
-{
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(FileDescriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    FileDescriptor& operator=(FileDescriptor&&) = delete;
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-
-    bool valid() const { return m_fd >= 0; }
-    int get() const { return m_fd; }
-
-    // Closes now; false (with errno set) when the close reported an error.
-    bool close() { return ::close(std::exchange(m_fd, -1)) == 0; }
-
-private:
-    int m_fd;
-};
-
 FileWriteResult failure(FileWriteStatus status, int err)
 {
     return {status, std::generic_category().message(err), err};
-}
-
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
 }
 
 // Devices and FIFOs: no rename possible, so the bytes go straight in.

@@ -1,5 +1,6 @@
 #include "cli/search_command.h"
 
+#include <atomic>
 #include <cerrno>
 #include <memory>
 #include <optional>
@@ -192,15 +193,27 @@ int endStatus(const WalkEnd& end, std::FILE* err)
 
 int runSearch(const SearchOptions& options, std::FILE* err)
 {
+    // The watch comes first: every thread started after it leaves SIGINT to
+    // it, and a signal during the cookie import (a private copy of the
+    // browser's cookies is on disk for a moment) lets the import clean up.
+    std::optional<AppState> walkState; // outlives the watch, which may reach it
+    std::atomic<AppState*> walking{nullptr};
+    InterruptWatch watch([&walking] {
+        if (AppState* stopped = walking.load())
+            stopped->walk.stop();
+    });
     const Result<GoodsOutput> output =
         resolveOutput(options.csvPath, options.output, isatty(STDOUT_FILENO) != 0);
     Result<Config> config = output.ok() ? searchConfig(options) : Failure{output.error()};
     const Result<ImportedCookie> cookie = config.ok() ? importSearchCookie(options) : Failure{config.error()};
+    if (watch.interrupted())
+        return 128 + watch.signal();
     if (!cookie.ok()) {
         std::fprintf(err, "zorvane-cli: %s\n", cookie.error().c_str());
         return kExitUsage;
     }
-    AppState state(std::move(config).value());
+    AppState& state = walkState.emplace(std::move(config).value());
+    walking.store(&state);
     if (const Result<void> locks = state.createLocks(); !locks.ok()) {
         std::fprintf(err, "zorvane-cli: %s\n", locks.error().c_str());
         return kExitWriteFailed;
@@ -212,8 +225,6 @@ int runSearch(const SearchOptions& options, std::FILE* err)
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> nowhere(
         options.output.quiet ? std::fopen("/dev/null", "w") : nullptr, &std::fclose);
     ConsoleSink sink(state, nowhere ? nowhere.get() : err, !nowhere && isatty(fileno(err)) != 0);
-    // The watch comes first: every thread started after it leaves SIGINT to it.
-    InterruptWatch watch([&state] { state.walk.stop(); });
     // The history's recorder sees the walk's events on their way to the console.
     std::unique_ptr<HistoryRecorder> history = makeHistoryRecorder(state, options);
     std::optional<WalkRecorder> recorded;
