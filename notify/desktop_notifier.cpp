@@ -1,5 +1,6 @@
 #include "notify/desktop_notifier.h"
 
+#include <chrono>
 #include <cstring>
 
 #include <systemd/sd-bus.h>
@@ -8,12 +9,20 @@ namespace zorvane {
 
 namespace {
 
-// A notification service that hangs must not hold a timer's job for long.
-constexpr std::uint64_t kCallTimeoutUsec = 10'000'000;
+// A bus or notification service that hangs must not hold a timer's job for
+// long: connecting, authenticating and the call share this much time (sd-bus
+// alone waits 90 s for a bus that accepts and never answers).
+constexpr std::chrono::microseconds kDeadline = std::chrono::seconds(10);
 
+// Closed without a flush: a flush waits for a bus that may never answer, and
+// a call that was answered left nothing to send.
 struct BusCloser
 {
-    void operator()(sd_bus* bus) const { sd_bus_flush_close_unref(bus); }
+    void operator()(sd_bus* bus) const { sd_bus_close_unref(bus); }
+};
+struct SlotUnref
+{
+    void operator()(sd_bus_slot* slot) const { sd_bus_slot_unref(slot); }
 };
 struct MessageUnref
 {
@@ -21,33 +30,52 @@ struct MessageUnref
 };
 using BusHandle = std::unique_ptr<sd_bus, BusCloser>;
 using MessageHandle = std::unique_ptr<sd_bus_message, MessageUnref>;
+using SlotHandle = std::unique_ptr<sd_bus_slot, SlotUnref>;
 
-// Frees an sd_bus_error on every way out.
-class BusError final
+// What became of an asynchronous call.
+struct CallOutcome
 {
-public:
-    BusError() = default;
-    ~BusError() { sd_bus_error_free(&m_error); }
-    BusError(const BusError&) = delete;
-    BusError& operator=(const BusError&) = delete;
-
-    sd_bus_error* get() { return &m_error; }
-    std::string text(int code) const
-    {
-        if (m_error.message)
-            return m_error.message;
-        return m_error.name ? m_error.name : std::strerror(-code);
-    }
-
-private:
-    sd_bus_error m_error = SD_BUS_ERROR_NULL;
+    bool answered = false;
+    std::string failure; // "" when the reply was no error
 };
+
+int onReply(sd_bus_message* reply, void* userData, sd_bus_error*)
+{
+    auto* outcome = static_cast<CallOutcome*>(userData);
+    outcome->answered = true;
+    if (const sd_bus_error* error = sd_bus_message_get_error(reply))
+        outcome->failure = error->message ? error->message : error->name ? error->name : "error";
+    return 1;
+}
+
+// Sends the call and waits for its reply until the deadline, the bus's own
+// handshake included: "" when it was answered without an error, else why not.
+std::string callBefore(sd_bus* bus, sd_bus_message* call, std::chrono::steady_clock::time_point deadline)
+{
+    using namespace std::chrono;
+    CallOutcome outcome;
+    sd_bus_slot* rawSlot = nullptr;
+    int code = sd_bus_call_async(bus, &rawSlot, call, onReply, &outcome,
+                                 static_cast<std::uint64_t>(kDeadline.count()));
+    const SlotHandle slot(rawSlot);
+    while (code >= 0 && !outcome.answered) {
+        code = sd_bus_process(bus, nullptr);
+        if (code != 0)
+            continue;
+        const auto left = duration_cast<microseconds>(deadline - steady_clock::now());
+        if (left.count() <= 0)
+            return "会话总线" + std::to_string(duration_cast<seconds>(kDeadline).count()) + "秒内没有回答";
+        code = sd_bus_wait(bus, static_cast<std::uint64_t>(left.count()));
+    }
+    return code < 0 ? std::strerror(-code) : outcome.failure;
+}
 
 class SessionBusNotifier final : public Notifier
 {
 public:
     std::string send(const DesktopNotice& notice) override
     {
+        const auto deadline = std::chrono::steady_clock::now() + kDeadline;
         sd_bus* raw = nullptr;
         int code = sd_bus_open_user(&raw);
         const BusHandle bus(raw);
@@ -65,11 +93,7 @@ public:
                                          0, -1);
         if (code < 0)
             return std::strerror(-code);
-        BusError error;
-        sd_bus_message* rawReply = nullptr;
-        code = sd_bus_call(bus.get(), call.get(), kCallTimeoutUsec, error.get(), &rawReply);
-        const MessageHandle reply(rawReply);
-        return code < 0 ? error.text(code) : "";
+        return callBefore(bus.get(), call.get(), deadline);
     }
 };
 
