@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string_view>
 #include <utility>
 
 #include <unistd.h>
@@ -30,5 +31,9 @@ public:
 private:
     int m_fd;
 };
+
+// Writes all the bytes, going on after interruptions; false (with errno set)
+// when a write failed.
+bool writeAll(int fd, std::string_view bytes);
 
 } // namespace zorvane

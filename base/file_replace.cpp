@@ -22,22 +22,6 @@ FileWriteResult failure(FileWriteStatus status, int err)
     return {status, std::generic_category().message(err), err};
 }
 
-bool writeAll(int fd, std::string_view bytes)
-{
-    while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            if (n == 0)
-                errno = EIO;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 // Devices and FIFOs: no rename possible, so the bytes go straight in.
 FileWriteResult writeInPlace(const std::string& path, std::string_view bytes)
 {

@@ -6,7 +6,12 @@
 #include <memory>
 #include <optional>
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <unistd.h>
+
+#include "base/file_descriptor.h"
+#include "base/file_read.h"
 
 namespace zorvane {
 
@@ -19,7 +24,7 @@ constexpr std::int64_t kMillisecondsFrom = 100'000'000'000;
 using Database = std::unique_ptr<sqlite3, decltype(&sqlite3_close)>;
 using Statement = std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>;
 
-// A private folder that is removed with everything in it.
+// A private folder (0700) that is removed with everything in it.
 class TemporaryFolder final
 {
 public:
@@ -103,15 +108,45 @@ std::optional<std::vector<StoredCookie>> readMozCookies(sqlite3* db)
     return cookies;
 }
 
-// The database and its write-ahead log (where Firefox keeps its latest
-// changes) copied into folder; false when the database cannot be.
-bool copyDatabase(const std::string& path, const fs::path& copy)
+// Copies the file into a new file only its owner may read; false when it
+// cannot be (a missing source included).
+bool copyPrivately(const std::string& from, const fs::path& to)
 {
-    std::error_code error;
-    if (!fs::copy_file(path, copy, error))
+    std::string bytes;
+    if (!readWholeFile(from, bytes))
         return false;
-    fs::copy_file(path + "-wal", copy.string() + "-wal", error); // often there is none
-    return true;
+    FileDescriptor out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    return out.valid() && writeAll(out.get(), bytes) && out.close();
+}
+
+// The database as an in-memory one. The browser keeps its file locked, so it
+// is read from a private copy (with the write-ahead log, where Firefox keeps
+// its latest changes) in a private folder, which is removed as soon as its
+// pages are in memory: no copy of the user's cookies outlives the read.
+// Nothing when no copy could be made.
+std::optional<Database> loadIntoMemory(const std::string& path, bool& readable)
+{
+    readable = false;
+    TemporaryFolder folder;
+    const fs::path copy = folder.path() / "cookies.sqlite";
+    if (folder.path().empty() || !copyPrivately(path, copy))
+        return std::nullopt;
+    readable = true;
+    copyPrivately(path + "-wal", copy.string() + "-wal"); // often there is none
+    sqlite3* rawFile = nullptr;
+    sqlite3* rawMemory = nullptr;
+    const int opened = sqlite3_open_v2(copy.c_str(), &rawFile, SQLITE_OPEN_READWRITE, nullptr);
+    const Database onDisk(rawFile, &sqlite3_close);
+    sqlite3_open_v2(":memory:", &rawMemory, SQLITE_OPEN_READWRITE, nullptr);
+    Database memory(rawMemory, &sqlite3_close);
+    if (opened != SQLITE_OK || !memory)
+        return std::nullopt;
+    sqlite3_backup* backup = sqlite3_backup_init(memory.get(), "main", onDisk.get(), "main");
+    const bool loaded = backup && sqlite3_backup_step(backup, -1) == SQLITE_DONE;
+    sqlite3_backup_finish(backup);
+    if (!loaded)
+        return std::nullopt;
+    return memory;
 }
 
 } // namespace
@@ -128,24 +163,19 @@ CookieFile readSqliteCookies(const std::string& path)
 {
     CookieFile file;
     file.path = path;
-    TemporaryFolder folder;
-    const fs::path copy = folder.path() / "cookies.sqlite";
-    sqlite3* handle = nullptr;
-    if (folder.path().empty() || !copyDatabase(path, copy)) {
+    bool readable = false;
+    const std::optional<Database> db = loadIntoMemory(path, readable);
+    if (!readable)
         file.problem = CookieFileProblem::Unreadable;
-        return file;
-    }
-    const int opened = sqlite3_open_v2(copy.c_str(), &handle, SQLITE_OPEN_READWRITE, nullptr);
-    Database db(handle, &sqlite3_close);
-    if (opened != SQLITE_OK)
+    else if (!db)
         file.problem = CookieFileProblem::UnknownFormat;
-    else if (hasTable(db.get(), "moz_cookies")) {
-        std::optional<std::vector<StoredCookie>> cookies = readMozCookies(db.get());
+    else if (hasTable(db->get(), "moz_cookies")) {
+        std::optional<std::vector<StoredCookie>> cookies = readMozCookies(db->get());
         if (cookies)
             file.cookies = std::move(*cookies);
         else
             file.problem = CookieFileProblem::UnknownFormat;
-    } else if (hasTable(db.get(), "cookies"))
+    } else if (hasTable(db->get(), "cookies"))
         file.problem = CookieFileProblem::Chromium;
     else
         file.problem = CookieFileProblem::UnknownFormat;

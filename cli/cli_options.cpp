@@ -389,7 +389,8 @@ std::string usageText()
         N_("      --retries N       after N failures in a row of the same page the walk pauses itself (exit "
            "3,\n"
            "                        the address to go on from is printed); 0 = never, as the window (default "
-           "0)\n"),
+           "0;\n"
+           "                        watch run: 5)\n"),
         N_("      --cookie TEXT     cookie text, as the window's Cookie box\n"),
         N_("      --cookies FILE    send the cookies of a Netscape cookies.txt or a Firefox cookies.sqlite "
            "that the\n"
@@ -512,6 +513,7 @@ std::string usageText()
         "\n",
         N_("Exit status: 0 the walk ended by itself; 3 the walk paused itself (its position is printed);\n"
            "5 the shop asks for a login cookie (--cookie); 6 the coupon has expired;\n"
+           "7 a failure that asking again cannot mend (certificate, proxy credentials, proxy address);\n"
            "130 stopped by Ctrl-C, 143 by SIGTERM, 129 by SIGHUP; 141 the standard output's reader went "
            "away;\n"
            "2 usage error; 1 the output file (or an extract input) could not be written (read);\n"

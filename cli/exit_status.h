@@ -10,7 +10,11 @@ inline constexpr int kExitPaused = 3;      // the walk paused itself; the positi
 inline constexpr int kExitNoBasket = 4;    // basket: no basket of the goods reaches the threshold
 inline constexpr int kExitLoginPage = 5;   // the shop asks for a login cookie
 inline constexpr int kExitCouponExpired = 6; // the coupon has expired
-inline constexpr int kExitPipeClosed = 141;  // the standard output's reader went away; nothing more said
+// A failure that asking again cannot mend ended the walk at once: a
+// certificate that fails the check, a proxy that refuses the credentials, an
+// unusable proxy address; what was gathered was still written.
+inline constexpr int kExitLastingFailure = 7;
+inline constexpr int kExitPipeClosed = 141; // the standard output's reader went away; nothing more said
 // A signal stopped the walk (128 + its number); what was gathered was still written.
 inline constexpr int kExitHangUp = 129;      // SIGHUP
 inline constexpr int kExitInterrupted = 130; // SIGINT (Ctrl-C)

@@ -1,5 +1,6 @@
 #include "cli/interrupt_watch.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -11,6 +12,9 @@
 namespace zorvane::cli {
 
 namespace {
+
+// How soon a signal of the same kind as the first counts as the first again.
+constexpr std::chrono::seconds kSameRequest{1};
 
 // SIGUSR1 only wakes the watch thread when the watch ends; one from outside
 // is ignored.
@@ -53,6 +57,7 @@ InterruptWatch::~InterruptWatch()
 void InterruptWatch::watch()
 {
     const sigset_t set = watchedSignals();
+    std::chrono::steady_clock::time_point firstAt;
     for (;;) {
         int signal = 0;
         if (sigwait(&set, &signal) != 0)
@@ -62,11 +67,18 @@ void InterruptWatch::watch()
                 return;
             continue;
         }
-        int none = 0;
-        if (!m_signal.compare_exchange_strong(none, signal)) {
+        const auto now = std::chrono::steady_clock::now();
+        int first = 0;
+        if (!m_signal.compare_exchange_strong(first, signal)) {
+            // coreutils' timeout signals the child and then its whole group,
+            // and a shell may pass one on as well: the same signal again at
+            // once is the same request, not a second one.
+            if (signal == first && now - firstAt < kSameRequest)
+                continue;
             tell(_("zorvane-cli: interrupted again, ending at once\n"));
             std::_Exit(128 + signal);
         }
+        firstAt = now;
         // The stop is logged only once the log pump comes round; say it now.
         // A terminal's Ctrl-C can be pressed again; kill and a closed terminal
         // get the page finished without the offer.

@@ -14,7 +14,9 @@ namespace zorvane::cli {
 // after it) and taken with sigwait by a thread of its own. The first of them
 // calls onInterrupt (after the first Ctrl-C, standard error says at once that
 // the current page is being finished); a second one ends the program at once
-// with 128 + its number. Make it before any other thread.
+// with 128 + its number, unless it is of the same kind and came within a
+// second of the first (then it is the first again). Make it before any other
+// thread.
 class InterruptWatch final
 {
 public:

@@ -1,5 +1,6 @@
 #include "cli/search_command.h"
 
+#include <atomic>
 #include <cerrno>
 #include <memory>
 #include <optional>
@@ -74,6 +75,8 @@ bool startWalk(AppState& state, WalkObserver& observer, const SearchOptions& opt
                             options.pages,   joinHeaderLines(options.headers),
                             cookie,          options.retries};
     SearchStart start = prepareSearchStart(state, typed);
+    // Unattended (a timer's service), asking again could go on for ever.
+    start.job.endAtLastingFailure = true;
     if (!start.accepted) {
         refusal = {kExitUsage, startRefusal(start, options)};
         return false;
@@ -170,11 +173,16 @@ Output finishWalk(AppState& state, ConsoleSink& sink, const SearchOptions& optio
     return written;
 }
 
-// The status of a walk that ended by itself: the shop's two refusals have
-// their own, with a word on standard error even under --quiet, where the
-// log's line does not go.
-int shopEndStatus(WalkEndReason reason, std::FILE* err)
+// The status of a walk that ended by itself: the shop's two refusals and a
+// failure that asking again cannot mend have their own, with a word on
+// standard error even under --quiet, where the log's line does not go.
+int endStatus(const WalkEnd& end, std::FILE* err)
 {
+    const WalkEndReason reason = end.reason;
+    if (reason == WalkEndReason::LastingFailure) {
+        std::fprintf(err, _("zorvane-cli: ended, asking again cannot mend this: %s\n"), end.failure.c_str());
+        return kExitLastingFailure;
+    }
     if (reason == WalkEndReason::LoginPage) {
         std::fputs(_("zorvane-cli: the shop asks for a login; give its cookie with --cookie\n"), err);
         return kExitLoginPage;
@@ -195,15 +203,27 @@ int runSearch(const SearchOptions& options, std::FILE* err)
 
 SearchOutcome runRecordedSearch(const SearchOptions& options, std::FILE* err)
 {
+    // The watch comes first: every thread started after it leaves SIGINT to
+    // it, and a signal during the cookie import (a private copy of the
+    // browser's cookies is on disk for a moment) lets the import clean up.
+    std::optional<AppState> walkState; // outlives the watch, which may reach it
+    std::atomic<AppState*> walking{nullptr};
+    InterruptWatch watch([&walking] {
+        if (AppState* stopped = walking.load())
+            stopped->walk.stop();
+    });
     const Result<GoodsOutput> output =
         resolveOutput(options.csvPath, options.output, isatty(STDOUT_FILENO) != 0);
     Result<Config> config = output.ok() ? searchConfig(options) : Failure{output.error()};
     const Result<ImportedCookie> cookie = config.ok() ? importSearchCookie(options) : Failure{config.error()};
+    if (watch.interrupted())
+        return {128 + watch.signal()};
     if (!cookie.ok()) {
         std::fprintf(err, "zorvane-cli: %s\n", cookie.error().c_str());
         return {kExitUsage};
     }
-    AppState state(std::move(config).value());
+    AppState& state = walkState.emplace(std::move(config).value());
+    walking.store(&state);
     if (const Result<void> locks = state.createLocks(); !locks.ok()) {
         std::fprintf(err, "zorvane-cli: %s\n", locks.error().c_str());
         return {kExitWriteFailed};
@@ -217,8 +237,6 @@ SearchOutcome runRecordedSearch(const SearchOptions& options, std::FILE* err)
     const std::unique_ptr<std::FILE, int (*)(std::FILE*)> nowhere(
         options.output.quiet ? std::fopen("/dev/null", "w") : nullptr, &std::fclose);
     ConsoleSink sink(state, nowhere ? nowhere.get() : err, !nowhere && isatty(fileno(err)) != 0);
-    // The watch comes first: every thread started after it leaves SIGINT to it.
-    InterruptWatch watch([&state] { state.walk.stop(); });
     // The history's recorder sees the walk's events on their way to the console.
     std::unique_ptr<HistoryRecorder> history = makeHistoryRecorder(state, options);
     std::optional<WalkRecorder> recorded;
@@ -250,7 +268,7 @@ SearchOutcome runRecordedSearch(const SearchOptions& options, std::FILE* err)
     }
     if (interrupted)
         return {128 + watch.signal(), written.walkId}; // kExitInterrupted, kExitTerminated or kExitHangUp
-    return {paused ? kExitPaused : shopEndStatus(end.reason, err), written.walkId};
+    return {paused ? kExitPaused : endStatus(end, err), written.walkId};
 }
 
 } // namespace zorvane::cli

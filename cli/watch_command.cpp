@@ -132,6 +132,11 @@ Result<WatchOptions> parseWalkWatch(const std::vector<std::string>& args)
         if (const Result<void> span = checkTimeSpan(options.every); !span.ok())
             return Failure{span.error()};
     std::vector<std::string> searchArgs = {"search"};
+    // A timer's run ends when a page keeps failing, not after hours of asking.
+    if (options.action == "run" &&
+        std::none_of(options.searchArgs.begin(), options.searchArgs.end(),
+                     [](const std::string& arg) { return startsWith(arg, "--retries"); }))
+        searchArgs.insert(searchArgs.end(), {"--retries", "5"});
     searchArgs.insert(searchArgs.end(), options.searchArgs.begin(), options.searchArgs.end());
     const ParseResult parsed = parseCommandLine(searchArgs);
     if (!parsed.ok())

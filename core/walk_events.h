@@ -18,6 +18,10 @@ enum class WalkEndReason
     PausedItself,  // a page left the walk no way on; it can go on from nextAddress
     Paused,        // the user paused it; it can go on from nextAddress
     Stopped,       // the user stopped it
+    // A failure that asking again cannot mend (a certificate that fails the
+    // check, a proxy that refuses the credentials, an unusable proxy address)
+    // ended a walk told to end at one; WalkEnd::failure says which.
+    LastingFailure,
 };
 
 struct WalkEnd
@@ -25,6 +29,7 @@ struct WalkEnd
     WalkEndReason reason = WalkEndReason::Finished;
     int pagesDone = 0;
     std::string nextAddress; // where a paused walk goes on from ("" = afresh)
+    std::string failure;     // for LastingFailure: its cause, as the log words it
 };
 
 // Where a walk starts.

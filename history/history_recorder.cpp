@@ -38,6 +38,8 @@ const char* walkEndName(WalkEndReason reason)
         return "paused";
     case WalkEndReason::Stopped:
         return "stopped";
+    case WalkEndReason::LastingFailure:
+        return "lasting-failure";
     }
     return "finished";
 }

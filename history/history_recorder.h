@@ -19,7 +19,8 @@
 namespace zorvane {
 
 // Why a walk ended, as the store keeps it: "finished", "page-limit",
-// "coupon-expired", "login-page", "paused-itself", "paused" or "stopped".
+// "coupon-expired", "login-page", "paused-itself", "paused", "stopped" or
+// "lasting-failure" (names already stored stay as they are).
 const char* walkEndName(WalkEndReason reason);
 
 // How long and how much a HistoryRecorder keeps what the file cannot take yet.

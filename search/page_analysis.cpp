@@ -44,9 +44,9 @@ Fetched fetchPage(AppState& state, SearchJob& job)
     request.caFile = state.config.caFile;
     request.requestObject = &job.connection;
     Fetched fetched;
-    if (!applyProxy(request, chooseProxy(state.config.proxy, request.url))) {
-        fetched.failure = HttpFailure::Other;
-        fetched.failureText = "代理地址无效";
+    if (const ProxyChoice proxy = chooseProxy(state.config.proxy, request.url); !applyProxy(request, proxy)) {
+        fetched.failure = HttpFailure::ProxyUnusable;
+        fetched.failureText = hidePassword(proxy.text);
         return fetched;
     }
     fetched.body = httpRequest(request);
@@ -71,8 +71,14 @@ void reportFailedFetch(AppState& state, WalkObserver& observer, SearchJob& job, 
         return;
     }
     observer.logLine(prefix + "访问失败，状态码：" + std::to_string(fetched.statusCode));
-    if (fetched.statusCode == 0 && fetched.failure != HttpFailure::None)
-        observer.logLine(prefix + "原因：" + failureCause(fetched.failure, fetched.failureText));
+    if (fetched.statusCode != 0 || fetched.failure == HttpFailure::None)
+        return;
+    std::string cause = failureCause(fetched.failure, fetched.failureText);
+    observer.logLine(prefix + "原因：" + cause);
+    if (job.endAtLastingFailure && isLastingFailure(fetched.failure)) {
+        job.ending = WalkEndReason::LastingFailure;
+        job.lastingFailure = std::move(cause);
+    }
 }
 
 } // namespace

@@ -20,6 +20,8 @@ struct SearchJob
     SearchParams params;
     std::optional<WalkEndReason> ending; // a page ended the walk (coupon expired, login page)
     bool pausedItself = false;           // a page asked for a pause
+    bool endAtLastingFailure = false;    // see WalkJob
+    std::string lastingFailure;          // the cause of a LastingFailure ending
     int place = 0;                       // goods stored so far from the page in hand
     CurlHandle connection;
 };

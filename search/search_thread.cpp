@@ -69,6 +69,7 @@ WalkEnd runWalk(AppState& state, const WalkJob& walkJob, WalkObserver& observer)
     SearchJob job;
     job.logPrefix = walkJob.logPrefix;
     job.params = walkJob.params;
+    job.endAtLastingFailure = walkJob.endAtLastingFailure;
     SearchParams& params = job.params;
     params.nextPageAddress = start.address;
     params.pagesDone = start.pagesBefore;
@@ -76,7 +77,7 @@ WalkEnd runWalk(AppState& state, const WalkJob& walkJob, WalkObserver& observer)
     auto limitReached = [&] { return params.pageLimit > 0 && params.pagesDone >= params.pageLimit; };
 
     observer.walkStarted(start);
-    WalkEnd end{WalkEndReason::PageLimit, 0, {}};
+    WalkEnd end{WalkEndReason::PageLimit, 0, {}, {}};
     const bool proxyUsable = announceProxy(state, observer, job);
     if (!proxyUsable)
         end.reason = requestedEnd(state, job);
@@ -86,6 +87,10 @@ WalkEnd runWalk(AppState& state, const WalkJob& walkJob, WalkObserver& observer)
         observer.pageStarted(params.pagesDone + 1);
         observer.logLine(prefix + "(" + std::to_string(params.pagesDone + 1) + "页)正在搜索...");
         const bool counted = analysePage(state, observer, job);
+        if (job.ending == WalkEndReason::LastingFailure) {
+            end.reason = *job.ending;
+            break;
+        }
         failures = counted ? 0 : failures + 1;
         if (!counted && params.retryLimit > 0 && failures >= params.retryLimit)
             pauseAfterFailures(state, observer, job, failures);
@@ -119,6 +124,7 @@ WalkEnd runWalk(AppState& state, const WalkJob& walkJob, WalkObserver& observer)
     state.position.install(params);
     end.pagesDone = params.pagesDone;
     end.nextAddress = params.nextPageAddress;
+    end.failure = job.lastingFailure;
     // The front end may release everything on this call: touch nothing after it.
     observer.walkEnded(end);
     return end;

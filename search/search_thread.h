@@ -30,6 +30,9 @@ struct WalkJob
 {
     SearchParams params;
     std::string logPrefix = kSearchLogPrefix;
+    // An unattended walk (the command line's) ends at a failure that asking
+    // again cannot mend; the window's walk logs it and asks again.
+    bool endAtLastingFailure = false;
 };
 
 // Where the job's walk starts.

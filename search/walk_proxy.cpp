@@ -3,6 +3,7 @@
 #include "core/app_state.h"
 #include "core/walk_events.h"
 #include "search/search_job.h"
+#include "web/http_failure.h"
 
 namespace zorvane {
 
@@ -23,6 +24,11 @@ bool announceProxy(AppState& state, WalkObserver& observer, SearchJob& job)
         observer.logLine(job.logPrefix + line);
     if (choice.usable())
         return true;
+    if (job.endAtLastingFailure) {
+        job.ending = WalkEndReason::LastingFailure;
+        job.lastingFailure = failureCause(HttpFailure::ProxyUnusable, hidePassword(choice.text));
+        return false;
+    }
     job.pausedItself = true;
     state.walk.pauseItself();
     return false;

@@ -5,7 +5,10 @@
 #include <system_error>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include "core/config.h"
 
 namespace zorvane {
 
@@ -161,6 +164,33 @@ std::optional<ComboState> loadComboBox(const IniFile& ini, std::string_view name
 DateTime loadDateBox(const IniFile& ini, std::string_view name)
 {
     return decodeDate(ini.value(kDateBoxSection, name).value_or(""));
+}
+
+bool holdsSecret(const IniFile& ini)
+{
+    const std::string proxy = ini.value(kConfigSection, "代理").value_or("");
+    return !loadEditBox(ini, kCookieBoxName).value_or("").empty() || proxy.find('@') != std::string::npos;
+}
+
+SettingsWrite writeSettingsFile(const IniFile& ini, const std::string& path)
+{
+    SettingsWrite write;
+    if (holdsSecret(ini)) {
+        struct stat info
+        {
+        };
+        // The replacement keeps the mode of the file it replaces, so the
+        // secret never sits in a file others may read, not even for a moment.
+        if (::stat(path.c_str(), &info) != 0) {
+            const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+            if (fd >= 0)
+                ::close(fd);
+        } else if (S_ISREG(info.st_mode) && (info.st_mode & 077) != 0) {
+            write.tightened = ::chmod(path.c_str(), info.st_mode & 0700) == 0;
+        }
+    }
+    write.result = ini.write(path);
+    return write;
 }
 
 bool saveEditBox(IniFile& ini, std::string_view name, std::string_view text, std::string_view exclusions)

@@ -49,6 +49,25 @@ std::string existingSettingsFilePath(const std::string& exeDir,
 // goods.sqlite in the folder of settingsPath.
 std::string historyFilePath(const std::string& settingsPath);
 
+// The window's Cookie box, whose saved value is the login cookie.
+inline constexpr std::string_view kCookieBoxName = "编辑框_参数_COOKIE";
+
+// True when the settings hold a secret: the login cookie, or a proxy address
+// with credentials.
+bool holdsSecret(const IniFile& ini);
+
+// How a write of the settings file went.
+struct SettingsWrite
+{
+    FileWriteResult result;
+    bool tightened = false; // an existing file others could read was made private first
+};
+
+// Writes the settings file. A file holding a secret is private (0600), as a
+// watch's job file is: a new one is made so, and an existing one that others
+// may read is tightened before the secret goes in.
+SettingsWrite writeSettingsFile(const IniFile& ini, const std::string& path);
+
 // Loaders: what to apply to the control, or nothing when it keeps its state
 // (the key is missing or empty).
 std::optional<std::string> loadEditBox(const IniFile& ini, std::string_view name);

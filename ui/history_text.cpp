@@ -39,9 +39,9 @@ QString elideMiddle(const QString& text, int maxChars)
 QString walkEndText(const std::string& endReason)
 {
     static constexpr std::pair<std::string_view, const char*> kNames[] = {
-        {"finished", "已完成"},     {"page-limit", "达到页数限制"}, {"coupon-expired", "优惠券已过期"},
-        {"login-page", "需要登录"}, {"paused-itself", "自动暂停"},  {"paused", "已暂停"},
-        {"stopped", "已停止"},
+        {"finished", "已完成"},     {"page-limit", "达到页数限制"},        {"coupon-expired", "优惠券已过期"},
+        {"login-page", "需要登录"}, {"paused-itself", "自动暂停"},         {"paused", "已暂停"},
+        {"stopped", "已停止"},      {"lasting-failure", "失败，重试无用"},
     };
     for (const auto& [stored, words] : kNames) {
         if (endReason == stored)

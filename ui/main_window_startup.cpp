@@ -79,7 +79,10 @@ void MainWindow::saveSettingsNow()
     const bool wasGbk = settings.encoding() == IniFile::Encoding::Gbk;
     saveSettings(this, settings);
     storeLayout(settings);
-    const FileWriteResult written = settings.write(m_settingsPath);
+    const SettingsWrite write = writeSettingsFile(settings, m_settingsPath);
+    if (write.tightened)
+        appendLog(*m_state, "设置文件保存了登录Cookie等机密，已改为仅本人可读写：" + m_settingsPath);
+    const FileWriteResult& written = write.result;
     if (!written.ok()) {
         if (!m_settingsProblemLogged)
             appendLog(*m_state,

@@ -201,6 +201,8 @@ struct Exchange
 {
     int status = 0; // 0 when the exchange failed
     CURLcode code = CURLE_OK;
+    long connectCode = 0;  // the proxy's answer to a tunnel's CONNECT, 0 = none
+    std::string errorText; // libcurl's own words for a failure, with its details
     std::string body;
     std::string headerText;
     std::string location; // where a redirect leads, absolute
@@ -260,14 +262,19 @@ Exchange perform(CURL* curl, const Hop& hop, const std::vector<std::string>& hea
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, onHeader);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &received);
 
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+
     const CURLcode code = curl_easy_perform(curl);
     exchange.code = code;
+    exchange.errorText = errorBuffer;
     long status = 0;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
     const char* location = nullptr;
     curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &location);
     if (location)
         exchange.location = location;
+    curl_easy_getinfo(curl, CURLINFO_HTTP_CONNECTCODE, &exchange.connectCode);
     // The handle may outlive this call; leave it pointing at nothing of ours.
     // A reset keeps its open connection and its TLS session for the next call.
     curl_easy_reset(curl);
@@ -347,9 +354,18 @@ std::string httpRequest(HttpRequest& request)
     const std::size_t bytes = headBytes(url, serverHeaderLines(request, url, true), request);
     Exchange exchange = bytes > kMaxHeadBytes ? Exchange{} : follow(handle->get(), url, request);
 
+    request.failure = classifyExchange({exchange.code, !request.proxy.empty(), sendsProxyCredentials(request),
+                                        exchange.connectCode, exchange.status});
+    // A plain-http proxy's refusal is its own page, not the shop's.
+    if (request.failure != HttpFailure::None && exchange.status != 0) {
+        exchange = Exchange{0, exchange.code, exchange.connectCode, {}, {}, {}};
+    }
     request.statusCode = exchange.status;
-    request.failure = classifyCurlFailure(exchange.code);
-    request.failureText = exchange.code == CURLE_OK ? std::string() : curl_easy_strerror(exchange.code);
+    if (exchange.code != CURLE_OK)
+        request.failureText =
+            exchange.errorText.empty() ? curl_easy_strerror(exchange.code) : exchange.errorText;
+    else
+        request.failureText.clear();
     if (bytes > kMaxHeadBytes) {
         request.failure = HttpFailure::HeadTooLarge;
         request.failureText = headTooLargeText(bytes, request);

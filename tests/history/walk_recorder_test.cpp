@@ -128,7 +128,7 @@ TEST(WalkRecorder, TellsEachGoodsItemsChangeBeforeTheWalkEnds)
             if (static_cast<int>(w) == c.unended)
                 recorder.waitWritten();
             else
-                recorded.walkEnded({WalkEndReason::Finished, walk.back().page, ""});
+                recorded.walkEnded({WalkEndReason::Finished, walk.back().page, "", ""});
         }
         EXPECT_EQ(appliedTexts(front.toldAtEnd, c.walks.back().size()), c.texts);
         EXPECT_TRUE(notices.empty());
@@ -198,7 +198,7 @@ TEST(WalkRecorder, KeepsWhatComesWhileAnotherProgramHoldsTheFile)
                 if (page == 1)
                     afterFirstPage();
             }
-            recorded.walkEnded({WalkEndReason::Finished, pages, ""});
+            recorded.walkEnded({WalkEndReason::Finished, pages, "", ""});
         };
         SqlDatabase holder;
         ASSERT_TRUE(holder.open(db).ok());

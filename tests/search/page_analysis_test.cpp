@@ -244,10 +244,13 @@ TEST_F(AnalysePageOverHttps, FailedFetchLogsItsCause)
     const Row rows[] = {
         {refused, ca, "搜索线程：访问失败，状态码：0\r\n搜索线程：原因：连接被拒绝\r\n", false},
         // The system store does not know the test CA.
-        {"", "", "搜索线程：访问失败，状态码：0\r\n搜索线程：原因：证书无效\r\n", false},
+        {"", "",
+         "搜索线程：访问失败，状态码：0\r\n搜索线程：原因：证书无效：SSL certificate problem: unable to get "
+         "local issuer certificate\r\n",
+         false},
         {"", "/nonexistent/ca.pem",
-         "搜索线程：访问失败，状态码：0\r\n搜索线程：原因：" +
-             std::string(curl_easy_strerror(CURLE_SSL_CACERT_BADFILE)) + "\r\n",
+         "搜索线程：访问失败，状态码：0\r\n搜索线程：原因：error setting certificate file: "
+         "/nonexistent/ca.pem\r\n",
          false},
         {badPort, ca, "搜索线程：访问失败，地址无效：" + badPort + "\r\n", true},
     };

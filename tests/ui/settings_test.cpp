@@ -3,8 +3,10 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <optional>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "base/gbk.h"
@@ -101,6 +103,46 @@ TEST_F(WindowFixture, ValuesGbkLacksTurnTheSettingsIntoUtf8OnceAndComeBack)
         closeWindow();
         EXPECT_EQ(countOf(takeLogBuffer(*state), switched), round == 0 ? 1u : 0u);
         EXPECT_TRUE(startsWith(readFileBytes(path), "\xEF\xBB\xBF"));
+    }
+}
+
+// The settings file holds the login cookie as the job file of a watch does:
+// only its owner may read it; a file others could read is tightened once.
+TEST_F(WindowFixture, ASettingsFileHoldingTheCookieIsPrivate)
+{
+    const std::string tightened = "设置文件保存了登录Cookie等机密，已改为仅本人可读写：";
+    const auto path = exeDir / "data" / "setsoft.ini";
+    const struct
+    {
+        const char* cookie;
+        std::optional<unsigned> modeBefore; // none: no file yet
+        unsigned modeAfter;
+        bool told;
+    } rows[] = {
+        {"", 0644, 0644, false},
+        {"pt_key=1", std::nullopt, 0600, false},
+        {"pt_key=1", 0644, 0600, true},
+        {"pt_key=1", 0600, 0600, false},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.cookie) + " " + std::to_string(row.modeBefore.value_or(0)));
+        closeWindow();
+        std::filesystem::remove(path);
+        if (row.modeBefore) {
+            writeFileBytes(path, "");
+            ::chmod(path.c_str(), *row.modeBefore);
+        }
+        openWindow({}, false);
+        takeLogBuffer(*state);
+        control<QPlainTextEdit>("编辑框_参数_COOKIE")->setPlainText(QString::fromUtf8(row.cookie));
+        closeWindow();
+        struct stat info
+        {
+        };
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777U, row.modeAfter);
+        EXPECT_EQ(countOf(takeLogBuffer(*state), tightened + path.string()), row.told ? 1u : 0u);
+        openWindow({}, false);
     }
 }
 

@@ -245,7 +245,9 @@ TEST(FailureCause, EachTransportFailureHasItsWords)
         const char* cause; // nullptr: libcurl's own text
     } rows[] = {
         {CURLE_COULDNT_CONNECT, HttpFailure::Refused, "连接被拒绝"},
-        {CURLE_PEER_FAILED_VERIFICATION, HttpFailure::BadCertificate, "证书无效"},
+        {CURLE_PEER_FAILED_VERIFICATION, HttpFailure::BadCertificate,
+         "证书无效：SSL peer certificate or "
+         "SSH remote key was not OK"},
         {CURLE_OPERATION_TIMEDOUT, HttpFailure::TimedOut, "超时"},
         {CURLE_COULDNT_RESOLVE_HOST, HttpFailure::UnknownHost, "无法解析主机名"},
         {CURLE_RECV_ERROR, HttpFailure::ConnectionLost, "连接中断"},

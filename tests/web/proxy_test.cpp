@@ -21,10 +21,11 @@ bool cameThroughTinyproxy(const TestRequest& request)
     return request.header("Via").value_or("").find("tinyproxy") != std::string::npos;
 }
 
-// tinyproxy answers missing credentials with 407 and wrong ones with 401.
-bool refusedByProxy(int status)
+// tinyproxy answers missing credentials with 407 and wrong ones with 401:
+// either is the proxy's refusal, not a page of the shop.
+bool refusedByProxy(const HttpRequest& request)
 {
-    return status == 407 || status == 401;
+    return request.statusCode == 0 && request.failure == HttpFailure::ProxyCredentials;
 }
 
 class HttpRequestProxy : public HttpFixture
@@ -80,20 +81,61 @@ TEST_F(HttpRequestProxy, ProxyWithBasicAuthNeedsTheRightCredentials)
     wrong.proxyUser = "zorvane";
     wrong.proxyPassword = "guess";
     httpRequest(wrong);
-    EXPECT_PRED1(refusedByProxy, wrong.statusCode);
+    EXPECT_PRED1(refusedByProxy, wrong);
 
     HttpRequest none = viaProxy(proxy);
     httpRequest(none);
-    EXPECT_PRED1(refusedByProxy, none.statusCode);
+    EXPECT_PRED1(refusedByProxy, none);
 
     HttpRequest otherMode = viaProxy(proxy);
     otherMode.proxyUser = "zorvane";
     otherMode.proxyPassword = "s3cret";
     otherMode.proxyMode = 0;
     httpRequest(otherMode);
-    EXPECT_PRED1(refusedByProxy, otherMode.statusCode);
+    EXPECT_PRED1(refusedByProxy, otherMode);
 
     EXPECT_EQ(server.requestCount(), 1u);
+}
+
+TEST_F(HttpRequestProxy, ProxyFailuresAreToldAsProxyFailures)
+{
+    serve(hello, true);
+    ASSERT_TRUE(proxy.start("zorvane", "s3cret")) << proxy.log();
+    TestServer gone;
+    ASSERT_TRUE(gone.start(false));
+    const std::string closedAddress = "127.0.0.1:" + std::to_string(gone.port());
+    gone.stop();
+    const struct
+    {
+        const char* what;
+        std::string url;   // "" = the server
+        std::string proxy; // "" = tinyproxy
+        const char* password;
+        HttpFailure failure;
+        std::string cause; // what the log says after "原因："
+    } rows[] = {
+        {"wrong password", "", "", "guess", HttpFailure::ProxyCredentials, "代理拒绝了用户名或密码"},
+        {"plain http, wrong password", "http://" + closedAddress + "/", "", "guess",
+         HttpFailure::ProxyCredentials, "代理拒绝了用户名或密码"},
+        {"shop unreachable", "https://" + closedAddress + "/", "", "s3cret", HttpFailure::ProxyTunnel,
+         "代理未能连接到商店：CONNECT tunnel failed, response 500"},
+        {"no proxy there", "", closedAddress, "s3cret", HttpFailure::ProxyRefused, "代理连接被拒绝"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        HttpRequest request = viaProxy(proxy);
+        if (!row.url.empty())
+            request.url = row.url;
+        if (!row.proxy.empty())
+            request.proxy = row.proxy;
+        request.proxyUser = "zorvane";
+        request.proxyPassword = row.password;
+        EXPECT_EQ(httpRequest(request), "");
+        EXPECT_EQ(request.statusCode, 0);
+        EXPECT_EQ(request.failure, row.failure);
+        EXPECT_EQ(failureCause(request.failure, request.failureText), row.cause);
+    }
+    EXPECT_EQ(server.requestCount(), 0u);
 }
 
 TEST_F(HttpRequestProxy, HttpsTunnelKeepsCredentialsAwayFromTheServer)
