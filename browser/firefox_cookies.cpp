@@ -12,6 +12,7 @@
 
 #include "base/file_descriptor.h"
 #include "base/file_read.h"
+#include "browser/cookie_files.h"
 
 namespace zorvane {
 
@@ -113,7 +114,7 @@ std::optional<std::vector<StoredCookie>> readMozCookies(sqlite3* db)
 bool copyPrivately(const std::string& from, const fs::path& to)
 {
     std::string bytes;
-    if (!readWholeFile(from, bytes))
+    if (readWholeFile(from, bytes, kMostCookieFileBytes) != ReadOutcome::Read)
         return false;
     FileDescriptor out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     return out.valid() && writeAll(out.get(), bytes) && out.close();

@@ -10,6 +10,7 @@
 #include "cli/translation.h"
 #include "cli/watch_jobs.h"
 #include "cli/watch_lock.h"
+#include "history/coupon_key.h"
 #include "history/history_store.h"
 
 namespace zorvane::cli {
@@ -209,14 +210,16 @@ int runWatchWalk(const WatchOptions& options, Notifier& notifier, std::FILE* out
                      lock.path().c_str(), lock.failure().c_str());
     const SearchOutcome walked = runRecordedSearch(options.search, err);
     const int status = walked.status;
-    const std::vector<SightingChange> changes = recordedChanges(historyPathOf(options.search), walked.walkId, err);
+    const std::vector<SightingChange> changes =
+        recordedChanges(historyPathOf(options.search), walked.walkId, err);
     for (const SightingChange& item : changes)
         if (item.change.kind != ChangeKind::Unchanged)
             writeChange(out, item, false);
     if (std::fflush(out) != 0 && status == kExitOk)
         return kExitWriteFailed;
-    if (const std::optional<DesktopNotice> notice =
-            priceNotice(changes, options.rule, noticeCoupon(path, trimWhiteSpace(options.search.address)))) {
+    if (const std::optional<DesktopNotice> notice = priceNotice(
+            changes, options.rule,
+            noticeCoupon(historyPathOf(options.search), trimWhiteSpace(options.search.address)))) {
         // The notice is a courtesy: without it the walk and its output stand.
         if (const std::string cause = notifier.send(*notice); !cause.empty())
             std::fprintf(err, "无法发送桌面通知：%s\n", cause.c_str());

@@ -141,6 +141,7 @@ private:
     void showHistoryDialog();
     // Watching a coupon on a timer (main_window_watch.cpp).
     void watchCoupon();
+    void addWatch(const QStringList& args, const QByteArray& secrets);
     void showWatchDialog();
     void tellExportFailure(const QString& text);
     void buildMenus(const std::vector<Menu>& menus);

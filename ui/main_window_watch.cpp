@@ -64,9 +64,30 @@ void MainWindow::watchCoupon()
     if (!secrets.isEmpty())
         args << QStringLiteral("--options-stdin");
     args << address;
+    addWatch(args, secrets);
+}
+
+void MainWindow::addWatch(const QStringList& args, const QByteArray& secrets)
+{
     runCliCommand(
         this, args,
-        [this](int status, const QString& out, const QString& err) {
+        [this, args, secrets](int status, const QString& out, const QString& err) {
+            // A coupon watched already keeps its watch unless the user says to
+            // replace it with what the boxes hold now.
+            if (status == 2 && err.contains(QStringLiteral("--replace")) &&
+                !args.contains(QStringLiteral("--replace"))) {
+                const QStringList buttons = {QString::fromUtf8("替换"), QString::fromUtf8("取消")};
+                const QString question =
+                    QString::fromUtf8("这张优惠券已在关注中。用现在的设置替换原来的关注吗？\n\n") +
+                    err.trimmed();
+                if (Dialogs::choose(this, QString::fromUtf8("关注此优惠券"), question, buttons, {}).button ==
+                    0) {
+                    QStringList replacing = args;
+                    replacing.insert(2, QStringLiteral("--replace"));
+                    addWatch(replacing, secrets);
+                }
+                return;
+            }
             if (status == 0 && out.isEmpty()) {
                 logAndTell(QString::fromUtf8("已关注此优惠券。"), QMessageBox::Information);
                 return;

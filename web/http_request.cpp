@@ -309,7 +309,7 @@ Exchange follow(CURL* curl, const std::string& url, const HttpRequest& request)
         if (request.noRedirect || !isRedirect(exchange.status) || exchange.location.empty())
             return exchange;
         if (redirects == kMaxRedirects)
-            return Exchange{0, CURLE_TOO_MANY_REDIRECTS, {}, {}, {}};
+            return Exchange{0, CURLE_TOO_MANY_REDIRECTS, 0, {}, {}, {}, {}};
         // A 303 (and a 301 or 302 after a POST) turns into a GET without a
         // body, as browsers and libcurl do.
         const std::string method = methodName(hop.method);
@@ -358,7 +358,7 @@ std::string httpRequest(HttpRequest& request)
                                         exchange.connectCode, exchange.status});
     // A plain-http proxy's refusal is its own page, not the shop's.
     if (request.failure != HttpFailure::None && exchange.status != 0) {
-        exchange = Exchange{0, exchange.code, exchange.connectCode, {}, {}, {}};
+        exchange = Exchange{0, exchange.code, exchange.connectCode, {}, {}, {}, {}};
     }
     request.statusCode = exchange.status;
     if (exchange.code != CURLE_OK)

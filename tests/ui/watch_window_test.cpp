@@ -93,6 +93,17 @@ TEST_F(WindowFixture, WatchThisCouponTakesTheBoxesAndTheChosenPeriodAndTheListRe
         << answer.text.toStdString();
     EXPECT_FALSE(answer.text.contains(QString::fromUtf8("已关注此优惠券"))) << answer.text.toStdString();
 
+    // Watching the coupon again asks before the boxes' settings replace the watch.
+    control<QLineEdit>("编辑框_参数_间隔")->setText(QStringLiteral("3000"));
+    ui::Dialogs::scriptChoiceAnswer(QString::fromUtf8("每天"));
+    ui::Dialogs::scriptChoiceAnswer(QString::fromUtf8("替换"));
+    ui::Dialogs::scriptMessageAnswer(QMessageBox::Ok);
+    historyMenuAction(*window, "关注此优惠券…")->trigger();
+    ASSERT_TRUE(waitUntil([&] { return ui::Dialogs::shownMessages().size() == 5; }, 15000));
+    const std::string replaced = readFileBytes(onlyFileIn(jobs));
+    for (const char* part : {"\"every\": \"1d\"", "\"3000\"", "\"--cookie=sid=window9\""})
+        EXPECT_NE(replaced.find(part), std::string::npos) << part << " in " << replaced;
+
     ui::WatchDialog dialog(window.get());
     dialog.show();
     auto* list = dialog.findChild<QTreeWidget*>(QString::fromUtf8("列表_关注"));
