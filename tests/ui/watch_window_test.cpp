@@ -108,7 +108,7 @@ TEST_F(WindowFixture, WatchThisCouponTakesTheBoxesAndTheChosenPeriodAndTheListRe
     dialog.show();
     auto* list = dialog.findChild<QTreeWidget*>(QString::fromUtf8("列表_关注"));
     ASSERT_TRUE(waitUntil([&] { return list->topLevelItemCount() == 1; }, 15000));
-    EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("6h"));
+    EXPECT_EQ(list->topLevelItem(0)->text(1), QStringLiteral("1d"));
     dialog.findChild<QPushButton*>(QString::fromUtf8("按钮_删除关注"))->click();
     EXPECT_TRUE(waitUntil([&] { return list->topLevelItemCount() == 0 && onlyFileIn(jobs).empty(); }, 15000));
 }
