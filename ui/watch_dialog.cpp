@@ -56,8 +56,9 @@ void runCliCommand(QObject* owner, const QStringList& args,
 {
     // Not the owner's child: a dialog closed while its command runs would
     // otherwise take the command's answer half destroyed. The command runs to
-    // its end, answering no one.
-    auto* process = new QProcess;
+    // its end, answering no one; the application ends what still runs at its
+    // own end.
+    auto* process = new QProcess(QCoreApplication::instance());
     if (input.isEmpty())
         process->setStandardInputFile(QProcess::nullDevice());
     QObject::connect(process, &QProcess::finished, owner,
