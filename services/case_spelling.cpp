@@ -240,15 +240,15 @@ private:
     // were opened before it; else as an octal escape.
     bool digitsAreReference() const
     {
-        if (at(1) >= '8')
-            return true;
         std::uint32_t number = 0;
         for (std::size_t n = 1; at(n) >= '0' && at(n) <= '9'; ++n) {
             number = number * 10 + static_cast<std::uint32_t>(at(n) - '0');
+            // Too large for a group: read as octal, or \8 and \9 as the digit
+            // itself, the digits after it literal.
             if (number > 65535)
-                return false; // too large for a group: read as octal
+                return false;
         }
-        return number < 10 || number <= static_cast<std::uint32_t>(m_captures);
+        return number < 10 || at(1) >= '8' || number <= static_cast<std::uint32_t>(m_captures);
     }
 
     // The character an escape stands for, as PCRE2 reads it; nullopt for a

@@ -330,6 +330,8 @@ TEST_P(RegexServiceTest, IgnoringCaseFoldsAsciiLettersOnly)
         {"[[=]x", "=X", 1},
         // With \x in its script form, \x{2} is an x twice.
         {"\\x{2}", "xX", 1},
+        // \9 with more digits than any group number is the digit, the rest literal.
+        {"\\98765432104?", "9876543210", 1},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.pattern + " on " + c.subject);
