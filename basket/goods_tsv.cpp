@@ -60,8 +60,6 @@ std::vector<std::string_view> tabFields(std::string_view line)
 GoodsTsv parseGoodsTsv(std::string_view text)
 {
     GoodsTsv tsv;
-    if (text.starts_with(kByteOrderMark))
-        text.remove_prefix(kByteOrderMark.size());
     std::size_t lineNumber = 0;
     for (std::size_t start = 0; start < text.size();) {
         std::size_t end = text.find('\n', start);
@@ -70,6 +68,9 @@ GoodsTsv parseGoodsTsv(std::string_view text)
         std::string_view line = text.substr(start, end - start);
         start = end + 1;
         ++lineNumber;
+        // Files joined with cat keep each one's byte-order mark at the start of a line.
+        if (line.starts_with(kByteOrderMark))
+            line.remove_prefix(kByteOrderMark.size());
         if (!line.empty() && line.back() == '\r')
             line.remove_suffix(1);
         if (line.empty())
