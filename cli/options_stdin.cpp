@@ -2,35 +2,15 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
-#include <unistd.h>
-
+#include "base/file_read.h"
 #include "cli/translation.h"
 
 namespace zorvane::cli {
 
 namespace {
-
-// Standard input to its end, refused past the limit.
-Result<std::string> readStandardInput()
-{
-    std::string text;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
-            return Failure{_("--options-stdin: cannot read the standard input: ") +
-                           std::string(std::strerror(errno))};
-        if (n == 0)
-            return text;
-        if (text.size() + static_cast<std::size_t>(n) > kOptionsStdinLimit)
-            return Failure{_("--options-stdin: the standard input holds more than 4 MiB")};
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-}
 
 bool readsOptionsFromStdin(const std::vector<std::string>& args)
 {
@@ -80,10 +60,14 @@ Result<std::vector<std::string>> withOptionsFromStdin(const std::vector<std::str
         return args;
     if (std::find(found + 1, optionsEnd, kOptionsStdin) != optionsEnd)
         return Failure{_("--options-stdin can be given once")};
-    const Result<std::string> text = readStandardInput();
-    if (!text.ok())
-        return Failure{text.error()};
-    const Result<std::vector<std::string>> read = optionLines(*text);
+    std::string text;
+    const ReadOutcome input = readWholeStream(stdin, text, kOptionsStdinLimit);
+    if (input == ReadOutcome::TooLarge)
+        return Failure{_("--options-stdin: the standard input holds more than 4 MiB")};
+    if (input != ReadOutcome::Read)
+        return Failure{_("--options-stdin: cannot read the standard input: ") +
+                       std::string(std::strerror(errno))};
+    const Result<std::vector<std::string>> read = optionLines(text);
     if (!read.ok())
         return Failure{read.error()};
     std::vector<std::string> expanded(args.begin(), found);

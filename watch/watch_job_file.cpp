@@ -29,19 +29,6 @@ JobProblem unwritable(int errorNumber)
     return problem;
 }
 
-bool writeAll(int fd, const std::string& text)
-{
-    for (std::size_t done = 0; done < text.size();) {
-        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
 } // namespace
 
 JobRead readWatchJobFile(const std::string& path)
